@@ -1,0 +1,63 @@
+# Helpers shared by every folder: one way to declare a library, a program
+# and a test.
+
+# brindale_dll(<name> SOURCES ... [DEF file] [LIBS ...])
+# A DLL named exactly <name>.dll; its exports come from the .def file.
+function(brindale_dll name)
+  cmake_parse_arguments(A "" "DEF" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} SHARED ${A_SOURCES})
+  set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  if(A_DEF)
+    target_sources(${name} PRIVATE ${A_DEF})
+  endif()
+  if(A_LIBS)
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+  endif()
+endfunction()
+
+# brindale_exe(<name> [GUI] SOURCES ... [LIBS ...])
+function(brindale_exe name)
+  cmake_parse_arguments(A "GUI" "" "SOURCES;LIBS" ${ARGN})
+  if(A_GUI)
+    add_executable(${name} WIN32 ${A_SOURCES})
+  else()
+    add_executable(${name} ${A_SOURCES})
+  endif()
+  if(A_LIBS)
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+  endif()
+endfunction()
+
+# brindale_test(<name> SOURCES ... [LIBS ...] [LOCKS ...] [TIMEOUT s]
+#               [DEPENDS targets...] [COMMAND ...])
+# A GoogleTest program run under Wine by ctest, in a working folder of its
+# own. LOCKS names system-wide resources (mailslot names, window captions,
+# the wave-out sink) so that tests sharing one never run at the same time.
+# COMMAND replaces the plain run (for tests that need a peer such as a
+# local server started around them); @EXE@ stands for the test program.
+function(brindale_test name)
+  if(NOT BRINDALE_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;LOCKS;DEPENDS;COMMAND" ${ARGN})
+  add_executable(${name} ${A_SOURCES})
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest_main)
+  if(A_DEPENDS)
+    add_dependencies(${name} ${A_DEPENDS})
+  endif()
+  set(workdir ${CMAKE_BINARY_DIR}/testrun/${name})
+  file(MAKE_DIRECTORY ${workdir})
+  if(A_COMMAND)
+    list(TRANSFORM A_COMMAND REPLACE "@EXE@" "$<TARGET_FILE:${name}>")
+    add_test(NAME ${name} COMMAND ${A_COMMAND} WORKING_DIRECTORY ${workdir})
+  else()
+    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${workdir})
+  endif()
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
+  if(A_LOCKS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${A_LOCKS}")
+  endif()
+endfunction()

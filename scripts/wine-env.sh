@@ -1,0 +1,57 @@
+# Source this file. wine_env_up <folder> gives the caller a private X display,
+# a Wine prefix with its own persistent wineserver and a wave-out device that
+# writes raw PCM to a file; wine_env_down stops what wine_env_up started.
+# Every background process has its streams detached, so no pipe of the
+# caller stays open after the caller ends.
+
+WINE64=/usr/lib/wine/wine64
+WINESERVER64=/usr/lib/wine/wineserver64
+
+wine_env_down() {
+  [ -n "${BRINDALE_ENV:-}" ] || return 0
+  if [ -d "$BRINDALE_ENV/wineprefix" ]; then
+    WINEPREFIX="$BRINDALE_ENV/wineprefix" "$WINESERVER64" -k >/dev/null 2>&1 || true
+    WINEPREFIX="$BRINDALE_ENV/wineprefix" "$WINESERVER64" -w >/dev/null 2>&1 || true
+  fi
+  if [ -f "$BRINDALE_ENV/xvfb.pid" ]; then
+    kill "$(cat "$BRINDALE_ENV/xvfb.pid")" >/dev/null 2>&1 || true
+    rm -f "$BRINDALE_ENV/xvfb.pid"
+  fi
+  return 0
+}
+
+wine_env_up() {
+  mkdir -p "$1"
+  BRINDALE_ENV=$(cd "$1" && pwd)
+  export BRINDALE_ENV
+  wine_env_down
+
+  export WINEPREFIX="$BRINDALE_ENV/wineprefix"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  export WINELOADER="$WINE64" WINESERVER="$WINESERVER64" WINE="$WINE64"
+
+  # Wave-out: ALSA's default device is a file sink.
+  mkdir -p "$BRINDALE_ENV/home"
+  export BRINDALE_WAVE_SINK="$BRINDALE_ENV/wave-out.raw"
+  : >"$BRINDALE_WAVE_SINK"
+  printf 'pcm.!default { type file; slave.pcm "null"; file "%s"; format "raw" }\n' \
+    "$BRINDALE_WAVE_SINK" >"$BRINDALE_ENV/home/.asoundrc"
+  export HOME="$BRINDALE_ENV/home"
+
+  # A free X display of our own.
+  rm -f "$BRINDALE_ENV/display"
+  setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
+    3>"$BRINDALE_ENV/display" </dev/null >/dev/null 2>&1 &
+  echo $! >"$BRINDALE_ENV/xvfb.pid"
+  local i
+  for i in $(seq 100); do
+    [ -s "$BRINDALE_ENV/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$BRINDALE_ENV/display" ] || { echo "Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(head -n 1 "$BRINDALE_ENV/display")"
+
+  # The server first, detached; then boot the prefix (slow only the first time).
+  setsid "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
+  "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
