@@ -11,4 +11,4 @@ tests=ON
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-$arch.cmake" \
   -DBRINDALE_TESTS=$tests "$@" >/dev/null
-cmake --build "$dir" -- -k 0
+cmake --build "$dir" -j "${BRINDALE_JOBS:-$(nproc)}" -- -k 0

@@ -4,7 +4,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" i686
+[ -n "${BRINDALE_SKIP_I686:-}" ] || "$top/scripts/build.sh" i686
 "$top/scripts/build.sh" x86_64
 # shellcheck source=wine-env.sh
 source "$top/scripts/wine-env.sh"
