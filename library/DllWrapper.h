@@ -46,6 +46,9 @@ class CDllWrapper {
     entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(proc));
   }
 
+  // Loaded and holding the module: entries may be called.
+  bool Ready() const { return m_loaded && m_module; }
+
   int m_loaded;
   int m_enabled;
   int m_initResult;
