@@ -74,6 +74,7 @@ TEST_F(ItemFiles, FirstFileOfALinkOrALocalFile) {
   EXPECT_EQ(parts.port, "81");
   EXPECT_EQ(parts.path, "dir/show.mp3");
 
+  DeleteFileA("tmp\\missing.mp3");  // left by an earlier run
   WriteTextFile("Local.inx", "[1]\r\nlocalFileName=tmp\\missing.mp3\r\n");
   CDataItem local;
   Setup(local, "Local.inx");
