@@ -2,21 +2,8 @@
 
 CChannelOperator::CChannelOperator(const char* path, const CStringList* disabledIds, int load,
                                    const CTezDllInitParams* params)
-    : CDllWrapper(path, "Recorder"),
-      m_initialize(nullptr),
-      m_initialize2(nullptr),
-      m_initialize3(nullptr),
-      m_close(nullptr),
-      m_operate(nullptr),
-      m_stop(nullptr),
-      m_pause(nullptr),
-      m_getVersion(nullptr),
-      m_getState(nullptr),
-      m_getDialerRequired(nullptr) {
-  const bool ownIndex = params && !params->m_indexFile.empty();
-  ReadIdentifiers(ownIndex ? params->m_indexFile.c_str() : "TezChannelOperators.inx",
-                  disabledIds);
-  if (load) Load();
+    : CDllWrapper(path, "Recorder") {
+  ReadIndexAndLoad(params, "TezChannelOperators.inx", disabledIds, load);
   if (m_loaded && params) Initialize(params);
 }
 

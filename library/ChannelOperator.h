@@ -25,14 +25,14 @@ class CChannelOperator : public CDllWrapper {
   int GetDialerRequired();
 
  private:
-  TezChannelOperator_Initialize_t m_initialize;
-  TezChannelOperator_Initialize2_t m_initialize2;
-  TezChannelOperator_Initialize3_t m_initialize3;
-  TezChannelOperator_Close_t m_close;
-  TezChannelOperator_Operate_t m_operate;
-  TezChannelOperator_Stop_t m_stop;
-  TezChannelOperator_Pause_t m_pause;
-  TezChannelOperator_GetVersion_t m_getVersion;
-  TezChannelOperator_GetState_t m_getState;
-  TezChannelOperator_GetDialerRequired_t m_getDialerRequired;
+  TezChannelOperator_Initialize_t m_initialize = nullptr;
+  TezChannelOperator_Initialize2_t m_initialize2 = nullptr;
+  TezChannelOperator_Initialize3_t m_initialize3 = nullptr;
+  TezChannelOperator_Close_t m_close = nullptr;
+  TezChannelOperator_Operate_t m_operate = nullptr;
+  TezChannelOperator_Stop_t m_stop = nullptr;
+  TezChannelOperator_Pause_t m_pause = nullptr;
+  TezChannelOperator_GetVersion_t m_getVersion = nullptr;
+  TezChannelOperator_GetState_t m_getState = nullptr;
+  TezChannelOperator_GetDialerRequired_t m_getDialerRequired = nullptr;
 };

@@ -1,17 +1,9 @@
 #include "Dialer.h"
 
-CDialer::CDialer(const char* path, const CStringList*, int load, const CTezDllInitParams* params)
-    : CDllWrapper(path, "Recorder"),
-      m_initialize(nullptr),
-      m_initialize2(nullptr),
-      m_initialize3(nullptr),
-      m_close(nullptr),
-      m_getState(nullptr),
-      m_connect(nullptr),
-      m_setPostStatusStrings(nullptr),
-      m_setPreDisconnectMessage(nullptr),
-      m_getConnectionState(nullptr) {
-  if (load) Load();
+CDialer::CDialer(const char* path, const CStringList* disabledIds, int load,
+                 const CTezDllInitParams* params)
+    : CDllWrapper(path, "Recorder") {
+  ReadIndexAndLoad(params, nullptr, disabledIds, load);
   if (m_loaded && params) Initialize(params);
 }
 

@@ -22,13 +22,13 @@ class CDialer : public CDllWrapper {
   int GetConnectionState();
 
  private:
-  TezDialer_Initialize_t m_initialize;
-  TezDialer_Initialize2_t m_initialize2;
-  TezDialer_Initialize3_t m_initialize3;
-  TezDialer_Close_t m_close;
-  TezDialer_GetState_t m_getState;
-  TezDialer_Connect_t m_connect;
-  TezDialer_SetPostStatusStrings_t m_setPostStatusStrings;
-  TezDialer_SetPreDisconnectMessage_t m_setPreDisconnectMessage;
-  TezDialer_GetConnectionState_t m_getConnectionState;
+  TezDialer_Initialize_t m_initialize = nullptr;
+  TezDialer_Initialize2_t m_initialize2 = nullptr;
+  TezDialer_Initialize3_t m_initialize3 = nullptr;
+  TezDialer_Close_t m_close = nullptr;
+  TezDialer_GetState_t m_getState = nullptr;
+  TezDialer_Connect_t m_connect = nullptr;
+  TezDialer_SetPostStatusStrings_t m_setPostStatusStrings = nullptr;
+  TezDialer_SetPreDisconnectMessage_t m_setPreDisconnectMessage = nullptr;
+  TezDialer_GetConnectionState_t m_getConnectionState = nullptr;
 };

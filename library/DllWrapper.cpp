@@ -2,6 +2,7 @@
 
 #include "IniManager.h"
 #include "TextReport.h"
+#include "TezDllInitParams.h"
 
 CDllWrapper::CDllWrapper() : CDllWrapper("", nullptr) {}
 
@@ -63,4 +64,13 @@ void CDllWrapper::ReadIdentifiers(const char* indexFile, const CStringList* disa
   }
   for (const std::string& part : SplitText(list, ','))
     m_identifiers.push_back(ToLower(Trim(part)));
+}
+
+void CDllWrapper::ReadIndexAndLoad(const CTezDllInitParams* params, const char* defaultIndex,
+                                   const CStringList* disabledIds, int load) {
+  if (defaultIndex) {
+    const bool ownIndex = params && !params->m_indexFile.empty();
+    ReadIdentifiers(ownIndex ? params->m_indexFile.c_str() : defaultIndex, disabledIds);
+  }
+  if (load) Load();
 }

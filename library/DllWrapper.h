@@ -9,6 +9,8 @@
 
 #include "TextUtil.h"
 
+class CTezDllInitParams;
+
 class CDllWrapper {
  public:
   CDllWrapper();
@@ -39,6 +41,12 @@ class CDllWrapper {
   const CStringList& GetIdentifiers() const { return m_identifiers; }
 
  protected:
+  // The first steps of every kind's full constructor: the identifiers from
+  // the record's index file (else defaultIndex; none when that is null
+  // too), then loading when asked.
+  void ReadIndexAndLoad(const CTezDllInitParams* params, const char* defaultIndex,
+                        const CStringList* disabledIds, int load);
+
   // The named entry of the held module, or null.
   template <typename Entry>
   void Bind(Entry& entry, const char* name) {

@@ -8,11 +8,7 @@
 static CIniManager* g_instance = nullptr;
 
 CIniManager::CIniManager(const char* path, int load)
-    : CDllWrapper(path, nullptr),
-      m_getString(nullptr),
-      m_writeString(nullptr),
-      m_reloadFile(nullptr),
-      m_buffer{} {
+    : CDllWrapper(path, nullptr), m_buffer{} {
   g_instance = this;
   if (load) Load();
 }

@@ -27,9 +27,9 @@ class CIniManager : public CDllWrapper {
   int ReloadFile(const char* file);
 
  private:
-  TezGetString_t m_getString;
-  TezWriteString_t m_writeString;
-  TezReloadFile_t m_reloadFile;
+  TezGetString_t m_getString = nullptr;
+  TezWriteString_t m_writeString = nullptr;
+  TezReloadFile_t m_reloadFile = nullptr;
   char m_buffer[256];
 };
 

@@ -2,7 +2,7 @@
 
 CLogOperator::CLogOperator(const char* path, const CStringList* disabledIds, int load,
                            const CTezDllInitParams* params)
-    : CTezItemOperator(path, disabledIds, load, params), m_logItem(nullptr), m_sendLog(nullptr) {
+    : CTezItemOperator(path, disabledIds, load, params) {
   if (m_module) ResolveExports();
 }
 

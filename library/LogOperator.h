@@ -17,6 +17,6 @@ class CLogOperator : public CTezItemOperator {
   int SendLog();
 
  private:
-  TezLogOperator_LogItem_t m_logItem;
-  TezLogOperator_SendLog_t m_sendLog;
+  TezLogOperator_LogItem_t m_logItem = nullptr;
+  TezLogOperator_SendLog_t m_sendLog = nullptr;
 };

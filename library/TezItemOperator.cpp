@@ -4,9 +4,7 @@ CTezItemOperator::CTezItemOperator(const char* path, const CStringList* disabled
                                    const CTezDllInitParams* params)
     : CDllWrapper(path, "Recorder") {
   ClearExports();
-  const bool ownIndex = params && !params->m_indexFile.empty();
-  ReadIdentifiers(ownIndex ? params->m_indexFile.c_str() : "TezItemOperators.inx", disabledIds);
-  if (load) Load();
+  ReadIndexAndLoad(params, "TezItemOperators.inx", disabledIds, load);
   if (m_loaded && params) Initialize(params);
 }
 

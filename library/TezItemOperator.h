@@ -33,18 +33,18 @@ class CTezItemOperator : public CDllWrapper {
   int SwitchParent(const CTezDllInitParams* newParams, CTezDllInitParams* oldParams);
 
  protected:
-  TezItemOperator_Pause_t m_pause;
-  TezItemOperator_Initialize_t m_initialize;
-  TezItemOperator_Initialize2_t m_initialize2;
-  TezItemOperator_Initialize3_t m_initialize3;
-  TezItemOperator_Close_t m_close;
-  TezItemOperator_Stop_t m_stop;
-  TezItemOperator_Operate_t m_operate;
-  TezItemPlayer_SwitchParent_t m_switchParent;
-  TezItemOperator_GetVersion_t m_getVersion;
-  TezItemOperator_GetState_t m_getState;
-  TezItemOperator_GetLinkEnabled_t m_getLinkEnabled;
-  TezItemOperator_GetLink_t m_getLink;
-  TezItemOperator_GetLinkEnabled2_t m_getLinkEnabled2;
-  TezItemOperator_GetOutputType_t m_getOutputType;
+  TezItemOperator_Pause_t m_pause = nullptr;
+  TezItemOperator_Initialize_t m_initialize = nullptr;
+  TezItemOperator_Initialize2_t m_initialize2 = nullptr;
+  TezItemOperator_Initialize3_t m_initialize3 = nullptr;
+  TezItemOperator_Close_t m_close = nullptr;
+  TezItemOperator_Stop_t m_stop = nullptr;
+  TezItemOperator_Operate_t m_operate = nullptr;
+  TezItemPlayer_SwitchParent_t m_switchParent = nullptr;
+  TezItemOperator_GetVersion_t m_getVersion = nullptr;
+  TezItemOperator_GetState_t m_getState = nullptr;
+  TezItemOperator_GetLinkEnabled_t m_getLinkEnabled = nullptr;
+  TezItemOperator_GetLink_t m_getLink = nullptr;
+  TezItemOperator_GetLinkEnabled2_t m_getLinkEnabled2 = nullptr;
+  TezItemOperator_GetOutputType_t m_getOutputType = nullptr;
 };

@@ -2,26 +2,8 @@
 
 CTezItemPlayer::CTezItemPlayer(const char* path, const CStringList* disabledIds, int load,
                                const CTezDllInitParams* params)
-    : CDllWrapper(path, "Recorder"),
-      m_initialize(nullptr),
-      m_initialize2(nullptr),
-      m_initialize3(nullptr),
-      m_close(nullptr),
-      m_play(nullptr),
-      m_stop(nullptr),
-      m_pause(nullptr),
-      m_switchParent(nullptr),
-      m_getVersion(nullptr),
-      m_getState(nullptr),
-      m_getLinkEnabled(nullptr),
-      m_getLinkEnabled2(nullptr),
-      m_getPlayPosition(nullptr),
-      m_getTotalPlayTime(nullptr),
-      m_getReportInterval(nullptr),
-      m_setReportInterval(nullptr) {
-  const bool ownIndex = params && !params->m_indexFile.empty();
-  ReadIdentifiers(ownIndex ? params->m_indexFile.c_str() : "TezPlayers.inx", disabledIds);
-  if (load) Load();
+    : CDllWrapper(path, "Recorder") {
+  ReadIndexAndLoad(params, "TezPlayers.inx", disabledIds, load);
   if (m_loaded && params) Initialize(params);
 }
 

@@ -34,20 +34,20 @@ class CTezItemPlayer : public CDllWrapper {
   int SwitchParent(const CTezDllInitParams* newParams, CTezDllInitParams* oldParams);
 
  protected:
-  TezItemPlayer_Initialize_t m_initialize;
-  TezItemPlayer_Initialize2_t m_initialize2;
-  TezItemPlayer_Initialize3_t m_initialize3;
-  TezItemPlayer_Close_t m_close;
-  TezItemPlayer_Play_t m_play;
-  TezItemPlayer_Stop_t m_stop;
-  TezItemPlayer_Pause_t m_pause;
-  TezItemPlayer_SwitchParent_t m_switchParent;
-  TezItemPlayer_GetVersion_t m_getVersion;
-  TezItemPlayer_GetState_t m_getState;
-  TezItemPlayer_GetLinkEnabled_t m_getLinkEnabled;
-  TezItemPlayer_GetLinkEnabled2_t m_getLinkEnabled2;
-  TezItemPlayer_GetPlayPosition_t m_getPlayPosition;
-  TezItemPlayer_GetTotalPlayTime_t m_getTotalPlayTime;
-  TezItemPlayer_GetReportInterval_t m_getReportInterval;
-  TezItemPlayer_SetReportInterval_t m_setReportInterval;
+  TezItemPlayer_Initialize_t m_initialize = nullptr;
+  TezItemPlayer_Initialize2_t m_initialize2 = nullptr;
+  TezItemPlayer_Initialize3_t m_initialize3 = nullptr;
+  TezItemPlayer_Close_t m_close = nullptr;
+  TezItemPlayer_Play_t m_play = nullptr;
+  TezItemPlayer_Stop_t m_stop = nullptr;
+  TezItemPlayer_Pause_t m_pause = nullptr;
+  TezItemPlayer_SwitchParent_t m_switchParent = nullptr;
+  TezItemPlayer_GetVersion_t m_getVersion = nullptr;
+  TezItemPlayer_GetState_t m_getState = nullptr;
+  TezItemPlayer_GetLinkEnabled_t m_getLinkEnabled = nullptr;
+  TezItemPlayer_GetLinkEnabled2_t m_getLinkEnabled2 = nullptr;
+  TezItemPlayer_GetPlayPosition_t m_getPlayPosition = nullptr;
+  TezItemPlayer_GetTotalPlayTime_t m_getTotalPlayTime = nullptr;
+  TezItemPlayer_GetReportInterval_t m_getReportInterval = nullptr;
+  TezItemPlayer_SetReportInterval_t m_setReportInterval = nullptr;
 };
