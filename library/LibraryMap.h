@@ -25,7 +25,8 @@ class CLibraryMap {
   // Enters wrapper under the file name; one entered before under that name
   // is deleted.
   void Add(const std::string& fileName, Wrapper* wrapper) {
-    if (Wrapper** known = m_entries.Find(fileName)) delete *known;
+    Wrapper** known = m_entries.Find(fileName);
+    if (known && *known != wrapper) delete *known;
     m_entries.Set(fileName, wrapper);
   }
 
@@ -50,14 +51,6 @@ class CLibraryMap {
       return !skip || std::find(skip->begin(), skip->end(), wrapper) == skip->end();
     });
     return entry ? Prepare(entry->value) : nullptr;
-  }
-
-  template <typename Visit>
-  void Walk(Visit visit) {
-    m_entries.Walk([&visit](const std::string& name, Wrapper* wrapper) {
-      visit(name, wrapper);
-      return false;
-    });
   }
 
   size_t Count() const { return m_entries.Count(); }
