@@ -91,6 +91,17 @@ TEST_F(Item, LoadAppliesTheReadRules) {
   EXPECT_EQ(unnamed.Load(), 0);
 }
 
+TEST_F(Item, OverlongValuesAreCutToTheBuffer) {
+  std::string longText(600, 'd');
+  WriteTextFile("Long.inx", "[1]\r\ndescription=" + longText + "\r\nlink=http://h/" +
+                                longText + ".mp3\r\n");
+  CDataItem item;
+  Setup(item, "Long.inx", 1);
+  ASSERT_EQ(item.Load(), 1);
+  EXPECT_EQ(item.GetDescription(), longText.substr(0, 255));
+  EXPECT_EQ(item.GetLink().size(), 255u);
+}
+
 TEST_F(Item, SaveWritesItsOwnKeysAndKeepsOthers) {
   WriteTextFile("Save.inx",
                 "[4]\r\nforeignKey=kept\r\nselectedItem=1\r\nextension=ogg\r\n"
