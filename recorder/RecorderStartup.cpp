@@ -166,6 +166,7 @@ void CRecorderDlg::ReadSettings() {
   ReadDisabledFormats(Param(type, "disabledFormats"));
 
   if (m_record2File && !m_filesFolder.empty()) {
+    CreateDirectoryA(m_filesFolder.c_str(), nullptr);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((m_filesFolder + "tez????.wav").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
