@@ -11,3 +11,4 @@ trap wine_env_down EXIT
 wine_env_up "$top/build/env"
 cd "$top/build/x86_64"
 ctest --output-on-failure -R '^platform_test$'
+"$top/scripts/record-demo.sh"
