@@ -3,7 +3,9 @@
 // its own folder, in the current directory), registers itself, starts a
 // run, writes every report it gets to a log file, and kills the Recorder
 // when the run has ended.
-//   RecTestController <log file> [stop-on-play=N] [start-twice] [bad-pointer]
+//   RecTestController <log file> [stop-on-play=N] [skip-on-play=N] [kill-on-play=N]
+//                     [start-twice] [bad-pointer]
+// (the command is sent when item N of the run starts playing)
 // Log lines: "W <code> <value>" for window reports, "M <code> <v0> ... <v5>
 // |<text>" for mail, "EXIT <code>" when the Recorder has ended.
 #include <windows.h>
@@ -24,7 +26,7 @@ FILE* g_log = nullptr;
 HWND g_window = nullptr;
 HWND g_recorder = nullptr;
 CMailSlot* g_slot = nullptr;
-int g_stopOnPlay = 0;
+int g_onPlay[3] = {0, 0, 0};  // item numbers for stop, skip, kill
 bool g_startTwice = false;
 bool g_sawStart = false;
 bool g_killed = false;
@@ -56,9 +58,14 @@ void OnReport(int code, LPARAM value) {
   }
   if (code == 1 && value == 1 && g_sawStart) Kill();
   if (code == 6) Kill();
-  if (code == 5 && g_stopOnPlay && (value >> 16) == 3 && (value & 0xFFFF) == g_stopOnPlay) {
-    g_stopOnPlay = 0;
-    Command(2);
+  if (code == 5 && (value >> 16) == 3) {
+    static const int kCommands[3] = {2, 4, 3};
+    for (int i = 0; i < 3; ++i)
+      if (g_onPlay[i] && (value & 0xFFFF) == g_onPlay[i]) {
+        g_onPlay[i] = 0;
+        if (kCommands[i] == 3) g_killed = true;
+        Command(kCommands[i]);
+      }
   }
 }
 
@@ -107,7 +114,9 @@ int main(int argc, char** argv) {
   if (!g_log) return 2;
   bool badPointer = false;
   for (int i = 2; i < argc; ++i) {
-    if (!strncmp(argv[i], "stop-on-play=", 13)) g_stopOnPlay = atoi(argv[i] + 13);
+    if (!strncmp(argv[i], "stop-on-play=", 13)) g_onPlay[0] = atoi(argv[i] + 13);
+    if (!strncmp(argv[i], "skip-on-play=", 13)) g_onPlay[1] = atoi(argv[i] + 13);
+    if (!strncmp(argv[i], "kill-on-play=", 13)) g_onPlay[2] = atoi(argv[i] + 13);
     if (!strcmp(argv[i], "start-twice")) g_startTwice = true;
     if (!strcmp(argv[i], "bad-pointer")) badPointer = true;
   }

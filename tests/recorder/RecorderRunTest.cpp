@@ -95,6 +95,41 @@ TEST(RecorderRun, StopDuringAnItemEndsTheRunWithWhatWasRecorded) {
   EXPECT_EQ(count, 1u);
 }
 
+TEST(RecorderRun, SkipEndsThePlayingItemAndTheRunGoesOn) {
+  RunFolder run("skip");
+  run.WriteWave("items\\long.wav", 2000, 4.0);
+  run.WriteWave("items\\c.wav", 3000, 0.2);
+  run.WriteItems({LocalItem("long.wav"), LocalItem("c.wav")});
+  RunReports reports = run.Run("skip-on-play=1");
+
+  EXPECT_TRUE(reports.Has("W 7 4"));
+  EXPECT_TRUE(reports.Has(ItemReport(4, 2)));
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "2", "recStatus"), "4");
+  // The skipped item is cut short (to nothing when the skip came first);
+  // the next item and the closing follow whole.
+  const SampleRuns recorded = ReadRuns(run.Recording());
+  ASSERT_GE(recorded.size(), 4u);
+  for (const auto& part : recorded)
+    if (part.first == 2000) EXPECT_LT(part.second, Frames(4.0));
+  const size_t n = recorded.size();
+  EXPECT_EQ(recorded[n - 2], std::make_pair(3000, Frames(0.2)));
+  EXPECT_EQ(recorded[n - 1], std::make_pair(300, Frames(0.2)));
+}
+
+TEST(RecorderRun, KillDuringARunStopsItAndEndsTheProgram) {
+  RunFolder run("kill");
+  run.WriteWave("items\\long.wav", 2000, 4.0);
+  run.WriteWave("items\\c.wav", 3000, 0.2);
+  run.WriteItems({LocalItem("long.wav"), LocalItem("c.wav")});
+  RunReports reports = run.Run("kill-on-play=1");
+
+  EXPECT_TRUE(reports.Has("W 7 3"));
+  EXPECT_GT(reports.Find("W 1 1"), reports.Find("W 7 3"));
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "1", "recStatus"), "7");
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "2", "recStatus"), "1");
+}
+
 TEST(RecorderRun, ItemInErrorIsSkippedAndTheNextOnePlays) {
   RunFolder run("error");
   run.WriteWave("items\\a.wav", 1000, 0.2);
@@ -175,4 +210,45 @@ TEST(RecorderStart, RunsOnlyBesideTheControllerAndOnce) {
   CloseHandle(first.hThread);
   CloseHandle(first.hProcess);
   EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "recorderState"), "1");
+}
+
+TEST(RecorderStart, LogFileSettingsAndDebugMessages) {
+  struct Case {
+    size_t oldSize;
+    bool kept;
+  };
+  for (const Case& c : {Case{100000, true}, Case{100001, false}}) {
+    RunFolder run("debug");
+    run.Write("openrecorder", "");
+    run.SetParam("FileDisk", "disabledFormats", "MP3, ,wav");
+    std::string old(c.oldSize, 'x');
+    old.replace(0, 4, "OLD\n");
+    run.Write("Recorder.log", old);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = "\"" + BinFolder() + "Recorder.exe\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               run.Path().c_str(), &startup, &process));
+    HWND window = nullptr;
+    for (int i = 0; i < 200 && !window; ++i) {
+      Sleep(50);
+      window = FindWindowA(nullptr, "Recorder");
+    }
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, 5577, 105, 0);
+    PostMessageA(window, 5577, 205, 0);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    const std::string log = run.Read("Recorder.log");
+    EXPECT_EQ(log.rfind("OLD\n", 0) == 0, c.kept) << c.oldSize;
+    EXPECT_NE(log.find("*********  Log Started  **************"), std::string::npos);
+    EXPECT_NE(log.find("MP3, ,wav [total=2]"), std::string::npos);
+    EXPECT_NE(log.find("state == eStateMachineState_Idle"), std::string::npos);
+    EXPECT_NE(log.find("Force termiante"), std::string::npos);
+    EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "recorderState"), "1");
+  }
 }
