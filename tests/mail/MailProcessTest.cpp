@@ -147,7 +147,8 @@ TEST_F(MailServer, TakesRecordsThroughTheSettingsStoreQueueAlone) {
 TEST_F(MailServer, HandsOutARecordSentByBothTransportsOnce) {
   ASSERT_TRUE(Open("both", true));
   EXPECT_EQ(RunClient("4 5 mapped"), 0);
-  window.Pump(&server, 1500);
+  EXPECT_TRUE(window.AwaitNotices(server, 10, 10000));
+  window.Pump(&server, 200);
   EXPECT_EQ(window.notices, 10);
   EXPECT_EQ(window.repeats, 5);
   const auto senders = BySender(window.received);
