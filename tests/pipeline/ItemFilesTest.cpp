@@ -98,6 +98,7 @@ TEST_F(ItemFiles, NewTempFilesJoinTheListAndAreWritten) {
   ASSERT_EQ(item.GetNewTempFile(first, nullptr, 0, nullptr), 1);
   EXPECT_EQ(first.rfind("tmp\\tez", 0), 0u);
   EXPECT_EQ(first.substr(first.size() - 4), ".tzx");
+  EXPECT_EQ(first.find_first_not_of("0123456789abcdef", 7), first.size() - 4);  // lower-case hex
   EXPECT_FALSE(FileExists(first));  // only a name
   // A new pending file deletes the one before.
   WriteTextFile(first, "partial download");

@@ -91,6 +91,17 @@ TEST_F(Item, LoadAppliesTheReadRules) {
   EXPECT_EQ(unnamed.Load(), 0);
 }
 
+TEST_F(Item, OverlongValuesAreCutToTheBuffer) {
+  std::string longText(600, 'd');
+  WriteTextFile("Long.inx", "[1]\r\ndescription=" + longText + "\r\nlink=http://h/" +
+                                longText + ".mp3\r\n");
+  CDataItem item;
+  Setup(item, "Long.inx", 1);
+  ASSERT_EQ(item.Load(), 1);
+  EXPECT_EQ(item.GetDescription(), longText.substr(0, 255));
+  EXPECT_EQ(item.GetLink().size(), 255u);
+}
+
 TEST_F(Item, SaveWritesItsOwnKeysAndKeepsOthers) {
   WriteTextFile("Save.inx",
                 "[4]\r\nforeignKey=kept\r\nselectedItem=1\r\nextension=ogg\r\n"
@@ -106,19 +117,27 @@ TEST_F(Item, SaveWritesItsOwnKeysAndKeepsOthers) {
   EXPECT_EQ(Key("Save.inx", "4", "localFileName"), "");  // nothing written yet
   EXPECT_EQ(item.Save(), 1);
 
-  EXPECT_EQ(Key("Save.inx", "4", "foreignKey"), "kept");
-  EXPECT_EQ(Key("Save.inx", "4", "selectedItem"), "1");
-  EXPECT_EQ(Key("Save.inx", "4", "extension"), "ogg");
-  EXPECT_EQ(Key("Save.inx", "5", "requestId"), "55");
-  EXPECT_EQ(Key("Save.inx", "4", "localFileName"), "song.mp3");
-  EXPECT_EQ(Key("Save.inx", "4", "description"), "Evening, news");
-  EXPECT_EQ(Key("Save.inx", "4", "lengthBytes"), "30");
-  EXPECT_EQ(Key("Save.inx", "4", "recStatus"), "3");
-  EXPECT_EQ(Key("Save.inx", "4", "itemStatus"), "1");
-  EXPECT_EQ(Key("Save.inx", "4", "type"), "basic");
-  EXPECT_EQ(Key("Save.inx", "4", "requestId"), "0");
-  EXPECT_EQ(Key("Save.inx", "4", "startPlay"), "0");
-  EXPECT_EQ(Key("Save.inx", "4", "numberTempFiles"), "0");
+  struct Expected {
+    const char* section;
+    const char* key;
+    const char* value;
+  } expected[] = {
+      {"4", "foreignKey", "kept"},  // keys of other programs stay
+      {"4", "selectedItem", "1"},   // read-only keys are not written
+      {"4", "extension", "ogg"},
+      {"5", "requestId", "55"},
+      {"4", "localFileName", "song.mp3"},
+      {"4", "description", "Evening, news"},
+      {"4", "lengthBytes", "30"},
+      {"4", "recStatus", "3"},
+      {"4", "itemStatus", "1"},
+      {"4", "type", "basic"},
+      {"4", "requestId", "0"},
+      {"4", "startPlay", "0"},
+      {"4", "numberTempFiles", "0"},
+  };
+  for (const Expected& e : expected)
+    EXPECT_EQ(Key("Save.inx", e.section, e.key), e.value) << e.section << " " << e.key;
 
   // A store that cannot write reports the failure through the result.
   CDataItem unwritable;
