@@ -236,3 +236,32 @@ TEST(Form, ApplicationWindowHasClassAndTitle) {
   Application->Initialize();
   EXPECT_EQ(FindWindowA("TApplication", "Forms Test App"), Application->Handle());
 }
+
+namespace {
+struct MainForm : TForm {
+  explicit MainForm(TComponent* owner) : TForm(owner, "TMainProbe") {
+    SetCaption("Forms Test Main");
+    FormCreated();
+  }
+};
+}  // namespace
+
+TEST(Form, MinimisingTheMainFormFiresTheApplicationsEvent) {
+  Application->Initialize();
+  auto* form = new MainForm(Application);
+  ASSERT_EQ(Application->MainForm(), form);
+  int minimised = 0, restored = 0;
+  Application->OnMinimize = [&](TObject*) { ++minimised; };
+  Application->OnRestore = [&](TObject*) { ++restored; };
+  form->Show();
+  SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(minimised, 1);
+  EXPECT_EQ(form->WindowState(), wsMinimized);
+  Application->Restore();
+  EXPECT_EQ(restored, 1);
+  EXPECT_EQ(form->WindowState(), wsNormal);
+  Application->OnMinimize = nullptr;
+  Application->OnRestore = nullptr;
+  delete form;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
