@@ -114,7 +114,7 @@ void TApplication::RunOnMainThread(const std::function<void()>& fn) {
     fn();
     return;
   }
-  if (!handle_) throw EThread("Synchronize without an application window");
+  if (!handle_ || !IsWindow(handle_)) throw EThread("Synchronize without an application window");
   SendMessageA(handle_, kCallOnMain, 0, reinterpret_cast<LPARAM>(&fn));
 }
 

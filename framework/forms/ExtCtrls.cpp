@@ -36,3 +36,25 @@ void TTimer::SetOnTimer(TNotifyEvent handler) {
   onTimer_ = std::move(handler);
   Update();
 }
+
+TImage::~TImage() {
+  if (HandleAllocated()) SendMessageA(Handle(), STM_SETIMAGE, IMAGE_BITMAP, 0);
+  if (bitmap_) DeleteObject(bitmap_);
+}
+
+void TImage::FillCreateParams(CreateParams& p) {
+  p.className = "STATIC";
+  p.style |= SS_BITMAP | SS_NOTIFY;
+}
+
+void TImage::HandleCreated() {
+  if (bitmap_) SendMessageA(Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_));
+}
+
+void TImage::SetBitmap(HBITMAP bitmap) {
+  if (bitmap == bitmap_) return;
+  if (HandleAllocated())
+    SendMessageA(Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  if (bitmap_) DeleteObject(bitmap_);
+  bitmap_ = bitmap;
+}

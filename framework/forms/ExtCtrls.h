@@ -1,9 +1,10 @@
-// Non-visual timer component.
+// The timer component and the image control.
 #pragma once
 
 #include <windows.h>
 
 #include "Classes.h"
+#include "Controls.h"
 
 class TTimer : public TComponent {
  public:
@@ -22,4 +23,21 @@ class TTimer : public TComponent {
   bool enabled_ = true;
   UINT interval_ = 1000;
   TNotifyEvent onTimer_;
+};
+
+// Shows one bitmap, which it owns.
+class TImage : public TWinControl {
+ public:
+  explicit TImage(TComponent* owner) : TWinControl(owner) {}
+  ~TImage() override;
+  HBITMAP BitmapHandle() const { return bitmap_; }
+  // Takes the bitmap over (the previous one is deleted).
+  void SetBitmap(HBITMAP bitmap);
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  void HandleCreated() override;
+
+ private:
+  HBITMAP bitmap_ = nullptr;
 };

@@ -161,7 +161,8 @@ bool TCustomMailSlotComp::ReadMessage(MessageBuffer& buffer) {
   FreeBuffer(buffer);
   auto next = static_cast<DWORD>(nextSize_);
   DWORD got = 0;
-  if (next >= kLargestMessage && next != MAILSLOT_NO_MESSAGE) {
+  if (next == MAILSLOT_NO_MESSAGE) return false;  // taken meanwhile
+  if (next >= kLargestMessage) {
     // Too big to hand on: take it out of the slot so it is not offered again.
     char* junk = new (std::nothrow) char[next];
     if (junk) ReadFile(handle_, junk, next, &got, nullptr);

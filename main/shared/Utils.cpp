@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "Registry.h"
 #include "Registry2.h"
@@ -244,4 +245,10 @@ void EnablePanel(TWinControl* panel, bool enabled, TColor colour) {
 
 bool IsLinkText(const std::string& text) {
   return text.find(":\\\\") != std::string::npos || text.find("://") != std::string::npos;
+}
+
+HBITMAP ChildImageHandle(TWinControl* control, int index) {
+  if (!control || index < 0 || index >= control->ControlCount()) return nullptr;
+  auto* image = dynamic_cast<TImage*>(control->Controls(index));
+  return image ? image->BitmapHandle() : nullptr;
 }

@@ -50,3 +50,6 @@ std::string GetField(int n, const std::string& delimiter, const std::string& tex
 // edit boxes get the colour, as does the panel's font when it has a caption.
 void EnablePanel(TWinControl* panel, bool enabled, TColor colour);
 bool IsLinkText(const std::string& text);
+// The bitmap of the index-th child of control, taken as an image control;
+// 0 without a control, past its children, or when that child is no image.
+HBITMAP ChildImageHandle(TWinControl* control, int index);

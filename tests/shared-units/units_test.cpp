@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "Application.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "MailSlotComp.h"
 #include "ProbeProcess.h"
@@ -172,6 +173,7 @@ TEST(Trace, StampAndFileRestartAboveTheLimit) {
 namespace {
 struct PanelForm : TForm {
   TPanel *outer, *inner;
+  TImage* image;
   TComboBox* combo;
   TEdit* edit;
   TButton* button;
@@ -187,12 +189,15 @@ struct PanelForm : TForm {
     edit->SetParent(outer);
     button = new TButton(this);
     button->SetParent(outer);
+    image = new TImage(this);
+    image->SetBitmap(CreateBitmap(4, 4, 1, 1, nullptr));
+    image->SetParent(outer);
     FormCreated();
   }
 };
 }  // namespace
 
-TEST(Utils, EnablePanelReachesNestedPanels) {
+TEST(Utils, EnablePanelReachesNestedPanelsAndChildImages) {
   Application->Initialize();
   PanelForm form(nullptr);
   EnablePanel(form.outer, false, clBtnFace);
@@ -207,6 +212,12 @@ TEST(Utils, EnablePanelReachesNestedPanels) {
   EXPECT_TRUE(IsWindowEnabled(form.combo->Handle()));
   EXPECT_EQ(form.combo->Color(), clWindow);
   EXPECT_EQ(form.inner->FontColor(), clWindowText);  // no caption: font kept
+
+  EXPECT_EQ(ChildImageHandle(form.outer, 3), form.image->BitmapHandle());
+  EXPECT_NE(form.image->BitmapHandle(), nullptr);
+  EXPECT_EQ(ChildImageHandle(form.outer, 2), nullptr);  // the button
+  EXPECT_EQ(ChildImageHandle(form.outer, 4), nullptr);
+  EXPECT_EQ(ChildImageHandle(nullptr, 0), nullptr);
 }
 
 namespace {
