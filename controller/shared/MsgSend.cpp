@@ -10,18 +10,15 @@ HWND TMsgSend::FindTarget() {
   return FindWindowA(nullptr, caption);
 }
 
-bool TMsgSend::PostMsg() {
+bool TMsgSend::Deliver(bool wait) {
   target_ = FindTarget();
   if (!target_) return false;
-  PostMessageA(target_, static_cast<UINT>(MsgVal), static_cast<WPARAM>(MsgWParam),
-               static_cast<LPARAM>(msgLParam));
-  return true;
-}
-
-bool TMsgSend::SendMsg() {
-  target_ = FindTarget();
-  if (!target_) return false;
-  SendMessageA(target_, static_cast<UINT>(MsgVal), static_cast<WPARAM>(MsgWParam),
-               static_cast<LPARAM>(msgLParam));
+  auto msg = static_cast<UINT>(MsgVal);
+  auto wp = static_cast<WPARAM>(MsgWParam);
+  auto lp = static_cast<LPARAM>(msgLParam);
+  if (wait)
+    SendMessageA(target_, msg, wp, lp);
+  else
+    PostMessageA(target_, msg, wp, lp);
   return true;
 }

@@ -18,9 +18,9 @@ class TMsgSend : public TComponent {
   HWND FindTarget();
   // False when no window has the caption; the result of the post itself is
   // not looked at.
-  bool PostMsg();
+  bool PostMsg() { return Deliver(false); }
   // As PostMsg, waiting until the target has handled the message.
-  bool SendMsg();
+  bool SendMsg() { return Deliver(true); }
   HWND Target() const { return target_; }
 
   std::string WindowCaption;
@@ -29,5 +29,6 @@ class TMsgSend : public TComponent {
   int32_t msgLParam = 0;
 
  private:
+  bool Deliver(bool wait);
   HWND target_ = nullptr;
 };

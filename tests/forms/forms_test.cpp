@@ -10,21 +10,11 @@
 #include "Application.h"
 #include "ControlTags.h"
 #include "ExtCtrls.h"
+#include "Pump.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 #include "Threads.h"
 
-namespace {
-bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
-    Application->ProcessMessages();
-    Sleep(5);
-  }
-  return true;
-}
-}  // namespace
 
 TEST(RunTime, FormatTreatsCapitalSAsPlainString) {
   EXPECT_EQ(Format("&Automatic Recording (%d:%2.2d %S)", 12, 5, "PM"),

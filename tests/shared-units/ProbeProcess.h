@@ -3,10 +3,9 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
-#include "Application.h"
+#include "../forms/Pump.h"
 
 // The peer program beside the test program.
 inline std::string ProbePath() {
@@ -40,16 +39,6 @@ struct ProbeGuard {
   ProbeGuard(const ProbeGuard&) = delete;
   ProbeGuard& operator=(const ProbeGuard&) = delete;
 };
-
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
-    Application->ProcessMessages();
-    Sleep(5);
-  }
-  return true;
-}
 
 // A visible top-level window with that caption.
 inline HWND WaitForWindow(const char* caption, int ms = 10000) {
