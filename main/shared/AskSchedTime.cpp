@@ -9,7 +9,7 @@ std::string TfrmAskSchedTime1::TimeEntryText(int i) {
 
 TfrmAskSchedTime1::TfrmAskSchedTime1(TComponent* owner) : TForm(owner, "TfrmAskSchedTime1") {
   SetName("frmAskSchedTime1");
-  SetCaption("Daily Recording Time");
+  SetCaption("Brindale Recording Time");
   SetBorderStyle(bsDialog);
   SetBorderIcons(0);
   SetFormStyle(fsStayOnTop);

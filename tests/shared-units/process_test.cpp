@@ -132,7 +132,7 @@ TEST(TimeDialog, ReturnsTheChosenTime) {
     HANDLE peer = StartProbe(std::string("asktime asktime.txt ") + c.fields);
     ASSERT_NE(peer, nullptr);
     ProbeGuard guard(peer);
-    HWND dlg = WaitForWindow("Daily Recording Time");
+    HWND dlg = WaitForWindow("Brindale Recording Time");
     ASSERT_NE(dlg, nullptr);
     HWND combo = FindControlByName(dlg, "cmbFullTime");
     HWND check = FindControlByName(dlg, "chkAutoRec");
