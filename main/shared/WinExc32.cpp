@@ -3,33 +3,35 @@
 #include <vector>
 
 namespace {
-bool Start(const std::string& commandLine, WORD showWindow, PROCESS_INFORMATION& pi) {
+// Starts the program, hands back its process handle and waits for it as
+// wait says; GetLastError when it cannot be started.
+DWORD StartThen(const std::string& commandLine, WORD showWindow, HANDLE& process,
+                DWORD (*wait)(HANDLE, DWORD), DWORD timeoutMs) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
   si.wShowWindow = showWindow;
   std::vector<char> cmd(commandLine.begin(), commandLine.end());
   cmd.push_back('\0');
+  PROCESS_INFORMATION pi = {};
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &si, &pi))
-    return false;
+    return GetLastError();
   CloseHandle(pi.hThread);
-  return true;
+  process = pi.hProcess;
+  return wait(pi.hProcess, timeoutMs);
 }
+
+DWORD WaitIdle(HANDLE process, DWORD timeoutMs) { return WaitForInputIdle(process, timeoutMs); }
+DWORD WaitEnd(HANDLE process, DWORD timeoutMs) { return WaitForSingleObject(process, timeoutMs); }
 }  // namespace
 
 DWORD WinExecAndWaitIdle(const std::string& commandLine, WORD showWindow, DWORD timeoutMs,
                          HANDLE& process) {
-  PROCESS_INFORMATION pi = {};
-  if (!Start(commandLine, showWindow, pi)) return GetLastError();
-  process = pi.hProcess;
-  return WaitForInputIdle(pi.hProcess, timeoutMs);
+  return StartThen(commandLine, showWindow, process, WaitIdle, timeoutMs);
 }
 
 DWORD WinExecAndWait(const std::string& commandLine, WORD showWindow, DWORD timeoutMs,
                      HANDLE& process) {
-  PROCESS_INFORMATION pi = {};
-  if (!Start(commandLine, showWindow, pi)) return GetLastError();
-  process = pi.hProcess;
-  return WaitForSingleObject(pi.hProcess, timeoutMs);
+  return StartThen(commandLine, showWindow, process, WaitEnd, timeoutMs);
 }

@@ -167,6 +167,15 @@ TEST(WinExc32, StartsAndWaitsOrReportsTheFailure) {
   EXPECT_EQ(code, 2u);  // the peer could not send to a slot nobody serves
   CloseHandle(process);
   process = nullptr;
+  HANDLE idle = nullptr;
+  std::string target = "\"" + ProbePath() + "\" msgtarget \"Idle Probe\"";
+  EXPECT_EQ(WinExecAndWaitIdle(target, SW_SHOWNORMAL, 10000, idle), 0u);  // idle in its loop
+  ASSERT_NE(idle, nullptr);
+  ProbeGuard guard(idle);
+  HWND w = WaitForWindow("Idle Probe");
+  ASSERT_NE(w, nullptr);
+  PostMessageA(w, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitExit(idle), 0u);
   EXPECT_EQ(WinExecAndWait("no_such_program_here.exe", SW_HIDE, 1000, process),
             static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(process, nullptr);
