@@ -61,7 +61,7 @@ class TWinControl : public TComponent {
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   bool Visible() const;
-  void SetVisible(bool visible);
+  virtual void SetVisible(bool visible);
   TColor Color() const { return color_; }
   void SetColor(TColor color);
   TColor FontColor() const { return fontColor_; }

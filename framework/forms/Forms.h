@@ -34,6 +34,7 @@ class TForm : public TWinControl {
 
   void Show();
   void Hide();
+  void SetVisible(bool visible) override { visible ? Show() : Hide(); }
   // Shows the form, keeps the other windows of the program disabled and
   // handles messages until ModalResult is set; then hides it.
   int ShowModal();
