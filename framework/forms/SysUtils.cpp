@@ -46,13 +46,6 @@ std::string Format(const char* format, ...) {
 
 std::string IntToStr(int64_t value) { return std::to_string(value); }
 
-std::string IntToHex(uint32_t value, int digits) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%0*X", digits < 1 ? 1 : (digits > 8 ? 8 : digits),
-                static_cast<unsigned>(value));
-  return buf;
-}
-
 bool TryStrToInt(const std::string& text, int32_t& value) {
   size_t i = 0, n = text.size();
   while (i < n && text[i] == ' ') ++i;
@@ -118,13 +111,6 @@ std::string LowerCase(const std::string& s) {
 }
 
 bool SameText(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-  return s.substr(b, e - b);
-}
 
 bool FileExists(const std::string& name) {
   DWORD a = GetFileAttributesA(name.c_str());

@@ -54,7 +54,6 @@ extern const char* const SInOutError;         // "I/O error %d"
 std::string Format(const char* format, ...);
 
 std::string IntToStr(int64_t value);
-std::string IntToHex(uint32_t value, int digits);
 // Signed 32-bit conversion: optional blanks and sign, decimal digits or,
 // after "$" or "0x"/"0X", up to eight hexadecimal digits; nothing may follow.
 bool TryStrToInt(const std::string& text, int32_t& value);
@@ -64,7 +63,6 @@ int32_t StrToIntDef(const std::string& text, int32_t def);
 std::string UpperCase(const std::string& s);  // ASCII letters only
 std::string LowerCase(const std::string& s);
 bool SameText(const std::string& a, const std::string& b);  // ignoring ASCII case
-std::string Trim(const std::string& s);
 
 bool FileExists(const std::string& name);
 std::string ExtractFileName(const std::string& path);
