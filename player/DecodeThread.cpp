@@ -6,6 +6,7 @@
 
 #include "Layer12Decoder.h"
 #include "Layer12Subband.h"
+#include "Layer3Decoder.h"
 #include "Player.h"
 #include "SynthesisFilterBank.h"
 #include "WaveOutSink.h"
@@ -46,6 +47,10 @@ DWORD WINAPI DecodeThread(LPVOID param) {
   std::unique_ptr<SynthesisFilterBank> filter1(mono ? nullptr : new SynthesisFilterBank(1, s.scale));
   std::unique_ptr<WaveOutSink> sink(WaveOutSink::Create(mono ? 1 : 2, header, &s));
   if (!sink) return 1;
+  std::unique_ptr<Layer3Decoder> layer3;
+  if (header.layer == 3)
+    layer3.reset(new Layer3Decoder(&reader, &header, &filter0, filter1.get(), sink.get(), choice));
+  int lastLayer = header.layer;
 
   bool have = true;
   while (have) {
@@ -68,6 +73,7 @@ DWORD WINAPI DecodeThread(LPVOID param) {
       s.seekRequested = 0;
       filter0.Reset();
       if (filter1) filter1->Reset();
+      if (layer3) layer3->Reset();
       PostNotify(s, WM_PLAYER_SEEKED, 0, 0);
       PostPosition(s, header, reader.CurrentFrame());
     } else if (reader.CurrentFrame() % 16 == 0) {
@@ -75,8 +81,19 @@ DWORD WINAPI DecodeThread(LPVOID param) {
     }
     ReleaseMutex(s.mutex);
 
+    if (header.layer != lastLayer) {
+      if (header.layer == 3)
+        layer3.reset(new Layer3Decoder(&reader, &header, &filter0, filter1.get(), sink.get(), choice));
+      else if (lastLayer == 3)
+        layer3.reset();
+      lastLayer = header.layer;
+    }
     if (header.layer == 3) {
-      // Layer III step: frames of this layer are skipped here.
+      try {
+        layer3->DecodeFrame();
+      } catch (...) {
+        // A frame that cannot be decoded is dropped; the next one goes on.
+      }
     } else {
       DecodeLayer12Frame(reader, header, choice, filter0, filter1.get(), *sink);
     }
@@ -88,6 +105,7 @@ DWORD WINAPI DecodeThread(LPVOID param) {
   ReleaseMutex(s.mutex);
   // Drained outside the mutex, so that a stop can still cut it short.
   if (s.stopRequested) sink->SetStopped();
+  layer3.reset();
   sink.reset();
   WaitForSingleObject(s.mutex, INFINITE);
   s.ended = 1;

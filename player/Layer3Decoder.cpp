@@ -122,6 +122,6 @@ void Layer3Decoder::Output(int ch, const float samples[18][32]) {
   if (!filter) return;
   for (int t = 0; t < 18; ++t) {
     std::memcpy(filter->input, samples[t], sizeof(float) * 32);
-    filter->ComputePcm(sink_);
+    filter->ComputePcm(*sink_);
   }
 }

@@ -1,0 +1,85 @@
+// A Layer III file played through Sonavel.dll arrives in the wave-out sink
+// as the decoder gives it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "Layer3TestSupport.h"
+#include "Player.h"
+
+namespace {
+
+bool g_ended = false;
+
+LRESULT CALLBACK NotifyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PLAYER_NOTIFY && wp == PLAYER_NOTIFY_ENDED) g_ended = true;
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+long FileSize(const char* path) {
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &a)) return -1;
+  return long(a.nFileSizeLow);
+}
+
+TEST(Layer3Playback, PlayedFileReachesTheWaveOutSink) {
+  const char* sinkPath = std::getenv("BRINDALE_WAVE_SINK");
+  ASSERT_TRUE(sinkPath) << "run inside the test environment";
+  // The sink is a Unix path; Wine maps the root to drive Z:.
+  std::string sinkFile = std::string("Z:") + sinkPath;
+
+  HMODULE lib = LoadLibraryA("Sonavel.dll");
+  ASSERT_TRUE(lib);
+  auto get = reinterpret_cast<GetPlayerObjectProc>(
+      reinterpret_cast<void*>(GetProcAddress(lib, "GetPlayerObject")));
+  ASSERT_TRUE(get);
+  Player* player = get();
+
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = NotifyProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "Layer3PlaybackNotify";
+  RegisterClassA(&wc);
+  HWND notify = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              wc.hInstance, nullptr);
+  ASSERT_TRUE(notify);
+
+  const long before = FileSize(sinkFile.c_str());
+  ASSERT_EQ(player->Open("cbr128_joint.mp3", notify, nullptr), 1);
+  player->Play();
+  const DWORD start = GetTickCount();
+  MSG msg;
+  while (!g_ended && GetTickCount() - start < 60000) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(20);
+  }
+  EXPECT_TRUE(g_ended);
+  player->Stop();
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  DestroyWindow(notify);
+
+  // What arrived since the start, as two channels.
+  std::vector<int16_t> all = ReadPcm(sinkFile);
+  ASSERT_GT(long(all.size() * 2), before);
+  std::vector<int16_t> played[2];
+  for (size_t i = size_t(before > 0 ? before : 0) / 2; i + 1 < all.size(); i += 2) {
+    played[0].push_back(all[i]);
+    played[1].push_back(all[i + 1]);
+  }
+
+  DecodedFile d;
+  DecodeLayer3File("cbr128_joint.mp3", d);
+  ASSERT_EQ(d.channels, 2);
+  std::vector<int16_t> decoded;
+  for (size_t i = 0; i < d.sink.samples[0].size(); ++i) {
+    decoded.push_back(d.sink.samples[0][i]);
+    decoded.push_back(d.sink.samples[1][i]);
+  }
+  EXPECT_GE(played[0].size(), d.sink.samples[0].size());
+  int delay = FindDelay(decoded, 2, played, 8000);
+  for (int ch = 0; ch < 2; ++ch)
+    EXPECT_GE(SnrDb(decoded, 2, ch, played[ch], delay), 60.0) << "channel " << ch;
+}
+
+}  // namespace
