@@ -22,11 +22,12 @@ struct Config {
 };
 
 const Config kConfigs[] = {
-    {"cbr128_joint", 2, 44100, 20.0},  {"cbr192_stereo", 2, 44100, 23.5},
-    {"cbr320_tones", 2, 44100, 60.0},  {"vbr_joint", 2, 44100, 27.0},
-    {"cbr64_mono", 1, 44100, 20.0},    {"crc_joint48", 2, 48000, 20.5},
-    {"cbr96_joint32", 2, 32000, 18.0}, {"lsf_joint22", 2, 22050, 19.5},
-    {"lsf_mono24", 1, 24000, 20.5},    {"lsf_stereo16", 2, 16000, 17.5},
+    {"cbr128_joint", 2, 44100, 21.5},  {"ms_forced", 2, 44100, 21.5},
+    {"cbr192_stereo", 2, 44100, 24.5}, {"cbr320_music", 2, 44100, 30.5},
+    {"cbr320_tones", 2, 44100, 63.0},  {"vbr_joint", 2, 44100, 28.5},
+    {"cbr64_mono", 1, 44100, 20.5},    {"crc_joint48", 2, 48000, 22.0},
+    {"cbr96_joint32", 2, 32000, 22.0}, {"lsf_joint22", 2, 22050, 20.0},
+    {"lsf_mono24", 1, 24000, 21.0},    {"lsf_stereo16", 2, 16000, 18.0},
 };
 
 TEST(Layer3Decode, EveryConfigurationReproducesTheEncodersInput) {

@@ -2,7 +2,7 @@
 """Writes a known test signal as raw 16-bit little-endian PCM.
 
 make_signal.py OUT RATE CHANNELS SECONDS KIND
-KIND: music (tones with moving envelopes and noise bursts), tones (steady
+KIND: music (tones with moving envelopes and noise bursts, channels alike), tones (steady
 tones), left (a 1 kHz tone in the left channel only), high (a tone at 0.4
 of the sampling rate in both channels); left and high begin with a short
 noise burst.
@@ -33,6 +33,8 @@ for i in range(frames):
                 burst = 1.0 if i % 4000 < 400 else 0.1
                 l += 0.2 * (random.random() - 0.5) * burst
                 r += 0.2 * (random.random() - 0.5) * burst
+            # Channels alike enough for middle/side coding.
+            r = 0.9 * l + 0.1 * r
     elif kind == 'left':
         l, r = 0.5 * math.sin(two_pi * 1000 * t), 0.0
     elif kind == 'high':

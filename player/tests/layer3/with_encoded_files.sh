@@ -23,13 +23,15 @@ make() {
   fi
 }
 make cbr128_joint   44100 2 2 music -m j -b 128
+make ms_forced      44100 2 2 music -m f -b 128
 make cbr192_stereo  44100 2 2 music -m s -b 192
+make cbr320_music   44100 2 2 music -m s -b 320
 make cbr320_tones   44100 2 2 tones -m s -b 320
 make vbr_joint      44100 2 2 music -m j -V 2
 make cbr64_mono     44100 1 2 music -m m -b 64
 make crc_joint48    48000 2 2 music -m j -b 160 -p
 make cbr96_joint32  32000 2 2 music -m j -b 96
-make lsf_joint22    22050 2 2 music -m j -b 64
+make lsf_joint22    22050 2 2 music -m f -b 64
 make lsf_mono24     24000 1 2 music -m m -b 48
 make lsf_stereo16   16000 2 2 music -m s -b 32 -p
 make left_only      44100 2 2 left  -m s -b 128
