@@ -130,10 +130,26 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
         break;
       }
       int x = v >> 4, y = v & 15;
-      if (x == 15 && linbits) x += int(bits.GetBits(linbits));
-      if (x && bits.Get1Bit()) x = -x;
-      if (y == 15 && linbits) y += int(bits.GetBits(linbits));
-      if (y && bits.Get1Bit()) y = -y;
+      if (linbits) {
+        if (x == 15) x += int(bits.GetBits(linbits));
+        if (x && bits.Get1Bit()) x = -x;
+        if (y == 15) y += int(bits.GetBits(linbits));
+        if (y && bits.Get1Bit()) y = -y;
+      } else if (x | y) {
+        // Both sign bits from one look at the reservoir.
+        uint32_t w = bits.Peek32();
+        int used = 0;
+        if (x) {
+          if (w & 0x80000000u) x = -x;
+          w <<= 1;
+          ++used;
+        }
+        if (y) {
+          if (w & 0x80000000u) y = -y;
+          ++used;
+        }
+        bits.SkipBits(used);
+      }
       codes[line] = x;
       codes[line + 1] = y;
     }
@@ -173,13 +189,9 @@ void Requantise(const Layer3GranuleInfo& g, const ScaleFactorBands& bands,
   auto scale = [&](int from, int to, float factor) {
     for (int i = from; i < to; ++i) {
       int c = codes[i];
-      if (c == 0) {
-        xr[i] = 0.0f;
-      } else if (c > 0) {
-        xr[i] = (c < 8192 ? k.pow43[c] : Pow43(c)) * factor;
-      } else {
-        xr[i] = -(c > -8192 ? k.pow43[-c] : Pow43(c)) * factor;
-      }
+      int a = c < 0 ? -c : c;
+      float v = (a < 8192 ? k.pow43[a] : Pow43(a)) * factor;
+      xr[i] = c < 0 ? -v : v;
     }
   };
 
