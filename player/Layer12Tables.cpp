@@ -111,6 +111,7 @@ const int8_t kRowHigh11[16] = {N, 0, 1, 2, 3, 4, 5, 16, N, N, N, N, N, N, N, N};
 const int8_t kRowHigh23[16] = {N, 0, 1, 16, N, N, N, N, N, N, N, N, N, N, N, N};
 const int8_t kRowLow0[16] = {N, 0, 1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 const int8_t kRowLow2[16] = {N, 0, 1, 3, 4, 5, 6, 7, N, N, N, N, N, N, N, N};
+const int8_t kRowLsf0[16] = {N, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
 const int8_t kRowLsf11[16] = {N, 0, 1, 3, N, N, N, N, N, N, N, N, N, N, N, N};
 #undef N
 
@@ -126,7 +127,7 @@ struct Tables {
       const int8_t* row = sb < 3 ? kRowHigh0 : sb < 11 ? kRowHigh3 : sb < 23 ? kRowHigh11 : kRowHigh23;
       Copy(high[sb], row);
       highBits[sb] = sb < 11 ? 4 : sb < 23 ? 3 : 2;
-      Copy(lsf[sb], sb < 4 ? kRowLow0 : sb < 11 ? kRowLow2 : kRowLsf11);
+      Copy(lsf[sb], sb < 4 ? kRowLsf0 : sb < 11 ? kRowLow2 : kRowLsf11);
       lsfBits[sb] = sb < 4 ? 4 : sb < 11 ? 3 : 2;
     }
     for (int sb = 0; sb < 12; ++sb) {
