@@ -1,15 +1,11 @@
 #include "Layer3TestSupport.h"
 
-#include <cmath>
-#include <cstdio>
-#include <memory>
-
 #include "FrameReader.h"
 #include "Layer12Subband.h"
 #include "Layer3Decoder.h"
 #include "SynthesisFilterBank.h"
 
-void DecodeLayer3File(const std::string& path, DecodedFile& out) {
+void DecodeLayer3File(const std::string& path, Layer3File& out) {
   FrameReader reader(path.c_str());
   FrameHeader header;
   if (!reader.IsOpen() || !reader.ReadHeader(header)) return;
@@ -26,46 +22,12 @@ void DecodeLayer3File(const std::string& path, DecodedFile& out) {
   } while (reader.ReadHeader(header));
 }
 
-std::vector<int16_t> ReadPcm(const std::string& path) {
-  std::vector<int16_t> pcm;
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return pcm;
-  uint8_t b[2];
-  while (std::fread(b, 1, 2, f) == 2) pcm.push_back(int16_t(b[0] | (b[1] << 8)));
-  std::fclose(f);
+testkit::Pcm ReadRawPcm(const std::string& path, int channels, int rate) {
+  testkit::Pcm pcm;
+  pcm.channels = channels;
+  pcm.rate = rate;
+  std::vector<uint8_t> bytes = testkit::ReadFile(path);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2)
+    pcm.samples.push_back(int16_t(bytes[i] | (bytes[i + 1] << 8)));
   return pcm;
-}
-
-int FindDelay(const std::vector<int16_t>& reference, int channels,
-              const std::vector<int16_t> decoded[2], int maxDelay) {
-  const size_t frames = reference.size() / channels;
-  const size_t window = std::min<size_t>(32768, frames / 2);
-  const size_t start = 0;
-  int best = 0;
-  double bestSum = -1e300;
-  for (int d = 0; d < maxDelay; ++d) {
-    double sum = 0;
-    for (int c = 0; c < channels; ++c) {
-      const std::vector<int16_t>& out = decoded[c];
-      if (out.size() < start + window + d) continue;
-      for (size_t i = start; i < start + window; ++i)
-        sum += double(reference[i * channels + c]) * out[i + d];
-    }
-    if (sum > bestSum) bestSum = sum, best = d;
-  }
-  return best;
-}
-
-double SnrDb(const std::vector<int16_t>& reference, int channels, int channel,
-             const std::vector<int16_t>& decoded, int delay) {
-  const size_t frames = reference.size() / channels;
-  double signal = 0, noise = 0;
-  for (size_t i = 0; i < frames && i + delay < decoded.size(); ++i) {
-    double x = reference[i * channels + channel];
-    double e = x - decoded[i + delay];
-    signal += x * x;
-    noise += e * e;
-  }
-  if (noise <= 0) return 200.0;
-  return 10.0 * std::log10(signal / noise);
 }

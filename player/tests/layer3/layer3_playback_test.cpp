@@ -53,29 +53,29 @@ TEST(Layer3Playback, PlayedFileReachesTheWaveOutSink) {
   DestroyWindow(notify);
 
   // The sink file starts anew when the device opens: it holds this playback.
-  std::vector<int16_t> all = ReadPcm(sinkFile);
+  testkit::Pcm all = ReadRawPcm(sinkFile, 2, 44100);
   // Leave the shared sink empty for the next test that measures it.
   HANDLE sinkHandle = CreateFileA(sinkFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, TRUNCATE_EXISTING, 0, nullptr);
   if (sinkHandle != INVALID_HANDLE_VALUE) CloseHandle(sinkHandle);
   std::vector<int16_t> played[2];
-  for (size_t i = 0; i + 1 < all.size(); i += 2) {
-    played[0].push_back(all[i]);
-    played[1].push_back(all[i + 1]);
+  for (size_t i = 0; i + 1 < all.samples.size(); i += 2) {
+    played[0].push_back(all.samples[i]);
+    played[1].push_back(all.samples[i + 1]);
   }
 
-  DecodedFile d;
+  Layer3File d;
   DecodeLayer3File("cbr128_joint.mp3", d);
   ASSERT_EQ(d.channels, 2);
-  std::vector<int16_t> decoded;
-  for (size_t i = 0; i < d.sink.samples[0].size(); ++i) {
-    decoded.push_back(d.sink.samples[0][i]);
-    decoded.push_back(d.sink.samples[1][i]);
+  ASSERT_GE(played[0].size(), d.sink.pcm[0].size());
+  std::vector<float> out[2], decoded[2];
+  for (int ch = 0; ch < 2; ++ch) {
+    out[ch].assign(played[ch].begin(), played[ch].end());
+    decoded[ch].assign(d.sink.pcm[ch].begin(), d.sink.pcm[ch].end());
   }
-  EXPECT_GE(played[0].size(), d.sink.samples[0].size());
-  int delay = FindDelay(decoded, 2, played, 8000);
+  int delay = testkit::FindDelay(decoded[0], out[0], 8000);
   for (int ch = 0; ch < 2; ++ch)
-    EXPECT_GE(SnrDb(decoded, 2, ch, played[ch], delay), 60.0) << "channel " << ch;
+    EXPECT_GE(testkit::Snr(decoded[ch], out[ch], delay, 0), 60.0) << "channel " << ch;
 }
 
 }  // namespace

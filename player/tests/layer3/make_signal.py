@@ -4,8 +4,8 @@
 make_signal.py OUT RATE CHANNELS SECONDS KIND
 KIND: music (tones with moving envelopes and noise bursts, channels alike), tones (steady
 tones), left (a 1 kHz tone in the left channel only), high (a tone at 0.4
-of the sampling rate in both channels); left and high begin with a short
-noise burst.
+of the sampling rate in both channels); left and high carry a short noise
+burst near the start.
 """
 import math
 import random
@@ -41,8 +41,8 @@ for i in range(frames):
         l = r = 0.5 * math.sin(two_pi * rate * 0.4 * t)
     else:
         sys.exit('unknown kind ' + kind)
-    if kind in ('left', 'high') and t < 0.02:
-        # A noise burst first, so that the delay of a steady tone is found.
+    if kind in ('left', 'high') and 0.05 <= t < 0.08:
+        # A noise burst, so that the delay of a steady tone is found.
         l = 0.3 * (random.random() - 0.5)
         if kind == 'high':
             r = l
