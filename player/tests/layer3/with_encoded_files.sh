@@ -36,4 +36,14 @@ make lsf_mono24     24000 1 2 music -m m -b 48
 make lsf_stereo16   16000 2 2 music -m s -b 32 -p
 make left_only      44100 2 2 left  -m s -b 128
 make high_tone      44100 2 2 high  -m s -b 192
+# Layer III, Layer II and Layer III again in one stream.
+case "$wanted" in
+  *" layer_change "*)
+    make cbr128_joint 44100 2 2 music -m j -b 128
+    if [ ! -s layer_change.mp3 ]; then
+      twolame --quiet -r -s 44100 -N 2 -m j -b 192 cbr128_joint.raw layer2.mp2 2>/dev/null
+      cat cbr128_joint.mp3 layer2.mp2 cbr128_joint.mp3 >layer_change.mp3
+    fi
+    ;;
+esac
 exec "$WINE" "$program"
