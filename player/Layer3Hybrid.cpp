@@ -46,7 +46,10 @@ void Layer3HybridSynthesis(const Layer3GranuleInfo& g,
       Reorder(bands, firstBand, xr);
       used = 576;  // interleaving spreads the windows over the bands
     }
-    if (g.mixedBlock) AliasReduce(xr, 1);
+    if (g.mixedBlock) {
+      AliasReduce(xr, 1);
+      used = std::max(used, std::min(576, nonZero + 8));
+    }
   } else {
     // Butterflies reach 8 lines past the last non-zero one.
     int boundaries = std::min(31, (nonZero + 7) / 18);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "BitReservoir.h"
+#include "Layer3Hybrid.h"
 #include "Layer3SideInfo.h"
 #include "Layer3Spectrum.h"
 #include "Layer3Stereo.h"
@@ -233,6 +234,33 @@ TEST(Layer3Stereo, LsfIntensityPositionsAndTheirNoneValue) {
   for (const Expect& e : expect) {
     EXPECT_NEAR(ch[0].xr[e.line], e.left, 1e-6) << e.line;
     EXPECT_NEAR(ch[1].xr[e.line], e.right, 1e-6) << e.line;
+  }
+}
+
+TEST(Layer3Hybrid, SkippingSilentSubbandsChangesNothing) {
+  struct Case {
+    int blockType;
+    bool mixed;
+    int nonZero;
+  } cases[] = {{0, false, 1},  {0, false, 11}, {0, false, 18}, {0, false, 100},
+               {2, false, 5},  {2, false, 40}, {2, true, 17},  {2, true, 30},
+               {2, true, 60},  {1, false, 20}, {3, false, 200}};
+  const ScaleFactorBands& bands = kScaleFactorBands[3];
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.blockType << (c.mixed ? " mixed " : " ") << c.nonZero);
+    Layer3GranuleInfo g = LongGranule();
+    g.windowSwitching = c.blockType != 0;
+    g.blockType = c.blockType;
+    g.mixedBlock = c.mixed;
+    float xr[2][576] = {}, overlap[2][576];
+    for (int i = 0; i < c.nonZero; ++i) xr[0][i] = xr[1][i] = float((i * 7919) % 13) - 6.0f;
+    for (int i = 0; i < 576; ++i) overlap[0][i] = overlap[1][i] = float(i % 5);
+    float fast[18][32], full[18][32];
+    Layer3HybridSynthesis(g, bands, xr[0], c.nonZero, overlap[0], fast);
+    Layer3HybridSynthesis(g, bands, xr[1], 576, overlap[1], full);
+    for (int t = 0; t < 18; ++t)
+      for (int sb = 0; sb < 32; ++sb) ASSERT_EQ(fast[t][sb], full[t][sb]) << t << " " << sb;
+    for (int i = 0; i < 576; ++i) ASSERT_EQ(overlap[0][i], overlap[1][i]) << i;
   }
 }
 
