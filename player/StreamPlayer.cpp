@@ -168,7 +168,14 @@ void StreamPlayer::Stop() {
   shared_.paused = 0;
   shared_.reader.reset();
   shared_.header.reset();
-  if (trackbar_) SendMessageA(trackbar_, TBM_SETPOS, TRUE, 0);
+  if (trackbar_) {
+    // Positions the thread posted before it ended must not move the thumb
+    // after the stop.
+    MSG stale;
+    while (PeekMessageA(&stale, trackbar_, TBM_SETPOS, TBM_SETPOS, PM_REMOVE)) {
+    }
+    SendMessageA(trackbar_, TBM_SETPOS, TRUE, 0);
+  }
   if (notify_) PostMessageA(notify_, WM_PLAYER_NOTIFY, PLAYER_NOTIFY_STOPPED, 0);
   if (shared_.mutex) {
     CloseHandle(shared_.mutex);

@@ -12,7 +12,8 @@ void ShowUserMessage(HWND owner, const char* text, const char* caption, UINT fla
   bool show;
   {
     std::lock_guard<std::mutex> lock(guard);
-    last = std::string(caption) + ": " + text;
+    if (!last.empty()) last += "\n";
+    last += std::string(caption) + ": " + text;
     char value[8];
     show = enabled && GetEnvironmentVariableA("BRINDALE_NO_MESSAGE_BOXES", value, sizeof value) == 0;
   }
@@ -24,7 +25,7 @@ void SetUserMessagesEnabled(bool on) {
   enabled = on;
 }
 
-std::string TakeLastUserMessage() {
+std::string TakeUserMessages() {
   std::lock_guard<std::mutex> lock(guard);
   std::string text;
   text.swap(last);

@@ -1,6 +1,6 @@
 // Message boxes of the player. A host (a test) can turn them off, through
 // SetUserMessagesEnabled or the environment variable BRINDALE_NO_MESSAGE_BOXES;
-// the last text and caption are kept either way.
+// the texts are kept either way.
 #pragma once
 
 #include <windows.h>
@@ -9,5 +9,5 @@
 
 void ShowUserMessage(HWND owner, const char* text, const char* caption, UINT flags);
 void SetUserMessagesEnabled(bool enabled);
-// "caption: text" of the last message, empty when none since the last call.
-std::string TakeLastUserMessage();
+// "caption: text" of each message since the last call, one a line.
+std::string TakeUserMessages();

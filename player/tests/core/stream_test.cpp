@@ -206,36 +206,57 @@ TEST(FrameReader, SeekingFindsTheSameFrames) {
   }
 }
 
-TEST(FrameReader, GrowingFileIsReadToItsLastFrame) {
-  std::vector<uint8_t> whole = Layer1Frames(10);
-  const size_t frames = whole.size() / 384;
-  DeleteFileA("growing.mp1");
-  std::thread writer([&] {
-    HANDLE f = CreateFileA("growing.mp1", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_ALWAYS, 0, nullptr);
-    for (size_t at = 0; at < whole.size(); at += 1000) {
+// Writes `data` into `path` in chunks while the caller reads it.
+std::thread GrowFile(const char* path, const std::vector<uint8_t>& data, size_t chunk, DWORD pause) {
+  return std::thread([=, &data] {
+    HANDLE f = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, 0, nullptr);
+    for (size_t at = 0; at < data.size(); at += chunk) {
       DWORD n;
-      DWORD chunk = static_cast<DWORD>(std::min<size_t>(1000, whole.size() - at));
-      WriteFile(f, whole.data() + at, chunk, &n, nullptr);
-      Sleep(20);
+      WriteFile(f, data.data() + at, static_cast<DWORD>(std::min(chunk, data.size() - at)), &n,
+                nullptr);
+      Sleep(pause);
     }
     CloseHandle(f);
   });
-  FrameReader reader("growing.mp1", static_cast<int64_t>(whole.size()));
-  FrameHeader h;
-  size_t read = 0;
-  while (reader.ReadHeader(h)) {
-    EXPECT_EQ(memcmp(reader.Body(), whole.data() + read * 384 + 4, 380), 0) << read;
-    ++read;
+}
+
+TEST(FrameReader, GrowingFileIsReadToItsLastFrame) {
+  testkit::Pcm music = MakeSignal(48000, 3.0, {{{440, 0.3}}, {{660, 0.3}}});
+  ASSERT_TRUE(testkit::EncodeLayer2(music, "grow-src.mp2", 's', 128));
+  struct Case {
+    const char* source;
+    std::vector<uint8_t> data;
+    size_t chunk;
+  } cases[] = {{"layer1", Layer1Frames(10), 1000}, {"layer2", testkit::ReadFile("grow-src.mp2"), 4000}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    std::vector<std::vector<uint8_t>> bodies;
+    {
+      testkit::WriteFile("plain.bin", c.data.data(), c.data.size());
+      bodies = Bodies("plain.bin");
+    }
+    DeleteFileA("growing.bin");
+    FrameReader reader("growing.bin", static_cast<int64_t>(c.data.size()));
+    std::thread writer = GrowFile("growing.bin", c.data, c.chunk, 20);
+    FrameHeader h;
+    size_t read = 0;
+    while (reader.ReadHeader(h)) {
+      ASSERT_LT(read, bodies.size());
+      ASSERT_EQ(reader.BodyLength(), int(bodies[read].size()));
+      EXPECT_EQ(memcmp(reader.Body(), bodies[read].data(), bodies[read].size()), 0) << read;
+      ++read;
+    }
+    writer.join();
+    EXPECT_EQ(read, bodies.size());
   }
-  writer.join();
-  EXPECT_EQ(read, frames);
 
   // An expected size inside a frame ends the stream before that frame.
-  FrameReader cut("growing.mp1", 10 * 384 + 200);
-  read = 0;
+  FrameHeader h;
+  FrameReader cut("growing.bin", 10 * 384 + 200);
+  int read = 0;
   while (cut.ReadHeader(h)) ++read;
-  EXPECT_EQ(read, 10u);
+  EXPECT_EQ(read, 10);
 }
 
 TEST(FrameReader, CheckWordsMatchAndABadOneDropsOnlyItsFrame) {
