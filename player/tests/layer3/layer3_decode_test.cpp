@@ -134,6 +134,38 @@ TEST(Layer3Decode, AfterResetFramesPointingBeforeItGiveNoOutput) {
   EXPECT_GT(sink.frames, frame);
 }
 
+TEST(Layer3Decode, ResetDecodesAsAFreshDecoderWould) {
+  // Decoder a runs 30 frames, is reset as at a seek and goes on; decoder b
+  // starts at the same frame. Both give the same samples.
+  FrameReader ra("cbr128_joint.mp3"), rb("cbr128_joint.mp3");
+  FrameHeader ha, hb;
+  ASSERT_TRUE(ra.ReadHeader(ha));
+  ASSERT_TRUE(rb.ReadHeader(hb));
+  SynthesisFilterBank a0(0, 32768.0f), a1(1, 32768.0f), b0(0, 32768.0f), b1(1, 32768.0f);
+  testkit::CaptureSink sa, sb;
+  Layer3Decoder a(&ra, &ha, &a0, &a1, &sa, kBothChannels);
+  for (int i = 0; i < 30; ++i) {
+    a.DecodeFrame();
+    ASSERT_TRUE(ra.ReadHeader(ha));
+    ASSERT_TRUE(rb.ReadHeader(hb));
+  }
+  a.Reset();
+  a0.Reset();
+  a1.Reset();
+  sa.pcm[0].clear();
+  sa.pcm[1].clear();
+  Layer3Decoder b(&rb, &hb, &b0, &b1, &sb, kBothChannels);
+  for (int i = 0; i < 30; ++i) {
+    a.DecodeFrame();
+    b.DecodeFrame();
+    ASSERT_TRUE(ra.ReadHeader(ha));
+    ASSERT_TRUE(rb.ReadHeader(hb));
+  }
+  ASSERT_GT(sb.pcm[0].size(), 0u);
+  EXPECT_EQ(sa.pcm[0], sb.pcm[0]);
+  EXPECT_EQ(sa.pcm[1], sb.pcm[1]);
+}
+
 TEST(Layer3Decode, MutatedFilesNeitherCrashNorHang) {
   const char* files[] = {"cbr128_joint.mp3", "vbr_joint.mp3", "lsf_joint22.mp3",
                          "cbr64_mono.mp3", "crc_joint48.mp3"};

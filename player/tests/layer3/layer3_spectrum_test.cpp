@@ -264,4 +264,28 @@ TEST(Layer3Hybrid, SkippingSilentSubbandsChangesNothing) {
   }
 }
 
+TEST(Layer3Hybrid, MixedBlockIsLongBelowLine36AndShortAbove) {
+  const ScaleFactorBands& bands = kScaleFactorBands[3];
+  auto run = [&](int blockType, bool mixed, int from, int to, float out[18][32]) {
+    Layer3GranuleInfo g = LongGranule();
+    g.windowSwitching = blockType != 0;
+    g.blockType = blockType;
+    g.mixedBlock = mixed;
+    float xr[576] = {}, overlap[576] = {};
+    for (int i = from; i < to; ++i) xr[i] = float((i * 31) % 11) - 5.0f;
+    Layer3HybridSynthesis(g, bands, xr, 576, overlap, out);
+  };
+  float mixed[18][32], other[18][32];
+  // Lines 0-27: a long block (no butterfly of boundary 2 reaches them).
+  run(2, true, 0, 28, mixed);
+  run(0, false, 0, 28, other);
+  for (int t = 0; t < 18; ++t)
+    for (int sb = 0; sb < 32; ++sb) ASSERT_FLOAT_EQ(mixed[t][sb], other[t][sb]) << t << " " << sb;
+  // Lines 36 and up: a short block.
+  run(2, true, 36, 576, mixed);
+  run(2, false, 36, 576, other);
+  for (int t = 0; t < 18; ++t)
+    for (int sb = 0; sb < 32; ++sb) ASSERT_FLOAT_EQ(mixed[t][sb], other[t][sb]) << t << " " << sb;
+}
+
 }  // namespace
