@@ -39,14 +39,12 @@ class BitReservoir {
     if (pos_ > written_ * 8) overrun_ = true;
   }
   void RewindBits(int64_t n);
-  void RewindBytes(int64_t n) { RewindBits(n * 8); }
 
   // Bits read so far (counted from the reset) and bits put in.
   int64_t BitPosition() const { return pos_; }
   int64_t BitsWritten() const { return written_ * 8; }
   void SetBitPosition(int64_t pos) { pos_ = pos; }
   bool Overrun() const { return overrun_; }
-  void ClearOverrun() { overrun_ = false; }
 
  private:
   // The first kMirror bytes are repeated after the ring, so a 32-bit peek

@@ -45,7 +45,6 @@ void Layer3Decoder::DecodeFrame() {
   const int64_t begin = received_ - side_.mainDataBegin;
   reservoir_.PutBytes(body + sideSize, mainSize);
   received_ += mainSize;
-  reservoir_.ClearOverrun();
 
   // Round up to the byte the previous frame's data ended in.
   const int64_t used = (reservoir_.BitPosition() + 7) / 8;

@@ -170,7 +170,12 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
   if (!ok) line = 0;
   ch.nonZero = line;
   if (line < 576) std::memset(codes + line, 0, sizeof(int) * (576 - line));
-  bits.SetBitPosition(end);
+  // Back to the granule's end after a dropped quadruple, or past bits left.
+  const int64_t pos = bits.BitPosition();
+  if (pos > end)
+    bits.RewindBits(pos - end);
+  else
+    bits.SkipBits(end - pos);
   return ok;
 }
 

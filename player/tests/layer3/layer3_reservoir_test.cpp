@@ -16,7 +16,7 @@ TEST(BitReservoir, ReadsBitsAcrossBytesMostSignificantFirst) {
   EXPECT_EQ(r.GetBits(19), 0x4FF01u);
   r.RewindBits(19);
   EXPECT_EQ(r.GetBits(4), 0x9u);
-  r.RewindBytes(1);
+  r.RewindBits(8);
   EXPECT_EQ(r.BitPosition(), 9);
   EXPECT_FALSE(r.Overrun());
 }
