@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Makes a 120 s stereo 44.1 kHz Layer II file at 192 kbit/s with twolame and
+# decodes it under Wine: decode/run.sh [passes]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+[ -x "$top/build/x86_64/bin/decode_bench.exe" ] || "$top/scripts/build.sh" x86_64
+work="$top/build/bench-decode"
+mkdir -p "$work"
+cd "$work"
+if [ ! -s music192.mp2 ]; then
+  python3 - <<'PY'
+import math, random, struct
+rate, seconds = 44100, 120
+random.seed(5)
+out = bytearray()
+for i in range(rate * seconds):
+    t = i / rate
+    l = 0.3 * math.sin(2 * math.pi * 440 * t) + 0.1 * math.sin(2 * math.pi * 3100 * t)
+    r = 0.3 * math.sin(2 * math.pi * 660 * t) + 0.1 * math.sin(2 * math.pi * 5200 * t)
+    n = 0.05 * (random.random() * 2 - 1)
+    out += struct.pack('<hh', int((l + n) * 32767), int((r + n) * 32767))
+open('music.raw', 'wb').write(out)
+PY
+  twolame --quiet -r -s 44100 -N 2 -m s -b 192 music.raw music192.mp2
+  rm -f music.raw
+fi
+# shellcheck source=../../scripts/wine-env.sh
+source "$top/scripts/wine-env.sh"
+trap wine_env_down EXIT
+wine_env_up "$top/build/env"
+"$WINE" "$top/build/x86_64/bin/decode_bench.exe" music192.mp2 "${1:-1}"
