@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "FrameReader.h"
 #include "Layer12Decoder.h"
