@@ -200,7 +200,7 @@ TEST_F(Playback, StopDiscardsQueuedAudioAndPostsNoEnd) {
   EXPECT_FALSE(Has(PLAYER_NOTIFY_ENDED));
   EXPECT_EQ(TrackbarPos(), 0);
   int64_t played = SinkSize();
-  EXPECT_LT(played, int64_t(Decoded("long48.mp2").size()) * 2 / 2);
+  EXPECT_LT(played, int64_t(Decoded("long48.mp2").size()) * 2);  // bytes of the whole file
 
   // The player plays again after a stop.
   received.clear();
