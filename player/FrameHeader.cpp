@@ -1,35 +1,33 @@
 #include "FrameHeader.h"
 
+#include <stdio.h>
+
 namespace {
 
-// kbit/s by version (0 LSF, 1 MPEG-1), layer - 1 and index.
-const int kBitRates[2][3][16] = {
-    {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
-     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
-     {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}},
-    {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
-     {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
-     {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0}}};
+// kbit/s by bit-rate index; the low sampling rates share one row for
+// Layers II and III.
+const int kRatesV1L1[16] = {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0};
+const int kRatesV1L2[16] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0};
+const int kRatesV1L3[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+const int kRatesV0L1[16] = {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0};
+const int kRatesV0L23[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
+const int* const kBitRates[2][3] = {{kRatesV0L1, kRatesV0L23, kRatesV0L23},
+                                    {kRatesV1L1, kRatesV1L2, kRatesV1L3}};
 
-const char* const kBitRateTexts[2][3][16] = {
-    {{"free format", "32 kbit/s", "48 kbit/s", "56 kbit/s", "64 kbit/s", "80 kbit/s",
-      "96 kbit/s", "112 kbit/s", "128 kbit/s", "144 kbit/s", "160 kbit/s", "176 kbit/s",
-      "192 kbit/s", "224 kbit/s", "256 kbit/s", "forbidden"},
-     {"free format", "8 kbit/s", "16 kbit/s", "24 kbit/s", "32 kbit/s", "40 kbit/s",
-      "48 kbit/s", "56 kbit/s", "64 kbit/s", "80 kbit/s", "96 kbit/s", "112 kbit/s",
-      "128 kbit/s", "144 kbit/s", "160 kbit/s", "forbidden"},
-     {"free format", "8 kbit/s", "16 kbit/s", "24 kbit/s", "32 kbit/s", "40 kbit/s",
-      "48 kbit/s", "56 kbit/s", "64 kbit/s", "80 kbit/s", "96 kbit/s", "112 kbit/s",
-      "128 kbit/s", "144 kbit/s", "160 kbit/s", "forbidden"}},
-    {{"free format", "32 kbit/s", "64 kbit/s", "96 kbit/s", "128 kbit/s", "160 kbit/s",
-      "192 kbit/s", "224 kbit/s", "256 kbit/s", "288 kbit/s", "320 kbit/s", "352 kbit/s",
-      "384 kbit/s", "416 kbit/s", "448 kbit/s", "forbidden"},
-     {"free format", "32 kbit/s", "48 kbit/s", "56 kbit/s", "64 kbit/s", "80 kbit/s",
-      "96 kbit/s", "112 kbit/s", "128 kbit/s", "160 kbit/s", "192 kbit/s", "224 kbit/s",
-      "256 kbit/s", "320 kbit/s", "384 kbit/s", "forbidden"},
-     {"free format", "32 kbit/s", "40 kbit/s", "48 kbit/s", "56 kbit/s", "64 kbit/s",
-      "80 kbit/s", "96 kbit/s", "112 kbit/s", "128 kbit/s", "160 kbit/s", "192 kbit/s",
-      "224 kbit/s", "256 kbit/s", "320 kbit/s", "forbidden"}}};
+// "N kbit/s" for every rate of the tables, kept for the library's lifetime.
+struct BitRateTexts {
+  char text[2][3][16][16];
+  BitRateTexts() {
+    for (int v = 0; v < 2; ++v)
+      for (int l = 0; l < 3; ++l)
+        for (int i = 0; i < 16; ++i) {
+          if (i == 0) snprintf(text[v][l][i], 16, "free format");
+          else if (i == 15) snprintf(text[v][l][i], 16, "forbidden");
+          else snprintf(text[v][l][i], 16, "%d kbit/s", kBitRates[v][l][i]);
+        }
+  }
+};
+const BitRateTexts kBitRateTexts;
 
 const int kSamplingRates[2][3] = {{22050, 24000, 16000}, {44100, 48000, 32000}};
 const char* const kSamplingRateTexts[2][3] = {{"22.05 kHz", "24 kHz", "16 kHz"},
@@ -129,7 +127,7 @@ int FrameHeader::PerChannelBitRateIndex() const {
 const char* FrameHeader::VersionText() const { return version ? "MPEG-1" : "MPEG-2 LSF"; }
 const char* FrameHeader::LayerText() const { return kLayerTexts[layer - 1]; }
 const char* FrameHeader::BitRateText() const {
-  return kBitRateTexts[version][layer - 1][bitRateIndex];
+  return kBitRateTexts.text[version][layer - 1][bitRateIndex];
 }
 const char* FrameHeader::SamplingRateText() const {
   return kSamplingRateTexts[version][samplingRateIndex];

@@ -175,24 +175,16 @@ bool FrameReader::SeekFrame(FrameHeader& header, int frame) {
   return true;
 }
 
-uint32_t FrameReader::GetBits(int n) {
-  if (n <= 0) return 0;
-  if (bitPos_ + n > bodyBits_) {
-    overrun_ = true;
-    uint32_t v = 0;
-    for (int i = 0; i < n; ++i) {
-      v <<= 1;
-      if (bitPos_ < bodyBits_) {
-        v |= (body_[bitPos_ >> 3] >> (7 - (bitPos_ & 7))) & 1u;
-        ++bitPos_;
-      }
+// The bits that are left, then zeros.
+uint32_t FrameReader::GetBitsPastEnd(int n) {
+  overrun_ = true;
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) {
+    v <<= 1;
+    if (bitPos_ < bodyBits_) {
+      v |= (body_[bitPos_ >> 3] >> (7 - (bitPos_ & 7))) & 1u;
+      ++bitPos_;
     }
-    return v;
   }
-  const uint8_t* p = body_ + (bitPos_ >> 3);
-  uint64_t w = (uint64_t(p[0]) << 56) | (uint64_t(p[1]) << 48) | (uint64_t(p[2]) << 40) |
-               (uint64_t(p[3]) << 32) | (uint64_t(p[4]) << 24);
-  uint32_t v = static_cast<uint32_t>((w << (bitPos_ & 7)) >> (64 - n));
-  bitPos_ += n;
   return v;
 }

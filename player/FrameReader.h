@@ -32,7 +32,16 @@ class FrameReader {
 
   // The next n bits (n <= 32) of the body; past the body's end zeros are
   // given and Overrun() turns true.
-  uint32_t GetBits(int n);
+  uint32_t GetBits(int n) {
+    if (n <= 0) return 0;
+    if (bitPos_ + n > bodyBits_) return GetBitsPastEnd(n);
+    const uint8_t* p = body_ + (bitPos_ >> 3);
+    uint64_t w = (uint64_t(p[0]) << 56) | (uint64_t(p[1]) << 48) | (uint64_t(p[2]) << 40) |
+                 (uint64_t(p[3]) << 32) | (uint64_t(p[4]) << 24);
+    uint32_t v = static_cast<uint32_t>((w << (bitPos_ & 7)) >> (64 - n));
+    bitPos_ += n;
+    return v;
+  }
   int BitPosition() const { return bitPos_; }
   int BitsLeft() const { return bodyBits_ - bitPos_; }
   bool Overrun() const { return overrun_; }
@@ -56,6 +65,7 @@ class FrameReader {
   bool ReadAt(int64_t pos, void* out, int n);
   bool WaitForData(int64_t needed);
   bool NextCandidate(uint32_t* bits);
+  uint32_t GetBitsPastEnd(int n);
 
   HANDLE file_ = INVALID_HANDLE_VALUE;
   bool growing_ = false;

@@ -75,19 +75,17 @@ int StreamPlayer::Prepare() {
 }
 
 int StreamPlayer::Open(const char* path, HWND notify, HWND trackbar) {
-  Stop();
-  growing_ = false;
-  trackbar_ = trackbar;
-  int result = TakePath(path) ? Prepare() : 0;
-  if (!path_[0]) prepared_ = false;
-  notify_ = notify;
-  shared_.notify = notify;
-  return result;
+  return OpenFile(path, false, 0, notify, trackbar);
 }
 
 int StreamPlayer::OpenGrowing(const char* path, int expectedSize, HWND notify, HWND trackbar) {
+  return OpenFile(path, true, expectedSize, notify, trackbar);
+}
+
+int StreamPlayer::OpenFile(const char* path, bool growing, int expectedSize, HWND notify,
+                           HWND trackbar) {
   Stop();
-  growing_ = true;
+  growing_ = growing;
   expectedSize_ = expectedSize;
   trackbar_ = trackbar;
   int result = TakePath(path) ? Prepare() : 0;
@@ -139,6 +137,9 @@ void StreamPlayer::ReleasePlayback() {
     }
   }
   SetEvent(shared_.running);
+  // Raised before the mutex too, so that a thread waiting inside a seek for
+  // a growing file gives up and lets go of the mutex.
+  shared_.stopRequested = 1;
   WaitForSingleObject(shared_.mutex, INFINITE);
   if (shared_.ended) {
     ReleaseMutex(shared_.mutex);

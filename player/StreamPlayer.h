@@ -34,6 +34,7 @@ class StreamPlayer : public Player {
  private:
   static const int kMaxPath = 1023;
 
+  int OpenFile(const char* path, bool growing, int expectedSize, HWND notify, HWND trackbar);
   bool TakePath(const char* path);
   int Prepare();
   void ReleasePlayback();

@@ -1,8 +1,11 @@
-// Decodes MPEG audio files into a sink that keeps nothing and reports the
-// speed as a multiple of real time (best of several passes).
+// Decodes an MPEG audio file to memory on one thread and reports seconds of
+// audio per second of decoding and the peak memory of the process.
 #include <windows.h>
+#include <psapi.h>
 
-#include <cstdio>
+#include <stdio.h>
+#include <stdlib.h>
+
 #include <memory>
 
 #include "FrameReader.h"
@@ -16,68 +19,63 @@ namespace {
 
 class NullSink : public PcmSink {
  public:
-  void Append(int, int16_t sample) override { sum_ += sample; }
+  void Append(int channel, int16_t sample) override { sum[channel & 1] += sample; ++samples; }
   void WriteBuffer() override {}
   void Clear() override {}
   void SetStopped() override {}
-  long long sum_ = 0;
+  long long sum[2] = {0, 0};  // keeps the samples observable
+  long long samples = 0;
 };
-
-double Now() {
-  LARGE_INTEGER t, f;
-  QueryPerformanceCounter(&t);
-  QueryPerformanceFrequency(&f);
-  return double(t.QuadPart) / double(f.QuadPart);
-}
-
-// One pass over the file; returns the seconds of audio, or -1.
-double DecodeOnce(const char* path, double& seconds) {
-  FrameReader reader(path);
-  FrameHeader header;
-  if (!reader.IsOpen() || !reader.ReadHeader(header)) return -1;
-  const bool mono = header.IsSingleChannel();
-  const int choice = mono ? kLeftOnly : kBothChannels;
-  SynthesisFilterBank filter0(0, 32768.0f), filter1(1, 32768.0f);
-  NullSink sink;
-  std::unique_ptr<Layer3Decoder> layer3;
-  double audio = 0;
-  const double start = Now();
-  do {
-    if (header.layer == 3) {
-      if (!layer3)
-        layer3.reset(new Layer3Decoder(&reader, &header, &filter0, mono ? nullptr : &filter1,
-                                       &sink, choice));
-      layer3->DecodeFrame();
-    } else {
-      DecodeLayer12Frame(reader, header, choice, filter0, mono ? nullptr : &filter1, sink);
-    }
-    audio += double(header.SamplesPerFrame()) / header.SamplingRate();
-  } while (reader.ReadHeader(header));
-  seconds = Now() - start;
-  return audio;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::printf("usage: decode_bench file...\n");
+    fprintf(stderr, "usage: decode_bench <file> [passes]\n");
     return 2;
   }
-  for (int i = 1; i < argc; ++i) {
-    double best = 1e30, audio = -1;
-    for (int pass = 0; pass < 5; ++pass) {
-      double seconds = 0;
-      audio = DecodeOnce(argv[i], seconds);
-      if (audio < 0) break;
-      if (seconds < best) best = seconds;
+  int passes = argc > 2 ? atoi(argv[2]) : 1;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  double audioSeconds = 0, decodeSeconds = 0;
+  NullSink sink;
+  int frames = 0;
+  for (int pass = 0; pass < passes; ++pass) {
+    FrameReader reader(argv[1]);
+    FrameHeader h;
+    SynthesisFilterBank f0(0, 32768.0f), f1(1, 32768.0f);
+    std::unique_ptr<Layer3Decoder> layer3;
+    QueryPerformanceCounter(&start);
+    while (reader.ReadHeader(h)) {
+      bool mono = h.IsSingleChannel();
+      if (h.layer == 3) {
+        if (!layer3)
+          layer3.reset(new Layer3Decoder(&reader, &h, &f0, mono ? nullptr : &f1, &sink,
+                                         mono ? kLeftOnly : kBothChannels));
+        layer3->DecodeFrame();
+        audioSeconds += h.MsPerFrame() / 1000.0;
+        ++frames;
+        continue;
+      }
+      if (DecodeLayer12Frame(reader, h, mono ? kLeftOnly : kBothChannels, f0, mono ? nullptr : &f1,
+                             sink))
+        audioSeconds += h.MsPerFrame() / 1000.0;
+      ++frames;
     }
-    if (audio < 0) {
-      std::printf("%s: cannot be decoded\n", argv[i]);
-      return 1;
-    }
-    std::printf("%s: %.1f s of audio in %.3f s, %.0f times real time\n", argv[i], audio, best,
-                audio / best);
+    QueryPerformanceCounter(&end);
+    decodeSeconds += double(end.QuadPart - start.QuadPart) / frequency.QuadPart;
   }
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof memory;
+  GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+  if (frames == 0 || decodeSeconds <= 0) {
+    fprintf(stderr, "no frames decoded\n");
+    return 1;
+  }
+  printf("frames %d, audio %.1f s, decoding %.3f s\n", frames, audioSeconds, decodeSeconds);
+  printf("real-time factor %.0f\n", audioSeconds / decodeSeconds);
+  printf("peak working set %.1f MB, peak private %.1f MB\n", memory.PeakWorkingSetSize / 1048576.0,
+         memory.PeakPagefileUsage / 1048576.0);
+  printf("checksum %lld %lld\n", sink.sum[0], sink.sum[1]);
   return 0;
 }

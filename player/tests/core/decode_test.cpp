@@ -2,9 +2,11 @@
 // by correlation, then each configuration must reach its signal-to-noise
 // floor (a wrong table falls to a few dB), and tones show the channel order.
 #include <gtest/gtest.h>
+#include <math.h>
 
 #include <string>
 
+#include "Layer12Tables.h"
 #include "TestKit.h"
 
 using testkit::CaptureSink;
@@ -142,3 +144,29 @@ INSTANTIATE_TEST_SUITE_P(
                     Layer1Case{"intensity48_from4", 1, 1, 10, 1, 0, 74},
                     Layer1Case{"lsf24_stereo256", 0, 1, 14, 0, 0, 78}),
     [](const testing::TestParamInfo<Layer1Case>& i) { return std::string(i.param.name); });
+
+TEST(Layer12Tables, ScaleFactorsAndGroupedCodesStayInsideTheirTables) {
+  EXPECT_FLOAT_EQ(layer12::kScaleFactors[0], 2.0f);
+  EXPECT_FLOAT_EQ(layer12::kScaleFactors[3], 1.0f);
+  EXPECT_NEAR(layer12::kScaleFactors[62], 2.0 * pow(2.0, -62 / 3.0), 1e-12);
+  EXPECT_EQ(layer12::kScaleFactors[63], 0.0f);  // unused index: silence
+  // Grouped classes: every code the bits can hold has three values; codes
+  // past levels^3 are silence. Code 5 of the 3-level class is digits 2, 1, 0.
+  struct Case {
+    int cls, levels, bits;
+  } cases[] = {{0, 3, 5}, {1, 5, 7}, {3, 9, 10}};
+  for (const Case& c : cases) {
+    const layer12::QuantClass& q = layer12::Layer2Class(c.cls);
+    ASSERT_NE(q.grouped, nullptr);
+    EXPECT_EQ(q.levels, c.levels);
+    EXPECT_EQ(q.bits, c.bits);
+    int valid = c.levels * c.levels * c.levels;
+    for (int code = valid; code < (1 << c.bits); ++code)
+      for (int k = 0; k < 3; ++k) EXPECT_EQ(q.grouped[code * 3 + k], 0.0f);
+    EXPECT_FLOAT_EQ(q.grouped[(valid - 1) * 3], q.grouped[(valid - 1) * 3 + 2]);
+  }
+  const layer12::QuantClass& three = layer12::Layer2Class(0);
+  EXPECT_FLOAT_EQ(three.grouped[5 * 3 + 0], 2.0f / 3.0f);
+  EXPECT_FLOAT_EQ(three.grouped[5 * 3 + 1], 0.0f);
+  EXPECT_FLOAT_EQ(three.grouped[5 * 3 + 2], -2.0f / 3.0f);
+}
