@@ -22,6 +22,7 @@ class BitWriter {
       ++bits_;
     }
   }
+  int Bits() const { return bits_; }
   std::vector<uint8_t>& Bytes() {
     bytes_.resize(64, 0);
     return bytes_;
@@ -152,6 +153,57 @@ TEST(Layer3ScaleFactors, ScfsiKeepsTheFirstGranulesGroups) {
   for (int sfb = 0; sfb < 21; ++sfb) {
     bool kept = (sfb >= 6 && sfb <= 10) || sfb >= 16;
     EXPECT_EQ(ch.scaleLong[sfb], kept ? sfb % 8 : (sfb < 6 ? 15 : 7)) << sfb;
+  }
+}
+
+TEST(Layer3ScaleFactors, MixedBlocksFillLongThenShortBands) {
+  // Scale factors numbered in transmission order, each of its partition's
+  // length; the layout must put them in long bands first, then short
+  // bands from band 3 on, window by window.
+  struct Case {
+    bool lsf;
+    int sfc;
+    int lengths[4];
+    int counts[4];  // scale factors per length
+    int longBands;
+  } cases[] = {
+      {false, 12, {3, 2, 0, 0}, {8 + 9, 18, 0, 0}, 8},  // slen 3 and 2
+      {true, 125, {1, 2, 3, 1}, {6, 9, 9, 9}, 6},       // LSF partitions, table 0
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lsf ? "lsf" : "mpeg1");
+    BitWriter w;
+    int value = 0;
+    std::vector<int> sent, maxima;
+    for (int part = 0; part < 4; ++part)
+      for (int i = 0; i < c.counts[part]; ++i, ++value) {
+        int len = c.lengths[part];
+        int v = len ? value % (1 << len) : 0;
+        w.Put(uint32_t(v), len);
+        sent.push_back(v);
+        maxima.push_back((1 << len) - 1);
+      }
+    BitReservoir bits;
+    bits.PutBytes(w.Bytes().data(), 64);
+    Layer3GranuleInfo g = LongGranule();
+    g.windowSwitching = true;
+    g.blockType = 2;
+    g.mixedBlock = true;
+    g.scalefacCompress = c.sfc;
+    Layer3Channel ch = {};
+    if (c.lsf)
+      ReadScaleFactorsLsf(bits, g, false, ch);
+    else
+      ReadScaleFactorsMpeg1(bits, g, 0, 0, ch);
+    size_t k = 0;
+    for (int sfb = 0; sfb < c.longBands; ++sfb, ++k) EXPECT_EQ(ch.scaleLong[sfb], sent[k]) << sfb;
+    for (int sfb = 3; sfb < 12; ++sfb) {
+      for (int win = 0; win < 3; ++win, ++k)
+        EXPECT_EQ(ch.scaleShort[sfb][win], sent[k]) << sfb << " " << win;
+      if (c.lsf) EXPECT_EQ(ch.maxShort[sfb], maxima[k - 1]) << sfb;
+    }
+    EXPECT_EQ(k, sent.size());
+    EXPECT_EQ(bits.BitPosition(), w.Bits());
   }
 }
 
