@@ -362,7 +362,26 @@ TEST_F(Playback, VolumeReachesOnlyAnActiveDevice) {
   ASSERT_TRUE(PumpUntil([] { return Has(PLAYER_NOTIFY_ENDED); }, 20000));
   Pump(300);
   // The earlier call changed nothing: the samples arrive at full level.
-  EXPECT_GE(Find(DeviceOutput(), Decoded("f40.mp2")), 0);
+  std::vector<int16_t> decoded = Decoded("f40.mp2");
+  EXPECT_GE(Find(DeviceOutput(), decoded), 0);
+
+  // While the device is open the volume reaches it: the low word is the
+  // left channel's level.
+  received.clear();
+  player_.Play();
+  ASSERT_TRUE(PumpUntil([] { return !Frames().empty(); }, 5000));
+  EXPECT_EQ(player_.SetVolume(0x4000, 0x8000), 0);  // MMSYSERR_NOERROR
+  ASSERT_TRUE(PumpUntil([] { return Has(PLAYER_NOTIFY_ENDED); }, 20000));
+  Pump(300);
+  std::vector<int16_t> played = DeviceOutput();
+  ASSERT_GE(played.size(), decoded.size());
+  double in[2] = {0, 0}, out[2] = {0, 0};
+  for (size_t i = decoded.size() * 3 / 4; i < decoded.size(); ++i) {
+    in[i & 1] += std::abs(decoded[i]);
+    out[i & 1] += std::abs(played[i]);
+  }
+  EXPECT_NEAR(out[0] / in[0], 0.5, 0.02);
+  EXPECT_NEAR(out[1] / in[1], 0.25, 0.02);
 }
 
 TEST_F(Playback, GrowingFilePlaysWhileItIsWritten) {
