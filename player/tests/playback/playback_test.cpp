@@ -362,7 +362,26 @@ TEST_F(Playback, VolumeReachesOnlyAnActiveDevice) {
   ASSERT_TRUE(PumpUntil([] { return Has(PLAYER_NOTIFY_ENDED); }, 20000));
   Pump(300);
   // The earlier call changed nothing: the samples arrive at full level.
-  EXPECT_GE(Find(DeviceOutput(), Decoded("f40.mp2")), 0);
+  std::vector<int16_t> decoded = Decoded("f40.mp2");
+  EXPECT_GE(Find(DeviceOutput(), decoded), 0);
+
+  // While the device is open the volume reaches it: the low word is the
+  // left channel's level.
+  received.clear();
+  player_.Play();
+  ASSERT_TRUE(PumpUntil([] { return !Frames().empty(); }, 5000));
+  EXPECT_EQ(player_.SetVolume(0x4000, 0x8000), 0);  // MMSYSERR_NOERROR
+  ASSERT_TRUE(PumpUntil([] { return Has(PLAYER_NOTIFY_ENDED); }, 20000));
+  Pump(300);
+  std::vector<int16_t> played = DeviceOutput();
+  ASSERT_GE(played.size(), decoded.size());
+  double in[2] = {0, 0}, out[2] = {0, 0};
+  for (size_t i = decoded.size() * 3 / 4; i < decoded.size(); ++i) {
+    in[i & 1] += std::abs(decoded[i]);
+    out[i & 1] += std::abs(played[i]);
+  }
+  EXPECT_NEAR(out[0] / in[0], 0.5, 0.02);
+  EXPECT_NEAR(out[1] / in[1], 0.25, 0.02);
 }
 
 TEST_F(Playback, GrowingFilePlaysWhileItIsWritten) {
@@ -405,6 +424,28 @@ TEST_F(Playback, LayerChangeMidStreamFitsTheBuffers) {
   ASSERT_TRUE(PumpUntil([] { return Has(PLAYER_NOTIFY_ENDED); }, 20000));
   Pump(300);
   EXPECT_GE(Find(DeviceOutput(), Decoded("layers.mpa")), 0);
+}
+
+TEST_F(Playback, LowSamplingRateLayer2KeepsWholeFramesAndTimes) {
+  // 24 kHz mono Layer II: 1152 samples and 48 ms per frame.
+  testkit::Pcm pcm = testkit::MakeSignal(24000, 2.5, {{{440, 0.3}}});
+  ASSERT_TRUE(testkit::EncodeLayer2(pcm, "lsf24.mp2", 'm', 64));
+  Cut("lsf24.mp2", "lsf24x40.mp2", 40 * 384);  // 144 * 64000 / 24000 = 384 bytes a frame
+  ASSERT_EQ(player_.Open("lsf24x40.mp2", notify_, trackbar_), 1);
+  player_.Play();
+  ASSERT_TRUE(PumpUntil([] { return Has(PLAYER_NOTIFY_ENDED); }, 20000));
+  Pump(300);
+  std::vector<int> seconds;
+  for (const Message& m : received)
+    if (m.message == WM_PLAYER_NOTIFY && m.w == PLAYER_NOTIFY_SECONDS) seconds.push_back(int(m.l));
+  EXPECT_EQ(Frames(), (std::vector<int>{0, 16, 32, 39}));
+  EXPECT_EQ(seconds, (std::vector<int>{0, 0, 1, 1}));  // 1.536 s and 1.872 s
+  std::vector<int16_t> decoded = Decoded("lsf24x40.mp2");
+  ASSERT_EQ(decoded.size(), 40u * 1152);
+  std::vector<int16_t> played = DeviceOutput();
+  long at = Find(played, decoded);
+  ASSERT_GE(at, 0);
+  EXPECT_EQ(played.size() - at, 64u * 1152);  // two buffers of 32 whole frames
 }
 
 TEST(SonavelDll, ExportsThePlayerObject) {
