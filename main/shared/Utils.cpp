@@ -3,7 +3,6 @@
 #include <winsock2.h>
 #include <mmsystem.h>
 
-#include <cstring>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
