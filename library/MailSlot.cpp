@@ -49,7 +49,6 @@ void CMailSlot::EnableMappedMail(int enable) {
 int CMailSlot::Initialize(const char* name, int category, int isClient, HWND notify) {
   if (m_initialised) return 0;
   m_name = name ? name : "";
-  m_isClient = isClient;
   m_notify = notify;
   if (!(isClient ? InitializeClient() : InitializeServer())) return 0;
   m_outgoing->category = category;
@@ -134,7 +133,7 @@ int32_t CMailSlot::NextId() {
   return static_cast<int32_t>(m_fallbackId++);
 }
 
-int CMailSlot::Send() {
+void CMailSlot::Send() {
   m_outgoing->id = NextId();
   if (m_useMailslot && m_handle != INVALID_HANDLE_VALUE) {
     DWORD written = 0;
@@ -146,7 +145,6 @@ int CMailSlot::Send() {
     int scratch = 0;
     m_companion->SendRecord(m_name.c_str(), m_outgoing, &scratch);
   }
-  return 1;
 }
 
 void CMailSlot::PutMail(const MailMessage* mail) {

@@ -27,14 +27,18 @@ class CMailSlot {
   CMailSlot& operator=(const CMailSlot&) = delete;
   ~CMailSlot();
 
-  // Set before Initialize; each may be changed again later.
+  // Whether Initialize opens the slot (1 at construction); a client that
+  // did not open it sends through the hook and the companion alone.
   void SetUseMailslot(int use) { m_useMailslot = use; }
-  // Non-zero makes the settings-store companion (if there is none); 0 drops it.
+  // Non-zero makes the settings-store companion (if there is none); 0 drops
+  // it. A server opens its queue at Initialize; sends use it from the next
+  // send on, as they do the hook.
   void EnableMappedMail(int enable);
   void SetSendHook(TezMailHook hook) { m_sendHook = hook; }
 
   // Opens the server (isClient 0; needs a notify window) or the client end.
-  // 1 = ready; 0 = failed, and the object stays unusable.
+  // 1 = ready; 0 = failed, and the object stays unusable. Once only: a
+  // second call answers 0.
   int Initialize(const char* name, int category, int isClient, HWND notify);
 
   // Fill the outgoing record and send it; 0 when not initialised, else 1.
@@ -56,7 +60,7 @@ class CMailSlot {
  private:
   static constexpr int kRingIds = 10;
 
-  int Send();
+  void Send();
   void ReportErrorF(const char* format, ...);
   int32_t NextId();
   int InitializeServer();
@@ -73,7 +77,6 @@ class CMailSlot {
   void StopReader();
 
   int m_initialised = 0;
-  int m_isClient = 0;
   std::atomic<int> m_running{1};
   HANDLE m_handle = INVALID_HANDLE_VALUE;
   HWND m_notify = nullptr;

@@ -95,49 +95,60 @@ TEST(MailProcesses, RecordReachesAnotherProcessWithItsBytesUnchanged) {
     EXPECT_EQ(memcmp(&received[i], &g_sent[i], kMailRecordSize), 0) << "record " << i;
 }
 
-TEST(MailProcesses, ServerTakesRecordsOfTwoClientProcessesInTheirOrder) {
-  const std::string name = UniqueSlot("three");
+// A server of this process on a slot of its own, for client processes.
+class MailServer : public ::testing::Test {
+ protected:
+  // With the settings-store companion when mapped.
+  bool Open(const char* tag, bool mapped) {
+    name = UniqueSlot(tag);
+    server.EnableMappedMail(mapped ? 1 : 0);
+    return server.Initialize(name.c_str(), TEZ_MAIL_RECORDER, 0, window.Handle()) == 1;
+  }
+  // Runs a client process to its end: 0 when it sent all.
+  int RunClient(const std::string& arguments) {
+    return WaitPeer(StartPeer("send " + name + " " + arguments), 20000);
+  }
+  // Once all came: nothing more arrives, nothing repeated or reported;
+  // the records by sender.
+  std::map<int, std::vector<int>> Settle() {
+    window.Pump(&server, 300);
+    EXPECT_EQ(window.repeats, 0);
+    EXPECT_EQ(window.reports.size(), 0u);
+    return BySender(window.received);
+  }
+
+  std::string name;
   CMailWindow window;
   CMailSlot server;
-  ASSERT_EQ(server.Initialize(name.c_str(), TEZ_MAIL_RECORDER, 0, window.Handle()), 1);
+};
+
+TEST_F(MailServer, TakesRecordsOfTwoClientProcessesInTheirOrder) {
+  ASSERT_TRUE(Open("three", false));
   HANDLE first = StartPeer("send " + name + " 1 30");
   HANDLE second = StartPeer("send " + name + " 2 30");
   EXPECT_TRUE(window.Receive(server, 60, 20000));
   EXPECT_EQ(WaitPeer(first, 20000), 0);
   EXPECT_EQ(WaitPeer(second, 20000), 0);
-  window.Pump(&server, 300);
-  EXPECT_EQ(window.repeats, 0);
-  EXPECT_EQ(window.reports.size(), 0u);
-  const auto senders = BySender(window.received);
+  const auto senders = Settle();
   ASSERT_EQ(senders.size(), 2u);
   EXPECT_EQ(senders.at(1), Upto(30));
   EXPECT_EQ(senders.at(2), Upto(30));
 }
 
-TEST(MailProcesses, RecordsTravelThroughTheSettingsStoreQueueAlone) {
-  const std::string name = UniqueSlot("queue");
-  CMailWindow window;
-  CMailSlot server;
-  server.EnableMappedMail(1);
-  ASSERT_EQ(server.Initialize(name.c_str(), TEZ_MAIL_RECORDER, 0, window.Handle()), 1);
-  EXPECT_EQ(WaitPeer(StartPeer("send " + name + " 3 8 mapped noslot"), 20000), 0);
+TEST_F(MailServer, TakesRecordsThroughTheSettingsStoreQueueAlone) {
+  ASSERT_TRUE(Open("queue", true));
+  EXPECT_EQ(RunClient("3 8 mapped noslot"), 0);
   EXPECT_TRUE(window.Receive(server, 8, 10000));
-  window.Pump(&server, 300);
-  EXPECT_EQ(window.repeats, 0);
-  EXPECT_EQ(window.reports.size(), 0u);
-  const auto senders = BySender(window.received);
+  const auto senders = Settle();
   ASSERT_EQ(senders.size(), 1u);
   EXPECT_EQ(senders.at(3), Upto(8));
 }
 
-TEST(MailProcesses, RecordSentByBothTransportsIsHandedOutOnce) {
-  const std::string name = UniqueSlot("both");
-  CMailWindow window;
-  CMailSlot server;
-  server.EnableMappedMail(1);
-  ASSERT_EQ(server.Initialize(name.c_str(), TEZ_MAIL_RECORDER, 0, window.Handle()), 1);
-  EXPECT_EQ(WaitPeer(StartPeer("send " + name + " 4 5 mapped"), 20000), 0);
-  window.Pump(&server, 1500);
+TEST_F(MailServer, HandsOutARecordSentByBothTransportsOnce) {
+  ASSERT_TRUE(Open("both", true));
+  EXPECT_EQ(RunClient("4 5 mapped"), 0);
+  EXPECT_TRUE(window.AwaitNotices(server, 10, 10000));
+  window.Pump(&server, 200);
   EXPECT_EQ(window.notices, 10);
   EXPECT_EQ(window.repeats, 5);
   const auto senders = BySender(window.received);

@@ -68,7 +68,8 @@ TEST(MailSlot, RecordBySlotAndHookAtOnceIsHandedOutOnce) {
   ASSERT_EQ(client.Initialize(name.c_str(), TEZ_MAIL_ITEM_OPERATOR, 1, nullptr), 1);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(client.SendMail(TEZ_MSG_STATUS, i, "both ways"), 1);
 
-  window.Pump(&server, 1500);
+  EXPECT_TRUE(window.AwaitNotices(server, 6, 5000));
+  window.Pump(&server, 200);
   EXPECT_EQ(window.notices, 6);
   EXPECT_EQ(window.repeats, 3);
   ASSERT_EQ(window.received.size(), 3u);

@@ -42,11 +42,20 @@ bool CMailWindow::PumpOnce(CMailSlot* slot, DWORD deadline) {
   return true;
 }
 
-bool CMailWindow::Receive(CMailSlot& slot, size_t count, DWORD timeoutMs) {
+bool CMailWindow::PumpUntil(CMailSlot* slot, const std::function<bool()>& done,
+                            DWORD timeoutMs) {
   const DWORD deadline = GetTickCount() + timeoutMs;
-  while (received.size() < count)
-    if (!PumpOnce(&slot, deadline)) return false;
+  while (!done())
+    if (!PumpOnce(slot, deadline)) return false;
   return true;
+}
+
+bool CMailWindow::Receive(CMailSlot& slot, size_t count, DWORD timeoutMs) {
+  return PumpUntil(&slot, [&] { return received.size() >= count; }, timeoutMs);
+}
+
+bool CMailWindow::AwaitNotices(CMailSlot& slot, int count, DWORD timeoutMs) {
+  return PumpUntil(&slot, [&] { return notices >= count; }, timeoutMs);
 }
 
 void CMailWindow::Pump(CMailSlot* slot, DWORD ms) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ class CMailWindow {
   // Pumps the window's messages until `count` new records were taken from
   // slot (one GetMail per notice) or the time is up; true when they were.
   bool Receive(CMailSlot& slot, size_t count, DWORD timeoutMs);
+  // The same until `count` notices came, new records or repeats.
+  bool AwaitNotices(CMailSlot& slot, int count, DWORD timeoutMs);
   // Pumps for that long; notices then take mail from slot when one is given.
   void Pump(CMailSlot* slot, DWORD ms);
   // True when a report so far holds part.
@@ -35,6 +38,7 @@ class CMailWindow {
  private:
   // False when the time was up.
   bool PumpOnce(CMailSlot* slot, DWORD deadline);
+  bool PumpUntil(CMailSlot* slot, const std::function<bool()>& done, DWORD timeoutMs);
   HWND m_window;
 };
 
