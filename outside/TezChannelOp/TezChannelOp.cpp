@@ -17,18 +17,7 @@ static int Start(HWND parent, const char* name, TezMailHook hook, int useMappedM
 }
 
 extern "C" {
-int TEZAPI TezChannelOperator_Initialize(HWND parent, const char* name, TezMailHook hook) {
-  return Start(parent, name, hook, 0, 1, nullptr);
-}
-int TEZAPI TezChannelOperator_Initialize2(HWND parent, const char* name, TezMailHook hook,
-                                          int useMappedMail, int useMailslot) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, nullptr);
-}
-int TEZAPI TezChannelOperator_Initialize3(HWND parent, const char* name, TezMailHook hook,
-                                          int useMappedMail, int useMailslot,
-                                          const char* indexFile) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, indexFile);
-}
+TEZ_STAND_IN_INITIALIZE(TezChannelOperator_Initialize, TezChannelOperator_Initialize2, TezChannelOperator_Initialize3, Start)
 int TEZAPI TezChannelOperator_Close() {
   g_link.Close();
   return 1;

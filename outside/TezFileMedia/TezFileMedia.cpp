@@ -90,17 +90,7 @@ int Finish() {
 }  // namespace
 
 extern "C" {
-int TEZAPI tezInitialize1(HWND parent, const char* name, TezMailHook hook) {
-  return Start(parent, name, hook, 0, 1, nullptr);
-}
-int TEZAPI tezInitialize2(HWND parent, const char* name, TezMailHook hook, int useMappedMail,
-                          int useMailslot) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, nullptr);
-}
-int TEZAPI tezInitialize3(HWND parent, const char* name, TezMailHook hook, int useMappedMail,
-                          int useMailslot, const char* indexFile) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, indexFile);
-}
+TEZ_STAND_IN_INITIALIZE(tezInitialize1, tezInitialize2, tezInitialize3, Start)
 int TEZAPI tezClose() {
   g_link.Close();
   return 1;

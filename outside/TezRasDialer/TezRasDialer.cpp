@@ -23,17 +23,7 @@ int Start(HWND parent, const char* name, TezMailHook hook, int useMappedMail, in
 }  // namespace
 
 extern "C" {
-int TEZAPI TezDialer_Initialize(HWND parent, const char* name, TezMailHook hook) {
-  return Start(parent, name, hook, 0, 1, nullptr);
-}
-int TEZAPI TezDialer_Initialize2(HWND parent, const char* name, TezMailHook hook,
-                                 int useMappedMail, int useMailslot) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, nullptr);
-}
-int TEZAPI TezDialer_Initialize3(HWND parent, const char* name, TezMailHook hook,
-                                 int useMappedMail, int useMailslot, const char* indexFile) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, indexFile);
-}
+TEZ_STAND_IN_INITIALIZE(TezDialer_Initialize, TezDialer_Initialize2, TezDialer_Initialize3, Start)
 int TEZAPI TezDialer_Close() {
   g_link.Close();
   return 1;

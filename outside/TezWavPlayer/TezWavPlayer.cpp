@@ -21,17 +21,7 @@ static int Start(HWND parent, const char* name, TezMailHook hook, int useMappedM
 }
 
 extern "C" {
-int TEZAPI TezItemPlayer_Initialize(HWND parent, const char* name, TezMailHook hook) {
-  return Start(parent, name, hook, 0, 1, nullptr);
-}
-int TEZAPI TezItemPlayer_Initialize2(HWND parent, const char* name, TezMailHook hook,
-                                     int useMappedMail, int useMailslot) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, nullptr);
-}
-int TEZAPI TezItemPlayer_Initialize3(HWND parent, const char* name, TezMailHook hook,
-                                     int useMappedMail, int useMailslot, const char* indexFile) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, indexFile);
-}
+TEZ_STAND_IN_INITIALIZE(TezItemPlayer_Initialize, TezItemPlayer_Initialize2, TezItemPlayer_Initialize3, Start)
 int TEZAPI TezItemPlayer_Close() {
   if (!g_link.IsReady()) return 0;
   g_playback.Stop();

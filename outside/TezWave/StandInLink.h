@@ -36,3 +36,19 @@ class CStandInLink {
   std::unique_ptr<CIniManager> m_settings;
   std::unique_ptr<CMailSlot> m_mail;
 };
+
+// The three initialisation exports of a stand-in (three, five or all six
+// host-link values), each handing all six to start; the values a variant
+// lacks are those of a default host-link record.
+#define TEZ_STAND_IN_INITIALIZE(First, Second, Third, start)                                   \
+  int TEZAPI First(HWND parent, const char* name, TezMailHook hook) {                         \
+    return start(parent, name, hook, 0, 1, nullptr);                                          \
+  }                                                                                           \
+  int TEZAPI Second(HWND parent, const char* name, TezMailHook hook, int useMappedMail,       \
+                    int useMailslot) {                                                        \
+    return start(parent, name, hook, useMappedMail, useMailslot, nullptr);                    \
+  }                                                                                           \
+  int TEZAPI Third(HWND parent, const char* name, TezMailHook hook, int useMappedMail,        \
+                   int useMailslot, const char* indexFile) {                                  \
+    return start(parent, name, hook, useMappedMail, useMailslot, indexFile);                  \
+  }

@@ -178,6 +178,23 @@ RunReports RunFolder::Run(const std::string& options) const {
   return reports;
 }
 
+HANDLE StartRecorder(const std::string& folder, HWND* window) {
+  *window = nullptr;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string line = "\"" + BinFolder() + "Recorder.exe\"";
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &process))
+    return nullptr;
+  CloseHandle(process.hThread);
+  for (int i = 0; i < 200 && !*window; ++i) {
+    Sleep(50);
+    *window = FindWindowA(nullptr, "Recorder");
+  }
+  return process.hProcess;
+}
+
 uint32_t Frames(double seconds) { return uint32_t(seconds * 44100); }
 
 SampleRuns ReadRuns(const std::string& path) {

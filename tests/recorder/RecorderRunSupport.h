@@ -50,6 +50,9 @@ class RunFolder {
 std::string BinFolder();
 bool RunProcess(const std::string& commandLine, const std::string& folder, DWORD timeoutMs,
                 DWORD* exitCode);
+// Starts Recorder.exe in folder and waits for its window (null when none
+// came); returns the process handle, or null.
+HANDLE StartRecorder(const std::string& folder, HWND* window);
 SampleRuns ReadRuns(const std::string& path);
 // Constant-value segments for a fixture of that length (in frames at 44.1 kHz).
 uint32_t Frames(double seconds);

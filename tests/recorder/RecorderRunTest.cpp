@@ -191,24 +191,15 @@ TEST(RecorderStart, RunsOnlyBesideTheControllerAndOnce) {
   EXPECT_EQ(FindWindowA(nullptr, "Recorder"), nullptr);
 
   run.Write("openrecorder", "");
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION first = {};
-  std::string line = recorder;
-  ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                             run.Path().c_str(), &startup, &first));
   HWND window = nullptr;
-  for (int i = 0; i < 200 && !window; ++i) {
-    Sleep(50);
-    window = FindWindowA(nullptr, "Recorder");
-  }
+  HANDLE first = StartRecorder(run.Path(), &window);
+  ASSERT_NE(first, nullptr);
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(RunProcess(recorder, run.Path(), 20000, &code));  // a second one ends at once
   EXPECT_EQ(FindWindowA(nullptr, "Recorder"), window);
   PostMessageA(window, 5806, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(first.hProcess, 20000), WAIT_OBJECT_0);
-  CloseHandle(first.hThread);
-  CloseHandle(first.hProcess);
+  EXPECT_EQ(WaitForSingleObject(first, 20000), WAIT_OBJECT_0);
+  CloseHandle(first);
   EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "recorderState"), "1");
 }
 
@@ -225,23 +216,14 @@ TEST(RecorderStart, LogFileSettingsAndDebugMessages) {
     old.replace(0, 4, "OLD\n");
     run.Write("Recorder.log", old);
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = "\"" + BinFolder() + "Recorder.exe\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               run.Path().c_str(), &startup, &process));
     HWND window = nullptr;
-    for (int i = 0; i < 200 && !window; ++i) {
-      Sleep(50);
-      window = FindWindowA(nullptr, "Recorder");
-    }
+    HANDLE process = StartRecorder(run.Path(), &window);
+    ASSERT_NE(process, nullptr);
     ASSERT_NE(window, nullptr);
     PostMessageA(window, 5577, 105, 0);
     PostMessageA(window, 5577, 205, 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 20000), WAIT_OBJECT_0);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+    CloseHandle(process);
 
     const std::string log = run.Read("Recorder.log");
     EXPECT_EQ(log.rfind("OLD\n", 0) == 0, c.kept) << c.oldSize;

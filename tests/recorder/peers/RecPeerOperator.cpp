@@ -19,17 +19,7 @@ static int Start(HWND parent, const char* name, TezMailHook hook, int useMappedM
 }
 
 extern "C" {
-int TEZAPI TezItemOperator_Initialize(HWND parent, const char* name, TezMailHook hook) {
-  return Start(parent, name, hook, 0, 1, nullptr);
-}
-int TEZAPI TezItemOperator_Initialize2(HWND parent, const char* name, TezMailHook hook,
-                                       int useMappedMail, int useMailslot) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, nullptr);
-}
-int TEZAPI TezItemOperator_Initialize3(HWND parent, const char* name, TezMailHook hook,
-                                       int useMappedMail, int useMailslot, const char* index) {
-  return Start(parent, name, hook, useMappedMail, useMailslot, index);
-}
+TEZ_STAND_IN_INITIALIZE(TezItemOperator_Initialize, TezItemOperator_Initialize2, TezItemOperator_Initialize3, Start)
 int TEZAPI TezItemOperator_Close() {
   g_link.Close();
   return 1;
