@@ -2,7 +2,9 @@
 #include "RecorderDlg.h"
 
 LRESULT CRecorderDlg::OnStep(UINT message) {
-  if (m_terminating) return 0;
+  // Steps belong to a run of this dialog; one posted at another time (a
+  // late post, or another process) does nothing.
+  if (m_terminating || !m_running) return 0;
   auto pass = [this](const char* name) {
     m_runState = eStateMachineState_NotDefined;
     LogF("%s()", name);

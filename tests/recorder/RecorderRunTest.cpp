@@ -167,6 +167,22 @@ TEST(RecorderRun, MediaErrorHaltsTheRun) {
   EXPECT_EQ(reports.lines.back(), "EXIT 0");
 }
 
+TEST(RecorderRun, StartFailsWhenThePlaybackDeviceCannotBeSwitched) {
+  RunFolder run("trap");
+  run.SetParam("Recorder", "audioTrap", "1");  // this machine has no Brindale Wave Device
+  run.WriteWave("items\\a.wav", 1000, 0.2);
+  run.WriteItems({LocalItem("a.wav")});
+  RunReports reports = run.Run();
+
+  EXPECT_TRUE(reports.Has("W 6 0"));
+  EXPECT_FALSE(reports.Has("W 1 2"));
+  EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "errorHint"), "Internal error.");
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "1", "recStatus"), "1");
+  EXPECT_NE(run.Read("Recorder.log").find("Failed switching to Brindale wave device !!!"),
+            std::string::npos);
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+}
+
 TEST(RecorderRun, SecondStartDuringARunIsRefusedAndForeignPointersAreIgnored) {
   RunFolder run("twice");
   run.WriteWave("items\\a.wav", 1000, 0.5);
