@@ -5,6 +5,7 @@
 // when the run has ended.
 //   RecTestController <log file> [stop-on-play=N] [skip-on-play=N] [kill-on-play=N]
 //                     [start-twice] [bad-pointer]
+// start-twice sends a second start, by mail, once the run has started.
 // (the command is sent when item N of the run starts playing)
 // Log lines: "W <code> <value>" for window reports, "M <code> <v0> ... <v5>
 // |<text>" for mail, "EXIT <code>" when the Recorder has ended.
@@ -53,7 +54,12 @@ void Kill() {
 void OnReport(int code, LPARAM value) {
   Line("W %d %ld", code, long(value));
   if (code == 1 && value == 2) {
-    if (g_startTwice && !g_sawStart) Command(1);
+    if (g_startTwice && !g_sawStart) {
+      CMailSlot client;
+      if (client.Initialize("\\\\.\\mailslot\\Brindale_Recorder_Mailslot", TEZ_MAIL_CONTROLLER,
+                            1, nullptr))
+        client.SendMail(1, 0);
+    }
     g_sawStart = true;
   }
   if (code == 1 && value == 1 && g_sawStart) Kill();

@@ -195,6 +195,7 @@ TEST(RecorderRun, SecondStartDuringARunIsRefusedAndForeignPointersAreIgnored) {
   EXPECT_EQ(reports.lines.back(), "EXIT 0");
   const std::string log = run.Read("Recorder.log");
   EXPECT_NE(log.find("start refused"), std::string::npos);
+  EXPECT_EQ(reports.Count("W 7 1"), 2);  // the second start came by mail
   EXPECT_NE(log.find("Record by window message 6269 ignored"), std::string::npos);
   EXPECT_EQ(ReadRuns(run.Recording()), Runs({{100, 0.2}, {200, 0.2}, {1000, 0.5}, {300, 0.2}}));
 }
