@@ -21,7 +21,8 @@ struct FileDecodeReport {
 };
 
 // All frames of the file into the sink; a single-channel stream goes out as
-// channel 0 only. A file without a frame gives frames == 0.
+// channel 0 only. A file without a frame gives frames == 0; one that cannot
+// be opened also shows the reader's message (see UserMessage.h).
 FileDecodeReport DecodeFile(const char* path, PcmSink& sink);
 
 struct DecodedPcm {
