@@ -1,0 +1,14 @@
+// Named mail queues shared between processes: a ring of MailMessage records
+// in a named shared memory block under a named mutex. A queue holds its
+// records until they are taken, as long as any process has it open.
+#pragma once
+
+#include <windows.h>
+
+#include "MailMessage.h"
+
+int MailQueueCreate(const char* name, HWND window, UINT notifyMessage);
+int MailQueueSend(const char* name, const MailMessage* mail);
+int MailQueueTake(const char* name, MailMessage* mail);
+int MailQueueCount(const char* name);
+int MailQueueClose(const char* name);
