@@ -14,6 +14,7 @@ body(n) = (b"0123456789abcdef" * ...)[:n]):
   /status/c            reply code c with a small body
   /redirect/c?to=loc   reply code c with Location loc
   /loop/a, /loop/b     302 to each other
+  /self                302 to its own address in capitals
   /reset/n             promises 2n bytes, sends n, then resets the connection
   /cookie              echoes the Cookie header (empty body without one)
   /echo                echoes the request line and headers
@@ -139,6 +140,9 @@ class Handler(BaseHTTPRequestHandler):
             self.reply(int(arg), b"status body %s\n" % arg.encode())
         elif head == "redirect":
             self.reply(int(arg), b"moved\n", [("Location", q.get("to", "/ok/10"))])
+        elif head == "self":
+            port = self.server.server_address[1]
+            self.reply(302, b"", [("Location", "HTTP://127.0.0.1:%d/SELF" % port)])
         elif head == "loop":
             other = "b" if arg == "a" else "a"
             port = self.server.server_address[1]
