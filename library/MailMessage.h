@@ -4,21 +4,52 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
+
+constexpr int kMailRecordSize = 184;
+constexpr int kMailTextMax = 127;
+constexpr int kMailValueCount = 10;
 
 #pragma pack(push, 1)
 struct MailMessage {
   int32_t id;          // sender's stamp, used only to drop repeats
   int32_t category;    // sender kind (TEZ_MAIL_*)
   int32_t message;     // code within the category
-  int32_t lParam[10];
+  int32_t lParam[kMailValueCount];
   int32_t textLength;  // 0..127
-  char text[128];      // NUL at textLength
+  char text[kMailTextMax + 1];  // NUL at textLength
 
   void Clear(bool withCategory) {
     message = 0;
     for (int32_t& v : lParam) v = 0;
     textLength = 0;
     if (withCategory) category = 0;
+  }
+
+  // The record as every sender fills it: cleared but for its category, the
+  // code, the first min(count, 10) values, and the text (when given) cut to
+  // 127 characters with a NUL after it.
+  void Fill(int32_t code, int count, const int32_t* values, const char* newText) {
+    Clear(false);
+    message = code;
+    const int n = count < 0 ? 0 : (count > kMailValueCount ? kMailValueCount : count);
+    for (int i = 0; values && i < n; ++i) lParam[i] = values[i];
+    if (newText) {
+      const size_t length = strnlen(newText, kMailTextMax);
+      memcpy(text, newText, length);
+      text[length] = '\0';
+      textLength = static_cast<int32_t>(length);
+    }
+  }
+
+  // The text as a reader may take it: at most textLength characters (0 to
+  // 127), and no further than a NUL inside them.
+  std::string Text() const {
+    const size_t limit =
+        textLength < 0 ? 0 : (textLength > kMailTextMax ? kMailTextMax : size_t(textLength));
+    const void* nul = memchr(text, 0, limit);
+    return std::string(text, nul ? static_cast<const char*>(nul) - text : limit);
   }
 };
 #pragma pack(pop)
@@ -29,9 +60,6 @@ static_assert(offsetof(MailMessage, message) == 8, "mail layout");
 static_assert(offsetof(MailMessage, lParam) == 12, "mail layout");
 static_assert(offsetof(MailMessage, textLength) == 52, "mail layout");
 static_assert(offsetof(MailMessage, text) == 56, "mail layout");
-
-constexpr int kMailRecordSize = 184;
-constexpr int kMailTextMax = 127;
 
 // Sender categories.
 enum : int32_t {
