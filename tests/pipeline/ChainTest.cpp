@@ -96,7 +96,9 @@ TEST_F(Chain, LinkCases) {
     SCOPED_TRACE(c.link);
     auto item = MakeItem(std::string("link=") + c.link + "\r\nerrorHint=\r\n");
     EXPECT_EQ(item->FindOperatorPlayerChain(), c.result);
-    if (c.result) EXPECT_EQ(Names(*item), c.chain);
+    if (c.result) {
+      EXPECT_EQ(Names(*item), c.chain);
+    }
     EXPECT_EQ(item->GetOperatorConnection(), c.operatorConnection);
     EXPECT_EQ(item->GetPlayerConnection(), c.playerConnection);
     EXPECT_EQ(Hint(), c.hint);

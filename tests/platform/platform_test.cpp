@@ -49,8 +49,7 @@ static long long sink_size() {
 
 TEST(Platform, WaveOutWritesIntoTheSink) {
   ASSERT_GT(waveOutGetNumDevs(), 0u);
-  long long before = sink_size();
-  ASSERT_GE(before, 0) << "BRINDALE_WAVE_SINK not set";
+  ASSERT_GE(sink_size(), 0) << "BRINDALE_WAVE_SINK not set";
   WAVEFORMATEX f = {};
   f.wFormatTag = WAVE_FORMAT_PCM;
   f.nChannels = 2;
@@ -75,5 +74,6 @@ TEST(Platform, WaveOutWritesIntoTheSink) {
   waveOutClose(wo);
   CloseHandle(done);
   Sleep(200);
-  EXPECT_GE(sink_size() - before, 176400);
+  // The sink starts a new file at each open of the device.
+  EXPECT_GE(sink_size(), 176400);
 }

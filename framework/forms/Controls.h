@@ -1,0 +1,116 @@
+// Windowed controls of the form class library. Every control is a real
+// window tagged with its component name (see ControlTags.h), so another
+// process can find it, read it and click it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "Classes.h"
+
+// Colours: an RGB value, or a system colour as 0x80000000 | COLOR_xxx.
+using TColor = int32_t;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clBtnFace = static_cast<TColor>(0x80000000u | COLOR_BTNFACE);
+constexpr TColor clWindow = static_cast<TColor>(0x80000000u | COLOR_WINDOW);
+constexpr TColor clWindowText = static_cast<TColor>(0x80000000u | COLOR_WINDOWTEXT);
+constexpr TColor clGrayText = static_cast<TColor>(0x80000000u | COLOR_GRAYTEXT);
+COLORREF ColorToRGB(TColor color);
+
+class TForm;
+
+class TWinControl : public TComponent {
+ public:
+  explicit TWinControl(TComponent* owner);
+  ~TWinControl() override;
+
+  // The window is made when the control gets a parent with a window.
+  HWND Handle() const { return handle_; }
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  static TWinControl* FromHandle(HWND window);
+
+  TWinControl* Parent() const { return parent_; }
+  void SetParent(TWinControl* parent);
+  int ControlCount() const { return static_cast<int>(controls_.size()); }
+  TWinControl* Controls(int index) const { return controls_.at(static_cast<size_t>(index)); }
+
+  void SetName(const std::string& name) override;
+
+  std::string Caption() const;
+  void SetCaption(const std::string& text);
+  std::string Text() const { return Caption(); }
+  void SetText(const std::string& text) { SetCaption(text); }
+
+  // Bounds in the parent's client co-ordinates (the screen's for forms).
+  int Left() const;
+  int Top() const;
+  int Width() const;
+  int Height() const;
+  void SetLeft(int v) { SetBounds(v, Top(), Width(), Height()); }
+  void SetTop(int v) { SetBounds(Left(), v, Width(), Height()); }
+  void SetWidth(int v) { SetBounds(Left(), Top(), v, Height()); }
+  void SetHeight(int v) { SetBounds(Left(), Top(), Width(), v); }
+  virtual void SetBounds(int left, int top, int width, int height);
+  RECT BoundsRect() const;
+  int ClientWidth() const;
+  int ClientHeight() const;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Visible() const;
+  virtual void SetVisible(bool visible);
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  TColor FontColor() const { return fontColor_; }
+  void SetFontColor(TColor color);
+  std::string Hint;
+
+  TNotifyEvent OnClick;
+
+ protected:
+  struct CreateParams {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+    HWND parent;
+  };
+  virtual void FillCreateParams(CreateParams& params) = 0;
+  // Made after the window exists (to push stored state into it).
+  virtual void HandleCreated() {}
+  void CreateHandle();
+  // Messages of this control's window; the default reflects notifications
+  // and colour requests to the child they come from.
+  virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
+  // A notification code of WM_COMMAND sent by this control.
+  virtual void CommandNotify(WORD code) { (void)code; }
+  virtual void Click();
+  // Brush and text colour for the WM_CTLCOLORxxx request of this control.
+  HBRUSH CtlColor(HDC dc);
+  HBRUSH BackgroundBrush();
+  static void RegisterOwnClass(const char* className, UINT classStyle = CS_DBLCLKS);
+
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::string caption_;
+  TColor color_ = clBtnFace;
+
+ private:
+  static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+  void Detach();
+  void ApplyNameTag();
+  HWND handle_ = nullptr;
+  WNDPROC oldProc_ = nullptr;
+  ATOM nameAtom_ = 0;
+  TWinControl* parent_ = nullptr;
+  std::vector<TWinControl*> controls_;
+  bool enabled_ = true;
+  bool visible_ = true;
+  TColor fontColor_ = clWindowText;
+  HBRUSH brush_ = nullptr;
+};
+
+// The form that holds a control, or none.
+TForm* GetParentForm(TWinControl* control);

@@ -1,0 +1,79 @@
+// Forms: top-level windows with caption, bounds, border and form styles,
+// show and hide, a modal loop, message methods dispatched by message
+// number, and the create, show and destroy events.
+#pragma once
+
+#include <functional>
+#include <map>
+
+#include "Controls.h"
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormStyle { fsNormal, fsStayOnTop };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+             mrYes = 6, mrNo = 7 };
+
+struct TMessage {
+  UINT Msg;
+  WPARAM WParam;
+  LPARAM LParam;
+  LRESULT Result;
+};
+using TMessageMethod = std::function<void(TMessage& msg)>;
+
+// A derived form builds its components in its constructor (they are
+// created while the form is loading) and then calls FormCreated, which
+// ends the loading and fires OnCreate. The window class name is the one
+// given to the constructor.
+class TForm : public TWinControl {
+ public:
+  explicit TForm(TComponent* owner, const char* className = "TForm");
+  ~TForm() override;
+
+  void Show();
+  void Hide();
+  void SetVisible(bool visible) override { visible ? Show() : Hide(); }
+  // Shows the form, keeps the other windows of the program disabled and
+  // handles messages until ModalResult is set; then hides it.
+  int ShowModal();
+  // The main form ends the program; any other form hides (a modal one
+  // answers mrCancel).
+  void Close();
+  int ModalResult = mrNone;
+
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  unsigned BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(unsigned icons);
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle style);
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState state);
+  void SetClientSize(int width, int height);
+
+  // Message methods: handler runs for every message of that number; it may
+  // hand the message on to the default handling with DefaultHandler.
+  void SetMessageMethod(UINT msg, TMessageMethod method);
+  void DefaultHandler(TMessage& msg);
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnDestroy;
+
+ protected:
+  void FormCreated();
+  void FillCreateParams(CreateParams& p) override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void ApplyStyle();
+  LRESULT FormDefault(UINT msg, WPARAM wp, LPARAM lp);
+  const char* className_;
+  TFormBorderStyle borderStyle_ = bsSizeable;
+  unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+  TFormStyle formStyle_ = fsNormal;
+  bool modal_ = false;
+  std::map<UINT, TMessageMethod> methods_;
+};

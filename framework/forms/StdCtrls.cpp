@@ -1,0 +1,174 @@
+#include "StdCtrls.h"
+
+#include "Forms.h"
+
+TPanel::TPanel(TComponent* owner) : TWinControl(owner) { RegisterOwnClass("TPanel"); }
+
+void TPanel::FillCreateParams(CreateParams& p) { p.className = "TPanel"; }
+
+void TPanel::SetBevelInner(TBevelCut v) {
+  inner_ = v;
+  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+void TPanel::SetBevelOuter(TBevelCut v) {
+  outer_ = v;
+  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+void TPanel::SetBevelWidth(int v) {
+  bevelWidth_ = v < 1 ? 1 : v;
+  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TPanel::Paint(HDC dc) {
+  RECT r;
+  GetClientRect(Handle(), &r);
+  FillRect(dc, &r, BackgroundBrush());
+  for (TBevelCut cut : {outer_, inner_}) {
+    if (cut == bvNone) continue;
+    for (int i = 0; i < bevelWidth_; ++i) {
+      DrawEdge(dc, &r, cut == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+      InflateRect(&r, -1, -1);
+    }
+  }
+  std::string text = Caption();
+  if (!text.empty()) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, Enabled() ? ColorToRGB(FontColor()) : GetSysColor(COLOR_GRAYTEXT));
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextA(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, old);
+  }
+}
+
+LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(Handle(), &ps);
+      Paint(dc);
+      EndPaint(Handle(), &ps);
+      return 0;
+    }
+    case WM_LBUTTONUP:
+      Click();
+      break;
+    default:
+      break;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
+void TLabel::FillCreateParams(CreateParams& p) {
+  p.className = "STATIC";
+  p.style |= SS_LEFT | SS_NOTIFY;
+}
+
+void TButton::FillCreateParams(CreateParams& p) {
+  p.className = "BUTTON";
+  p.style |= BS_PUSHBUTTON | WS_TABSTOP;
+}
+
+void TButton::CommandNotify(WORD code) {
+  if (code == BN_CLICKED) Click();
+}
+
+void TButton::Click() {
+  if (ModalResult != 0)
+    if (TForm* form = GetParentForm(this)) form->ModalResult = ModalResult;
+  TWinControl::Click();
+}
+
+void TCheckBox::FillCreateParams(CreateParams& p) {
+  p.className = "BUTTON";
+  p.style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+}
+
+void TCheckBox::HandleCreated() {
+  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TCheckBox::Checked() const {
+  return HandleAllocated() ? SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED : checked_;
+}
+
+void TCheckBox::SetChecked(bool checked) {
+  if (checked == Checked()) return;
+  checked_ = checked;
+  if (HandleAllocated())
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  Click();
+}
+
+void TCheckBox::CommandNotify(WORD code) {
+  if (code != BN_CLICKED) return;
+  checked_ = Checked();
+  Click();
+}
+
+TListControl::TListControl(TComponent* owner) : TWinControl(owner) {
+  items_.OnChange = [this](TObject*) { Refill(); };
+}
+
+void TListControl::Refill() {
+  if (!HandleAllocated()) return;
+  Messages m = ListMessages();
+  SendMessageA(Handle(), m.reset, 0, 0);
+  for (int i = 0; i < items_.Count(); ++i)
+    SendMessageA(Handle(), m.add, 0, reinterpret_cast<LPARAM>(items_.Strings(i).c_str()));
+  if (index_ >= items_.Count()) index_ = -1;
+  SendMessageA(Handle(), m.setSel, static_cast<WPARAM>(index_), 0);
+}
+
+void TListControl::HandleCreated() { Refill(); }
+
+int TListControl::ItemIndex() const {
+  if (!HandleAllocated()) return index_;
+  return static_cast<int>(SendMessageA(Handle(), ListMessages().getSel, 0, 0));
+}
+
+void TListControl::SetItemIndex(int index) {
+  index_ = (index >= 0 && index < items_.Count()) ? index : -1;
+  if (HandleAllocated())
+    SendMessageA(Handle(), ListMessages().setSel, static_cast<WPARAM>(index_), 0);
+}
+
+void TListControl::CommandNotify(WORD code) {
+  if (code != ListMessages().selChange) return;
+  index_ = ItemIndex();
+  Click();
+  if (OnChange) OnChange(this);
+}
+
+void TComboBox::FillCreateParams(CreateParams& p) {
+  p.className = "COMBOBOX";
+  p.style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+  height_ = height_ < 200 ? 200 : height_;  // the drop-down part
+}
+
+void TComboBox::SetBounds(int left, int top, int width, int height) {
+  TListControl::SetBounds(left, top, width, height < 200 ? 200 : height);
+}
+
+TListControl::Messages TComboBox::ListMessages() const {
+  return {CB_RESETCONTENT, CB_ADDSTRING, CB_GETCURSEL, CB_SETCURSEL, CBN_SELCHANGE};
+}
+
+void TListBox::FillCreateParams(CreateParams& p) {
+  p.className = "LISTBOX";
+  p.style |= LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+}
+
+TListControl::Messages TListBox::ListMessages() const {
+  return {LB_RESETCONTENT, LB_ADDSTRING, LB_GETCURSEL, LB_SETCURSEL, LBN_SELCHANGE};
+}
+
+void TEdit::FillCreateParams(CreateParams& p) {
+  p.className = "EDIT";
+  p.style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+}
+
+void TEdit::CommandNotify(WORD code) {
+  if (code == EN_CHANGE && OnChange) OnChange(this);
+}

@@ -1,0 +1,119 @@
+// The standard controls: panel, label, button, check box, combo box, list
+// box and edit box.
+#pragma once
+
+#include "Controls.h"
+
+enum TBevelCut { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TWinControl {
+ public:
+  explicit TPanel(TComponent* owner);
+  void SetBevelInner(TBevelCut v);
+  void SetBevelOuter(TBevelCut v);
+  void SetBevelWidth(int v);
+  TBevelCut BevelInner() const { return inner_; }
+  TBevelCut BevelOuter() const { return outer_; }
+  int BevelWidth() const { return bevelWidth_; }
+  bool Ctl3D = true;
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void Paint(HDC dc);
+  TBevelCut inner_ = bvNone, outer_ = bvRaised;
+  int bevelWidth_ = 1;
+};
+
+class TLabel : public TWinControl {
+ public:
+  explicit TLabel(TComponent* owner) : TWinControl(owner) {}
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+};
+
+class TButton : public TWinControl {
+ public:
+  explicit TButton(TComponent* owner) : TWinControl(owner) {}
+  // A non-zero value is handed to the button's form when it is clicked.
+  int ModalResult = 0;
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  void CommandNotify(WORD code) override;
+  void Click() override;
+};
+
+class TCheckBox : public TWinControl {
+ public:
+  explicit TCheckBox(TComponent* owner) : TWinControl(owner) {}
+  bool Checked() const;
+  // A change fires OnClick, as a click by the user does.
+  void SetChecked(bool checked);
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  void HandleCreated() override;
+  void CommandNotify(WORD code) override;
+
+ private:
+  bool checked_ = false;
+};
+
+// Base of the combo box and the list box: a list of strings kept in the
+// window, and the selected entry.
+class TListControl : public TWinControl {
+ public:
+  explicit TListControl(TComponent* owner);
+  TStringList* Items() { return &items_; }
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  TNotifyEvent OnChange;
+
+ protected:
+  struct Messages {
+    UINT reset, add, getSel, setSel, selChange;
+  };
+  virtual Messages ListMessages() const = 0;
+  void HandleCreated() override;
+  void CommandNotify(WORD code) override;
+
+ private:
+  void Refill();
+  TStringList items_;
+  int index_ = -1;
+};
+
+// A drop-down list (no typing).
+class TComboBox : public TListControl {
+ public:
+  explicit TComboBox(TComponent* owner) : TListControl(owner) { color_ = clWindow; }
+  // The height given is the closed box's; the window keeps room to drop down.
+  void SetBounds(int left, int top, int width, int height) override;
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  Messages ListMessages() const override;
+};
+
+class TListBox : public TListControl {
+ public:
+  explicit TListBox(TComponent* owner) : TListControl(owner) { color_ = clWindow; }
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  Messages ListMessages() const override;
+};
+
+class TEdit : public TWinControl {
+ public:
+  explicit TEdit(TComponent* owner) : TWinControl(owner) { color_ = clWindow; }
+  TNotifyEvent OnChange;
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  void CommandNotify(WORD code) override;
+};

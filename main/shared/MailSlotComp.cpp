@@ -1,0 +1,241 @@
+#include "MailSlotComp.h"
+
+#include <new>
+
+#include "Application.h"
+
+// Largest message the component reads; anything bigger is taken out of the
+// slot and dropped.
+constexpr DWORD kLargestMessage = 65533;
+
+class TMailSlotCompWaitThread : public TThread {
+ public:
+  TMailSlotCompWaitThread(TCustomMailSlotComp* owner, HANDLE handle)
+      : owner_(owner), handle_(handle) {}
+
+ protected:
+  void Execute() override {
+    while (!Terminated()) {
+      DWORD next = 0, count = 0;
+      if (!GetMailslotInfo(handle_, nullptr, &next, &count, nullptr)) break;  // closed
+      if (count < 1) {
+        Sleep(10);
+        // Blocks until a message arrives where the system supports it;
+        // returns at once otherwise (then this is a 10 ms poll).
+        DWORD n;
+        char none;
+        ReadFile(handle_, &none, 0, &n, nullptr);
+        continue;
+      }
+      // The component is only reached on the main thread, and only while
+      // this thread has not been told to end: Close sets that flag on the
+      // main thread, so a closed or freed component is never called.
+      Synchronize([this] {
+        if (!Terminated()) owner_->MessageAvail();
+      });
+    }
+  }
+
+ private:
+  TCustomMailSlotComp* owner_;
+  HANDLE handle_;
+};
+
+TCustomMailSlotComp::TCustomMailSlotComp(TComponent* owner) : TComponent(owner) { Close(); }
+
+TCustomMailSlotComp::~TCustomMailSlotComp() {
+  Destroying();
+  Close();
+}
+
+void TCustomMailSlotComp::SetActive(bool active) {
+  if (ComponentState() & csLoading) {
+    storedActive_ = active;
+    return;
+  }
+  if (active)
+    Open();
+  else
+    Close();
+}
+
+void TCustomMailSlotComp::Loaded() {
+  TComponent::Loaded();
+  SetActive(storedActive_);
+}
+
+void TCustomMailSlotComp::SetServer(const std::string& server) {
+  if (SameText(server, server_)) return;
+  server_ = server;
+  if (open_) Open();
+}
+
+void TCustomMailSlotComp::SetSlot(const std::string& slot) {
+  if (SameText(slot, slot_)) return;
+  slotSet_ = true;
+  slot_ = slot;
+  if (open_) Open();
+}
+
+void TCustomMailSlotComp::SetMaxSize(int32_t size) {
+  if (size == maxSize_) return;
+  maxSize_ = size;
+  if (open_) Open();
+}
+
+void TCustomMailSlotComp::SetName(const std::string& name) {
+  TComponent::SetName(name);
+  if (!slotSet_ && !SameText(name, slot_)) {
+    slot_ = name;
+    if (open_) Open();
+  }
+}
+
+void TCustomMailSlotComp::Open() {
+  if (open_) Close();
+  std::string name = "\\\\" + server_ + "\\mailslot\\" + slot_;
+  if (ComponentState() & csDesigning) {
+    open_ = true;
+    return;
+  }
+  handle_ = CreateMailslotA(name.c_str(), static_cast<DWORD>(maxSize_), MAILSLOT_WAIT_FOREVER,
+                            nullptr);
+  open_ = handle_ != INVALID_HANDLE_VALUE;
+  if (!open_) {
+    DWORD err = GetLastError();
+    if (err == ERROR_INVALID_NAME) Error("Bad mailslot name");
+    if (err == ERROR_ALREADY_EXISTS) Error("Mailslot already exists");
+    Error("Cannot open mailslot");
+  }
+  DoOpen();
+  if (!thread_) {
+    thread_ = new TMailSlotCompWaitThread(this, handle_);
+    thread_->FreeOnTerminate = true;
+    thread_->SetPriority(tpLowest);
+    thread_->Resume();
+  }
+}
+
+void TCustomMailSlotComp::Close() {
+  if (!open_) return;
+  if (thread_) {
+    // The thread frees itself; keep its handle to see it end.
+    HANDLE ended = nullptr;
+    DuplicateHandle(GetCurrentProcess(), thread_->Handle(), GetCurrentProcess(), &ended, SYNCHRONIZE,
+                    FALSE, 0);
+    thread_->Terminate();
+    thread_ = nullptr;
+    // Calls the thread is making into the main thread are let through
+    // while we wait (they do nothing now), so it is never left waiting on
+    // us. The handle is closed once the thread is gone, or at once when it
+    // is blocked in a read, which the close releases.
+    // Closed from one of our own events, the thread is waiting for that
+    // event to return: it ends by itself afterwards.
+    if (delivering_ || !ended || WaitWithSentMessages(ended, 50) != WAIT_OBJECT_0) {
+      CloseHandle(handle_);
+      handle_ = INVALID_HANDLE_VALUE;
+      if (ended && !delivering_) WaitWithSentMessages(ended, 2000);
+    }
+    if (ended) CloseHandle(ended);
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  } else if (handle_ != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+  open_ = false;
+  if (!(ComponentState() & csDestroying)) DoClose();
+}
+
+void TCustomMailSlotComp::GetInfo() {
+  if (!open_) Error("Not active");
+  DWORD next = 0, count = 0;
+  if (!GetMailslotInfo(handle_, nullptr, &next, &count, nullptr)) Error("Error in GetMailSlotInfo");
+  nextSize_ = static_cast<int32_t>(next);
+  messageCount_ = static_cast<int32_t>(count);
+}
+
+bool TCustomMailSlotComp::ReadMessage(MessageBuffer& buffer) {
+  GetInfo();
+  if (messageCount_ == 0) Error("No messages waiting");
+  FreeBuffer(buffer);
+  auto next = static_cast<DWORD>(nextSize_);
+  DWORD got = 0;
+  if (next == MAILSLOT_NO_MESSAGE) return false;  // taken meanwhile
+  if (next >= kLargestMessage) {
+    // Too big to hand on: take it out of the slot so it is not offered again.
+    char* junk = new (std::nothrow) char[next];
+    if (junk) ReadFile(handle_, junk, next, &got, nullptr);
+    delete[] junk;
+    return false;
+  }
+  buffer.Size = static_cast<int32_t>(next);
+  buffer.Data = new (std::nothrow) char[next + 1]();
+  if (!buffer.Data) buffer.Size = 0;
+  bool ok = ReadFile(handle_, buffer.Data, static_cast<DWORD>(buffer.Size), &got, nullptr) &&
+            got == static_cast<DWORD>(buffer.Size);
+  if (!ok) Error("Error reading message");
+  return true;
+}
+
+void TCustomMailSlotComp::FreeBuffer(MessageBuffer& buffer) {
+  delete[] buffer.Data;
+  buffer.Data = nullptr;
+  buffer.Size = 0;
+}
+
+void TCustomMailSlotComp::MessageAvail() {
+  MessageBuffer buffer;
+  struct Delivering {
+    bool& flag;
+    explicit Delivering(bool& f) : flag(f) { flag = true; }
+    ~Delivering() { flag = false; }
+  };
+  Delivering mark(delivering_);
+  try {
+    if (ReadMessage(buffer)) {
+      DoMessageAvail(buffer.Data ? std::string(buffer.Data) : std::string());
+      DoBinMessageAvail(buffer.Data, buffer.Size);
+    }
+  } catch (...) {
+    FreeBuffer(buffer);
+    throw;
+  }
+  FreeBuffer(buffer);
+}
+
+void TCustomMailSlotComp::DoOpen() {
+  if (OnOpen) OnOpen(this);
+}
+void TCustomMailSlotComp::DoClose() {
+  if (OnClose) OnClose(this);
+}
+void TCustomMailSlotComp::DoMessageAvail(const std::string& msg) {
+  if (OnMessageAvail) OnMessageAvail(this, msg);
+}
+void TCustomMailSlotComp::DoBinMessageAvail(const char* data, int len) {
+  if (OnBinMessageAvail) OnBinMessageAvail(this, data, len);
+}
+void TCustomMailSlotComp::Error(const std::string& text) { throw EMailSlotComp(text); }
+
+HANDLE MailSlotOpenWrite(const std::string& server, const std::string& slot) {
+  std::string name = "\\\\" + server + "\\mailslot\\" + slot;
+  return CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool MailSlotSendBinMessage(const std::string& server, const std::string& slot, const void* data,
+                            int len) {
+  if (len < 0) return false;
+  HANDLE h = MailSlotOpenWrite(server, slot);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(h, data, static_cast<DWORD>(len), &written, nullptr) &&
+            written == static_cast<DWORD>(len);
+  CloseHandle(h);
+  return ok;
+}
+
+bool MailSlotSendMessage(const std::string& server, const std::string& slot, const std::string& s) {
+  return MailSlotSendBinMessage(server, slot, s.data(), static_cast<int>(s.size()));
+}

@@ -1,0 +1,254 @@
+#include "Utils.h"
+
+#include <winsock2.h>
+#include <mmsystem.h>
+
+#include <cstring>
+
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Registry.h"
+#include "Registry2.h"
+#include "StdCtrls.h"
+
+std::string RecorderStateText(int state) {
+  switch (state) {
+    case 0: return "Undefined";
+    case 1: return "Idle";
+    case 2: return "Loading";
+    case 3: return "Working";
+    default: return "";
+  }
+}
+
+std::string MinutesSecondsText(int32_t milliseconds) {
+  int32_t seconds = milliseconds / 1000;
+  return Format("%2.2d:%2.2d", seconds / 60, seconds % 60);
+}
+
+std::string ProgressText(int kind, int32_t value, int32_t total) {
+  switch (kind) {
+    case 1:
+      if (total / 1000 == 0) return IntToStr(value / 1000) + " KB";
+      return IntToStr(value / 1000) + "/" + IntToStr(total / 1000) + " KB";
+    case 2: {
+      // Seconds to milliseconds in 64 bits: long runs must not wrap.
+      auto ms = [](int32_t s) {
+        int64_t v = static_cast<int64_t>(s) * 1000;
+        return static_cast<int32_t>(v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v);
+      };
+      if (total <= 0) return MinutesSecondsText(ms(value));
+      return MinutesSecondsText(ms(value)) + "/" + MinutesSecondsText(ms(total));
+    }
+    case 3:
+      if (total <= 0) return IntToStr(value);
+      return IntToStr(value) + "/" + IntToStr(total);
+    case 4:
+      if (total < 1) return IntToStr(value) + "%";
+      return IntToStr(value) + "%/" + IntToStr(total) + "%";
+    default:
+      return "";
+  }
+}
+
+std::string ItemStatusText(int state, bool playing) {
+  switch (state) {
+    case 1: return "New";
+    case 2: return "Processing";
+    case 3: return playing ? "Playing" : "Recording";
+    case 4: return playing ? "Played" : "Recorded";
+    case 5: return "Old";
+    case 6: return "Error";
+    case 7: return "Stopped";
+    case 9: return "Recorded succesfully, cached locally";
+    case 10: return "Cached locally";
+    case 11: return "Previously recorded, cached locally";
+    case 12: return "Stopped, cached locally";
+    case 13: return "Cached file has been removed";
+    case 1000: return "Recorded succesfully, local file";
+    case 1001: return "Previously recorded, local file";
+    case 1002: return "Local file";
+    case 1003: return "Stopped, local file";
+    case 1004: return "Local file has been removed";
+    default: return "";
+  }
+}
+
+std::string SubscriptionText(int state) {
+  if (state == 2) return "Subscribed";
+  if (state == 3) return "On Hold";
+  return "";
+}
+
+std::string MailText(const MailMessage& mail) {
+  int32_t n = mail.textLength;
+  if (n < 0) n = 0;
+  if (n > kMailTextMax) n = kMailTextMax;
+  const void* nul = std::memchr(mail.text, 0, static_cast<size_t>(n));
+  if (nul) n = static_cast<int32_t>(static_cast<const char*>(nul) - mail.text);
+  return std::string(mail.text, static_cast<size_t>(n));
+}
+
+std::string TestStatusText(const MailMessage& mail) {
+  std::string status;
+  switch (mail.message) {
+    case TEZ_MSG_EVENT:
+      if (mail.lParam[0] == TEZ_EVENT_START) status += " Starting Download";
+      if (mail.lParam[0] == TEZ_EVENT_STOP) status += " Finished Download";
+      break;
+    case TEZ_MSG_STATUS:
+      status = "Downloading test data...";
+      break;
+    case TEZ_MSG_ERROR: {
+      status = "Error";
+      std::string text = MailText(mail);
+      if (!text.empty()) status += " " + text;
+      break;
+    }
+    default:
+      break;
+  }
+  return status;
+}
+
+int64_t FreeDiskSpaceMB() {
+  using Fn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  auto fn = kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                         GetProcAddress(kernel, "GetDiskFreeSpaceExA")))
+                   : nullptr;
+  if (!fn) return -1;
+  ULARGE_INTEGER avail, total, free;
+  if (!fn(nullptr, &avail, &total, &free)) return -1;
+  return static_cast<int64_t>((free.QuadPart + 524288) / 1048576);
+}
+
+bool IsInternetConnected() {
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return false;
+  std::string address;
+  char name[64] = {};
+  if (gethostname(name, sizeof name - 1) == 0) {
+    if (hostent* host = gethostbyname(name)) {
+      in_addr* last = nullptr;
+      for (char** a = host->h_addr_list; a && *a; ++a) last = reinterpret_cast<in_addr*>(*a);
+      if (last) address = inet_ntoa(*last);
+    }
+  }
+  WSACleanup();
+  return !address.empty() && address != "127.0.0.1";
+}
+
+void SetRecorderState(TRecorderState& record, int kind, int state) {
+  record.kind = static_cast<uint8_t>(kind);
+  record.state = static_cast<uint8_t>(state);
+}
+
+uint8_t PackRecorderState(const TRecorderState& record) {
+  return static_cast<uint8_t>((record.kind & 0x0F) * 16 + (record.state & 0x0F));
+}
+
+TRecorderState UnpackRecorderState(uint8_t packed) {
+  return TRecorderState{static_cast<uint8_t>(packed >> 4), static_cast<uint8_t>(packed & 0x0F)};
+}
+
+void CloseHelp(TForm* form) {
+  if (form && FileExists("tezhelp.hlp")) WinHelpA(form->Handle(), "", HELP_QUIT, 0);
+}
+
+namespace {
+std::string ReadMachineValue(const std::string& key, const std::string& name) {
+  Tregistry2 reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (reg.KeyExists(key) && reg.OpenKey(key, false) && reg.ValueExists(name))
+    return reg.ReadString(name);
+  return "";
+}
+}  // namespace
+
+std::string ProductVersion() { return ReadMachineValue("Software\\Brindale", "Version"); }
+
+std::string ProductVersionText() { return "Brindale Media Manager, " + ProductVersion(); }
+
+bool IsOnlineServiceClientInstalled() {
+  return ReadMachineValue("Software\\America Online\\AOL\\CurrentVersion", "AppPath").size() > 3;
+}
+
+void PlaySoundFile(const std::string& fileName) {
+  if (fileName.empty() || fileName.size() > 299 || !FileExists(fileName)) return;
+  sndPlaySoundA(fileName.c_str(), SND_ASYNC | SND_FILENAME);
+}
+
+int ColourDepth() {
+  HWND desktop = GetDesktopWindow();
+  HDC dc = GetDC(desktop);
+  int bits = GetDeviceCaps(dc, BITSPIXEL);
+  ReleaseDC(desktop, dc);
+  return bits;
+}
+
+std::string ScramblePassword(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size() && i < 99; ++i) {
+    char c = static_cast<char>(text[i] ^ 0x9E);
+    if (c == '\0') break;
+    out += c;
+  }
+  return out;
+}
+
+bool SetAutoStart(const std::string& command, bool enable) {
+  const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const char* value = "BrindaleSoftware";
+  TRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (enable) {
+    if (!reg.OpenKey(key, true)) return false;
+    try {
+      reg.WriteString(value, command);
+    } catch (const ERegistryException&) {
+      return false;
+    }
+    return reg.ValueExists(value);
+  }
+  if (reg.KeyExists(key) && reg.OpenKey(key, false) && reg.ValueExists(value))
+    return reg.DeleteValue(value);
+  return false;
+}
+
+std::string GetField(int n, const std::string& delimiter, const std::string& text) {
+  if (delimiter.empty()) return n == 0 ? text : std::string();
+  size_t start = 0;
+  for (int i = 0; i < n; ++i) {
+    size_t p = text.find(delimiter, start);
+    if (p == std::string::npos) return "";
+    start = p + delimiter.size();
+  }
+  size_t end = text.find(delimiter, start);
+  return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+void EnablePanel(TWinControl* panel, bool enabled, TColor colour) {
+  if (!panel) return;
+  panel->SetEnabled(enabled);
+  if (!panel->Caption().empty()) panel->SetFontColor(colour);
+  for (int i = 0; i < panel->ControlCount(); ++i) {
+    TWinControl* child = panel->Controls(i);
+    if (dynamic_cast<TPanel*>(child)) {
+      EnablePanel(child, enabled, colour);
+      continue;
+    }
+    child->SetEnabled(enabled);
+    if (dynamic_cast<TListControl*>(child) || dynamic_cast<TEdit*>(child)) child->SetColor(colour);
+  }
+}
+
+bool IsLinkText(const std::string& text) {
+  return text.find(":\\\\") != std::string::npos || text.find("://") != std::string::npos;
+}
+
+HBITMAP ChildImageHandle(TWinControl* control, int index) {
+  if (!control || index < 0 || index >= control->ControlCount()) return nullptr;
+  auto* image = dynamic_cast<TImage*>(control->Controls(index));
+  return image ? image->BitmapHandle() : nullptr;
+}

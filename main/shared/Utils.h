@@ -1,0 +1,55 @@
+// Small shared routines of the form programs: status texts, free disk
+// space, the online test, the recorder-state byte, the product version,
+// sounds, colour depth, password scrambling, autostart, field extraction,
+// panel enabling and the link test.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Controls.h"
+#include "MailMessage.h"
+
+std::string RecorderStateText(int state);
+// kind 1 bytes (KB), 2 seconds (mm:ss), 3 count, 4 percent.
+std::string ProgressText(int kind, int32_t value, int32_t total);
+std::string MinutesSecondsText(int32_t milliseconds);
+std::string ItemStatusText(int state, bool playing);
+std::string SubscriptionText(int state);
+// The status line of the connection test for one mail record.
+std::string TestStatusText(const MailMessage& mail);
+// The text of a mail record, read within textLength and the text field.
+std::string MailText(const MailMessage& mail);
+
+// Free space of the current drive in MB, rounded; -1 when unknown.
+int64_t FreeDiskSpaceMB();
+bool IsInternetConnected();
+
+struct TRecorderState {
+  uint8_t kind;   // 0 recording, 1 player, 2 play one item
+  uint8_t state;  // 0..15
+};
+void SetRecorderState(TRecorderState& record, int kind, int state);
+uint8_t PackRecorderState(const TRecorderState& record);
+TRecorderState UnpackRecorderState(uint8_t packed);
+
+class TForm;
+void CloseHelp(TForm* form);
+
+std::string ProductVersion();
+std::string ProductVersionText();
+bool IsOnlineServiceClientInstalled();
+void PlaySoundFile(const std::string& fileName);
+int ColourDepth();
+// Every character XOR 0x9E, up to the first zero; texts up to 99 characters.
+std::string ScramblePassword(const std::string& text);
+bool SetAutoStart(const std::string& command, bool enable);
+// Field n (from 0) of text split at delimiter; empty when there are fewer.
+std::string GetField(int n, const std::string& delimiter, const std::string& text);
+// Enables the panel and its children (panels recursively); list, combo and
+// edit boxes get the colour, as does the panel's font when it has a caption.
+void EnablePanel(TWinControl* panel, bool enabled, TColor colour);
+bool IsLinkText(const std::string& text);
+// The bitmap of the index-th child of control, taken as an image control;
+// 0 without a control, past its children, or when that child is no image.
+HBITMAP ChildImageHandle(TWinControl* control, int index);

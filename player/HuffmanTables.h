@@ -1,0 +1,40 @@
+// Layer III Huffman tables: the code data of the standard and the lookup
+// tables the decoder walks.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+class BitReservoir;
+
+// One code table: size x size pairs (count1 tables: 16 quadruples), each
+// with its code word and length; linbits for the escape value 15.
+struct HuffmanCodeTable {
+  int size;
+  int linbits;
+  const uint16_t* codes;
+  const uint8_t* lengths;
+};
+
+// Tables 0-31 for big values, 32 = count1 table A, 33 = count1 table B.
+extern const HuffmanCodeTable kHuffmanCodeTables[34];
+
+// Multi-level lookup built from the code data. A level entry is either a
+// leaf (value in bits 0-7, code length within the level in bits 8-12) or a
+// link (bit 31 set, offset in bits 0-23, index bits of the next level in
+// 24-28). Entry 0 marks a bit pattern no code starts with.
+class HuffmanLookup {
+ public:
+  static const HuffmanLookup& Get();
+
+  bool Exists(int table) const { return !levels_[table].empty(); }
+  int Linbits(int table) const { return kHuffmanCodeTables[table].linbits; }
+  // Decodes one value x * 16 + y (count1 tables: x = v * 2 + w, y = x * 2 + y
+  // of the quadruple) at the reservoir's
+  // position and consumes its code; -1 when the bits start no code.
+  int Decode(int table, BitReservoir& bits) const;
+
+ private:
+  HuffmanLookup();
+  std::vector<uint32_t> levels_[34];
+  int firstBits_[34] = {};
+};
