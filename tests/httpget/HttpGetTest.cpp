@@ -12,6 +12,7 @@
 #include "DataItem.h"
 #include "IniManager.h"
 #include "MailMessage.h"
+#include "MailSlot.h"
 #include "TezItemOperatorApi.h"
 
 namespace {
@@ -337,6 +338,36 @@ TEST_F(HttpGet, GetLinkRefusesBadLinksAndRemovesAFailedFile) {
   ASSERT_EQ(1u, Errors().size());
   EXPECT_EQ("Http error [404]: Link not found", Errors()[0]);
   EXPECT_FALSE(FileExists("got.txt"));
+}
+
+TEST_F(HttpGet, MailsReachTheHostsMailslotAndASwitchedParentsHook) {
+  const char* name = "\\\\.\\mailslot\\brindale_httpget_test";
+  CMailSlot server;
+  ASSERT_EQ(1, server.Initialize(name, TEZ_MAIL_RECORDER, 0, host));
+  ASSERT_EQ(1, p.init3(host, name, nullptr, 0, 1, nullptr));
+  p.getLink(TestUrl("/ok/10").c_str(), "got.txt");
+  std::vector<MailMessage> got;
+  auto stopped = [&] {
+    MailMessage m;
+    while (server.GetMail(&m)) got.push_back(m);
+    return !got.empty() && got.back().message == TEZ_MSG_EVENT &&
+           got.back().lParam[0] == TEZ_EVENT_STOP;
+  };
+  ASSERT_TRUE(PumpUntil(stopped));
+  ASSERT_GE(got.size(), 2u);  // START, perhaps progress, STOP
+  EXPECT_EQ(TEZ_MAIL_ITEM_OPERATOR, got[0].category);
+  EXPECT_EQ(TEZ_EVENT_START, got[0].lParam[0]);
+
+  // A new host-link record: the old one comes back, mail goes the new way.
+  auto switchParent = reinterpret_cast<TezItemPlayer_SwitchParent_t>(
+      reinterpret_cast<void*>(GetProcAddress(p.module, "TezItemPlayer_SwitchParent")));
+  CTezDllInitParams next(host, name, Hook, 0, 0, "TezItemOperators.inx"), old;
+  ASSERT_EQ(1, switchParent(&next, &old));
+  EXPECT_EQ(1, old.m_useMailslot);
+  EXPECT_EQ(nullptr, old.m_hook);
+  p.getLink(TestUrl("/ok/10").c_str(), "got.txt");
+  ASSERT_TRUE(WaitStop());
+  EXPECT_EQ(1, CountEvents(TEZ_EVENT_START));
 }
 
 }  // namespace
