@@ -3,24 +3,13 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <ctime>
 #include <vector>
 
+#include "TextUtil.h"
+
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string Trim(const std::string& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
-  return s.substr(b, e - b);
-}
 
 // A string value of a registry key, at most kRegValueMax bytes; "" on failure.
 std::string ReadRegString(HKEY root, const std::string& subkey, const char* value) {
@@ -45,7 +34,7 @@ CCookieLookup::CCookieLookup(const std::string& site, const std::string& path)
   size_t start = site.find("://");
   start = start == std::string::npos ? 0 : start + 3;
   size_t end = site.find_first_of(":/", start);
-  host_ = Lower(site.substr(start, end == std::string::npos ? std::string::npos : end - start));
+  host_ = ToLower(site.substr(start, end == std::string::npos ? std::string::npos : end - start));
   size_t at = host_.rfind('@');
   if (at != std::string::npos) host_.erase(0, at + 1);
 }
@@ -60,7 +49,7 @@ int CCookieLookup::GetDefaultBrowser() {
   RegCloseKey(key);
   if (r != ERROR_SUCCESS) return kNone;
   buf[size < sizeof buf ? size : sizeof buf - 1] = '\0';
-  return Lower(buf).find("netscape") != std::string::npos ? kNetscape : kExplorer;
+  return ToLower(buf).find("netscape") != std::string::npos ? kNetscape : kExplorer;
 }
 
 int CCookieLookup::GetCookie(std::string& cookies, int kind, int* usedKind,
@@ -95,7 +84,7 @@ bool CCookieLookup::FromExplorer(std::string& out) const {
 std::string CCookieLookup::FindNetscapeCookieFile() {
   std::string version = ReadRegString(HKEY_LOCAL_MACHINE, kNavigatorKey, "CurrentVersion");
   if (!version.empty()) {
-    std::string dir = Lower(ReadRegString(
+    std::string dir = ToLower(ReadRegString(
         HKEY_LOCAL_MACHINE, std::string(kNavigatorKey) + "\\" + version + "\\Main",
         "Install Directory"));
     size_t pos = dir.size() > 1 ? dir.rfind("netscape") : std::string::npos;
@@ -127,7 +116,7 @@ bool CCookieLookup::FromNetscape(std::string& out) const {
 bool CCookieLookup::Matches(const std::string& domainField, bool allHosts,
                             const std::string& cookiePath, bool secure,
                             const std::string& expires) const {
-  std::string domain = Lower(domainField);
+  std::string domain = ToLower(domainField);
   bool leadingDot = !domain.empty() && domain[0] == '.';
   if (leadingDot) domain.erase(0, 1);
   if (domain.empty() || host_.empty()) return false;
@@ -140,7 +129,7 @@ bool CCookieLookup::Matches(const std::string& domainField, bool allHosts,
   std::string p = cookiePath.empty() ? "/" : cookiePath;
   if (path_.compare(0, p.size(), p) != 0) return false;
   if (path_.size() > p.size() && p.back() != '/' && path_[p.size()] != '/') return false;
-  if (secure && Lower(site_).compare(0, 8, "https://") != 0) return false;
+  if (secure && ToLower(site_).compare(0, 8, "https://") != 0) return false;
   char* end = nullptr;
   long long when = std::strtoll(expires.c_str(), &end, 10);
   if (expires.empty() || *end != '\0' || when < 0) return false;
@@ -169,7 +158,7 @@ bool CCookieLookup::TakeNetscapeCookies(const std::string& text, std::string& ou
     if (fields.size() < 7) continue;
     const std::string& name = fields[fields.size() - 2];
     const std::string& value = fields.back();
-    if (!Matches(fields[0], Lower(fields[1]) == "true", fields[2], Lower(fields[3]) == "true",
+    if (!Matches(fields[0], ToLower(fields[1]) == "true", fields[2], ToLower(fields[3]) == "true",
                  fields[4]))
       continue;
     if (!out.empty()) out += "; ";

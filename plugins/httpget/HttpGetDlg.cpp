@@ -1,6 +1,5 @@
 #include "HttpGetDlg.h"
 
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +11,9 @@
 #include "ItemOperatorFrame.h"
 #include "MailMessage.h"
 #include "SplitUrl.h"
+#include "TextUtil.h"
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -80,7 +75,7 @@ void CHttpGetDlg::Operate(CDataItem* item) {
     refuse("Bad URL", "Bad or empty link. Request Ignored");
     return;
   }
-  if (Lower(link).find("http://") == std::string::npos) {
+  if (ToLower(link).find("http://") == std::string::npos) {
     refuse("Non http URL", "Non HTTP link. Request Ignored");
     return;
   }
@@ -104,7 +99,7 @@ void CHttpGetDlg::GetLink(const char* url, const char* outputFile) {
     MailEvent(TEZ_EVENT_STOP);
     return;
   }
-  if (Lower(link).find("http://") == std::string::npos) {
+  if (ToLower(link).find("http://") == std::string::npos) {
     MailError("Non http link");
     PostStatus("Non HTTP link. Request Ignored");
     MailEvent(TEZ_EVENT_STOP);
@@ -261,7 +256,7 @@ void CHttpGetDlg::CheckReply(const CHttpDocOutput& doc) {
     bool found = false;
     for (long i = 1; i <= doc.Headers().Count() && !found; ++i) {
       const CHttpHeader* h = doc.Headers().Item(i);
-      if (h->Name().empty() || Lower(h->Name()) != "location") continue;
+      if (h->Name().empty() || ToLower(h->Name()) != "location") continue;
       location = h->Value();
       found = true;
     }

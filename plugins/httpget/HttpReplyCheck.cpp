@@ -4,12 +4,9 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+#include "TextUtil.h"
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
+namespace {
 
 std::string Format(const char* format, long code) {
   char buf[128];
@@ -71,7 +68,7 @@ std::string PlainLink(const std::string& link) {
   while (b < e && link[b] == ' ') ++b;
   while (e > b && link[e - 1] == ' ') --e;
   std::string s = link.substr(b, e - b);
-  if (Lower(s.substr(0, 4)) == "url:") s.erase(0, 4);
+  if (ToLower(s.substr(0, 4)) == "url:") s.erase(0, 4);
   return s;
 }
 
@@ -90,7 +87,7 @@ bool ResolveLocation(const std::string& link, const std::string& location,
                                                   : base.find_first_of("/?#", schemeEnd + 3);
   std::string origin = hostEnd == std::string::npos ? base : base.substr(0, hostEnd);
 
-  std::string lower = Lower(loc);
+  std::string lower = ToLower(loc);
   size_t colon = lower.find(':');
   size_t slash = lower.find('/');
   bool hasScheme = colon != std::string::npos && colon > 0 &&
