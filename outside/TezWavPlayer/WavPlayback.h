@@ -1,0 +1,58 @@
+// One playback at a time, paced in real time (times the speed setting) by
+// a thread timer of the host's thread: into a record wave file when the
+// run records to files, else through wave-out. Reports by mail: start,
+// status each second, stop; a file that cannot be played gives an error
+// and then the stop, so the host never waits for ever.
+#pragma once
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "StandInLink.h"
+#include "WaveFile.h"
+
+class CDataItem;
+
+class CWavPlayback {
+ public:
+  explicit CWavPlayback(CStandInLink& link) : m_link(link) {}
+  ~CWavPlayback() { Finish(false); }
+
+  // item may be null (a plain file of the run). 1 = accepted.
+  int Start(const std::string& path, int recordToFile, const char* recordFile, CDataItem* item);
+  // Ends a playback at once (what was played so far stays recorded).
+  int Stop();
+  int IsPlaying() const { return m_playing; }
+  int PositionSeconds() const { return int(m_position / kWaveRate); }
+  int TotalSeconds() const { return int(m_frames.size() / kWaveChannels / kWaveRate); }
+  void SetSpeed(int speed) { m_speed = speed < 1 ? 1 : speed; }
+  void SetReportInterval(int ms) { m_reportMs = ms < 100 ? 100 : ms; }
+  int ReportInterval() const { return m_reportMs; }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  void Tick();
+  void Fail(const std::string& text);
+  void Finish(bool report);
+  bool OpenSpeaker();
+
+  CStandInLink& m_link;
+  std::vector<int16_t> m_frames;
+  size_t m_position = 0;  // frames done
+  int m_playing = 0;
+  int m_speed = 1;
+  int m_reportMs = 1000;
+  DWORD m_startTick = 0;
+  DWORD m_lastReport = 0;
+  int32_t m_startTime = 0;
+  CDataItem* m_item = nullptr;
+  CWaveWriter m_writer;
+  HWAVEOUT m_waveOut = nullptr;
+  WAVEHDR m_header = {};
+  UINT_PTR m_timer = 0;
+};
