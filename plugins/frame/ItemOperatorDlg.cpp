@@ -13,69 +13,48 @@ HINSTANCE FrameModule() {
   return module;
 }
 
-CItemOperatorDlg::CItemOperatorDlg(CItemOperatorFrame& frame, int paneId)
-    : m_frame(frame), m_paneId(paneId) {}
+CItemOperatorDlg::CItemOperatorDlg(CItemOperatorFrame& frame, HWND parent, int paneId)
+    : CTezDialog(kStatusDialogResource, parent), m_frame(frame), m_paneId(paneId) {}
 
 CItemOperatorDlg::~CItemOperatorDlg() { delete m_mail; }
 
-bool CItemOperatorDlg::Create(HWND parent) {
-  m_wnd = CreateDialogParamA(FrameModule(), MAKEINTRESOURCEA(kStatusDialogResource), parent,
-                             DialogProc, reinterpret_cast<LPARAM>(this));
-  return m_wnd != nullptr;
+BOOL CItemOperatorDlg::OnInitDialog() {
+  SendDlgItemMessageA(m_hwnd, m_paneId, EM_SETLIMITTEXT, 0, 0);
+  InitLibrary();
+  return TRUE;
 }
 
-INT_PTR CALLBACK CItemOperatorDlg::DialogProc(HWND wnd, UINT message, WPARAM wParam,
-                                              LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<CItemOperatorDlg*>(lParam);
-    SetWindowLongPtrA(wnd, DWLP_USER, lParam);
-    self->m_wnd = wnd;
-    SendDlgItemMessageA(wnd, self->m_paneId, EM_SETLIMITTEXT, 0, 0);
-    self->OnInitDialog();
-    return TRUE;
-  }
-  auto* self = reinterpret_cast<CItemOperatorDlg*>(GetWindowLongPtrA(wnd, DWLP_USER));
-  if (!self) return FALSE;
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrA(wnd, DWLP_USER, 0);
-    self->m_frame.DialogGone(self);
-    delete self;
-    return FALSE;
-  }
-  return self->Dispatch(message, wParam, lParam);
+void CItemOperatorDlg::OnDestroyed() {
+  m_frame.DialogGone(this);
+  delete this;
 }
 
-INT_PTR CItemOperatorDlg::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_TEZ_OP_SHOW_STATUS:
-      if (OnMessage(message, wParam, lParam)) return TRUE;
-      AppendStatus();
-      return TRUE;
-    case WM_TEZ_OP_SHOW_FIELDS:
-      if (OnMessage(message, wParam, lParam)) return TRUE;
-      ExchangeFields(wParam != 0);
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        DestroyWindow(m_wnd);
-      } else {
-        OnCommand(LOWORD(wParam));
-      }
-      return TRUE;
-    case WM_CLOSE:
-      DestroyWindow(m_wnd);
-      return TRUE;
-    case WM_TIMER:
-      OnTimer(wParam);
-      return TRUE;
-    case WM_DESTROY:
-      OnCleanup();
-      delete m_mail;
-      m_mail = nullptr;
-      return FALSE;
-    default:
-      return OnMessage(message, wParam, lParam) ? TRUE : FALSE;
-  }
+LRESULT CItemOperatorDlg::OnShowStatus(WPARAM, LPARAM) {
+  AppendStatus();
+  return 0;
+}
+
+LRESULT CItemOperatorDlg::OnShowFields(WPARAM save, LPARAM) {
+  ExchangeFields(save != 0);
+  return 0;
+}
+
+LRESULT CItemOperatorDlg::OnTimerMessage(WPARAM id, LPARAM) {
+  OnTimer(id);
+  return 0;
+}
+
+// The library's clean-up first, then the mail link; the window follows.
+LRESULT CItemOperatorDlg::OnDestroyMessage(WPARAM, LPARAM) {
+  OnCleanup();
+  delete m_mail;
+  m_mail = nullptr;
+  return 0;
+}
+
+LRESULT CItemOperatorDlg::OnCloseCommand(WPARAM, LPARAM) {
+  DestroyWindow();
+  return 0;
 }
 
 bool CItemOperatorDlg::OpenMailLink(const CTezDllInitParams& params) {
@@ -104,7 +83,7 @@ void CItemOperatorDlg::PostStatus(const std::string& text) {
 void CItemOperatorDlg::AppendStatus() { WriteLine(); }
 
 void CItemOperatorDlg::WriteLine() {
-  HWND pane = GetDlgItem(m_wnd, m_paneId);
+  HWND pane = GetDlgItem(m_paneId);
   if (!pane) return;
   if (m_lines % kStatusLinesPerPane == 0) SetWindowTextA(pane, "");
   ++m_lines;
@@ -133,11 +112,11 @@ void CItemOperatorDlg::MailStatus(int count, const int* values, const char* text
 }
 
 void CItemOperatorDlg::SetItemText(int id, const std::string& text) {
-  SetDlgItemTextA(m_wnd, id, text.c_str());
+  SetDlgItemText(id, text.c_str());
 }
 
 std::string CItemOperatorDlg::GetItemText(int id) const {
   char buf[2048] = "";
-  GetDlgItemTextA(m_wnd, id, buf, sizeof buf);
+  GetDlgItemTextA(m_hwnd, id, buf, sizeof buf);
   return buf;
 }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "TezDialog.h"
+
 class CDataItem;
 class CItemOperatorFrame;
 class CMailSlot;
@@ -28,16 +30,23 @@ enum : UINT {
 constexpr int kStatusDialogResource = 129;
 constexpr int kStatusLinesPerPane = 500;
 
-class CItemOperatorDlg {
- public:
-  CItemOperatorDlg(CItemOperatorFrame& frame, int paneId);
-  CItemOperatorDlg(const CItemOperatorDlg&) = delete;
-  CItemOperatorDlg& operator=(const CItemOperatorDlg&) = delete;
-  virtual ~CItemOperatorDlg();
+// The entries that every status dialog's message map starts with (Class:
+// the dialog class whose map it is).
+#define TEZ_ITEM_OPERATOR_DLG_ENTRIES(Class)                             \
+  TEZ_ON_MESSAGE(WM_TEZ_OP_SHOW_STATUS, &Class::OnShowStatus), \
+  TEZ_ON_MESSAGE(WM_TEZ_OP_SHOW_FIELDS, &Class::OnShowFields), \
+  TEZ_ON_MESSAGE(WM_TIMER, &Class::OnTimerMessage),           \
+  TEZ_ON_MESSAGE(WM_DESTROY, &Class::OnDestroyMessage),       \
+  TEZ_ON_MESSAGE(WM_CLOSE, &Class::OnCloseCommand),           \
+  TEZ_ON_COMMAND(IDOK, &Class::OnCloseCommand),               \
+  TEZ_ON_COMMAND(IDCANCEL, &Class::OnCloseCommand)
 
-  // Creates the dialog window (hidden) as a child of parent.
-  bool Create(HWND parent);
-  HWND Handle() const { return m_wnd; }
+class CItemOperatorDlg : public CTezDialog {
+ public:
+  CItemOperatorDlg(CItemOperatorFrame& frame, HWND parent, int paneId);
+  ~CItemOperatorDlg() override;
+
+  HWND Handle() const { return m_hwnd; }
 
   // Replaces the mail link by a client on the record's mailslot. On
   // failure shows "Brindale error 130. Terminating." and returns false.
@@ -49,7 +58,7 @@ class CItemOperatorDlg {
   void AppendStatus();
   // Stores the text and appends it when the host's loop gets to it.
   void PostStatus(const std::string& text);
-  void Post(UINT message, WPARAM wParam = 0) { PostMessageA(m_wnd, message, wParam, 0); }
+  void Post(UINT message, WPARAM wParam = 0) { PostMessage(message, wParam, 0); }
 
   // Mail to the host (category item operator); no-ops without a link.
   void MailEvent(int32_t event);
@@ -57,20 +66,23 @@ class CItemOperatorDlg {
   void MailStatus(int count, const int* values, const char* text);
 
  protected:
-  virtual void OnInitDialog() {}
+  // The library's own initialisation, once the controls exist.
+  virtual void InitLibrary() {}
   // Runs before the mail link is deleted and the window destroyed.
   virtual void OnCleanup() {}
-  // Private messages and commands of the library; true when handled.
-  virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
-  virtual void OnCommand(int id) { (void)id; }
   virtual void OnTimer(UINT_PTR id) { (void)id; }
   virtual void ExchangeFields(bool save) { (void)save; }
+
+  LRESULT OnShowStatus(WPARAM, LPARAM);
+  LRESULT OnShowFields(WPARAM save, LPARAM);
+  LRESULT OnTimerMessage(WPARAM id, LPARAM);
+  LRESULT OnDestroyMessage(WPARAM, LPARAM);
+  LRESULT OnCloseCommand(WPARAM, LPARAM);
 
   void SetItemText(int id, const std::string& text);
   std::string GetItemText(int id) const;
 
   CItemOperatorFrame& m_frame;
-  HWND m_wnd = nullptr;
   int m_paneId;
   std::string m_status;
   int m_lines = 0;
@@ -82,8 +94,8 @@ class CItemOperatorDlg {
   int m_stopped = 0;
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
-  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  BOOL OnInitDialog() final;
+  void OnDestroyed() final;
   void WriteLine();
 };
 

@@ -4,7 +4,9 @@
 #include "ItemOperatorDlg.h"
 
 CItemOperatorFrame::CItemOperatorFrame(const char* libraryFile, int version)
-    : m_libraryFile(libraryFile), m_version(version) {}
+    : m_libraryFile(libraryFile), m_version(version) {
+  m_app.Attach(FrameModule(), "");
+}
 
 CItemOperatorFrame::~CItemOperatorFrame() { delete m_ini; }
 
@@ -30,9 +32,9 @@ int CItemOperatorFrame::Initialize(HWND parent, const char* mailslotName, TezMai
   if (m_dialog) {
     if (IsWindowVisible(m_dialog->Handle())) SetActiveWindow(m_dialog->Handle());
   } else {
-    CItemOperatorDlg* dialog = NewDialog();
+    CItemOperatorDlg* dialog = NewDialog(m_parent);
     m_dialog = dialog;
-    if (!dialog->Create(m_parent) || !dialog->OpenMailLink(m_params)) {
+    if (!dialog->Create() || !dialog->OpenMailLink(m_params)) {
       if (dialog->Handle()) DestroyWindow(dialog->Handle());  // deletes it
       else delete dialog;
       m_dialog = nullptr;

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "TezApp.h"
 #include "TezDllInitParams.h"
 
 class CIniManager;
@@ -45,10 +46,18 @@ class CItemOperatorFrame {
   void DialogGone(CItemOperatorDlg* dialog);
 
  protected:
-  virtual CItemOperatorDlg* NewDialog() = 0;
+  virtual CItemOperatorDlg* NewDialog(HWND parent) = 0;
   virtual UINT StopMessage() const;
 
  private:
+  // The library's own application object: its dialogs come from its own
+  // resources.
+  class CLibraryApp : public CTezApp {
+   public:
+    BOOL InitInstance() override { return TRUE; }
+  };
+
+  CLibraryApp m_app;
   std::string m_libraryFile;
   int m_version;
   int m_initialised = 0;

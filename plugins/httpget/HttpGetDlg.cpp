@@ -34,12 +34,24 @@ std::string LinkPath(const std::string& link) {
 
 }  // namespace
 
-CHttpGetDlg::CHttpGetDlg(CItemOperatorFrame& frame)
-    : CItemOperatorDlg(frame, IDC_HTTP_STATUS), m_control(this) {}
+CHttpGetDlg::CHttpGetDlg(CItemOperatorFrame& frame, HWND parent)
+    : CItemOperatorDlg(frame, parent, IDC_HTTP_STATUS), m_control(this) {}
 
 CHttpGetDlg::~CHttpGetDlg() = default;
 
-void CHttpGetDlg::OnInitDialog() {
+const TezMessageEntry* CHttpGetDlg::GetMessageMap() const {
+  static const TezMessageEntry map[] = {
+      TEZ_ITEM_OPERATOR_DLG_ENTRIES(CHttpGetDlg),
+      TEZ_ON_MESSAGE(WM_TEZ_OP_START, &CHttpGetDlg::OnStartMessage),
+      TEZ_ON_MESSAGE(WM_TEZ_OP_STOP, &CHttpGetDlg::OnStopMessage),
+      TEZ_ON_COMMAND(IDC_HTTP_GET, &CHttpGetDlg::OnGetButton),
+      TEZ_ON_COMMAND(IDC_HTTP_STOP, &CHttpGetDlg::OnStopButton),
+      TEZ_END_MESSAGE_MAP,
+  };
+  return map;
+}
+
+void CHttpGetDlg::InitLibrary() {
   m_currentDir = InCurrentDirectory("");
   CIniManager* ini = m_frame.Ini();
   if (!ini) return;
@@ -58,7 +70,7 @@ void CHttpGetDlg::OnCleanup() {
   m_control.Cancel();
   for (const std::string& file : m_deleteList) DeleteFileA(file.c_str());
   m_deleteList.clear();
-  if (m_endTimer) KillTimer(m_wnd, kEndTimerId);
+  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
   m_endTimer = 0;
 }
 
@@ -123,24 +135,28 @@ void CHttpGetDlg::Accept() {
   Post(WM_TEZ_OP_START);
 }
 
-bool CHttpGetDlg::OnMessage(UINT message, WPARAM, LPARAM) {
-  switch (message) {
-    case WM_TEZ_OP_START: Start(); return true;
-    case WM_TEZ_OP_STOP: Stop(); return true;
-    default: return false;
-  }
+LRESULT CHttpGetDlg::OnStartMessage(WPARAM, LPARAM) {
+  Start();
+  return 0;
 }
 
-void CHttpGetDlg::OnCommand(int id) {
-  if (id == IDC_HTTP_GET) {
-    ExchangeFields(true);
-    m_lastProgress = 0;
-    m_working = 1;
-    m_failed = 0;
-    Post(WM_TEZ_OP_START);
-  } else if (id == IDC_HTTP_STOP) {
-    Post(WM_TEZ_OP_STOP);
-  }
+LRESULT CHttpGetDlg::OnStopMessage(WPARAM, LPARAM) {
+  Stop();
+  return 0;
+}
+
+LRESULT CHttpGetDlg::OnGetButton(WPARAM, LPARAM) {
+  ExchangeFields(true);
+  m_lastProgress = 0;
+  m_working = 1;
+  m_failed = 0;
+  Post(WM_TEZ_OP_START);
+  return 0;
+}
+
+LRESULT CHttpGetDlg::OnStopButton(WPARAM, LPARAM) {
+  Post(WM_TEZ_OP_STOP);
+  return 0;
 }
 
 void CHttpGetDlg::ExchangeFields(bool save) {
@@ -190,7 +206,7 @@ void CHttpGetDlg::Start() {
 void CHttpGetDlg::Stop() {
   m_stopped = 1;
   if (m_endTimer) {  // the document is complete: keep it
-    KillTimer(m_wnd, kEndTimerId);
+    KillTimer(m_hwnd, kEndTimerId);
     m_endTimer = 0;
     Succeed();
   } else if (m_control.Busy()) {
@@ -241,7 +257,7 @@ void CHttpGetDlg::Finish() {
 
 void CHttpGetDlg::OnTimer(UINT_PTR id) {
   if (id != kEndTimerId) return;
-  KillTimer(m_wnd, kEndTimerId);
+  KillTimer(m_hwnd, kEndTimerId);
   m_endTimer = 0;
   Succeed();
 }
@@ -328,7 +344,7 @@ void CHttpGetDlg::OnStateChanged(short state) {
 void CHttpGetDlg::OnProtocolStateChanged(short state) {
   SetStatus("Protocol State Changed: " + m_control.ProtocolStateString());
   if (state != HTTPCTL_PROTOCOL_BASE) return;
-  if (m_endTimer) KillTimer(m_wnd, kEndTimerId);
+  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
   m_endTimer = 0;
   if (m_errorSeen || m_stopped || m_failed || !m_working) return;
   if (!m_redirect.empty()) {
@@ -353,5 +369,5 @@ void CHttpGetDlg::OnProtocolStateChanged(short state) {
     }
     m_item->SetDownloadTimes(m_start, m_finish, size);
   }
-  m_endTimer = SetTimer(m_wnd, kEndTimerId, kEndTimerMs, nullptr);
+  m_endTimer = SetTimer(m_hwnd, kEndTimerId, kEndTimerMs, nullptr);
 }

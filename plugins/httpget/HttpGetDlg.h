@@ -25,18 +25,21 @@ constexpr clock_t kProgressEvery = 500;
 
 class CHttpGetDlg : public CItemOperatorDlg, private IHttpControlEvents {
  public:
-  explicit CHttpGetDlg(CItemOperatorFrame& frame);
+  CHttpGetDlg(CItemOperatorFrame& frame, HWND parent);
   ~CHttpGetDlg() override;
 
   void Operate(CDataItem* item);
   void GetLink(const char* url, const char* outputFile);
 
  private:
-  void OnInitDialog() override;
+  const TezMessageEntry* GetMessageMap() const override;
+  void InitLibrary() override;
   void OnCleanup() override;
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void OnCommand(int id) override;
   void OnTimer(UINT_PTR id) override;
+  LRESULT OnStartMessage(WPARAM, LPARAM);
+  LRESULT OnStopMessage(WPARAM, LPARAM);
+  LRESULT OnGetButton(WPARAM, LPARAM);
+  LRESULT OnStopButton(WPARAM, LPARAM);
   void ExchangeFields(bool save) override;
 
   // Control events.

@@ -11,7 +11,7 @@ class CHttpGetFrame : public CItemOperatorFrame {
   CHttpGetDlg* HttpDialog() const { return static_cast<CHttpGetDlg*>(Dialog()); }
 
  protected:
-  CItemOperatorDlg* NewDialog() override { return new CHttpGetDlg(*this); }
+  CItemOperatorDlg* NewDialog(HWND parent) override { return new CHttpGetDlg(*this, parent); }
 };
 
 CHttpGetFrame g_frame;
