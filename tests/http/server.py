@@ -16,6 +16,7 @@ body(n) = (b"0123456789abcdef" * ...)[:n]):
   /loop/a, /loop/b     302 to each other
   /self                302 to its own address in capitals
   /reset/n             promises 2n bytes, sends n, then resets the connection
+  /files/<path>        a file below the server's working folder
   /cookie              echoes the Cookie header (empty body without one)
   /echo                echoes the request line and headers
   /post                stores a POST body; GET /posted returns the last one
@@ -159,6 +160,14 @@ class Handler(BaseHTTPRequestHandler):
                                        struct.pack("ii", 1, 0))
             self.connection.close()
             self.close_connection = True
+        elif head == "files":
+            import os
+            rel = os.path.normpath(os.path.join(*parts[1:])) if len(parts) > 1 else ""
+            if rel.startswith("..") or os.path.isabs(rel) or not os.path.isfile(rel):
+                self.reply(404, b"no such file\n")
+            else:
+                with open(rel, "rb") as f:
+                    self.reply(200, f.read())
         elif head == "cookie":
             self.reply(200, self.headers.get("Cookie", "").encode())
         elif head == "echo":
