@@ -17,6 +17,16 @@ const UINT kSocketMsgCount = 0x100;
 const size_t kRecvBlock = 256 * 1024;
 const int kReadsPerMessage = 16;
 
+// The module holding this code: the window class belongs to it, so that a
+// library that is unloaded and loaded again never leaves a stale class.
+HINSTANCE CodeModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCSTR>(&CodeModule), &module);
+  return module;
+}
+
 int32_t Clamp32(int64_t v) {
   return v > INT32_MAX ? INT32_MAX : v < 0 ? 0 : static_cast<int32_t>(v);
 }
@@ -48,7 +58,7 @@ CHttpControl::CHttpControl(IHttpControlEvents* sink)
     : sink_(sink), recvBuffer_(new char[kRecvBlock]) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
-  HINSTANCE inst = GetModuleHandleA(nullptr);
+  HINSTANCE inst = CodeModule();
   WNDCLASSA wc = {};
   if (!GetClassInfoA(inst, kWindowClass, &wc)) {
     wc.lpfnWndProc = WndProc;
@@ -70,6 +80,7 @@ CHttpControl::~CHttpControl() {
     SetWindowLongPtrA(wnd_, GWLP_USERDATA, 0);
     DestroyWindow(wnd_);
   }
+  UnregisterClassA(kWindowClass, CodeModule());  // fails while other controls live
   WSACleanup();
 }
 
