@@ -13,6 +13,7 @@
 #include "IniManager.h"
 #include "MailMessage.h"
 #include "MailSlot.h"
+#include "MappedMail.h"
 #include "TezItemOperatorApi.h"
 
 namespace {
@@ -386,6 +387,32 @@ TEST_F(HttpGet, MailsReachTheHostsMailslotAndASwitchedParentsHook) {
   p.getLink(TestUrl("/ok/10").c_str(), "got.txt");
   ASSERT_TRUE(WaitStop());
   EXPECT_EQ(1, CountEvents(TEZ_EVENT_START));
+}
+
+TEST_F(HttpGet, ConnectionTestMailGoesOnlyToTheMappedQueue) {
+  const char* name = "halvorn";
+  CMappedMail queue("");
+  ASSERT_EQ(1, queue.GetDllLoadState());
+  MailMessage mail;
+  int scratch = 0;
+  while (queue.GetMail(name, &mail, &scratch)) {  // left by an earlier run
+  }
+  ASSERT_EQ(1, queue.CreateNewMail(name, host, 1724));
+  auto init2 = reinterpret_cast<TezItemOperator_Initialize2_t>(
+      reinterpret_cast<void*>(GetProcAddress(p.module, "TezItemOperator_Initialize2")));
+  ASSERT_EQ(1, init2(host, name, nullptr, 1, 0));
+  p.getLink(TestUrl("/ok/10").c_str(), "conn.txt");
+  std::vector<MailMessage> got;
+  ASSERT_TRUE(PumpUntil([&] {
+    while (queue.GetMail(name, &mail, &scratch)) got.push_back(mail);
+    return !got.empty() && got.back().message == TEZ_MSG_EVENT &&
+           got.back().lParam[0] == TEZ_EVENT_STOP;
+  }));
+  EXPECT_EQ(TEZ_EVENT_START, got.front().lParam[0]);
+  EXPECT_EQ(TEZ_MAIL_ITEM_OPERATOR, got.front().category);
+  EXPECT_EQ(ServerBody(10), ReadFileText("conn.txt"));
+  EXPECT_TRUE(g_mail.empty());
+  queue.CloseMail(name);
 }
 
 }  // namespace
