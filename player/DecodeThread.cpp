@@ -4,11 +4,8 @@
 
 #include <memory>
 
-#include "Layer12Decoder.h"
-#include "Layer12Subband.h"
-#include "Layer3Decoder.h"
+#include "FrameDecoder.h"
 #include "Player.h"
-#include "SynthesisFilterBank.h"
 #include "WaveOutSink.h"
 
 namespace {
@@ -42,15 +39,9 @@ DWORD WINAPI DecodeThread(LPVOID param) {
   }
   FrameHeader& header = *s.header;
   bool mono = header.IsSingleChannel() || s.mono;
-  int choice = header.IsSingleChannel() ? kLeftOnly : kBothChannels;
-  SynthesisFilterBank filter0(0, s.scale);
-  std::unique_ptr<SynthesisFilterBank> filter1(mono ? nullptr : new SynthesisFilterBank(1, s.scale));
   std::unique_ptr<WaveOutSink> sink(WaveOutSink::Create(mono ? 1 : 2, header, &s));
   if (!sink) return 1;
-  std::unique_ptr<Layer3Decoder> layer3;
-  if (header.layer == 3)
-    layer3.reset(new Layer3Decoder(&reader, &header, &filter0, filter1.get(), sink.get(), choice));
-  int lastLayer = header.layer;
+  FrameDecoder decoder(reader, header, *sink, s.scale, mono);
 
   bool have = true;
   while (have) {
@@ -71,9 +62,7 @@ DWORD WINAPI DecodeThread(LPVOID param) {
         return 1;
       }
       s.seekRequested = 0;
-      filter0.Reset();
-      if (filter1) filter1->Reset();
-      if (layer3) layer3->Reset();
+      decoder.Reset();
       PostNotify(s, WM_PLAYER_SEEKED, 0, 0);
       PostPosition(s, header, reader.CurrentFrame());
     } else if (reader.CurrentFrame() % 16 == 0) {
@@ -81,22 +70,7 @@ DWORD WINAPI DecodeThread(LPVOID param) {
     }
     ReleaseMutex(s.mutex);
 
-    if (header.layer != lastLayer) {
-      if (header.layer == 3)
-        layer3.reset(new Layer3Decoder(&reader, &header, &filter0, filter1.get(), sink.get(), choice));
-      else if (lastLayer == 3)
-        layer3.reset();
-      lastLayer = header.layer;
-    }
-    if (header.layer == 3) {
-      try {
-        layer3->DecodeFrame();
-      } catch (...) {
-        // A frame that cannot be decoded is dropped; the next one goes on.
-      }
-    } else {
-      DecodeLayer12Frame(reader, header, choice, filter0, filter1.get(), *sink);
-    }
+    decoder.Decode();
     have = reader.ReadHeader(header);
   }
 
@@ -105,7 +79,6 @@ DWORD WINAPI DecodeThread(LPVOID param) {
   ReleaseMutex(s.mutex);
   // Drained outside the mutex, so that a stop can still cut it short.
   if (s.stopRequested) sink->SetStopped();
-  layer3.reset();
   sink.reset();
   WaitForSingleObject(s.mutex, INFINITE);
   s.ended = 1;

@@ -3,7 +3,6 @@
 #include <winsock2.h>
 #include <mmsystem.h>
 
-#include <cstring>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -80,15 +79,6 @@ std::string SubscriptionText(int state) {
   return "";
 }
 
-std::string MailText(const MailMessage& mail) {
-  int32_t n = mail.textLength;
-  if (n < 0) n = 0;
-  if (n > kMailTextMax) n = kMailTextMax;
-  const void* nul = std::memchr(mail.text, 0, static_cast<size_t>(n));
-  if (nul) n = static_cast<int32_t>(static_cast<const char*>(nul) - mail.text);
-  return std::string(mail.text, static_cast<size_t>(n));
-}
-
 std::string TestStatusText(const MailMessage& mail) {
   std::string status;
   switch (mail.message) {
@@ -101,7 +91,7 @@ std::string TestStatusText(const MailMessage& mail) {
       break;
     case TEZ_MSG_ERROR: {
       status = "Error";
-      std::string text = MailText(mail);
+      std::string text = mail.Text();
       if (!text.empty()) status += " " + text;
       break;
     }

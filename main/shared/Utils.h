@@ -18,8 +18,6 @@ std::string ItemStatusText(int state, bool playing);
 std::string SubscriptionText(int state);
 // The status line of the connection test for one mail record.
 std::string TestStatusText(const MailMessage& mail);
-// The text of a mail record, read within textLength and the text field.
-std::string MailText(const MailMessage& mail);
 
 // Free space of the current drive in MB, rounded; -1 when unknown.
 int64_t FreeDiskSpaceMB();

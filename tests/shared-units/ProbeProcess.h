@@ -41,14 +41,14 @@ struct ProbeGuard {
 };
 
 // A visible top-level window with that caption.
-inline HWND WaitForWindow(const char* caption, int ms = 10000) {
+inline HWND WaitForWindow(const char* caption, int ms = 30000) {
   HWND w = nullptr;
   PumpUntil([&] { return (w = FindWindowA(nullptr, caption)) != nullptr && IsWindowVisible(w); },
             ms);
   return w && IsWindowVisible(w) ? w : nullptr;
 }
 
-inline DWORD WaitExit(HANDLE process, int ms = 10000) {
+inline DWORD WaitExit(HANDLE process, int ms = 30000) {
   DWORD code = 0xDEAD;
   if (WaitForSingleObject(process, static_cast<DWORD>(ms)) == WAIT_OBJECT_0)
     GetExitCodeProcess(process, &code);

@@ -85,7 +85,7 @@ TEST(MsgSend, ReachesAWindowOfAnotherProcessByCaption) {
   send.MsgVal = WM_USER + 101;
   ASSERT_TRUE(send.PostMsg());
   EXPECT_EQ(send.Target(), target);
-  EXPECT_NE(WaitForWindow("posted 7 -9", 5000), nullptr);
+  EXPECT_NE(WaitForWindow("posted 7 -9", 30000), nullptr);
 
   send.WindowCaption = "No Such Window Anywhere";
   EXPECT_FALSE(send.PostMsg());
@@ -161,7 +161,7 @@ TEST(TimeDialog, ReturnsTheChosenTime) {
 TEST(WinExc32, StartsAndWaitsOrReportsTheFailure) {
   HANDLE process = nullptr;
   std::string cmd = "\"" + ProbePath() + "\" sendmail no_such_slot_anywhere 1";
-  EXPECT_EQ(WinExecAndWait(cmd, SW_HIDE, 10000, process), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(WinExecAndWait(cmd, SW_HIDE, 30000, process), static_cast<DWORD>(WAIT_OBJECT_0));
   DWORD code = 0;
   GetExitCodeProcess(process, &code);
   EXPECT_EQ(code, 2u);  // the peer could not send to a slot nobody serves
@@ -169,7 +169,7 @@ TEST(WinExc32, StartsAndWaitsOrReportsTheFailure) {
   process = nullptr;
   HANDLE idle = nullptr;
   std::string target = "\"" + ProbePath() + "\" msgtarget \"Idle Probe\"";
-  EXPECT_EQ(WinExecAndWaitIdle(target, SW_SHOWNORMAL, 10000, idle), 0u);  // idle in its loop
+  EXPECT_EQ(WinExecAndWaitIdle(target, SW_SHOWNORMAL, 30000, idle), 0u);  // idle in its loop
   ASSERT_NE(idle, nullptr);
   ProbeGuard guard(idle);
   HWND w = WaitForWindow("Idle Probe");

@@ -64,7 +64,7 @@ TEST_P(Layer2Decode, ReachesItsSignalToNoiseFloor) {
   std::string path = std::string(c.name) + ".mp2";
   ASSERT_TRUE(testkit::EncodeLayer2(in, path, c.mode, c.kbits, c.extra));
   CaptureSink sink;
-  testkit::DecodeResult r = testkit::DecodeFile(path, sink);
+  FileDecodeReport r = DecodeFile(path.c_str(), sink);
   ASSERT_GT(r.decoded, 10);
   EXPECT_EQ(r.crcMismatches, 0);
   EXPECT_EQ(r.first.Channels(), c.channels);
@@ -122,7 +122,7 @@ TEST_P(Layer1Decode, ReachesItsSignalToNoiseFloor) {
   std::string path = std::string(c.name) + ".mp1";
   ASSERT_TRUE(testkit::WriteFile(path, file.data(), file.size()));
   CaptureSink sink;
-  testkit::DecodeResult r = testkit::DecodeFile(path, sink);
+  FileDecodeReport r = DecodeFile(path.c_str(), sink);
   ASSERT_EQ(size_t(r.decoded), in.Frames() / 384);
   EXPECT_EQ(sink.pcm[0].size(), size_t(r.decoded) * 384);
   if (channels == 1) {

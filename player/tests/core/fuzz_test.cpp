@@ -67,7 +67,7 @@ TEST(Fuzz, MutatedFilesDecodeWithoutFault) {
     std::vector<uint8_t> f = Mutate(seeds[runs % seeds.size()], rng);
     ASSERT_TRUE(testkit::WriteFile("mutant.bin", f.data(), f.size()));
     CountingSink sink;
-    testkit::DecodeResult r = testkit::DecodeFile("mutant.bin", sink);
+    FileDecodeReport r = DecodeFile("mutant.bin", sink);
     ASSERT_LE(r.decoded, r.frames);
     ASSERT_LE(sink.samples[0], size_t(r.decoded) * 1152);
     FrameReader reader("mutant.bin");

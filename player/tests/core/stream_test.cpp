@@ -263,7 +263,7 @@ TEST(FrameReader, CheckWordsMatchAndABadOneDropsOnlyItsFrame) {
   testkit::Pcm music = MakeSignal(48000, 1.0, {{{440, 0.3}}, {{660, 0.3}}});
   ASSERT_TRUE(testkit::EncodeLayer2(music, "crc.mp2", 's', 192, "-p"));
   testkit::CaptureSink good;
-  testkit::DecodeResult r = testkit::DecodeFile("crc.mp2", good);
+  FileDecodeReport r = DecodeFile("crc.mp2", good);
   ASSERT_TRUE(r.first.HasCrc());
   EXPECT_EQ(r.crcMismatches, 0);
 
@@ -271,7 +271,7 @@ TEST(FrameReader, CheckWordsMatchAndABadOneDropsOnlyItsFrame) {
   file[5 * 576 + 6] ^= 0x80;  // first allocation bit of frame 5 (576-byte frames)
   ASSERT_TRUE(testkit::WriteFile("crc-bad.mp2", file.data(), file.size()));
   testkit::CaptureSink bad;
-  testkit::DecodeResult b = testkit::DecodeFile("crc-bad.mp2", bad);
+  FileDecodeReport b = DecodeFile("crc-bad.mp2", bad);
   EXPECT_EQ(b.frames, r.frames);
   EXPECT_EQ(b.crcMismatches, 1);
   EXPECT_EQ(bad.pcm[0].size(), good.pcm[0].size() - 1152);
@@ -283,7 +283,7 @@ TEST(FrameReader, CheckWordsMatchAndABadOneDropsOnlyItsFrame) {
   std::vector<uint8_t> l1 = testkit::WriteLayer1(music, o);
   ASSERT_TRUE(testkit::WriteFile("crc.mp1", l1.data(), l1.size()));
   testkit::CaptureSink sink1;
-  testkit::DecodeResult r1 = testkit::DecodeFile("crc.mp1", sink1);
+  FileDecodeReport r1 = DecodeFile("crc.mp1", sink1);
   EXPECT_GT(r1.frames, 100);
   EXPECT_EQ(r1.crcMismatches, 0);
 }

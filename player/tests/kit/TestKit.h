@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FileDecoder.h"
 #include "FrameHeader.h"
 #include "PcmSink.h"
 
@@ -47,15 +48,6 @@ class CaptureSink : public PcmSink {
   int frames = 0;
   Pcm Interleaved(int channels, int rate) const;
 };
-
-struct DecodeResult {
-  int frames = 0;        // headers read
-  int decoded = 0;       // frames that gave output
-  int crcMismatches = 0;
-  FrameHeader first;
-};
-// Decodes a whole Layer I/II file into the sink (both channels unless single channel).
-DecodeResult DecodeFile(const std::string& path, PcmSink& sink);
 
 // Lag of `out` against `ref` (out[i + lag] ~ ref[i]) in [0, maxLag] by correlation.
 int FindDelay(const std::vector<float>& ref, const std::vector<float>& out, int maxLag);

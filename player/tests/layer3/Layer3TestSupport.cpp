@@ -1,25 +1,11 @@
 #include "Layer3TestSupport.h"
 
-#include "FrameReader.h"
-#include "Layer12Subband.h"
-#include "Layer3Decoder.h"
-#include "SynthesisFilterBank.h"
-
 void DecodeLayer3File(const std::string& path, Layer3File& out) {
-  FrameReader reader(path.c_str());
-  FrameHeader header;
-  if (!reader.IsOpen() || !reader.ReadHeader(header)) return;
-  out.opened = true;
-  out.channels = header.Channels();
-  out.rate = header.SamplingRate();
-  SynthesisFilterBank filter0(0, 32768.0f), filter1(1, 32768.0f);
-  int choice = out.channels == 1 ? kLeftOnly : kBothChannels;
-  Layer3Decoder decoder(&reader, &header, &filter0, out.channels == 2 ? &filter1 : nullptr,
-                        &out.sink, choice);
-  do {
-    if (header.layer == 3) decoder.DecodeFrame();
-    ++out.frames;
-  } while (reader.ReadHeader(header));
+  FileDecodeReport r = DecodeFile(path.c_str(), out.sink);
+  out.opened = r.frames > 0;
+  out.channels = r.channels;
+  out.rate = r.rate;
+  out.frames = r.frames;
 }
 
 testkit::Pcm ReadRawPcm(const std::string& path, int channels, int rate) {

@@ -1,4 +1,4 @@
-// Decoding Layer III files into memory as the playback thread does.
+// Decoding Layer III files into memory, and reading the encoder's input.
 #pragma once
 #include <string>
 

@@ -93,7 +93,7 @@ TEST(Layer3Playback, StreamChangingLayersPlaysEveryPart) {
   Layer3File a;
   DecodeLayer3File("cbr128_joint.mp3", a);
   testkit::CaptureSink b;
-  testkit::DecodeResult layer2 = testkit::DecodeFile("layer2.mp2", b);
+  FileDecodeReport layer2 = DecodeFile("layer2.mp2", b);
   ASSERT_EQ(layer2.first.layer, 2);
   const size_t nA = a.sink.pcm[0].size(), nB = b.pcm[0].size();
   ASSERT_GE(played[0].size(), 2 * nA + nB);

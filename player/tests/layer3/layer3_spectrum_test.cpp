@@ -200,7 +200,9 @@ TEST(Layer3ScaleFactors, MixedBlocksFillLongThenShortBands) {
     for (int sfb = 3; sfb < 12; ++sfb) {
       for (int win = 0; win < 3; ++win, ++k)
         EXPECT_EQ(ch.scaleShort[sfb][win], sent[k]) << sfb << " " << win;
-      if (c.lsf) EXPECT_EQ(ch.maxShort[sfb], maxima[k - 1]) << sfb;
+      if (c.lsf) {
+        EXPECT_EQ(ch.maxShort[sfb], maxima[k - 1]) << sfb;
+      }
     }
     EXPECT_EQ(k, sent.size());
     EXPECT_EQ(bits.BitPosition(), w.Bits());

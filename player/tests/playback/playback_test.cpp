@@ -80,7 +80,7 @@ bool PumpUntil(F done, DWORD ms) {
 // Interleaved samples the decoder gives for a file.
 std::vector<int16_t> Decoded(const char* path) {
   testkit::CaptureSink sink;
-  testkit::DecodeResult r = testkit::DecodeFile(path, sink);
+  FileDecodeReport r = DecodeFile(path, sink);
   return sink.Interleaved(r.first.Channels(), r.first.SamplingRate()).samples;
 }
 
