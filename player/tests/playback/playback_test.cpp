@@ -234,7 +234,7 @@ TEST_F(Playback, SeekHoldSkipAndPause) {
   // The thumb follows the decoding position, which runs ahead of the sound
   // by at most the queued buffers. Its position message is posted after the
   // frame message, so it may still be on its way.
-  EXPECT_TRUE(PumpUntil([] { return TrackbarPos() >= 100; }, 5000)) << TrackbarPos();
+  EXPECT_TRUE(PumpUntil([this] { return TrackbarPos() >= 100; }, 5000)) << TrackbarPos();
   EXPECT_LE(TrackbarPos(), 100 + 112);
 
   // Held: the thumb stays while the position goes on.
