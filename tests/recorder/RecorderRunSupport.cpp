@@ -65,7 +65,7 @@ RunFolder::RunFolder(const std::string& name) {
   Write("TezParam.inx", kParam);
   Write("TezPlayers.inx",
         "[Entry List]\r\nnumberEntries=1\r\nentry1=TezWavPlayer.dll\r\n"
-        "[TezWavPlayer.dll]\r\nid=wav\r\nidentifiers=wav\r\n");
+        "[TezWavPlayer.dll]\r\nid=wav\r\nidentifiers=wav,mp3,mp2\r\n");
   Write("TezItemOperators.inx",
         "[Entry List]\r\nnumberEntries=2\r\nentry1=RecPeerFetch.dll\r\nentry2=RecPeerLog.dll\r\n"
         "[RecPeerFetch.dll]\r\nid=fetch\r\nidentifiers=peer\r\n"
