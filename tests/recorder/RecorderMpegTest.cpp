@@ -4,32 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 #include "RecorderRunSupport.h"
 
 namespace {
 
-std::string LocalItem(const std::string& file) {
-  return "localFileName=items\\" + file + "\r\nrecStatus=1\r\nitemStatus=1\r\ntype=basic\r\n";
-}
-
-std::string ItemReport(int status, int number) {
-  return "W 5 " + std::to_string((status << 16) | number);
-}
-
 void CopyEncoded(const RunFolder& run, const char* name) {
   ASSERT_TRUE(CopyFileA(name, run.File(std::string("items\\") + name).c_str(), FALSE)) << name;
-}
-
-std::vector<int16_t> LeftSamples(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<int16_t> left;
-  for (size_t at = 44; at + 4 <= bytes.size(); at += 4)
-    left.push_back(int16_t(uint8_t(bytes[at]) | (uint8_t(bytes[at + 1]) << 8)));
-  return left;
 }
 
 // Where the constant run (value, frames) starts in the recording, or -1.
