@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "DataItem.h"
+#include "ItemAudio.h"
 
 static CWavPlayback* g_timerOwner = nullptr;
 
@@ -13,7 +14,7 @@ int CWavPlayback::Start(const std::string& path, int recordToFile, const char* r
   m_position = 0;
   std::string error;
   m_link.SendEvent(TEZ_EVENT_START);
-  if (!ReadWaveFile(path.c_str(), m_frames, error)) {
+  if (!ReadItemAudio(path, m_frames, error)) {
     Fail(error + " [" + path + "]");
     return 1;
   }

@@ -1,8 +1,8 @@
-// One playback at a time, paced in real time (times the speed setting) by
-// a thread timer of the host's thread: into a record wave file when the
-// run records to files, else through wave-out. Reports by mail: start,
-// status each second, stop; a file that cannot be played gives an error
-// and then the stop, so the host never waits for ever.
+// One playback at a time of a wave or MPEG audio file, paced in real time
+// (times the speed setting) by a thread timer of the host's thread: into a
+// record wave file when the run records to files, else through wave-out.
+// Reports by mail: start, status each second, stop; a file that cannot be
+// played gives an error and then the stop, so the host never waits for ever.
 #pragma once
 
 #include <windows.h>

@@ -74,17 +74,26 @@ bool ReadWaveFile(const char* path, std::vector<int16_t>& frames, std::string& e
     return false;
   }
   const uint32_t sourceFrames = dataBytes / (channels * bits / 8);
-  const uint64_t outFrames = uint64_t(sourceFrames) * kWaveRate / rate;
+  std::vector<int16_t> samples(size_t(sourceFrames) * channels);
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = SampleAt(data, bits, uint32_t(i));
+  ConvertToRecording(samples, channels, rate, frames);
+  return true;
+}
+
+void ConvertToRecording(const std::vector<int16_t>& samples, uint32_t channels, uint32_t rate,
+                        std::vector<int16_t>& frames) {
+  frames.clear();
+  if ((channels != 1 && channels != 2) || rate == 0) return;
+  const uint64_t sourceFrames = samples.size() / channels;
+  const uint64_t outFrames = sourceFrames * kWaveRate / rate;
   frames.resize(size_t(outFrames) * kWaveChannels);
   for (uint64_t i = 0; i < outFrames; ++i) {
-    uint32_t source = uint32_t(i * rate / kWaveRate);
+    uint64_t source = i * rate / kWaveRate;
     if (source >= sourceFrames) source = sourceFrames - 1;
-    int16_t left = SampleAt(data, bits, source * channels);
-    int16_t right = channels == 2 ? SampleAt(data, bits, source * channels + 1) : left;
+    const int16_t left = samples[size_t(source * channels)];
     frames[2 * i] = left;
-    frames[2 * i + 1] = right;
+    frames[2 * i + 1] = channels == 2 ? samples[size_t(source * channels + 1)] : left;
   }
-  return true;
 }
 
 bool CWaveWriter::Open(const char* path) {

@@ -17,6 +17,11 @@ constexpr uint32_t kWaveFrameBytes = 4;
 // chunks that run past the end of the file.
 bool ReadWaveFile(const char* path, std::vector<int16_t>& frames, std::string& error);
 
+// Interleaved 16-bit samples of 1 or 2 channels at rate into the recording
+// format; frames stays empty for another channel count or a rate of 0.
+void ConvertToRecording(const std::vector<int16_t>& samples, uint32_t channels, uint32_t rate,
+                        std::vector<int16_t>& frames);
+
 // Writes frames (stereo, 16-bit, 44100 Hz) as a wave file; the header is
 // made right when the file is closed.
 class CWaveWriter {

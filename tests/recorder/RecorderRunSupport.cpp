@@ -65,7 +65,7 @@ RunFolder::RunFolder(const std::string& name) {
   Write("TezParam.inx", kParam);
   Write("TezPlayers.inx",
         "[Entry List]\r\nnumberEntries=1\r\nentry1=TezWavPlayer.dll\r\n"
-        "[TezWavPlayer.dll]\r\nid=wav\r\nidentifiers=wav\r\n");
+        "[TezWavPlayer.dll]\r\nid=wav\r\nidentifiers=wav,mp3,mp2\r\n");
   Write("TezItemOperators.inx",
         "[Entry List]\r\nnumberEntries=2\r\nentry1=RecPeerFetch.dll\r\nentry2=RecPeerLog.dll\r\n"
         "[RecPeerFetch.dll]\r\nid=fetch\r\nidentifiers=peer\r\n"
@@ -197,17 +197,30 @@ HANDLE StartRecorder(const std::string& folder, HWND* window) {
 
 uint32_t Frames(double seconds) { return uint32_t(seconds * 44100); }
 
-SampleRuns ReadRuns(const std::string& path) {
-  SampleRuns runs;
+std::vector<int16_t> LeftSamples(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() < 44) return runs;
-  for (size_t at = 44; at + 4 <= bytes.size(); at += 4) {
-    const int value = int16_t(uint8_t(bytes[at]) | (uint8_t(bytes[at + 1]) << 8));
+  std::vector<int16_t> left;
+  for (size_t at = 44; at + 4 <= bytes.size(); at += 4)
+    left.push_back(int16_t(uint8_t(bytes[at]) | (uint8_t(bytes[at + 1]) << 8)));
+  return left;
+}
+
+SampleRuns ReadRuns(const std::string& path) {
+  SampleRuns runs;
+  for (const int value : LeftSamples(path)) {
     if (!runs.empty() && runs.back().first == value)
       ++runs.back().second;
     else
       runs.emplace_back(value, 1);
   }
   return runs;
+}
+
+std::string LocalItem(const std::string& file) {
+  return "localFileName=items\\" + file + "\r\nrecStatus=1\r\nitemStatus=1\r\ntype=basic\r\n";
+}
+
+std::string ItemReport(int status, int number) {
+  return "W 5 " + std::to_string((status << 16) | number);
 }

@@ -53,6 +53,12 @@ bool RunProcess(const std::string& commandLine, const std::string& folder, DWORD
 // Starts Recorder.exe in folder and waits for its window (null when none
 // came); returns the process handle, or null.
 HANDLE StartRecorder(const std::string& folder, HWND* window);
+// The left channel of a 44.1 kHz stereo 16-bit wave file, and its runs.
+std::vector<int16_t> LeftSamples(const std::string& path);
 SampleRuns ReadRuns(const std::string& path);
+// An item section of a file in the run's items folder.
+std::string LocalItem(const std::string& file);
+// The controller's log line of an item state report.
+std::string ItemReport(int status, int number);
 // Constant-value segments for a fixture of that length (in frames at 44.1 kHz).
 uint32_t Frames(double seconds);

@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string ItemReport(int status, int number) {
-  return "W 5 " + std::to_string((status << 16) | number);
-}
-
-std::string LocalItem(const std::string& file) {
-  return "localFileName=items\\" + file + "\r\nrecStatus=1\r\nitemStatus=1\r\ntype=basic\r\n";
-}
-
 std::string LinkItem(const std::string& name) {
   return "link=peer://local/" + name + "\r\nrecStatus=1\r\nitemStatus=1\r\n";
 }
@@ -109,10 +101,11 @@ TEST(RecorderRun, SkipEndsThePlayingItemAndTheRunGoesOn) {
   // the next item and the closing follow whole.
   const SampleRuns recorded = ReadRuns(run.Recording());
   ASSERT_GE(recorded.size(), 4u);
-  for (const auto& part : recorded)
+  for (const auto& part : recorded) {
     if (part.first == 2000) {
       EXPECT_LT(part.second, Frames(4.0));
     }
+  }
   const size_t n = recorded.size();
   EXPECT_EQ(recorded[n - 2], std::make_pair(3000, Frames(0.2)));
   EXPECT_EQ(recorded[n - 1], std::make_pair(300, Frames(0.2)));
