@@ -116,20 +116,22 @@ local_server_down
 tr -d '\r' <controller.log | grep -E '^(W 1|W 6|EXIT)' | sed 's/^/report: /' || true
 
 # A line per item, then the recording and its length.
-python3 - "$demo" <<'PY'
+python3 -u - "$demo" <<'PY'
 import configparser, glob, os, sys, wave
 demo = sys.argv[1]
 items = configparser.ConfigParser(interpolation=None, strict=False, allow_no_value=True)
 items.optionxform = str
 items.read(os.path.join(demo, "data", "news", "news.inx"))
+missed = 0
 for name in sorted((s for s in items.sections() if s.isdigit()), key=int):
     item = items[name]
-    size = int(item.get("lengthBytes", "0") or 0)
-    fetched = f"fetched ({size} bytes)" if size > 0 else "not fetched"
+    size = item.get("lengthBytes") or ""
+    fetched = f"fetched ({size} bytes)" if size.isdigit() and int(size) > 0 else "not fetched"
     if item.get("recStatus") == "4":
         recorded = "recorded"
     else:
-        recorded = f"not recorded (status {item.get('recStatus')}: {item.get('errorHint', '')})"
+        missed += 1
+        recorded = f"not recorded (status {item.get('recStatus')}: {item.get('errorHint') or ''})"
     print(f"Item {name}: {item.get('link')}: {fetched}, {recorded}")
 recordings = sorted(glob.glob(os.path.join(demo, "Recordings", "Recording-*.wav")))
 if not recordings:
@@ -140,4 +142,6 @@ try:
 except (wave.Error, EOFError) as error:
     sys.exit(f"Recording {recordings[-1]} is not a readable wave file: {error}")
 print(f"Recording: {recordings[-1]} ({seconds:.1f} s, {os.path.getsize(recordings[-1])} bytes)")
+if missed:
+    sys.exit(f"{missed} item(s) not recorded; see {demo}/Recorder.log")
 PY

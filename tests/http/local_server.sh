@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Source this file. local_server_up FOLDER [SERVER ARGS...] starts the local
 # test server on a free port of 127.0.0.1 with FOLDER as its working folder
 # (served below /files/) and exports BRINDALE_HTTP_PORT; local_server_down
