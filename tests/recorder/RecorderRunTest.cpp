@@ -110,7 +110,9 @@ TEST(RecorderRun, SkipEndsThePlayingItemAndTheRunGoesOn) {
   const SampleRuns recorded = ReadRuns(run.Recording());
   ASSERT_GE(recorded.size(), 4u);
   for (const auto& part : recorded)
-    if (part.first == 2000) EXPECT_LT(part.second, Frames(4.0));
+    if (part.first == 2000) {
+      EXPECT_LT(part.second, Frames(4.0));
+    }
   const size_t n = recorded.size();
   EXPECT_EQ(recorded[n - 2], std::make_pair(3000, Frames(0.2)));
   EXPECT_EQ(recorded[n - 1], std::make_pair(300, Frames(0.2)));
