@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# A recording run of a local channel with three wave items through the real
-# Recorder.exe and the test controller; prints where the recording is.
-# Needs the x86_64 build and a running Wine environment (wine-env.sh).
+# A recording run through the real Recorder.exe and the test controller of a
+# channel of three wave items that TezHttpGet fetches from a local HTTP
+# server on 127.0.0.1; prints where the recording is, its length, and what
+# became of each item. Needs the x86_64 build and a running Wine environment
+# (wine-env.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bin="$top/build/x86_64/bin"
 demo="$top/build/demo"
 rm -rf "$demo"
-mkdir -p "$demo"/{data/news,wav,items,files}
+mkdir -p "$demo"/{data/news,wav,site,files}
 cd "$demo"
+
+# The web site of the items: site/, served below /files/.
+# shellcheck source=../tests/http/local_server.sh
+source "$top/tests/http/local_server.sh"
+trap local_server_down EXIT
+local_server_up "$demo/site"
 
 # Tones for the opening, the closing and the items.
 python3 - <<'PY'
@@ -22,7 +30,7 @@ def tone(path, hz, seconds, rate=44100):
             frames += struct.pack("<hh", v, v)
         w.writeframes(bytes(frames))
 tone("wav/music.wav", 330, 0.5); tone("wav/hello.wav", 440, 0.5); tone("wav/bye.wav", 220, 0.5)
-tone("items/first.wav", 523, 1.0); tone("items/second.wav", 659, 1.0); tone("items/third.wav", 784, 1.0)
+tone("site/first.wav", 523, 1.0); tone("site/second.wav", 659, 1.0); tone("site/third.wav", 784, 1.0)
 PY
 
 crlf() { sed 's/$/\r/'; }
@@ -64,8 +72,12 @@ identifiers=wav
 INI
 crlf >TezItemOperators.inx <<'INI'
 [Entry List]
-numberEntries=1
-entry1=RecPeerLog.dll
+numberEntries=2
+entry1=TezHttpGet.dll
+entry2=RecPeerLog.dll
+[TezHttpGet.dll]
+id=http
+identifiers=http
 [RecPeerLog.dll]
 id=log
 identifiers=actLog
@@ -94,17 +106,42 @@ INI
   n=0
   for item in first second third; do
     n=$((n + 1))
-    printf '[%d]\nlocalFileName=items\\%s.wav\nrecStatus=1\nitemStatus=1\ndescription=%s tone\n' \
-      "$n" "$item" "$item"
+    printf '[%d]\nlink=http://127.0.0.1:%s/files/%s.wav\nrecStatus=1\nitemStatus=1\ndescription=%s tone\n' \
+      "$n" "$BRINDALE_HTTP_PORT" "$item" "$item"
   done
 } | crlf >data/news/news.inx
 
 "$WINE" "$bin/RecTestController.exe" controller.log </dev/null >/dev/null 2>&1 || true
+local_server_down
 tr -d '\r' <controller.log | grep -E '^(W 1|W 6|EXIT)' | sed 's/^/report: /' || true
-recording=$(ls "$demo"/Recordings/Recording-*.wav 2>/dev/null | tail -n 1 || true)
-if [ -z "$recording" ]; then
-  echo "No recording was made; see $demo/Recorder.log" >&2
-  exit 1
-fi
-echo "Item states: $(tr -d '\r' <data/news/news.inx | grep -c '^recStatus=4') of 3 recorded"
-echo "Recording: $recording ($(stat -c %s "$recording") bytes)"
+
+# A line per item, then the recording and its length.
+python3 -u - "$demo" <<'PY'
+import configparser, glob, os, sys, wave
+demo = sys.argv[1]
+items = configparser.ConfigParser(interpolation=None, strict=False, allow_no_value=True)
+items.optionxform = str
+items.read(os.path.join(demo, "data", "news", "news.inx"))
+missed = 0
+for name in sorted((s for s in items.sections() if s.isdigit()), key=int):
+    item = items[name]
+    size = item.get("lengthBytes") or ""
+    fetched = f"fetched ({size} bytes)" if size.isdigit() and int(size) > 0 else "not fetched"
+    if item.get("recStatus") == "4":
+        recorded = "recorded"
+    else:
+        missed += 1
+        recorded = f"not recorded (status {item.get('recStatus')}: {item.get('errorHint') or ''})"
+    print(f"Item {name}: {item.get('link')}: {fetched}, {recorded}")
+recordings = sorted(glob.glob(os.path.join(demo, "Recordings", "Recording-*.wav")))
+if not recordings:
+    sys.exit(f"No recording was made; see {demo}/Recorder.log")
+try:
+    with wave.open(recordings[-1]) as w:
+        seconds = w.getnframes() / w.getframerate()
+except (wave.Error, EOFError) as error:
+    sys.exit(f"Recording {recordings[-1]} is not a readable wave file: {error}")
+print(f"Recording: {recordings[-1]} ({seconds:.1f} s, {os.path.getsize(recordings[-1])} bytes)")
+if missed:
+    sys.exit(f"{missed} item(s) not recorded; see {demo}/Recorder.log")
+PY
