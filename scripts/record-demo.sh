@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A recording run through the real Recorder.exe and the test controller of a
-# channel of three wave items that TezHttpGet fetches from a local HTTP
+# channel of three wave items and an MPEG audio item that TezHttpGet fetches from a local HTTP
 # server on 127.0.0.1; prints where the recording is, its length, and what
 # became of each item. Needs the x86_64 build and a running Wine environment
 # (wine-env.sh).
@@ -31,7 +31,9 @@ def tone(path, hz, seconds, rate=44100):
         w.writeframes(bytes(frames))
 tone("wav/music.wav", 330, 0.5); tone("wav/hello.wav", 440, 0.5); tone("wav/bye.wav", 220, 0.5)
 tone("site/first.wav", 523, 1.0); tone("site/second.wav", 659, 1.0); tone("site/third.wav", 784, 1.0)
+tone("fourth.wav", 880, 1.0)
 PY
+lame --quiet -b 128 fourth.wav site/fourth.mp3
 
 crlf() { sed 's/$/\r/'; }
 crlf >TezParam.inx <<'INI'
@@ -68,7 +70,7 @@ numberEntries=1
 entry1=TezWavPlayer.dll
 [TezWavPlayer.dll]
 id=wav
-identifiers=wav
+identifiers=wav,mp3,mp2
 INI
 crlf >TezItemOperators.inx <<'INI'
 [Entry List]
@@ -102,12 +104,12 @@ iniFile=news.inx
 dllName=TezChannelOp.dll
 INI
 {
-  printf '[Entry List]\nnumberEntries=3\nmaxIndex=3\n'
+  printf '[Entry List]\nnumberEntries=4\nmaxIndex=4\n'
   n=0
-  for item in first second third; do
+  for item in first.wav second.wav third.wav fourth.mp3; do
     n=$((n + 1))
-    printf '[%d]\nlink=http://127.0.0.1:%s/files/%s.wav\nrecStatus=1\nitemStatus=1\ndescription=%s tone\n' \
-      "$n" "$BRINDALE_HTTP_PORT" "$item" "$item"
+    printf '[%d]\nlink=http://127.0.0.1:%s/files/%s\nrecStatus=1\nitemStatus=1\ndescription=%s tone\n' \
+      "$n" "$BRINDALE_HTTP_PORT" "$item" "${item%.*}"
   done
 } | crlf >data/news/news.inx
 

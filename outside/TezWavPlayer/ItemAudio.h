@@ -1,6 +1,7 @@
 // The sound of a file the player plays, in the recording format: wave
-// files through the wave reader, MPEG audio files (by their extension)
-// through the decoder of the player library.
+// files through the wave reader, MPEG audio files (by their extension, or
+// for a file of another extension by not being a wave file) through the
+// decoder of the player library.
 #pragma once
 
 #include <cstdint>

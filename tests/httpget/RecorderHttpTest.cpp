@@ -42,3 +42,24 @@ TEST(RecorderHttp, FetchedItemsPlayAndAFailedOneIsSkippedWithItsError) {
   EXPECT_EQ(ReadRuns(run.Recording()),
             Runs({{100, 0.2}, {200, 0.2}, {1000, 0.2}, {3000, 0.2}, {300, 0.2}}));
 }
+
+TEST(RecorderHttp, AFetchedMpegItemIsDecodedIntoTheRecording) {
+  ASSERT_NE(nullptr, std::getenv("BRINDALE_HTTP_PORT")) << "run under with_server.sh";
+  RunFolder run("mpeg");
+  run.Write("TezItemOperators.inx",
+            "[Entry List]\r\nnumberEntries=2\r\nentry1=TezHttpGet.dll\r\nentry2=RecPeerLog.dll\r\n"
+            "[TezHttpGet.dll]\r\nid=http\r\nidentifiers=http\r\n"
+            "[RecPeerLog.dll]\r\nid=log\r\nidentifiers=actLog\r\n");
+  run.WriteWave("source\\a.wav", 1000, 0.2);
+  // tone.mp3 (one second of tone) is made in the working folder by the wrapper.
+  run.WriteItems({HttpItem("/files/mpeg/source/a.wav"), HttpItem("/files/tone.mp3")});
+  run.Run();
+
+  // The fetched file has the temporary extension: it is played by its content.
+  const std::string items = "data\\news\\news.inx";
+  EXPECT_EQ("4", run.Key(items, "1", "recStatus"));
+  EXPECT_EQ("4", run.Key(items, "2", "recStatus")) << run.Key(items, "2", "errorHint");
+  const size_t frames = LeftSamples(run.Recording()).size();
+  EXPECT_GE(frames, Frames(0.2 * 4 + 1.0));  // opening, greeting, a, the tone, closing
+  EXPECT_LE(frames, Frames(0.2 * 4 + 1.08));
+}

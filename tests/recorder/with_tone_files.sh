@@ -1,7 +1,8 @@
 #!/bin/sh
 # Makes MPEG audio items of a known tone in the working folder with the
 # encoders (a 1 kHz sine at half scale, one second: MP3 at 44.1 kHz, MP2
-# at 48 kHz), then runs the test program ($1) under Wine.
+# at 48 kHz), then runs the test program ($1) under Wine, or with "--" the
+# command that follows (e.g. another wrapper).
 set -e
 tone() {
   python3 - "$1" "$2" <<'PY'
@@ -21,5 +22,9 @@ fi
 if [ ! -s tone.mp2 ]; then
   tone tone48.raw 48000
   twolame --quiet -r -s 48000 -N 2 -m j -b 192 tone48.raw tone.mp2 2>/dev/null
+fi
+if [ "$1" = "--" ]; then
+  shift
+  exec "$@"
 fi
 exec "$WINE" "$1"
