@@ -38,6 +38,21 @@ int CIniManager::GetInt(const char* file, const char* section, const char* key) 
   return static_cast<int>(atol(GetString(file, section, key)));
 }
 
+std::vector<std::string> CIniManager::GetKeys(const char* file, const char* section) {
+  std::vector<std::string> keys;
+  if (!m_getString || !section) return keys;
+  std::vector<char> names(8192, '\0');
+  int length = m_getString(section, nullptr, nullptr, names.data(),
+                           static_cast<int>(names.size()) - 1, file);
+  if (length < 0) length = 0;
+  if (length > static_cast<int>(names.size()) - 1) length = static_cast<int>(names.size()) - 1;
+  for (int at = 0; at < length && names[at];) {
+    keys.emplace_back(names.data() + at);
+    at += static_cast<int>(keys.back().size()) + 1;
+  }
+  return keys;
+}
+
 int CIniManager::WriteString(const char* file, const char* section, const char* key,
                              const char* value) {
   return m_writeString ? m_writeString(section, key, value, file) : 0;

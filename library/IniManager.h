@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "DllWrapper.h"
 #include "TezIniManager.h"
@@ -21,6 +22,8 @@ class CIniManager : public CDllWrapper {
   // one buffer shared by all reads: valid until the next read.
   const char* GetString(const char* file, const char* section, const char* key);
   int GetInt(const char* file, const char* section, const char* key);
+  // The key names of a section, in file order.
+  std::vector<std::string> GetKeys(const char* file, const char* section);
   // A null value removes the key. 1 = written.
   int WriteString(const char* file, const char* section, const char* key, const char* value);
   int WriteInt(const char* file, const char* section, const char* key, int value);

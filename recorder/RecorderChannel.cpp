@@ -121,19 +121,8 @@ static std::vector<std::pair<std::string, std::string>> ReadSection(CIniManager*
                                                                     const std::string& file,
                                                                     const std::string& section) {
   std::vector<std::pair<std::string, std::string>> keys;
-  char names[8192];
-  TezGetString_t getString = nullptr;
-  HMODULE module = GetModuleHandleA("TezIniManager.dll");
-  if (module)
-    getString = reinterpret_cast<TezGetString_t>(
-        reinterpret_cast<void*>(GetProcAddress(module, "TezGetString")));
-  if (!getString) return keys;
-  int length = getString(section.c_str(), nullptr, nullptr, names, sizeof names, file.c_str());
-  for (int at = 0; at < length && names[at];) {
-    std::string key(names + at);
-    at += int(key.size()) + 1;
+  for (const std::string& key : ini->GetKeys(file.c_str(), section.c_str()))
     keys.emplace_back(key, ini->GetString(file.c_str(), section.c_str(), key.c_str()));
-  }
   return keys;
 }
 
