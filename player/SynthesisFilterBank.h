@@ -13,6 +13,8 @@ class SynthesisFilterBank {
   // Matrixes and windows `input`, appends 32 samples for the channel to the
   // sink, and zeroes `input` for the next block.
   void ComputePcm(PcmSink& sink);
+  // The same from `in` instead of `input`, which it leaves as it is.
+  void ComputePcm(const float in[32], PcmSink& sink);
 
   float input[32];  // the decoder writes the subband samples here
 
@@ -21,6 +23,10 @@ class SynthesisFilterBank {
   static const float kWindow[512];
 
  private:
+  void Filter(const float in[32], int16_t out[32]);
+#if defined(__SSE2__)
+  static void ToPcm16Block(const float in[32], int16_t out[32]);
+#endif
   int channel_;
   float scale_;
   int offset_;        // newest V block within the ring, steps of 64

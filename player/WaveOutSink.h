@@ -26,6 +26,19 @@ class WaveOutSink : public PcmSink {
   void WriteBuffer() override;
   void Clear() override;
   void SetStopped() override { stopped_ = true; }
+  // Stores what fits, as Append does, a sample every 2 x channels bytes.
+  void AppendBlock(int channel, const int16_t* samples, int count) override {
+    int at = position_[channel];
+    const int step = 2 * channels_;
+    int room = capacity_ - at < 2 ? 0 : (capacity_ - at - 2) / step + 1;
+    if (count > room) count = room;
+    uint8_t* p = reinterpret_cast<uint8_t*>(slot_[2]->lpData) + at;
+    for (int i = 0; i < count; ++i, p += step) {
+      p[0] = static_cast<uint8_t>(samples[i]);
+      p[1] = static_cast<uint8_t>(static_cast<uint16_t>(samples[i]) >> 8);
+    }
+    position_[channel] = at + count * step;
+  }
 
   int BufferSize() const { return bufferSize_; }
 

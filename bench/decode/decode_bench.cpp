@@ -14,6 +14,12 @@ namespace {
 class NullSink : public PcmSink {
  public:
   void Append(int channel, int16_t sample) override { sum[channel & 1] += sample; ++samples; }
+  void AppendBlock(int channel, const int16_t* block, int count) override {
+    long long s = 0;
+    for (int i = 0; i < count; ++i) s += block[i];
+    sum[channel & 1] += s;
+    samples += count;
+  }
   void WriteBuffer() override {}
   void Clear() override {}
   void SetStopped() override {}
