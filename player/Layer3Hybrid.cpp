@@ -58,19 +58,24 @@ void Layer3HybridSynthesis(const Layer3GranuleInfo& g,
   }
 
   const int active = std::min(32, (used + 17) / 18);
-  for (int sb = 0; sb < 32; ++sb) {
-    float* ov = overlap + 18 * sb;
-    float t[18];
-    if (sb < active) {
-      int type = g.windowSwitching ? g.blockType : 0;
-      if (shortBlock && g.mixedBlock && sb < 2) type = 0;
-      ImdctSubband(xr + 18 * sb, type, ov, t);
+  const int type = g.windowSwitching ? g.blockType : 0;
+  const bool mixed = shortBlock && g.mixedBlock;
+  const int lanes = kImdctLanes;
+  int sb = 0;
+  for (; sb < active; sb += lanes) {
+    if (mixed && sb < 2) {
+      // The first two subbands of a mixed block are long ones.
+      for (int s = sb; s < sb + lanes; ++s) ImdctSubband(xr, s, s < 2 ? 0 : 2, overlap, out);
     } else {
-      std::memcpy(t, ov, sizeof t);
-      std::memset(ov, 0, sizeof t);
+      ImdctSubbands(xr, sb, type, overlap, out);
     }
-    if (sb & 1)
-      for (int i = 1; i < 18; i += 2) t[i] = -t[i];
-    for (int i = 0; i < 18; ++i) out[i][sb] = t[i];
+  }
+  // Silent subbands: the overlap alone, then nothing more to overlap.
+  for (int i = 0; i < 18; ++i) {
+    float* ov = overlap + 32 * i;
+    for (int s = sb; s < 32; ++s) {
+      out[i][s] = (i & s & 1) ? -ov[s] : ov[s];
+      ov[s] = 0.0f;
+    }
   }
 }

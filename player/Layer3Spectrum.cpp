@@ -13,6 +13,46 @@ bool ShortBlock(const Layer3GranuleInfo& g) {
   return g.windowSwitching && g.blockType == 2;
 }
 
+// Reads a granule's Huffman data from a straight copy of the reservoir's
+// bytes: a peek is one 8-byte load. Positions count from the first copied
+// byte. A granule is never longer than the reservoir; reads stop within
+// kSlack bytes after the granule's end.
+class SpanBits {
+ public:
+  static const int kMaxBytes = BitReservoir::kSize;
+  static const int kSlack = 32;
+
+  SpanBits(const BitReservoir& reservoir, int64_t start, int64_t end, uint8_t* data)
+      : data_(data), pos_(static_cast<int>(start & 7)) {
+    const int64_t firstByte = start >> 3;
+    const int64_t last = std::max(end, start) - firstByte * 8;
+    end_ = static_cast<int>(std::min<int64_t>(end - firstByte * 8, kMaxBytes * 8));
+    const int bytes = static_cast<int>(std::min<int64_t>(last, kMaxBytes * 8) / 8) + kSlack;
+    reservoir.CopyBytes(firstByte, bytes, data);
+  }
+
+  int End() const { return end_; }
+  int Position() const { return pos_; }
+  uint32_t Peek32() const {
+    uint64_t w;
+    std::memcpy(&w, data_ + (pos_ >> 3), 8);
+    w = __builtin_bswap64(w);
+    return static_cast<uint32_t>((w << (pos_ & 7)) >> 32);
+  }
+  void SkipBits(int n) { pos_ += n; }
+  uint32_t GetBits(int n) {  // n 1-32
+    uint32_t v = Peek32() >> (32 - n);
+    pos_ += n;
+    return v;
+  }
+  uint32_t Get1Bit() { return GetBits(1); }
+
+ private:
+  const uint8_t* data_;
+  int pos_;
+  int end_;
+};
+
 }  // namespace
 
 void ReadScaleFactorsMpeg1(BitReservoir& bits, const Layer3GranuleInfo& g,
@@ -87,9 +127,16 @@ void ReadScaleFactorsLsf(BitReservoir& bits, Layer3GranuleInfo& g,
   ch.maxShort[12] = -1;
 }
 
-bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
+bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
                     const ScaleFactorBands& bands, int64_t end,
                     Layer3Channel& ch) {
+  // The granule's bytes, and a few after it that a read may look at before
+  // it stops, in a straight copy.
+  const int64_t start = reservoir.BitPosition();
+  uint8_t data[SpanBits::kMaxBytes + SpanBits::kSlack];
+  SpanBits bits(reservoir, start, end, data);
+  const int stopBit = bits.End();
+
   const HuffmanLookup& huff = HuffmanLookup::Get();
   int* codes = ch.codes;
   int bigEnd = std::min(g.bigValues * 2, 576);
@@ -120,7 +167,7 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
     }
     int linbits = huff.Linbits(table);
     for (; line < stop; line += 2) {
-      if (bits.BitPosition() > end) {
+      if (bits.Position() > stopBit) {
         ok = false;
         break;
       }
@@ -136,7 +183,7 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
         if (y == 15) y += int(bits.GetBits(linbits));
         if (y && bits.Get1Bit()) y = -y;
       } else if (x | y) {
-        // Both sign bits from one look at the reservoir.
+        // Both sign bits from one look at the data.
         uint32_t w = bits.Peek32();
         int used = 0;
         if (x) {
@@ -157,12 +204,12 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
 
   if (ok) {
     int table = 32 + g.count1Table;
-    while (line + 4 <= 576 && bits.BitPosition() < end) {
+    while (line + 4 <= 576 && bits.Position() < stopBit) {
       int v = huff.Decode(table, bits);
       int q[4] = {(v >> 5) & 1, (v >> 4) & 1, (v >> 1) & 1, v & 1};
       for (int& c : q)
         if (c && bits.Get1Bit()) c = -c;
-      if (bits.BitPosition() > end) break;  // ran past the granule: dropped
+      if (bits.Position() > stopBit) break;  // ran past the granule: dropped
       for (int i = 0; i < 4; ++i) codes[line + i] = q[i];
       line += 4;
     }
@@ -170,12 +217,11 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
   if (!ok) line = 0;
   ch.nonZero = line;
   if (line < 576) std::memset(codes + line, 0, sizeof(int) * (576 - line));
-  // Back to the granule's end after a dropped quadruple, or past bits left.
-  const int64_t pos = bits.BitPosition();
-  if (pos > end)
-    bits.RewindBits(pos - end);
+  // The reservoir goes on at the granule's end, whatever was read.
+  if (end >= start)
+    reservoir.SkipBits(end - start);
   else
-    bits.SkipBits(end - pos);
+    reservoir.RewindBits(start - end);
   return ok;
 }
 
