@@ -9,6 +9,8 @@
 class SynthesisFilterBank {
  public:
   SynthesisFilterBank(int channel, float scale);
+  SynthesisFilterBank(const SynthesisFilterBank&) = delete;
+  SynthesisFilterBank& operator=(const SynthesisFilterBank&) = delete;
   void Reset();
   // Matrixes and windows `input`, appends 32 samples for the channel to the
   // sink, and zeroes `input` for the next block.
@@ -20,7 +22,7 @@ class SynthesisFilterBank {
 
   // out[k] = sum of in[n] * cos(k * (2n + 1) * pi / 64), the fast way.
   static void Dct32(const float in[32], float out[32]);
-  static const float kWindow[512];
+  alignas(16) static const float kWindow[512];
 
  private:
   void Filter(const float in[32], int16_t out[32]);
@@ -29,8 +31,11 @@ class SynthesisFilterBank {
 #endif
   int channel_;
   float scale_;
-  int offset_;        // newest V block within the ring, steps of 64
-  float ring_[2048];  // V vector ring of 1024, stored twice so sums run straight
+  int offset_;  // newest V block within the ring, steps of 64
+  // V vector ring of 1024, stored twice so sums run straight; ring_ is its
+  // start in the storage at a multiple of 16 bytes.
+  float ringStorage_[2048 + 4];
+  float* ring_;
 };
 
 // 16-bit sample of a filter output: clipped, halves rounded away from zero,
