@@ -5,6 +5,10 @@
 
 #include "Layer3Imdct.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Window-major short bands to the interleaved order the IMDCT reads: line
@@ -23,6 +27,24 @@ void Reorder(const ScaleFactorBands& bands, int firstBand, float* xr) {
 }
 
 void AliasReduce(float* xr, int boundaries) {
+#if defined(__SSE2__)
+  // The eight butterflies of a boundary as two times four: the lines below
+  // the boundary are read and written in reverse.
+  const __m128 cs[2] = {_mm_loadu_ps(kAliasCs), _mm_loadu_ps(kAliasCs + 4)};
+  const __m128 ca[2] = {_mm_loadu_ps(kAliasCa), _mm_loadu_ps(kAliasCa + 4)};
+  for (int sb = 1; sb <= boundaries; ++sb) {
+    float* hi = xr + 18 * sb;
+    for (int h = 0; h < 2; ++h) {
+      float* below = hi - 4 - 4 * h;
+      __m128 a = _mm_loadu_ps(below);
+      a = _mm_shuffle_ps(a, a, _MM_SHUFFLE(0, 1, 2, 3));
+      __m128 b = _mm_loadu_ps(hi + 4 * h);
+      __m128 lo = _mm_sub_ps(_mm_mul_ps(a, cs[h]), _mm_mul_ps(b, ca[h]));
+      _mm_storeu_ps(below, _mm_shuffle_ps(lo, lo, _MM_SHUFFLE(0, 1, 2, 3)));
+      _mm_storeu_ps(hi + 4 * h, _mm_add_ps(_mm_mul_ps(b, cs[h]), _mm_mul_ps(a, ca[h])));
+    }
+  }
+#else
   for (int sb = 1; sb <= boundaries; ++sb) {
     float* hi = xr + 18 * sb;
     for (int i = 0; i < 8; ++i) {
@@ -31,6 +53,7 @@ void AliasReduce(float* xr, int boundaries) {
       hi[i] = b * kAliasCs[i] + a * kAliasCa[i];
     }
   }
+#endif
 }
 
 }  // namespace
@@ -70,12 +93,5 @@ void Layer3HybridSynthesis(const Layer3GranuleInfo& g,
       ImdctSubbands(xr, sb, type, overlap, out);
     }
   }
-  // Silent subbands: the overlap alone, then nothing more to overlap.
-  for (int i = 0; i < 18; ++i) {
-    float* ov = overlap + 32 * i;
-    for (int s = sb; s < 32; ++s) {
-      out[i][s] = (i & s & 1) ? -ov[s] : ov[s];
-      ov[s] = 0.0f;
-    }
-  }
+  if (sb < 32) OverlapOnly(sb, overlap, out);
 }

@@ -162,3 +162,16 @@ void ImdctSubbands(const float* xr, int sb, int blockType, float* overlap, float
 void ImdctSubband(const float* xr, int sb, int blockType, float* overlap, float (*out)[32]) {
   ImdctLanes<Float1>(xr, sb, blockType, overlap, out);
 }
+
+void OverlapOnly(int sb, float* overlap, float (*out)[32]) {
+  typedef FloatLanes V;
+  for (int i = 0; i < 18; ++i) {
+    float* ov = overlap + 32 * i;
+    for (int s = sb; s < 32; s += V::kCount) {
+      V t = V::Load(ov + s);
+      if (i & 1) t = t * V::OddNegative(s);
+      t.Store(out[i] + s);
+      V(0.0f).Store(ov + s);
+    }
+  }
+}

@@ -20,3 +20,6 @@ extern const int kImdctLanes;
 void ImdctSubbands(const float* xr, int sb, int blockType, float* overlap, float (*out)[32]);
 // The same for subband `sb` alone.
 void ImdctSubband(const float* xr, int sb, int blockType, float* overlap, float (*out)[32]);
+// Subbands `sb` (a multiple of kImdctLanes) to 31 with silent lines: the
+// overlap alone gives their time samples, and nothing more is kept.
+void OverlapOnly(int sb, float* overlap, float (*out)[32]);

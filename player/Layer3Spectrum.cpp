@@ -46,11 +46,39 @@ class SpanBits {
     return v;
   }
   uint32_t Get1Bit() { return GetBits(1); }
+  // At least the next 57 bits in the top of a word; the reader is then
+  // moved past those used with SkipBits (see WordBits).
+  uint64_t Word() const {
+    uint64_t w;
+    std::memcpy(&w, data_ + (pos_ >> 3), 8);
+    return __builtin_bswap64(w) << (pos_ & 7);
+  }
 
  private:
   const uint8_t* data_;
   int pos_;
   int end_;
+};
+
+// Reads from one loaded word: a big-value pair (a code of at most 19 bits,
+// and with linbits at most 17 bits, two escapes of 13 and two signs) takes
+// at most 47 of the 57 bits it holds.
+class WordBits {
+ public:
+  explicit WordBits(uint64_t word) : word_(word) {}
+  uint32_t Peek32() const { return static_cast<uint32_t>((word_ << used_) >> 32); }
+  void SkipBits(int n) { used_ += n; }
+  uint32_t GetBits(int n) {  // n 1-32
+    uint32_t v = Peek32() >> (32 - n);
+    used_ += n;
+    return v;
+  }
+  uint32_t Get1Bit() { return GetBits(1); }
+  int Used() const { return used_; }
+
+ private:
+  uint64_t word_;
+  int used_ = 0;
 };
 
 }  // namespace
@@ -171,32 +199,23 @@ bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
         ok = false;
         break;
       }
-      int v = huff.Decode(table, bits);
+      WordBits word(bits.Word());
+      int v = huff.Decode(table, word);
       if (v < 0) {
         ok = false;
         break;
       }
       int x = v >> 4, y = v & 15;
       if (linbits) {
-        if (x == 15) x += int(bits.GetBits(linbits));
-        if (x && bits.Get1Bit()) x = -x;
-        if (y == 15) y += int(bits.GetBits(linbits));
-        if (y && bits.Get1Bit()) y = -y;
-      } else if (x | y) {
-        // Both sign bits from one look at the data.
-        uint32_t w = bits.Peek32();
-        int used = 0;
-        if (x) {
-          if (w & 0x80000000u) x = -x;
-          w <<= 1;
-          ++used;
-        }
-        if (y) {
-          if (w & 0x80000000u) y = -y;
-          ++used;
-        }
-        bits.SkipBits(used);
+        if (x == 15) x += int(word.GetBits(linbits));
+        if (x && word.Get1Bit()) x = -x;
+        if (y == 15) y += int(word.GetBits(linbits));
+        if (y && word.Get1Bit()) y = -y;
+      } else {
+        if (x && word.Get1Bit()) x = -x;
+        if (y && word.Get1Bit()) y = -y;
       }
+      bits.SkipBits(word.Used());
       codes[line] = x;
       codes[line + 1] = y;
     }
@@ -238,11 +257,16 @@ void Requantise(const Layer3GranuleInfo& g, const ScaleFactorBands& bands,
     return n < 64 ? k.scaleMultiplier[n] : float(std::pow(2.0, -0.5 * n));
   };
   auto scale = [&](int from, int to, float factor) {
+    const float* table = k.signedPow43 + 8191;
     for (int i = from; i < to; ++i) {
-      int c = codes[i];
-      int a = c < 0 ? -c : c;
-      float v = (a < 8192 ? k.pow43[a] : Pow43(a)) * factor;
-      xr[i] = c < 0 ? -v : v;
+      const int c = codes[i];
+      if (static_cast<unsigned>(c + 8191) <= 2 * 8191) {
+        xr[i] = table[c] * factor;
+      } else {
+        // Beyond the table (escape values up to 8206).
+        const float v = Pow43(c) * factor;
+        xr[i] = c < 0 ? -v : v;
+      }
     }
   };
 

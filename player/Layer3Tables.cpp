@@ -112,7 +112,10 @@ const Layer3Constants& Layer3Constants::Get() {
 
 Layer3Constants::Layer3Constants() {
   const double pi = 3.14159265358979323846;
-  for (int i = 0; i < 8192; ++i) pow43[i] = float(std::pow(double(i), 4.0 / 3.0));
+  for (int i = 0; i < 8192; ++i) {
+    signedPow43[8191 + i] = float(std::pow(double(i), 4.0 / 3.0));
+    signedPow43[8191 - i] = -signedPow43[8191 + i];
+  }
   for (int n = 0; n < 64; ++n) scaleMultiplier[n] = float(std::pow(2.0, -0.5 * n));
   for (int g = 0; g < 256; ++g) globalGain[g] = float(std::pow(2.0, 0.25 * (g - 210)));
 
@@ -149,6 +152,6 @@ Layer3Constants::Layer3Constants() {
 
 float Pow43(int code) {
   if (code < 0) code = -code;
-  if (code < 8192) return Layer3Constants::Get().pow43[code];
+  if (code < 8192) return Layer3Constants::Get().signedPow43[8191 + code];
   return float(std::pow(double(code), 4.0 / 3.0));
 }
