@@ -13,20 +13,31 @@ namespace {
 // 2 cos((2n + 1) pi / 72): D[k] = C[k] + C[k - 1], D[0] = 2 C[0]. The
 // DCT-II splits into two 9-point ones as the synthesis filter's does.
 struct ImdctConstants {
-  float weight[18];      // 2 cos((2n + 1) pi / 72)
-  float oddFactor[9];    // 1 / (2 cos((2n + 1) pi / 36))
-  float cos9[9][4];      // cos(k (2n + 1) pi / 18), n < 4
+  // Each value four times over, for all lanes at once.
+  alignas(16) float weight[18][4];      // 2 cos((2n + 1) pi / 72)
+  alignas(16) float oddFactor[9][4];    // 1 / (2 cos((2n + 1) pi / 36))
+  alignas(16) float cos9[9][4][4];      // cos(k (2n + 1) pi / 18), n < 4
+  alignas(16) float half[4];            // 0.5
+  // The long windows of block types 0, 1, 3 (at 0, 1, 3) with the sign of
+  // the transform's outputs 9-35 folded in.
+  alignas(16) float window[4][36][4];
   float shortCos[6][6];  // [line][output 0-2 and 6-8] of the 12-point transform
   ImdctConstants() {
     const double pi = 3.14159265358979323846;
-    for (int n = 0; n < 18; ++n) weight[n] = float(2 * std::cos((2 * n + 1) * pi / 72));
-    for (int n = 0; n < 9; ++n) oddFactor[n] = float(0.5 / std::cos((2 * n + 1) * pi / 36));
-    for (int k = 0; k < 9; ++k)
-      for (int n = 0; n < 4; ++n) cos9[k][n] = float(std::cos(k * (2 * n + 1) * pi / 18));
-    for (int k = 0; k < 6; ++k)
+    const Layer3Constants& k = Layer3Constants::Get();
+    for (int l = 0; l < 4; ++l) {
+      for (int n = 0; n < 18; ++n) weight[n][l] = float(2 * std::cos((2 * n + 1) * pi / 72));
+      for (int n = 0; n < 9; ++n) oddFactor[n][l] = float(0.5 / std::cos((2 * n + 1) * pi / 36));
+      for (int j = 0; j < 9; ++j)
+        for (int n = 0; n < 4; ++n) cos9[j][n][l] = float(std::cos(j * (2 * n + 1) * pi / 18));
+      half[l] = 0.5f;
+      for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 36; ++i) window[t][i][l] = i < 9 ? k.window[t][i] : -k.window[t][i];
+    }
+    for (int j = 0; j < 6; ++j)
       for (int r = 0; r < 6; ++r) {
         int i = r < 3 ? r : r + 3;
-        shortCos[k][r] = float(std::cos(pi / 24 * (2 * i + 7) * (2 * k + 1)));
+        shortCos[j][r] = float(std::cos(pi / 24 * (2 * i + 7) * (2 * j + 1)));
       }
   }
 };
@@ -48,43 +59,45 @@ void Dct9(const ImdctConstants& c, const V* a, V* out) {
   const V m = a[4];
   out[0] = s[0] + s[1] + s[2] + s[3] + m;
   for (int k = 1; k < 9; ++k) {
-    const float* w = c.cos9[k];
+    const float(*w)[4] = c.cos9[k];
+    const V w0 = V::Constant(w[0]), w1 = V::Constant(w[1]);
+    const V w2 = V::Constant(w[2]), w3 = V::Constant(w[3]);
     if (k & 1) {
-      out[k] = d[0] * V(w[0]) + d[1] * V(w[1]) + d[2] * V(w[2]) + d[3] * V(w[3]);
+      out[k] = d[0] * w0 + d[1] * w1 + d[2] * w2 + d[3] * w3;
     } else {
-      V sum = s[0] * V(w[0]) + s[1] * V(w[1]) + s[2] * V(w[2]) + s[3] * V(w[3]);
+      V sum = s[0] * w0 + s[1] * w1 + s[2] * w2 + s[3] * w3;
       out[k] = k % 4 == 0 ? sum + m : sum - m;
     }
   }
 }
 
-// The 36 outputs of the long transform from 18 lines.
+// The 36 outputs of the long transform from 18 lines, outputs 9-35 with
+// their sign left to the window.
 template <class V>
 void Transform36(const V* x, V* out) {
   const ImdctConstants& c = Constants();
   V a[9], b[9];
   for (int n = 0; n < 9; ++n) {
-    V lo = x[n] * V(c.weight[n]), hi = x[17 - n] * V(c.weight[17 - n]);
+    V lo = x[n] * V::Constant(c.weight[n]), hi = x[17 - n] * V::Constant(c.weight[17 - n]);
     a[n] = lo + hi;
-    b[n] = (lo - hi) * V(c.oddFactor[n]);
+    b[n] = (lo - hi) * V::Constant(c.oddFactor[n]);
   }
   V even[9], odd[9];
   Dct9(c, a, even);
   Dct9(c, b, odd);
   V dct4[18];
-  V prev = even[0] * V(0.5f);
+  V prev = even[0] * V::Constant(c.half);
   dct4[0] = prev;
   for (int k = 1; k < 18; ++k) {
     V d2 = k & 1 ? (k < 17 ? odd[k / 2] + odd[k / 2 + 1] : odd[8]) : even[k / 2];
     prev = d2 - prev;
     dct4[k] = prev;
   }
-  const V zero(0.0f);
   for (int i = 0; i < 9; ++i) {
     out[i] = dct4[9 + i];
-    out[9 + i] = zero - dct4[17 - i];
-    out[18 + i] = zero - dct4[8 - i];
-    out[27 + i] = zero - dct4[i];
+    out[9 + i] = dct4[17 - i];
+    out[18 + i] = dct4[8 - i];
+    out[27 + i] = dct4[i];
   }
 }
 
@@ -123,10 +136,12 @@ void ImdctLanes(const float* xr, int sb, int blockType, float* overlap, float (*
     }
   } else {
     V x[18];
-    for (int i = 0; i < 18; ++i) x[i] = V::Gather(lines + i, 18);
+    for (int i = 0; i < 16; i += 4) V::Gather4(lines + i, 18, x + i);
+    x[16] = V::Gather(lines + 16, 18);
+    x[17] = V::Gather(lines + 17, 18);
     Transform36(x, z);
-    const float* win = k.window[blockType];
-    for (int i = 0; i < 36; ++i) z[i] = z[i] * V(win[i]);
+    const float(*win)[4] = Constants().window[blockType];
+    for (int i = 0; i < 36; ++i) z[i] = z[i] * V::Constant(win[i]);
   }
   const V sign = V::OddNegative(sb);
   for (int i = 0; i < 18; ++i) {
@@ -144,7 +159,7 @@ void Imdct36(const float* in, float* out) {
   Float1 x[18], y[36];
   for (int i = 0; i < 18; ++i) x[i] = Float1(in[i]);
   Transform36(x, y);
-  for (int i = 0; i < 36; ++i) out[i] = y[i].v;
+  for (int i = 0; i < 36; ++i) out[i] = i < 9 ? y[i].v : -y[i].v;
 }
 
 void Imdct12(const float* in, int stride, float* out) {

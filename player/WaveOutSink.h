@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <string.h>
 
 #include "PcmSink.h"
 #include "PlaybackShared.h"
@@ -32,11 +33,12 @@ class WaveOutSink : public PcmSink {
     const int step = 2 * channels_;
     int room = capacity_ - at < 2 ? 0 : (capacity_ - at - 2) / step + 1;
     if (count > room) count = room;
-    uint8_t* p = reinterpret_cast<uint8_t*>(slot_[2]->lpData) + at;
-    for (int i = 0; i < count; ++i, p += step) {
-      p[0] = static_cast<uint8_t>(samples[i]);
-      p[1] = static_cast<uint8_t>(static_cast<uint16_t>(samples[i]) >> 8);
-    }
+    // Windows runs little-endian: a sample is stored as it is held.
+    char* p = slot_[2]->lpData + at;
+    if (step == 2)
+      memcpy(p, samples, 2 * count);
+    else
+      for (int i = 0; i < count; ++i, p += step) memcpy(p, samples + i, 2);
     position_[channel] = at + count * step;
   }
 
