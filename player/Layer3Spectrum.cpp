@@ -257,17 +257,9 @@ void Requantise(const Layer3GranuleInfo& g, const ScaleFactorBands& bands,
     return n < 64 ? k.scaleMultiplier[n] : float(std::pow(2.0, -0.5 * n));
   };
   auto scale = [&](int from, int to, float factor) {
-    const float* table = k.signedPow43 + 8191;
-    for (int i = from; i < to; ++i) {
-      const int c = codes[i];
-      if (static_cast<unsigned>(c + 8191) <= 2 * 8191) {
-        xr[i] = table[c] * factor;
-      } else {
-        // Beyond the table (escape values up to 8206).
-        const float v = Pow43(c) * factor;
-        xr[i] = c < 0 ? -v : v;
-      }
-    }
+    // DecodeSpectrum gives no code beyond +-kMaxSpectralCode.
+    const float* table = k.signedPow43 + kMaxSpectralCode;
+    for (int i = from; i < to; ++i) xr[i] = table[codes[i]] * factor;
   };
 
   int line = 0;

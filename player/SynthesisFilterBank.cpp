@@ -188,17 +188,20 @@ void SynthesisFilterBank::Filter(const float in[32], int16_t out[32]) {
 
   // Output j: sum over i of D[64i + j] V[128i + j] + D[64i + 32 + j] V[128i + 96 + j],
   // added in that order.
+  // Four sums side by side, so that their additions overlap.
   float sum[32];
   const __m128 scale = _mm_set1_ps(scale_);
-  for (int j = 0; j < 32; j += 4) {
-    __m128 s = _mm_setzero_ps();
+  for (int j = 0; j < 32; j += 16) {
+    __m128 s[4] = {_mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps(), _mm_setzero_ps()};
     for (int i = 0; i < 8; ++i) {
       const float* d = kWindow + 64 * i + j;
       const float* x = v + 128 * i + j;
-      s = _mm_add_ps(s, _mm_mul_ps(_mm_load_ps(d), _mm_load_ps(x)));
-      s = _mm_add_ps(s, _mm_mul_ps(_mm_load_ps(d + 32), _mm_load_ps(x + 96)));
+      for (int k = 0; k < 4; ++k)
+        s[k] = _mm_add_ps(s[k], _mm_mul_ps(_mm_load_ps(d + 4 * k), _mm_load_ps(x + 4 * k)));
+      for (int k = 0; k < 4; ++k)
+        s[k] = _mm_add_ps(s[k], _mm_mul_ps(_mm_load_ps(d + 32 + 4 * k), _mm_load_ps(x + 96 + 4 * k)));
     }
-    _mm_storeu_ps(sum + j, _mm_mul_ps(s, scale));
+    for (int k = 0; k < 4; ++k) _mm_storeu_ps(sum + j + 4 * k, _mm_mul_ps(s[k], scale));
   }
   ToPcm16Block(sum, out);
 #else

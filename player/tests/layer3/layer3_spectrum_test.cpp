@@ -209,7 +209,7 @@ TEST(Layer3ScaleFactors, MixedBlocksFillLongThenShortBands) {
   }
 }
 
-TEST(Layer3Requantise, LargeCodesAndMultipliersAreComputedNotLookedUp) {
+TEST(Layer3Requantise, LargestCodesAndMultipliersKeepTheirValues) {
   Layer3GranuleInfo g = LongGranule();
   g.windowSwitching = true;
   g.blockType = 2;
