@@ -193,14 +193,15 @@ bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
       ok = false;
       break;
     }
-    int linbits = huff.Linbits(table);
+    const int linbits = huff.Linbits(table);
+    const HuffmanLookup::Table lookup = huff.Lookup(table);
     for (; line < stop; line += 2) {
       if (bits.Position() > stopBit) {
         ok = false;
         break;
       }
       WordBits word(bits.Word());
-      int v = huff.Decode(table, word);
+      int v = lookup.Decode(word);
       if (v < 0) {
         ok = false;
         break;
@@ -222,12 +223,15 @@ bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
   }
 
   if (ok) {
-    int table = 32 + g.count1Table;
+    const HuffmanLookup::Table lookup = huff.Lookup(32 + g.count1Table);
     while (line + 4 <= 576 && bits.Position() < stopBit) {
-      int v = huff.Decode(table, bits);
+      // A code of at most 6 bits and 4 signs from one word.
+      WordBits word(bits.Word());
+      int v = lookup.Decode(word);
       int q[4] = {(v >> 5) & 1, (v >> 4) & 1, (v >> 1) & 1, v & 1};
       for (int& c : q)
-        if (c && bits.Get1Bit()) c = -c;
+        if (c && word.Get1Bit()) c = -c;
+      bits.SkipBits(word.Used());
       if (bits.Position() > stopBit) break;  // ran past the granule: dropped
       for (int i = 0; i < 4; ++i) codes[line + i] = q[i];
       line += 4;
