@@ -37,7 +37,7 @@ void SynthesiseLayer2(Layer2Subband* subbands, int count, FrameReader& reader, i
   float slots[2][3][32] = {};
   float (*out1)[32] = filter1 ? slots[1] : slots[0];
   for (int group = 0; group < 12; ++group) {
-    for (int sb = 0; sb < count; ++sb) subbands[sb].ReadGroup(reader, choice, slots[0], out1);
+    for (int sb = 0; sb < count; ++sb) subbands[sb].ReadGroup(reader, group, choice, slots[0], out1);
     for (int t = 0; t < 3; ++t) {
       filter0.ComputePcm(slots[0][t], sink);
       if (filter1) filter1->ComputePcm(slots[1][t], sink);

@@ -24,14 +24,13 @@ class Layer1Subband {
   void Init(SubbandKind kind, int number);
   void ReadAllocation(FrameReader& reader, Crc16* crc);
   void ReadScaleFactors(FrameReader& reader);
-  bool ReadSampleData(FrameReader& reader);  // true after the 12th sample
-  bool PutNextSample(int choice, float* filter0, float* filter1);
+  void ReadSampleData(FrameReader& reader);  // 12 per frame
+  void PutNextSample(int choice, float* filter0, float* filter1);
 
  private:
   int number_ = 0;
   int coded_ = 1;   // allocations and sample sets read
   int scaled_ = 1;  // sets of scale factors (output channels)
-  int count_ = 0;
   int allocation_[2] = {0, 0};
   float scale_[2] = {0, 0};
   float value_[2] = {0, 0};
@@ -43,11 +42,12 @@ class Layer2Subband {
   void ReadAllocation(FrameReader& reader, Crc16* crc);
   void ReadScaleFactorSelection(FrameReader& reader, Crc16* crc);
   void ReadScaleFactors(FrameReader& reader);
-  // Reads the next group of three samples and writes them, scaled, into
-  // time slots 0-2 of the filter inputs at the subband's position: out0 for
+  // Reads group 0-11 of three samples and writes them, scaled, into time
+  // slots 0-2 of the filter inputs at the subband's position: out0 for
   // filter 0, out1 for filter 1, by the channel choice as PutNextSample of
-  // Layer I does. True after the 12th group.
-  bool ReadGroup(FrameReader& reader, int choice, float (*out0)[32], float (*out1)[32]);
+  // Layer I does.
+  void ReadGroup(FrameReader& reader, int group, int choice, float (*out0)[32],
+                 float (*out1)[32]);
 
  private:
   int number_ = 0;
@@ -58,7 +58,6 @@ class Layer2Subband {
   const layer12::QuantClass* quant_[2] = {nullptr, nullptr};
   int selection_[2] = {0, 0};
   float scale_[2][3] = {};
-  int group_ = 0;
 };
 
 // The per-sample steps, inline: they run for every sample of every subband.
@@ -78,7 +77,7 @@ inline void PlaceSample(int scaled, int choice, int number, const float* v, floa
 
 }  // namespace layer12
 
-inline bool Layer1Subband::ReadSampleData(FrameReader& reader) {
+inline void Layer1Subband::ReadSampleData(FrameReader& reader) {
   for (int c = 0; c < coded_; ++c) {
     int a = allocation_[c];
     if (!a) {
@@ -94,19 +93,15 @@ inline bool Layer1Subband::ReadSampleData(FrameReader& reader) {
   } else {
     for (int c = 0; c < 2; ++c) value_[c] *= scale_[c];
   }
-  if (++count_ < 12) return false;
-  count_ = 0;
-  return true;
 }
 
-inline bool Layer1Subband::PutNextSample(int choice, float* filter0, float* filter1) {
+inline void Layer1Subband::PutNextSample(int choice, float* filter0, float* filter1) {
   layer12::PlaceSample(scaled_, choice, number_, value_, filter0, filter1);
-  return true;
 }
 
-inline bool Layer2Subband::ReadGroup(FrameReader& reader, int choice, float (*out0)[32],
-                                     float (*out1)[32]) {
-  const int part = group_ / 4;
+inline void Layer2Subband::ReadGroup(FrameReader& reader, int group, int choice,
+                                     float (*out0)[32], float (*out1)[32]) {
+  const int part = group / 4;
   float raw[2][3];
   for (int c = 0; c < coded_; ++c) {
     const layer12::QuantClass* q = quant_[c];
@@ -138,7 +133,4 @@ inline bool Layer2Subband::ReadGroup(FrameReader& reader, int choice, float (*ou
   } else {
     put(choice == kRightOnly ? 1 : 0, out0);
   }
-  if (++group_ < 12) return false;
-  group_ = 0;
-  return true;
 }

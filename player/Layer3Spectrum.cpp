@@ -14,9 +14,9 @@ bool ShortBlock(const Layer3GranuleInfo& g) {
 }
 
 // Reads a granule's Huffman data from a straight copy of the reservoir's
-// bytes: a peek is one 8-byte load. Positions count from the first copied
-// byte. A granule is never longer than the reservoir; reads stop within
-// kSlack bytes after the granule's end.
+// bytes, a word (one 8-byte load) at a time. Positions count from the
+// first copied byte. A granule is never longer than the reservoir; reads
+// stop within kSlack bytes after the granule's end.
 class SpanBits {
  public:
   static const int kMaxBytes = BitReservoir::kSize;
@@ -33,19 +33,7 @@ class SpanBits {
 
   int End() const { return end_; }
   int Position() const { return pos_; }
-  uint32_t Peek32() const {
-    uint64_t w;
-    std::memcpy(&w, data_ + (pos_ >> 3), 8);
-    w = __builtin_bswap64(w);
-    return static_cast<uint32_t>((w << (pos_ & 7)) >> 32);
-  }
   void SkipBits(int n) { pos_ += n; }
-  uint32_t GetBits(int n) {  // n 1-32
-    uint32_t v = Peek32() >> (32 - n);
-    pos_ += n;
-    return v;
-  }
-  uint32_t Get1Bit() { return GetBits(1); }
   // At least the next 57 bits in the top of a word; the reader is then
   // moved past those used with SkipBits (see WordBits).
   uint64_t Word() const {
@@ -62,7 +50,7 @@ class SpanBits {
 
 // Reads from one loaded word: a big-value pair (a code of at most 19 bits,
 // and with linbits at most 17 bits, two escapes of 13 and two signs) takes
-// at most 47 of the 57 bits it holds.
+// at most 47 of the 57 bits it holds, a count1 quadruple at most 10.
 class WordBits {
  public:
   explicit WordBits(uint64_t word) : word_(word) {}
