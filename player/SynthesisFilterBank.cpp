@@ -223,12 +223,13 @@ void SynthesisFilterBank::Filter(const float in[32], int16_t out[32]) {
     for (int j = 0; j < 32; ++j) sum[j] += d0[j] * v0[j];
     for (int j = 0; j < 32; ++j) sum[j] += d1[j] * v1[j];
   }
-  for (int j = 0; j < 32; ++j) out[j] = ToPcm16(sum[j] * scale_);
+  for (int j = 0; j < 32; ++j) sum[j] *= scale_;
+  ToPcm16Block(sum, out);
 #endif
 }
 
-#if defined(__SSE2__)
 void SynthesisFilterBank::ToPcm16Block(const float in[32], int16_t out[32]) {
+#if defined(__SSE2__)
   // As ToPcm16, four at a time: min gives the top value for not-a-number.
   const __m128 top = _mm_set1_ps(32767.0f), bottom = _mm_set1_ps(-32768.0f);
   const __m128 half = _mm_set1_ps(0.5f), minusHalf = _mm_set1_ps(-0.5f);
@@ -244,5 +245,7 @@ void SynthesisFilterBank::ToPcm16Block(const float in[32], int16_t out[32]) {
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), _mm_packs_epi32(r[0], r[1]));
   }
-}
+#else
+  for (int j = 0; j < 32; ++j) out[j] = ToPcm16(in[j]);
 #endif
+}

@@ -24,11 +24,11 @@ class SynthesisFilterBank {
   static void Dct32(const float in[32], float out[32]);
   alignas(16) static const float kWindow[512];
 
+  // ToPcm16 of 32 values, four at a time where the build has SSE2.
+  static void ToPcm16Block(const float in[32], int16_t out[32]);
+
  private:
   void Filter(const float in[32], int16_t out[32]);
-#if defined(__SSE2__)
-  static void ToPcm16Block(const float in[32], int16_t out[32]);
-#endif
   int channel_;
   float scale_;
   int offset_;  // newest V block within the ring, steps of 64
