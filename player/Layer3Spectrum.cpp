@@ -14,59 +14,58 @@ bool ShortBlock(const Layer3GranuleInfo& g) {
 }
 
 // Reads a granule's Huffman data from a straight copy of the reservoir's
-// bytes, a word (one 8-byte load) at a time. Positions count from the
-// first copied byte. A granule is never longer than the reservoir; reads
-// stop within kSlack bytes after the granule's end.
+// bytes through a 64-bit cache that one 8-byte load refills. Positions
+// count from the first copied byte. A granule is never longer than the
+// reservoir; reads stop within kSlack bytes after the granule's end.
 class SpanBits {
  public:
   static const int kMaxBytes = BitReservoir::kSize;
   static const int kSlack = 32;
 
   SpanBits(const BitReservoir& reservoir, int64_t start, int64_t end, uint8_t* data)
-      : data_(data), pos_(static_cast<int>(start & 7)) {
+      : next_(data) {
     const int64_t firstByte = start >> 3;
     const int64_t last = std::max(end, start) - firstByte * 8;
     end_ = static_cast<int>(std::min<int64_t>(end - firstByte * 8, kMaxBytes * 8));
     const int bytes = static_cast<int>(std::min<int64_t>(last, kMaxBytes * 8) / 8) + kSlack;
     reservoir.CopyBytes(firstByte, bytes, data);
+    Refill();
+    SkipBits(static_cast<int>(start & 7));
   }
 
   int End() const { return end_; }
   int Position() const { return pos_; }
-  void SkipBits(int n) { pos_ += n; }
-  // At least the next 57 bits in the top of a word; the reader is then
-  // moved past those used with SkipBits (see WordBits).
-  uint64_t Word() const {
+  // At least 56 bits in the cache afterwards: enough for a big-value pair
+  // (a code of at most 19 bits, and with linbits at most 17 bits, two
+  // escapes of 13 and two signs: at most 47) or a count1 quadruple (10).
+  void Refill() {
     uint64_t w;
-    std::memcpy(&w, data_ + (pos_ >> 3), 8);
-    return __builtin_bswap64(w) << (pos_ & 7);
+    std::memcpy(&w, next_, 8);
+    cache_ |= __builtin_bswap64(w) >> count_;
+    // The whole bytes taken in; the bits of a byte taken in part are
+    // taken in again, the same, at the next refill.
+    next_ += (63 - count_) >> 3;
+    count_ |= 56;
   }
-
- private:
-  const uint8_t* data_;
-  int pos_;
-  int end_;
-};
-
-// Reads from one loaded word: a big-value pair (a code of at most 19 bits,
-// and with linbits at most 17 bits, two escapes of 13 and two signs) takes
-// at most 47 of the 57 bits it holds, a count1 quadruple at most 10.
-class WordBits {
- public:
-  explicit WordBits(uint64_t word) : word_(word) {}
-  uint32_t Peek32() const { return static_cast<uint32_t>((word_ << used_) >> 32); }
-  void SkipBits(int n) { used_ += n; }
+  uint32_t Peek32() const { return static_cast<uint32_t>(cache_ >> 32); }
+  void SkipBits(int n) {
+    cache_ <<= n;
+    count_ -= n;
+    pos_ += n;
+  }
   uint32_t GetBits(int n) {  // n 1-32
     uint32_t v = Peek32() >> (32 - n);
-    used_ += n;
+    SkipBits(n);
     return v;
   }
   uint32_t Get1Bit() { return GetBits(1); }
-  int Used() const { return used_; }
 
  private:
-  uint64_t word_;
-  int used_ = 0;
+  const uint8_t* next_;  // the first byte not wholly in the cache
+  uint64_t cache_ = 0;   // the next bits, most significant first
+  int count_ = 0;        // bits of the cache that are the data's
+  int pos_ = 0;
+  int end_;
 };
 
 }  // namespace
@@ -188,23 +187,22 @@ bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
         ok = false;
         break;
       }
-      WordBits word(bits.Word());
-      int v = lookup.Decode(word);
+      bits.Refill();
+      int v = lookup.Decode(bits);
       if (v < 0) {
         ok = false;
         break;
       }
       int x = v >> 4, y = v & 15;
       if (linbits) {
-        if (x == 15) x += int(word.GetBits(linbits));
-        if (x && word.Get1Bit()) x = -x;
-        if (y == 15) y += int(word.GetBits(linbits));
-        if (y && word.Get1Bit()) y = -y;
+        if (x == 15) x += int(bits.GetBits(linbits));
+        if (x && bits.Get1Bit()) x = -x;
+        if (y == 15) y += int(bits.GetBits(linbits));
+        if (y && bits.Get1Bit()) y = -y;
       } else {
-        if (x && word.Get1Bit()) x = -x;
-        if (y && word.Get1Bit()) y = -y;
+        if (x && bits.Get1Bit()) x = -x;
+        if (y && bits.Get1Bit()) y = -y;
       }
-      bits.SkipBits(word.Used());
       codes[line] = x;
       codes[line + 1] = y;
     }
@@ -213,13 +211,11 @@ bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
   if (ok) {
     const HuffmanLookup::Table lookup = huff.Lookup(32 + g.count1Table);
     while (line + 4 <= 576 && bits.Position() < stopBit) {
-      // A code of at most 6 bits and 4 signs from one word.
-      WordBits word(bits.Word());
-      int v = lookup.Decode(word);
+      bits.Refill();
+      int v = lookup.Decode(bits);
       int q[4] = {(v >> 5) & 1, (v >> 4) & 1, (v >> 1) & 1, v & 1};
       for (int& c : q)
-        if (c && word.Get1Bit()) c = -c;
-      bits.SkipBits(word.Used());
+        if (c && bits.Get1Bit()) c = -c;
       if (bits.Position() > stopBit) break;  // ran past the granule: dropped
       for (int i = 0; i < 4; ++i) codes[line + i] = q[i];
       line += 4;
