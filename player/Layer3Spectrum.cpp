@@ -58,7 +58,14 @@ class SpanBits {
     SkipBits(n);
     return v;
   }
-  uint32_t Get1Bit() { return GetBits(1); }
+  // v with its sign bit, which follows only a value that is not 0; no
+  // branch on the data.
+  int Signed(int v) {
+    const int present = v != 0;
+    const int negative = static_cast<int>(cache_ >> 63) & present;
+    SkipBits(present);
+    return (v ^ -negative) + negative;
+  }
 
  private:
   const uint8_t* next_;  // the first byte not wholly in the cache
@@ -196,12 +203,12 @@ bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
       int x = v >> 4, y = v & 15;
       if (linbits) {
         if (x == 15) x += int(bits.GetBits(linbits));
-        if (x && bits.Get1Bit()) x = -x;
+        x = bits.Signed(x);
         if (y == 15) y += int(bits.GetBits(linbits));
-        if (y && bits.Get1Bit()) y = -y;
+        y = bits.Signed(y);
       } else {
-        if (x && bits.Get1Bit()) x = -x;
-        if (y && bits.Get1Bit()) y = -y;
+        x = bits.Signed(x);
+        y = bits.Signed(y);
       }
       codes[line] = x;
       codes[line + 1] = y;
@@ -214,8 +221,7 @@ bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
       bits.Refill();
       int v = lookup.Decode(bits);
       int q[4] = {(v >> 5) & 1, (v >> 4) & 1, (v >> 1) & 1, v & 1};
-      for (int& c : q)
-        if (c && bits.Get1Bit()) c = -c;
+      for (int& c : q) c = bits.Signed(c);
       if (bits.Position() > stopBit) break;  // ran past the granule: dropped
       for (int i = 0; i < 4; ++i) codes[line + i] = q[i];
       line += 4;
