@@ -62,21 +62,6 @@ class Layer2Subband {
 
 // The per-sample steps, inline: they run for every sample of every subband.
 
-namespace layer12 {
-
-inline void PlaceSample(int scaled, int choice, int number, const float* v, float* f0, float* f1) {
-  if (scaled == 1) {
-    f0[number] = v[0];
-  } else if (choice == kBothChannels) {
-    f0[number] = v[0];
-    f1[number] = v[1];
-  } else {
-    f0[number] = v[choice == kRightOnly ? 1 : 0];
-  }
-}
-
-}  // namespace layer12
-
 inline void Layer1Subband::ReadSampleData(FrameReader& reader) {
   for (int c = 0; c < coded_; ++c) {
     int a = allocation_[c];
@@ -96,7 +81,14 @@ inline void Layer1Subband::ReadSampleData(FrameReader& reader) {
 }
 
 inline void Layer1Subband::PutNextSample(int choice, float* filter0, float* filter1) {
-  layer12::PlaceSample(scaled_, choice, number_, value_, filter0, filter1);
+  if (scaled_ == 1) {
+    filter0[number_] = value_[0];
+  } else if (choice == kBothChannels) {
+    filter0[number_] = value_[0];
+    filter1[number_] = value_[1];
+  } else {
+    filter0[number_] = value_[choice == kRightOnly ? 1 : 0];
+  }
 }
 
 inline void Layer2Subband::ReadGroup(FrameReader& reader, int group, int choice,
