@@ -46,8 +46,6 @@ struct Dct<1> {
   static void Run(const float* x, float* out) { out[0] = x[0]; }
 };
 
-}  // namespace
-
 #if defined(__SSE2__)
 // The same splitting four values at a time, each value computed as Dct<N>
 // computes it: halves 32 -> 16 -> 8 split as vectors, the eight 4-point
@@ -123,6 +121,8 @@ void VectorDct32(const float* in, __m128* out) {
   Merge(a, b, 4, out);
 }
 #endif
+
+}  // namespace
 
 void SynthesisFilterBank::Dct32(const float in[32], float out[32]) {
 #if defined(__SSE2__)
