@@ -48,8 +48,9 @@ install_wine32() {
   if apt-get update -qq && apt-get install -y -qq -o DPkg::Lock::Timeout=300 \
       --no-install-recommends wine32:i386; then
     # What the windows of the tests use beyond the loader's own needs.
-    apt-get install -y -qq -o DPkg::Lock::Timeout=300 --no-install-recommends libxcursor1:i386 libxi6:i386 \
-      libxrandr2:i386 libxrender1:i386 libxfixes3:i386 libxinerama1:i386 \
+    apt-get install -y -qq -o DPkg::Lock::Timeout=300 --no-install-recommends \
+      libxcursor1:i386 libxi6:i386 libxrandr2:i386 libxrender1:i386 \
+      libxfixes3:i386 libxinerama1:i386 \
       libxcomposite1:i386 libgnutls30:i386 || true
     return 0
   fi
