@@ -6,7 +6,7 @@
 # (wine-env.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bin="$top/build/x86_64/bin"
+bin="$top/build/${BRINDALE_ARCH:-x86_64}/bin"
 demo="$top/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo"/{data/news,wav,site,files}
