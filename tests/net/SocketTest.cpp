@@ -511,3 +511,13 @@ TEST(AsyncSocket, PauseHoldsEventsUntilResume) {
   c.s->Close();
   CloseHandle(go);
 }
+
+TEST(SyncSocket, WaitsForAFlagOrTheTimeLimit) {
+  TAsyncSocket s(nullptr);
+  bool flag = false;
+  EXPECT_EQ(s.WaitUntilReady(flag, 100), TCustomSyncSocket::kWaitTimedOut);
+  s.OnDnsLookupDone = [&](TObject*, int) { flag = true; };
+  s.DnsLookup("localhost");
+  EXPECT_EQ(s.WaitUntilReady(flag, 20000), 0);
+  EXPECT_TRUE(flag);
+}
