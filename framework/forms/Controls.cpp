@@ -5,15 +5,10 @@
 #include "Application.h"
 #include "ControlTags.h"
 #include "Forms.h"
+#include "GraphicControls.h"
 
 namespace {
 const char kObjectProp[] = "BrindaleControlObject";
-}
-
-COLORREF ColorToRGB(TColor color) {
-  auto c = static_cast<uint32_t>(color);
-  if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
-  return static_cast<COLORREF>(c & 0xFFFFFF);
 }
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
@@ -23,6 +18,7 @@ TWinControl::~TWinControl() {
   DestroyComponents();
   // Children that others own lose their parent (and their windows) now.
   for (TWinControl* c : std::vector<TWinControl*>(controls_)) c->SetParent(nullptr);
+  for (TGraphicControl* g : std::vector<TGraphicControl*>(graphicControls_)) g->SetParent(nullptr);
   if (handle_) {
     HWND h = handle_;
     DestroyWindow(h);
@@ -100,6 +96,7 @@ LRESULT CALLBACK TWinControl::StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     return CallWindowProcA(old, w, msg, wp, lp);
   }
   try {
+    if (msg == WM_PAINT && !self->graphicControls_.empty()) return self->PaintWithGraphicControls(wp, lp);
     return self->WndProc(msg, wp, lp);
   } catch (const std::exception& e) {
     Application->HandleException(e);

@@ -9,18 +9,11 @@
 #include <string>
 
 #include "Classes.h"
+#include "Colors.h"
 
-// Colours: an RGB value, or a system colour as 0x80000000 | COLOR_xxx.
-using TColor = int32_t;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clBtnFace = static_cast<TColor>(0x80000000u | COLOR_BTNFACE);
-constexpr TColor clWindow = static_cast<TColor>(0x80000000u | COLOR_WINDOW);
-constexpr TColor clWindowText = static_cast<TColor>(0x80000000u | COLOR_WINDOWTEXT);
-constexpr TColor clGrayText = static_cast<TColor>(0x80000000u | COLOR_GRAYTEXT);
-COLORREF ColorToRGB(TColor color);
 
 class TForm;
+class TGraphicControl;
 
 class TWinControl : public TComponent {
  public:
@@ -70,6 +63,12 @@ class TWinControl : public TComponent {
 
   TNotifyEvent OnClick;
 
+  // Non-windowed children in control order; this window paints them.
+  int GraphicControlCount() const { return static_cast<int>(graphicControls_.size()); }
+  TGraphicControl* GraphicControls(int index) const { return graphicControls_.at(static_cast<size_t>(index)); }
+  // Paints the graphic children that meet the context's clip region.
+  void PaintGraphicControls(HDC dc);
+
  protected:
   struct CreateParams {
     const char* className;
@@ -98,7 +97,9 @@ class TWinControl : public TComponent {
   TColor color_ = clBtnFace;
 
  private:
+  friend class TGraphicControl;
   static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT PaintWithGraphicControls(WPARAM wp, LPARAM lp);
   void Detach();
   void ApplyNameTag();
   HWND handle_ = nullptr;
@@ -106,6 +107,7 @@ class TWinControl : public TComponent {
   ATOM nameAtom_ = 0;
   TWinControl* parent_ = nullptr;
   std::vector<TWinControl*> controls_;
+  std::vector<TGraphicControl*> graphicControls_;
   bool enabled_ = true;
   bool visible_ = true;
   TColor fontColor_ = clWindowText;
