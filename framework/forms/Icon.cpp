@@ -180,3 +180,29 @@ HICON TIcon::ReleaseHandle() {
   Changed(this);
   return h;
 }
+
+UINT TIcon::ClipboardFormat = 0;
+
+void TIcon::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE) {
+  if (!format || format != ClipboardFormat || !data) throw EInvalidGraphic(SUnknownClipboardFormat);
+  const void* p = GlobalLock(data);
+  if (!p) throw EInvalidGraphic(SInvalidIcon);
+  TMemoryStream m;
+  m.WriteBuffer(p, static_cast<int32_t>(GlobalSize(data)));
+  GlobalUnlock(data);
+  m.SetPosition(0);
+  LoadFromStream(&m);
+}
+
+void TIcon::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) {
+  if (!ClipboardFormat) throw EInvalidGraphic(SUnknownClipboardFormat);
+  TMemoryStream m;
+  SaveToStream(&m);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, static_cast<SIZE_T>(m.Size()));
+  if (!block) throw EOutOfResources("Out of global memory");
+  std::memcpy(GlobalLock(block), m.Memory(), static_cast<size_t>(m.Size()));
+  GlobalUnlock(block);
+  format = ClipboardFormat;
+  data = block;
+  palette = nullptr;
+}
