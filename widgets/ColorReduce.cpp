@@ -241,7 +241,9 @@ Result Grey(const Pixels& p) {
   out.table.resize(256);
   for (int i = 0; i < 256; ++i) SetEntry(out.table, static_cast<size_t>(i), i, i, i);
   out.indexes.reserve(p.data.size());
-  for (const Rgb& c : p.data) out.indexes.push_back(static_cast<uint8_t>((c.r * 77 + c.g * 150 + c.b * 29) >> 8));
+  // The weighted sum rounded to the nearest level (pure red gives 77).
+  for (const Rgb& c : p.data)
+    out.indexes.push_back(static_cast<uint8_t>((c.r * 77 + c.g * 150 + c.b * 29 + 128) >> 8));
   return out;
 }
 
