@@ -21,6 +21,36 @@ constexpr TColor clGrayText = static_cast<TColor>(0x80000000u | COLOR_GRAYTEXT);
 COLORREF ColorToRGB(TColor color);
 
 class TForm;
+class TPopupMenu;
+
+// Mouse and keyboard input.
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+using TShiftState = unsigned;
+enum : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32,
+                  ssDouble = 64 };
+// The shift state of a mouse message's key flags, plus Alt from the keyboard.
+TShiftState MouseShiftState(WPARAM keyFlags);
+// The shift state of the keyboard now.
+TShiftState KeyboardShiftState();
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift,
+                                       int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
+// A window procedure that replaces a control's own; it calls the control's
+// DispatchDefault for everything it does not handle itself.
+using TWndMethod = std::function<LRESULT(UINT msg, WPARAM wp, LPARAM lp)>;
+
+// Cursors: 0 is the window class's own; the negative numbers are the
+// system's shapes.
+using TCursor = int;
+constexpr TCursor crDefault = 0, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
+                  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
+                  crHourGlass = -11, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
+                  crHandPoint = -21;
+HCURSOR CursorHandle(TCursor cursor);
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 class TWinControl : public TComponent {
  public:
@@ -67,8 +97,49 @@ class TWinControl : public TComponent {
   TColor FontColor() const { return fontColor_; }
   void SetFontColor(TColor color);
   std::string Hint;
+  bool ShowHint = false;
+
+  // Controls aligned to an edge or the client area are laid out by their
+  // parent whenever it or they change size (unless alignment is disabled).
+  TAlign Align() const { return align_; }
+  virtual void SetAlign(TAlign align);
+  void DisableAlign() { ++alignDisabled_; }
+  void EnableAlign();
+  void Realign();
+
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor cursor);
+
+  // Focus and capture.
+  void SetFocus();
+  bool Focused() const;
+  bool CanFocus() const;
+  bool MouseCapture() const;
+  void SetMouseCapture(bool capture);
+
+  // The menu shown by a right click (with its AutoPopup) or the menu key.
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+
+  // Every message of the window goes through WindowProc when it is set;
+  // DispatchDefault is the control's own handling.
+  TWndMethod WindowProc;
+  LRESULT DispatchDefault(UINT msg, WPARAM wp, LPARAM lp) { return WndProc(msg, wp, lp); }
+  LRESULT Perform(UINT msg, WPARAM wp, LPARAM lp);
 
   TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+  TNotifyEvent OnResize;
 
  protected:
   struct CreateParams {
@@ -88,6 +159,24 @@ class TWinControl : public TComponent {
   // A notification code of WM_COMMAND sent by this control.
   virtual void CommandNotify(WORD code) { (void)code; }
   virtual void Click();
+  virtual void DblClick();
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void KeyDown(WORD& key, TShiftState shift);
+  virtual void KeyUp(WORD& key, TShiftState shift);
+  virtual void KeyPress(char& key);
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual void Resize();
+  // The mouse capture went to another window (or was released).
+  virtual void CaptureChanged() {}
+  // Lays out the aligned children inside the client area.
+  virtual void AlignControls();
+  void Notification(TComponent* component, TOperation operation) override;
+  bool MouseInside() const { return mouseInside_; }
   // Brush and text colour for the WM_CTLCOLORxxx request of this control.
   HBRUSH CtlColor(HDC dc);
   HBRUSH BackgroundBrush();
@@ -99,6 +188,7 @@ class TWinControl : public TComponent {
 
  private:
   static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+  bool InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
   void Detach();
   void ApplyNameTag();
   HWND handle_ = nullptr;
@@ -110,6 +200,12 @@ class TWinControl : public TComponent {
   bool visible_ = true;
   TColor fontColor_ = clWindowText;
   HBRUSH brush_ = nullptr;
+  TAlign align_ = alNone;
+  int alignDisabled_ = 0;
+  bool aligning_ = false;
+  TCursor cursor_ = crDefault;
+  TPopupMenu* popupMenu_ = nullptr;
+  bool mouseInside_ = false;
 };
 
 // The form that holds a control, or none.
