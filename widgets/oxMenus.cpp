@@ -83,8 +83,11 @@ void RemoveMenu(ToxPopupMenu* m) {
   }
 }
 
-char LowerChar(char c) { return static_cast<char>(CharLowerA(reinterpret_cast<LPSTR>(
-                                    static_cast<UINT_PTR>(static_cast<unsigned char>(c))))); }
+char LowerChar(char c) {
+  char s[2] = {c, 0};
+  CharLowerA(s);
+  return s[0];
+}
 
 // The accelerator of a caption: the character after a single '&'.
 char Accelerator(const std::string& caption) {

@@ -15,6 +15,22 @@ class TObject {
 
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
+// The class name of an object as the program declares it ("TBitmap").
+std::string ClassNameOf(const TObject* object);
+
+// An object that can copy its state from another one. Assign asks the
+// source to copy itself into this object (AssignTo) when this class does not
+// know the source's class; an unknown pair raises EConvertError
+// "Cannot assign a <source> to a <target>".
+class TPersistent : public TObject {
+ public:
+  virtual void Assign(TPersistent* source);
+
+ protected:
+  virtual void AssignTo(TPersistent* dest);
+  [[noreturn]] void AssignError(TPersistent* source);
+};
+
 // A list of strings, each with an optional object; lines of the form
 // Name=Value are addressed by name (names compared ignoring ASCII case).
 class TStringList : public TObject {
@@ -70,7 +86,7 @@ enum : unsigned { csLoading = 1, csDesigning = 2, csDestroying = 4 };
 // A component belongs to an owner, which frees it; it has a name that is
 // unique among its owner's components, and it can ask other components to
 // tell it when they are freed.
-class TComponent : public TObject {
+class TComponent : public TPersistent {
  public:
   explicit TComponent(TComponent* owner);
   ~TComponent() override;

@@ -5,16 +5,11 @@
 #include "Application.h"
 #include "ControlTags.h"
 #include "Forms.h"
+#include "GraphicControls.h"
 #include "Menus.h"
 
 namespace {
 const char kObjectProp[] = "BrindaleControlObject";
-}
-
-COLORREF ColorToRGB(TColor color) {
-  auto c = static_cast<uint32_t>(color);
-  if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
-  return static_cast<COLORREF>(c & 0xFFFFFF);
 }
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
@@ -24,6 +19,7 @@ TWinControl::~TWinControl() {
   DestroyComponents();
   // Children that others own lose their parent (and their windows) now.
   for (TWinControl* c : std::vector<TWinControl*>(controls_)) c->SetParent(nullptr);
+  for (TGraphicControl* g : std::vector<TGraphicControl*>(graphicControls_)) g->SetParent(nullptr);
   if (handle_) {
     HWND h = handle_;
     DestroyWindow(h);
@@ -101,6 +97,7 @@ LRESULT CALLBACK TWinControl::StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     return CallWindowProcA(old, w, msg, wp, lp);
   }
   try {
+    if (msg == WM_PAINT && !self->graphicControls_.empty()) return self->PaintWithGraphicControls(wp, lp);
     if (self->WindowProc) return self->WindowProc(msg, wp, lp);
     return self->WndProc(msg, wp, lp);
   } catch (const std::exception& e) {
@@ -292,24 +289,6 @@ TShiftState KeyboardShiftState() {
   return s;
 }
 
-HCURSOR CursorHandle(TCursor cursor) {
-  LPCSTR id;
-  switch (cursor) {
-    case crCross: id = IDC_CROSS; break;
-    case crIBeam: id = IDC_IBEAM; break;
-    case crSizeNESW: id = IDC_SIZENESW; break;
-    case crSizeNS: case crVSplit: id = IDC_SIZENS; break;
-    case crSizeNWSE: id = IDC_SIZENWSE; break;
-    case crSizeWE: case crHSplit: id = IDC_SIZEWE; break;
-    case crUpArrow: id = IDC_UPARROW; break;
-    case crHourGlass: id = IDC_WAIT; break;
-    case crNoDrop: id = IDC_NO; break;
-    case crHandPoint: id = IDC_HAND; break;
-    default: id = IDC_ARROW; break;
-  }
-  return LoadCursorA(nullptr, id);
-}
-
 LRESULT TWinControl::Perform(UINT msg, WPARAM wp, LPARAM lp) {
   return WindowProc ? WindowProc(msg, wp, lp) : WndProc(msg, wp, lp);
 }
@@ -389,7 +368,7 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
       return false;
     case WM_SETCURSOR:
       if (cursor_ != crDefault && reinterpret_cast<HWND>(wp) == handle_ && LOWORD(lp) == HTCLIENT) {
-        ::SetCursor(CursorHandle(cursor_));
+        ::SetCursor(Screen->Cursors(cursor_));
         result = TRUE;
         return true;
       }
@@ -468,7 +447,7 @@ void TWinControl::SetCursor(TCursor cursor) {
   cursor_ = cursor;
   POINT p;
   if (handle_ && GetCursorPos(&p) && WindowFromPoint(p) == handle_)
-    ::SetCursor(CursorHandle(cursor_));
+    ::SetCursor(Screen->Cursors(cursor_));
 }
 
 void TWinControl::SetPopupMenu(TPopupMenu* menu) {

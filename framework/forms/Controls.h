@@ -9,16 +9,9 @@
 #include <string>
 
 #include "Classes.h"
+#include "Colors.h"
+#include "Screen.h"
 
-// Colours: an RGB value, or a system colour as 0x80000000 | COLOR_xxx.
-using TColor = int32_t;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clBtnFace = static_cast<TColor>(0x80000000u | COLOR_BTNFACE);
-constexpr TColor clWindow = static_cast<TColor>(0x80000000u | COLOR_WINDOW);
-constexpr TColor clWindowText = static_cast<TColor>(0x80000000u | COLOR_WINDOWTEXT);
-constexpr TColor clGrayText = static_cast<TColor>(0x80000000u | COLOR_GRAYTEXT);
-COLORREF ColorToRGB(TColor color);
 
 class TForm;
 class TPopupMenu;
@@ -41,16 +34,9 @@ using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
 // DispatchDefault for everything it does not handle itself.
 using TWndMethod = std::function<LRESULT(UINT msg, WPARAM wp, LPARAM lp)>;
 
-// Cursors: 0 is the window class's own; the negative numbers are the
-// system's shapes.
-using TCursor = int;
-constexpr TCursor crDefault = 0, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
-                  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
-                  crHourGlass = -11, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
-                  crHandPoint = -21;
-HCURSOR CursorHandle(TCursor cursor);
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+class TGraphicControl;
 
 class TWinControl : public TComponent {
  public:
@@ -141,6 +127,12 @@ class TWinControl : public TComponent {
   TNotifyEvent OnExit;
   TNotifyEvent OnResize;
 
+  // Non-windowed children in control order; this window paints them.
+  int GraphicControlCount() const { return static_cast<int>(graphicControls_.size()); }
+  TGraphicControl* GraphicControls(int index) const { return graphicControls_.at(static_cast<size_t>(index)); }
+  // Paints the graphic children that meet the context's clip region.
+  void PaintGraphicControls(HDC dc);
+
  protected:
   struct CreateParams {
     const char* className;
@@ -187,8 +179,10 @@ class TWinControl : public TComponent {
   TColor color_ = clBtnFace;
 
  private:
+  friend class TGraphicControl;
   static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
   bool InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  LRESULT PaintWithGraphicControls(WPARAM wp, LPARAM lp);
   void Detach();
   void ApplyNameTag();
   HWND handle_ = nullptr;
@@ -196,6 +190,7 @@ class TWinControl : public TComponent {
   ATOM nameAtom_ = 0;
   TWinControl* parent_ = nullptr;
   std::vector<TWinControl*> controls_;
+  std::vector<TGraphicControl*> graphicControls_;
   bool enabled_ = true;
   bool visible_ = true;
   TColor fontColor_ = clWindowText;

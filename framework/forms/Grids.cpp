@@ -598,10 +598,11 @@ void TStringGrid::SetCells(int col, int row, const std::string& text) {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) throw EInvalidGridOperation(SGridIndex);
   cells_[static_cast<size_t>(col)][static_cast<size_t>(row)] = text;
   InvalidateCell(col, row);
-  if (editor_ && editor_->Shown() && col == Col() && row == Row() && editor_->Text() != text) {
-    editor_->SetVisible(false);
-    editor_->SetText(text);
-    editor_->SetVisible(true);
+  TInplaceEdit* e = InplaceEditor();
+  if (e && e->Shown() && col == Col() && row == Row() && e->Text() != text) {
+    e->SetVisible(false);
+    e->SetText(text);
+    e->SetVisible(true);
   }
 }
 

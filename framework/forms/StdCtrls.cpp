@@ -45,12 +45,19 @@ LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
+      if (wp) {
+        Paint(reinterpret_cast<HDC>(wp));
+        return 0;
+      }
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(Handle(), &ps);
       Paint(dc);
       EndPaint(Handle(), &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp));
+      return 0;
     case WM_LBUTTONUP:
       Click();
       break;
