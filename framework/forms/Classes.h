@@ -1,6 +1,7 @@
 // Objects, events, string lists and components of the form class library.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -77,6 +78,8 @@ class TStringList : public TObject {
 };
 using TStrings = TStringList;
 
+class TFiler;
+
 enum TOperation { opInsert, opRemove };
 enum : unsigned { csLoading = 1, csDesigning = 2, csDestroying = 4 };
 
@@ -97,6 +100,8 @@ class TComponent : public TPersistent {
   TComponent* Components(int index) const { return components_.at(static_cast<size_t>(index)); }
   TComponent* FindComponent(const std::string& name) const;
   unsigned ComponentState() const { return state_; }
+  // A number for the program's own use.
+  intptr_t Tag = 0;
 
   void FreeNotification(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
@@ -105,6 +110,8 @@ class TComponent : public TPersistent {
   // clears the mark and calls Loaded on each, owned components first.
   void BeginLoading();
   void EndLoading();
+  // Names the component's own streamed data (see Filer.h).
+  virtual void DefineProperties(TFiler& filer) { (void)filer; }
 
  protected:
   virtual void Notification(TComponent* component, TOperation operation);
