@@ -364,3 +364,29 @@ TEST(GifClipboard, ImageAndBitmapGoOnTheClipboard) {
   EXPECT_NE(dynamic_cast<TGIFImage*>(picture.Graphic()), nullptr);
   EXPECT_EQ(TPicture::FileFormatDescription("gif"), "CompuServe GIF Image");
 }
+
+TEST(GifLimits, DepthsDelaysAndSizesStayInRange) {
+  // A literal beyond the frame's four colours is masked to its depth.
+  auto masked = LoadGif(MakeGif(1, 1, Lzw(3, {{8, 4}, {7, 4}, {9, 4}})));
+  EXPECT_EQ(PixelsOf(masked->Frames(0)->Bitmap()).At(0, 0), RGB(255, 255, 255));
+  // The longest stored delay does not wrap, and is written back as stored.
+  std::vector<uint8_t> basic = FixtureBytes("basic.gif");
+  std::vector<uint8_t> slow(basic.begin(), basic.begin() + 25);
+  slow.insert(slow.end(), {0x21, 0xF9, 4, 0, 0xFF, 0xFF, 0, 0});
+  slow.insert(slow.end(), basic.begin() + 33, basic.end());
+  auto gif = LoadGif(slow);
+  EXPECT_EQ(gif->Frames(0)->Delay, 655350u);
+  EXPECT_EQ(LoadGif(Saved(*gif))->Frames(0)->Delay, 655350u);
+  // A frame reaching past 65535 pixels gives the largest screen, not a small one.
+  TBitmap wide;
+  wide.SetPixelFormat(pf8bit);
+  wide.SetSize(1000, 1);
+  // Only the three colours the bitmap's table holds are written: two bits.
+  wide.SetColors({{0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}});
+  TGIFImage image;
+  image.Assign(&wide);
+  image.Frames(0)->Left = 65000;
+  std::vector<uint8_t> out = Saved(image);
+  EXPECT_EQ(out[6] | out[7] << 8, 65535);
+  EXPECT_EQ(out[10] & 7, 1);
+}
