@@ -73,6 +73,20 @@ TEST(GifRead, DecodesTheKnownPixels) {
   EXPECT_TRUE(LoadGif(FixtureBytes("interlaced.gif"))->Frames(0)->Interlaced);
 }
 
+TEST(GifRead, DecodingReportsItsProgress) {
+  std::vector<uint8_t> bytes = FixtureBytes("deep.gif");
+  TMemoryStream m;
+  m.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  m.SetPosition(0);
+  TGIFImage gif;
+  std::vector<TProgressStage> stages;
+  gif.OnProgress = [&](TObject*, TProgressStage stage, uint8_t, bool, const RECT&, const std::string&) {
+    if (stages.empty() || stages.back() != stage) stages.push_back(stage);
+  };
+  gif.LoadFromStream(&m);
+  EXPECT_EQ(stages, (std::vector<TProgressStage>{psStarting, psRunning, psEnding}));
+}
+
 TEST(GifRead, TransparentColourComesFromTheControlBlock) {
   auto gif = LoadGif(FixtureBytes("transparent.gif"));
   TGIFFrame* f = gif->Frames(0);
@@ -258,6 +272,12 @@ TEST(GifWrite, RoundTripKeepsFramesColoursAndTiming) {
   }
   // The encoded data is written back as read: a second save is identical.
   EXPECT_EQ(Saved(*back), saved);
+  // A copy shares the header and the frame data.
+  TGIFImage copy;
+  copy.Assign(back.get());
+  EXPECT_TRUE(copy.Equals(back.get()));
+  EXPECT_FALSE(copy.Equals(gif.get()));
+  EXPECT_EQ(Saved(copy), saved);
   // Streamed with a size prefix.
   TMemoryStream m;
   back->WriteData(&m);
