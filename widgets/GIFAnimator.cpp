@@ -34,8 +34,9 @@ void TGIFAnimator::SetAnimate(bool animate) {
     timer_->SetEnabled(false);
     timer_->SetOnTimer(nullptr);
     animate_ = false;
-    if (OnStop) OnStop(this);
     PictureChanged();
+    // Last: the handler may free the animator.
+    if (TNotifyEvent stop = OnStop) stop(this);
   }
 }
 
@@ -123,7 +124,12 @@ void TGIFAnimator::DoPaintImage() {
   if (empty || image_->Transparent()) CopyParentImage(this, canvas);
   if (!empty && image_->Width() >= 1 && image_->Height() >= 1) {
     TColor transparentColor = clNone;
-    std::unique_ptr<TBitmap> frame = image_->ComposeFrame(frameIndex_, true, transparentColor);
+    std::unique_ptr<TBitmap> frame;
+    try {
+      frame = image_->ComposeFrame(frameIndex_, true, transparentColor);
+    } catch (const EInvalidGraphicOperation&) {
+      // A frame whose data does not decode shows the background alone.
+    }
     if (frame && !frame->Empty()) {
       int fw = frame->Width(), fh = frame->Height();
       RECT target = {0, 0, fw, fh};

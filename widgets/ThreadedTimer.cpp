@@ -86,10 +86,16 @@ TThreadedTimer::TThreadedTimer(TComponent* owner) : TComponent(owner) {
 TThreadedTimer::~TThreadedTimer() {
   Destroying();
   enabled_ = false;
-  thread_->Detach();
-  thread_->WaitFor();
-  delete thread_;
-  onTimer_ = nullptr;
+  if (tickThread_ == GetCurrentThreadId()) {
+    // Inside a tick the thread may be waiting for this very call.
+    if (freedInTick_) *freedInTick_ = true;
+    thread_->FreeOnTerminate = true;
+    thread_->Detach();
+  } else {
+    thread_->Detach();
+    thread_->WaitFor();
+    delete thread_;
+  }
   if (window_) {
     KillTimer(window_, 1);
     DeallocateHWnd(window_);
@@ -127,7 +133,21 @@ void TThreadedTimer::UpdateTimer() {
 }
 
 void TThreadedTimer::Timer() {
-  if (enabled_ && !(ComponentState() & csDestroying) && onTimer_) onTimer_(this);
+  if (!enabled_ || (ComponentState() & csDestroying) || !onTimer_) return;
+  // The handler may free the timer: it runs from a copy, and nothing of the
+  // timer is touched after it.
+  TNotifyEvent handler = onTimer_;
+  bool freed = false;
+  bool* outerFreed = freedInTick_;
+  DWORD outerThread = tickThread_.exchange(GetCurrentThreadId());
+  freedInTick_ = &freed;
+  handler(this);
+  if (freed) {
+    if (outerFreed) *outerFreed = true;
+    return;
+  }
+  freedInTick_ = outerFreed;
+  tickThread_ = outerThread;
 }
 
 void TThreadedTimer::SetEnabled(bool enabled) {

@@ -44,7 +44,8 @@ class TThreadedTimerThread : public TThread {
 class TThreadedTimer : public TComponent {
  public:
   explicit TThreadedTimer(TComponent* owner);
-  // Stops the timer and waits for its thread; no tick runs afterwards.
+  // Stops the timer and waits for its thread; no tick runs afterwards. A
+  // timer freed by its own OnTimer leaves its thread to end by itself.
   ~TThreadedTimer() override;
 
   bool Enabled() const { return enabled_; }
@@ -75,6 +76,8 @@ class TThreadedTimer : public TComponent {
   bool threaded_ = true;
   TThreadPriority priority_ = tpNormal;
   TNotifyEvent onTimer_;
+  std::atomic<DWORD> tickThread_{0};  // the thread running OnTimer, if any
+  bool* freedInTick_ = nullptr;       // set when a tick's handler frees the timer
   HWND window_ = nullptr;
   TThreadedTimerThread* thread_ = nullptr;
 };

@@ -147,4 +147,15 @@ TEST(GIFAnimator, RunningAnimatorIsDestroyedCleanly) {
   PumpUntil([] { return false; }, 300);
   EXPECT_EQ(hidden->FrameIndex(), 0);
   EXPECT_TRUE(hidden->Animate());
+  // An animator may be freed by its own stop event.
+  hidden->SetVisible(true);
+  hidden->SetLoop(false);
+  bool stopped = false;
+  hidden->OnStop = [&](TObject* sender) {
+    stopped = true;
+    delete static_cast<TGIFAnimator*>(sender);
+  };
+  EXPECT_TRUE(PumpUntil([&] { return stopped; }, 5000));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(form.GraphicControlCount(), 0);
 }

@@ -91,3 +91,20 @@ TEST(ThreadedTimer, NoTickAfterDestruction) {
     EXPECT_EQ(ticks, atEnd) << sync;
   }
 }
+
+TEST(ThreadedTimer, HandlerMayFreeItsTimer) {
+  for (bool threaded : {true, false})
+    for (bool sync : {true, false}) {
+      if (!threaded && !sync) continue;
+      std::atomic<int> ticks{0};
+      auto* timer = new TThreadedTimer(nullptr);
+      timer->SetThreaded(threaded);
+      timer->SetSyncEvent(sync);
+      timer->SetInterval(10);
+      timer->SetOnTimer([&ticks](TObject* sender) {
+        if (++ticks == 1) delete static_cast<TThreadedTimer*>(sender);
+      });
+      Pump(200);
+      EXPECT_EQ(ticks, 1) << threaded << sync;
+    }
+}
