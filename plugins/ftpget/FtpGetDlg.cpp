@@ -78,6 +78,7 @@ void CFtpGetDlg::Operate(CDataItem* item) {
   m_start = static_cast<int32_t>(time(nullptr));
   item->SetDownloadTimes(m_start, -1, -1);
   m_working = 1;
+  m_fromHost = 1;
   MailEvent(TEZ_EVENT_START);
   Post(WM_TEZ_OP_SHOW_FIELDS, 0);
   Post(WM_TEZ_OP_START);
@@ -94,9 +95,12 @@ LRESULT CFtpGetDlg::OnStopMessage(WPARAM, LPARAM) {
 }
 
 LRESULT CFtpGetDlg::OnGetButton(WPARAM, LPARAM) {
+  if (m_working) return 0;  // one fetch at a time
   ExchangeFields(true);
   m_lastProgress = 0;
+  m_item = nullptr;
   m_working = 1;
+  m_fromHost = 0;
   Post(WM_TEZ_OP_START);
   return 0;
 }
@@ -148,7 +152,7 @@ void CFtpGetDlg::Fail(const std::string& hint) {
     m_item->SetRecStatus(6);
     m_item->SetErrorHint(hint.c_str(), 1);
   }
-  MailError(nullptr);
+  if (m_fromHost) MailError(nullptr);
   m_errorReported = 1;
   Finish();
 }
@@ -169,7 +173,7 @@ void CFtpGetDlg::Finish() {
   if (!m_working) return;
   m_working = 0;
   m_item = nullptr;
-  MailEvent(TEZ_EVENT_STOP);
+  if (m_fromHost) MailEvent(TEZ_EVENT_STOP);
 }
 
 void CFtpGetDlg::OnTimer(UINT_PTR id) {
@@ -186,7 +190,7 @@ void CFtpGetDlg::OnDocOutput(CFtpDocOutput& doc) {
   m_progress[0] = 1;
   m_progress[1] = doc.BytesTransferred();
   m_progress[2] = doc.BytesTotal();
-  MailStatus(3, m_progress, "Downloading");
+  if (m_fromHost) MailStatus(3, m_progress, "Downloading");
   SetStatus(FormatText("Received %d out of %d bytes.", m_progress[1], m_progress[2]));
   m_lastProgress = now;
 }

@@ -62,5 +62,6 @@ class CFtpGetDlg : public CItemOperatorDlg, private IFtpControlEvents {
   clock_t m_lastProgress = 0;
   int m_progress[3] = {1, 0, 0};
   std::string m_currentDir;
-  int m_working = 0;  // between the START and the STOP mail of an operation
+  int m_working = 0;   // between the start and the end of a fetch
+  int m_fromHost = 0;  // the fetch is the host's (Operate), not the dialog's own
 };

@@ -67,8 +67,8 @@ void ClearTempFolder() {
   FindClose(search);
 }
 
-// The text of the status pane of this process's dialog with this caption.
-std::string PaneText(const char* caption, int pane) {
+// This process's window with this caption, or null.
+HWND OwnDialog(const char* caption) {
   struct Find {
     const char* caption;
     HWND found;
@@ -85,9 +85,15 @@ std::string PaneText(const char* caption, int pane) {
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&find));
-  if (!find.found) return "";
+  return find.found;
+}
+
+// The text of the status pane of this process's dialog with this caption.
+std::string PaneText(const char* caption, int pane) {
+  HWND dialog = OwnDialog(caption);
+  if (!dialog) return "";
   std::string text(65536, '\0');
-  text.resize(GetDlgItemTextA(find.found, pane, &text[0], int(text.size())));
+  text.resize(GetDlgItemTextA(dialog, pane, &text[0], int(text.size())));
   return text;
 }
 
@@ -168,6 +174,25 @@ TEST_F(FtpGet, FetchesAnItemIntoAPlayableTempFile) {
   EXPECT_EQ(bytes, ReadFileText(file));
   PumpFor(3500);
   EXPECT_EQ(1, CountEvents(TEZ_EVENT_STOP));
+}
+
+TEST_F(FtpGet, TheShownDialogsGetButtonFetchesALinkWithoutMailToTheHost) {
+  WriteIni("FtpIndex.inx", "[TezFtpGet.dll]\r\nshowDialog=1\r\n");
+  ASSERT_EQ(1, ftp.init3(host, "\\\\.\\mailslot\\unused", Hook, 0, 0, "FtpIndex.inx"));
+  HWND dialog = OwnDialog("Brindale Ftp Get");
+  ASSERT_TRUE(dialog);
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  const std::string bytes = FtpFixture(20000);
+  WriteBytes("button.bin", bytes);
+  DeleteFileA("button-out.bin");
+  SetDlgItemTextA(dialog, 1002, FtpUrlOf("/button.bin").c_str());
+  SetDlgItemTextA(dialog, 1005, "button-out.bin");
+  SendDlgItemMessageA(dialog, 1000, BM_CLICK, 0, 0);
+  EXPECT_TRUE(PumpUntil([] { return ReadFileText("button-out.bin").size() == 20000; }));
+  PumpFor(3500);
+  EXPECT_EQ(bytes, ReadFileText("button-out.bin"));
+  EXPECT_TRUE(g_mail.empty());
+  EXPECT_NE(std::string::npos, PaneText("Brindale Ftp Get", 1003).find("Received 20000 out of 20000 bytes."));
 }
 
 TEST_F(FtpGet, RefusedLinksMarkTheItemAndStopAtOnce) {
