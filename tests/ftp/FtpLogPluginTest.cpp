@@ -12,6 +12,7 @@
 #include "FtpTestSupport.h"
 #include "IniManager.h"
 #include "MailMessage.h"
+#include "MailSlot.h"
 #include "TezLogOperatorApi.h"
 
 namespace {
@@ -361,6 +362,28 @@ TEST_F(LogPlugin, AStopOrAFailureAtAnyMomentEndsTheSendWithOneStopMail) {
   EXPECT_EQ(1, log.stop());
   PumpFor(300);
   EXPECT_TRUE(g_mail.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LogPlugin, WithoutAMailslotNameTheMailGoesToTheRecorders) {
+  CMailSlot recorder;
+  ASSERT_EQ(1, recorder.Initialize("\\\\.\\mailslot\\Brindale_Recorder_Mailslot",
+                                   TEZ_MAIL_ITEM_OPERATOR, 0, host));
+  WriteIni("TezItemOperators.inx", "");
+  DeleteFileA("TezP1.inx");
+  ASSERT_EQ(1, log.init3(host, "", nullptr, 0, 1, nullptr));
+  log.sendLog();  // nothing to send: a start and a stop
+  std::vector<int32_t> events;
+  PumpUntil([&] {
+    MailMessage m;
+    while (recorder.GetMail(&m))
+      if (m.message == TEZ_MSG_EVENT) events.push_back(m.lParam[0]);
+    return events.size() >= 2;
+  });
+  EXPECT_EQ((std::vector<int32_t>{TEZ_EVENT_START, TEZ_EVENT_STOP}), events);
 }
 
 }  // namespace
