@@ -29,10 +29,14 @@ std::string AppendLogLine(const std::string& document, CDataItem& item, const ch
   errno = 0;
   FILE* file = fopen(document.c_str(), "ab");
   if (!file) return ErrorText(errno);
-  item.WriteLog(file, userId, text);
+  fseek(file, 0, SEEK_END);
+  const long before = ftell(file);
+  item.WriteLog(file, userId, text);  // reports its own write errors, and drops them
+  fseek(file, 0, SEEK_END);
+  const bool grown = ftell(file) > before;
   errno = 0;
   if (fclose(file) != 0) return ErrorText(errno);
-  return std::string();
+  return grown ? std::string() : "The log line was not written";
 }
 
 std::string ArchiveLog(const std::string& document, const std::string& archive) {

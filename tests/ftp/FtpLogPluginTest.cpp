@@ -387,3 +387,23 @@ TEST_F(LogPlugin, WithoutAMailslotNameTheMailGoesToTheRecorders) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LogPlugin, AFileErrorIsShownAndMailedAndTheLogItemStillEnds) {
+  WriteIni("TezItemOperators.inx", "");
+  DeleteFileA("TezP1.inx");
+  ASSERT_TRUE(CreateDirectoryA("TezP1.inx", nullptr));  // the document cannot be opened
+  ASSERT_EQ(1, log.init3(host, nullptr, Hook, 0, 0, nullptr));
+  CDataItem item;
+  MakeItem(item, "ftp://host/a.wav");
+  log.logItem(&item, "FileDisk");
+  ASSERT_TRUE(WaitStops(1));
+  RemoveDirectoryA("TezP1.inx");
+  PumpFor(100);
+  EXPECT_EQ(1, CountEvents(TEZ_EVENT_STOP));
+  ASSERT_EQ(1u, Errors().size());
+  EXPECT_EQ(0u, Errors()[0].find("Error opening log file : ")) << Errors()[0];
+}
+
+}  // namespace
