@@ -136,7 +136,8 @@ INI
 local_server_down
 ftp_server_down
 # The item log that TezLog posted to the web server.
-echo "Item log: $(grep -c '^demo,' "$demo/site/log-received.txt" 2>/dev/null || echo 0) item line(s) posted to the web server"
+logged=$(grep -c '^demo,' "$demo/site/log-received.txt" 2>/dev/null) || true
+echo "Item log: ${logged:-0} item line(s) posted to the web server"
 tr -d '\r' <controller.log | grep -E '^(W 1|W 6|EXIT)' | sed 's/^/report: /' || true
 
 # A line per item, then the recording and its length.
