@@ -51,6 +51,8 @@ class TApplication : public TComponent {
   void RunOnMainThread(const std::function<void()>& fn);
 
   bool ShowMainForm = true;
+  // Whether controls show their hints.
+  bool ShowHint = true;
   int HintHidePause = 2500;
   TNotifyEvent OnMinimize;
   TNotifyEvent OnRestore;
