@@ -368,3 +368,55 @@ TEST_F(GridTest, MovesAndInsertsCarryAttributes) {
   EXPECT_TRUE(grid_->GetSelectedRow(3));
   EXPECT_FALSE(grid_->GetSelectedRow(2));
 }
+
+TEST(GridHints, CellHintShowsBelowTheCellAndFollowsTheMouse) {
+  Application->Initialize();
+  Application->HintPause = 50;
+  std::vector<std::string> order;
+  Application->OnShowHint = [&](std::string& s, bool&, THintInfo&) { order.push_back("before:" + s); };
+  auto* form = new TForm(Application);
+  form->SetBounds(20, 20, 400, 250);
+  auto* grid = new TAlignedStringGrid(form);
+  grid->SetParent(form);
+  grid->SetBounds(0, 0, 380, 200);
+  grid->SetHintCell(2, 1, "Cell two one");
+  form->Show();
+  Application->ProcessMessages();
+  auto moveTo = [&](int col, int row) {
+    RECT r = grid->CellRect(col, row);
+    POINT p = {r.left + 5, r.top + 5};
+    ClientToScreen(grid->Handle(), &p);
+    SetCursorPos(p.x, p.y);
+    PumpUntil([] { return false; }, 150);
+  };
+  HWND hint = Application->HintWindow();
+  moveTo(2, 1);
+  moveTo(2, 1);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(hint) != FALSE; }, 3000));
+  char text[64] = {};
+  GetWindowTextA(hint, text, sizeof text);
+  EXPECT_STREQ(text, "Cell two one");
+  RECT cell = grid->CellRect(2, 1), w;
+  POINT corner = {cell.left, cell.bottom};
+  ClientToScreen(grid->Handle(), &corner);
+  GetWindowRect(hint, &w);
+  EXPECT_EQ(w.left, corner.x);
+  EXPECT_EQ(w.top, corner.y + 6);
+  // The handler that was there before runs after the grid's.
+  ASSERT_FALSE(order.empty());
+  EXPECT_EQ(order.back(), "before:Cell two one");
+  // Another cell: the hint goes; a cell without a hint shows none.
+  moveTo(4, 3);
+  EXPECT_FALSE(IsWindowVisible(hint));
+  moveTo(4, 3);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_FALSE(IsWindowVisible(hint));
+  delete form;
+  // The last grid gone, the handler from before is back.
+  std::string s = "x";
+  bool can = true;
+  THintInfo info;
+  Application->OnShowHint(s, can, info);
+  EXPECT_EQ(order.back(), "before:x");
+  Application->OnShowHint = nullptr;
+}

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -338,6 +338,10 @@ TEST(OwnerDrawnMenu, PopupOpensAtPointWithBannerAndRunsCommand) {
   NewItem(&menu, menu.Items(), "Third");
   int clicked = 0;
   second->OnClick = [&](TObject*) { ++clicked; };
+  menu.Items()->Items(0)->Hint = "hint one";
+  second->Hint = "hint two";
+  std::vector<std::string> hints;
+  Application->OnHint = [&](TObject*) { hints.push_back(Application->Hint()); };
 
   struct Seen {
     RECT rect{};
@@ -394,4 +398,9 @@ TEST(OwnerDrawnMenu, PopupOpensAtPointWithBannerAndRunsCommand) {
   EXPECT_EQ(again.rect.left, 30);
   EXPECT_EQ(again.rect.top, 40);
   EXPECT_TRUE(PumpUntil([&] { return clicked == 1; }, 3000));
+  // The highlighted item's hint became the application's hint.
+  EXPECT_NE(std::find(hints.begin(), hints.end(), "hint one"), hints.end());
+  EXPECT_NE(std::find(hints.begin(), hints.end(), "hint two"), hints.end());
+  EXPECT_EQ(Application->Hint(), "");
+  Application->OnHint = nullptr;
 }
