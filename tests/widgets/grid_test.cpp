@@ -231,6 +231,32 @@ TEST_F(GridTest, BadStoredDataIsRefused) {
   EXPECT_EQ(g.CellAlignment(65535, 65535), TMyAlign::alRight);
 }
 
+// Mutated copies of good stored data either load or raise a read error.
+TEST_F(GridTest, MutatedStoredDataNeverCrashes) {
+  grid_->SetCells(2, 0, "R");
+  grid_->SetAlignRow(1, TMyAlign::alRight);
+  grid_->SetAlignCell(2, 3, TMyAlign::alCenter);
+  grid_->SetEditCol(4, false);
+  grid_->SetHintCell(4, 2, "a hint");
+  grid_->SetSelectedColorRow(2, clTeal);
+  std::vector<uint8_t> good = Saved(*grid_);
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  int refused = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<uint8_t> bad = good;
+    for (int n = 1 + next() % 4; n > 0; --n) bad[next() % bad.size()] = static_cast<uint8_t>(next() >> 16);
+    if (next() % 8 == 0) bad.resize(next() % bad.size());
+    TAlignedStringGrid g(nullptr);
+    try {
+      Load(g, bad);
+    } catch (const EReadError&) {
+      ++refused;
+    }
+  }
+  EXPECT_GT(refused, 0);
+}
+
 TEST_F(GridTest, TabFollowsNextCellSetting) {
   grid_->SetOptions(grid_->Options() | goTabs);
   grid_->FocusCell(4, 4);  // the last cell
