@@ -383,6 +383,48 @@ TEST_F(GridTest, MarkedRowsPaintInSelectionColours) {
   EXPECT_FALSE(grid_->GetSelectedRow(4));
 }
 
+TEST_F(GridTest, MouseSizesColumnsAndStretchesTheSelection) {
+  grid_->SetOptions(grid_->Options() | goColSizing | goRowSizing);
+  int widthEvents = 0;
+  grid_->OnColWidthsChanged = [&](TObject*) { ++widthEvents; };
+  HWND h = grid_->Handle();
+  RECT c2 = grid_->CellRect(2, 0);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c2.right, 5));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c2.right + 30, 5));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(c2.right + 30, 5));
+  EXPECT_EQ(grid_->ColWidths(2), 64 + 30);
+  EXPECT_GE(widthEvents, 1);
+  RECT r1 = grid_->CellRect(0, 1);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, r1.bottom));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, r1.bottom - 10));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(5, r1.bottom - 10));
+  EXPECT_EQ(grid_->RowHeights(1), 24 - 10);
+  // A press and a drag over cells select the range between them.
+  RECT a = grid_->CellRect(1, 1), b = grid_->CellRect(3, 3);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.left + 5, a.top + 5));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.left + 5, b.top + 5));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(b.left + 5, b.top + 5));
+  TGridRect s = grid_->Selection();
+  EXPECT_EQ(s.Left, 1);
+  EXPECT_EQ(s.Top, 1);
+  EXPECT_EQ(s.Right, 3);
+  EXPECT_EQ(s.Bottom, 3);
+  EXPECT_EQ(grid_->Col(), 3);
+  // Shift+click and Shift+arrow stretch it from the same anchor.
+  RECT d = grid_->CellRect(2, 4);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(d.left + 5, d.top + 5));
+  SendMessageA(h, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(d.left + 5, d.top + 5));
+  s = grid_->Selection();
+  EXPECT_EQ(s.Right, 2);
+  EXPECT_EQ(s.Bottom, 4);
+  Key(VK_RIGHT, true);
+  EXPECT_EQ(grid_->Selection().Right, 3);
+  Key(VK_RIGHT);  // without Shift: one cell again
+  s = grid_->Selection();
+  EXPECT_EQ(s.Left, 4);
+  EXPECT_EQ(s.Right, 4);
+}
+
 TEST_F(GridTest, MovesAndInsertsCarryAttributes) {
   grid_->SetCells(1, 1, "a");
   grid_->SetCells(2, 1, "b");
