@@ -23,7 +23,7 @@ class CFtpGetDlg : public CItemOperatorDlg, private IFtpControlEvents {
   CFtpGetDlg(CItemOperatorFrame& frame, HWND parent);
   ~CFtpGetDlg() override;
 
-  void Operate(CDataItem* item);
+  void Operate(CDataItem* item) override;
 
  private:
   const TezMessageEntry* GetMessageMap() const override;

@@ -28,7 +28,7 @@ class CHttpGetDlg : public CItemOperatorDlg, private IHttpControlEvents {
   CHttpGetDlg(CItemOperatorFrame& frame, HWND parent);
   ~CHttpGetDlg() override;
 
-  void Operate(CDataItem* item);
+  void Operate(CDataItem* item) override;
   void GetLink(const char* url, const char* outputFile);
 
  private:
