@@ -308,7 +308,7 @@ TEST_F(LogPlugin, LinesAreSentThenArchivedWithTheirLineEnds) {
   EXPECT_EQ(4, CountEvents(TEZ_EVENT_START));
   EXPECT_EQ(4, CountEvents(TEZ_EVENT_STOP));
   EXPECT_TRUE(Errors().empty());
-  EXPECT_FALSE(FileExists("TezP1.inx"));
+  EXPECT_FALSE(PathExists("TezP1.inx"));
   EXPECT_EQ(document, ReadFileText("log-received.txt"));
   const std::string archive = ReadFileText("TezP2.inx");
   EXPECT_EQ(archive.size() - document.size(), archive.find(document)) << archive;
@@ -353,7 +353,7 @@ TEST_F(LogPlugin, AStopOrAFailureAtAnyMomentEndsTheSendWithOneStopMail) {
       EXPECT_EQ("Error sending log file", Errors()[0]) << c.what;
     }
     EXPECT_EQ("a line\r\n", ReadFileText("TezP1.inx")) << c.what << ": the log is kept";
-    EXPECT_FALSE(FileExists("TezP2.inx")) << c.what;
+    EXPECT_FALSE(PathExists("TezP2.inx")) << c.what;
     log.close();
   }
   // A stop with no send in work mails nothing.

@@ -32,7 +32,7 @@ inline std::string ReadFileText(const std::string& path) {
   return ss.str();
 }
 
-inline bool FileExists(const std::string& path) {
+inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 

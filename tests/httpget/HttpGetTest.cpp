@@ -356,7 +356,7 @@ TEST_F(HttpGet, GetLinkRefusesBadLinksAndRemovesAFailedFile) {
   ASSERT_TRUE(WaitStop());
   ASSERT_EQ(1u, Errors().size());
   EXPECT_EQ("Http error [404]: Link not found", Errors()[0]);
-  EXPECT_FALSE(FileExists("got.txt"));
+  EXPECT_FALSE(PathExists("got.txt"));
 }
 
 TEST_F(HttpGet, MailsReachTheHostsMailslotAndASwitchedParentsHook) {
