@@ -68,27 +68,6 @@ void ClearTempFolder() {
   FindClose(search);
 }
 
-// This process's window with this caption, or null.
-HWND OwnDialog(const char* caption) {
-  struct Find {
-    const char* caption;
-    HWND found;
-  } find = {caption, nullptr};
-  EnumWindows(
-      [](HWND wnd, LPARAM lp) CALLBACK -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(wnd, &pid);
-        char text[64] = "";
-        GetWindowTextA(wnd, text, sizeof text);
-        if (pid != GetCurrentProcessId() || strcmp(text, f->caption) != 0) return TRUE;
-        f->found = wnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.found;
-}
-
 // The text of the status pane of this process's dialog with this caption.
 std::string PaneText(const char* caption, int pane) {
   HWND dialog = OwnDialog(caption);
