@@ -52,6 +52,19 @@ class IControlEvents {
   ~IControlEvents() = default;
 };
 
+// What the document output object of event 1017 has in both controls.
+class CDocOutput {
+ public:
+  int32_t Stage() const { return stage_; }                // 3
+  int32_t BytesTotal() const { return total_; }           // 4: 0 when unknown
+  int32_t BytesTransferred() const { return received_; }  // 5
+
+ protected:
+  int32_t stage_ = 0;
+  int32_t total_ = 0;
+  int32_t received_ = 0;
+};
+
 // A byte count held to the range of the controls' 32-bit properties.
 int32_t Clamp32(int64_t v);
 

@@ -87,17 +87,8 @@ enum : short {
 };
 
 // The document output object of event 1017.
-class CFtpDocOutput {
- public:
-  int32_t Stage() const { return stage_; }               // 3
-  int32_t BytesTotal() const { return total_; }           // 4: 0 when unknown
-  int32_t BytesTransferred() const { return received_; }  // 5
-
- private:
+class CFtpDocOutput : public CDocOutput {
   friend class CFtpControl;
-  int32_t stage_ = 0;
-  int32_t total_ = 0;
-  int32_t received_ = 0;
 };
 
 class CFtpProxy {

@@ -125,19 +125,13 @@ class CHttpDocInput {
 };
 
 // The document output object of event 1017.
-class CHttpDocOutput {
+class CHttpDocOutput : public CDocOutput {
  public:
-  int32_t Stage() const { return stage_; }                 // 3
   const CHttpHeaders& Headers() const { return headers_; }  // 2
-  int32_t BytesTotal() const { return total_; }             // 4: 0 when unknown
-  int32_t BytesTransferred() const { return received_; }    // 5
 
  private:
   friend class CHttpControl;
-  int32_t stage_ = 0;
   CHttpHeaders headers_;
-  int32_t total_ = 0;
-  int32_t received_ = 0;
 };
 
 class CHttpProxy {
