@@ -68,9 +68,14 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
   }
   LoadTrayIcons();
 
+  TezWebLabel1 = Make<TTezWebLabel>(this, "TezWebLabel1");
+  TezWebLabel1->SetVisible(false);
+  TezWebLabel1->LocalHtmlPage = "Home.html";
+  TezWebLabel1->SetParent(this);
   TrayIcon1 = Make<TTrayIcon>(this, "TrayIcon1");
   TrayIcon1->SetInterval(500);
   TrayIcon1->OnDblClick = [this](TObject* s) { TrayIcon1DblClick(s); };
+  MakePopupMenu();
 
   msgSendMain = Make<TMsgSend>(this, "msgSendMain");
   msgSendRecorder = Make<TMsgSend>(this, "msgSendRecorder");
@@ -251,17 +256,23 @@ bool TForm1::LoadMenuBitmaps() {
     MessageBoxA(Handle(), "No Basket Bitmaps Found", Application->Title().c_str(), MB_OK);
     return false;
   }
-  bool ok = true;
+  imglistPopUpMenu->Clear();
   for (const char* name : kMenuBitmaps) {
     HBITMAP bitmap = LoadBitmapA(library, name);
-    if (!bitmap) {
-      ok = false;
-      continue;
+    if (!bitmap) Trace(Format("Menu bitmap %s missing", name));
+    // A missing picture keeps its place so that the tags still match.
+    if (!bitmap || imglistPopUpMenu->Add(bitmap, nullptr) < 0) {
+      HDC screen = GetDC(nullptr);
+      HBITMAP blank = CreateCompatibleBitmap(screen, imglistPopUpMenu->Width(),
+                                             imglistPopUpMenu->Height());
+      ReleaseDC(nullptr, screen);
+      imglistPopUpMenu->Add(blank, nullptr);
+      DeleteObject(blank);
     }
-    DeleteObject(bitmap);
+    if (bitmap) DeleteObject(bitmap);
   }
+  SetMenuTags();
   FreeLibrary(library);
-  if (!ok) Trace("Menu bitmaps incomplete");
   return true;
 }
 

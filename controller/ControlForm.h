@@ -15,7 +15,10 @@
 #include "JustOne.h"
 #include "MailSlotComp.h"
 #include "MsgSend.h"
+#include "ImgList.h"
 #include "StdCtrls.h"
+#include "TezWebLabel.h"
+#include "oxMenus.h"
 #include "TrayShell.h"
 #include "Utils.h"
 
@@ -40,7 +43,20 @@ class TForm1 : public TForm {
   TIcon* Image24;
   TIcon* imgAnim1[8];
   TIcon* imgAnim2[8];
+  TTezWebLabel* TezWebLabel1;
   TTrayIcon* TrayIcon1;
+  ToxPopupMenu* PopupMenu1;
+  TImageList* imglistPopUpMenu;
+  TMenuItem* mnuFullView;
+  TMenuItem* mnuBasket;
+  TMenuItem* mnuPlayNow;
+  TMenuItem* mnuPlayStop;
+  TMenuItem* mnuRecordNow;
+  TMenuItem* mnuRecordStop;
+  TMenuItem* mnuAutomaticRec;
+  TMenuItem* mnuHelp1;
+  TMenuItem* mnuAbout1;
+  TMenuItem* mnuClose;
   TMsgSend* msgSendMain;
   TMsgSend* msgSendRecorder;
   TMsgSend* msgSendCaddrel;
@@ -129,6 +145,9 @@ class TForm1 : public TForm {
   void UpdateMenuItems();
   void TrayIcon1DblClick(TObject* sender);
   void LoadTrayIcons();
+  void MakePopupMenu();
+  void PopupMenu1Popup();
+  void SetMenuTags();
 
   std::unique_ptr<TIniFile> settings_;
   std::unique_ptr<TTezMailSlot> mailQueue_;
@@ -184,10 +203,4 @@ class TForm1 : public TForm {
   bool armed_ = true;
   bool checking_ = false;
   std::string trayHint_;
-
-  // Tray menu check marks (an item does nothing while checked).
-  bool recordNowChecked_ = false;
-  bool playNowChecked_ = false;
-  bool recordStopChecked_ = false;
-  bool playStopChecked_ = false;
 };

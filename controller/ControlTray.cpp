@@ -12,10 +12,10 @@ void TForm1::LoadTrayIcons() {
                            {Image4, "IMAGE4"},   {Image5, "IMAGE5"},   {Image20, "IMAGE20"},
                            {Image21, "IMAGE21"}, {Image22, "IMAGE22"}, {Image23, "IMAGE23"},
                            {Image24, "IMAGE24"}};
-  for (const Named& n : statics) n.icon->LoadFromResource(self, n.name);
+  for (const Named& n : statics) LoadIconResource(n.icon, self, n.name);
   for (int i = 0; i < 8; ++i) {
-    imgAnim1[i]->LoadFromResource(self, Format("IMGANIM1_%d", i + 1).c_str());
-    imgAnim2[i]->LoadFromResource(self, Format("IMGANIM2_%d", i + 1).c_str());
+    LoadIconResource(imgAnim1[i], self, Format("IMGANIM1_%d", i + 1).c_str());
+    LoadIconResource(imgAnim2[i], self, Format("IMGANIM2_%d", i + 1).c_str());
   }
 }
 
@@ -60,29 +60,43 @@ void TForm1::UpdateTrayIcon() {
 }
 
 void TForm1::UpdateMenuItems() {
-  recordNowChecked_ = playNowChecked_ = recordStopChecked_ = playStopChecked_ = false;
+  const bool record = Running(0), play = Running(1), playItem = Running(2);
+  mnuRecordNow->SetVisible(!record && recButAvailable_ == 1);
+  mnuRecordNow->SetEnabled(!play && !playItem);
+  mnuRecordNow->SetChecked(false);
+  mnuRecordStop->SetVisible(record && recButAvailable_ == 1);
+  mnuRecordStop->SetChecked(false);
+  mnuPlayNow->SetVisible(!play && playButAvailable_ == 1);
+  mnuPlayNow->SetEnabled(!record && !playItem);
+  mnuPlayNow->SetChecked(false);
+  mnuPlayStop->SetVisible(play && playButAvailable_ == 1);
+  mnuPlayStop->SetChecked(false);
+  PopupMenu1->PrepareItems(true);
 }
 
+namespace {
+
+// A tray command runs once until the icon update unchecks its item.
+bool TakeCommand(TMenuItem* item) {
+  if (item->Checked()) return false;
+  item->SetChecked(true);
+  return true;
+}
+
+}  // namespace
+
 void TForm1::mnuRecordNowClick() {
-  if (recordNowChecked_) return;
-  recordNowChecked_ = true;
-  PostToSelf(WM_TEZ_START_SESSION, 0);
+  if (TakeCommand(mnuRecordNow)) PostToSelf(WM_TEZ_START_SESSION, 0);
 }
 
 void TForm1::mnuPlayNowClick() {
-  if (playNowChecked_) return;
-  playNowChecked_ = true;
-  PostToSelf(WM_TEZ_START_SESSION, 100);
+  if (TakeCommand(mnuPlayNow)) PostToSelf(WM_TEZ_START_SESSION, 100);
 }
 
 void TForm1::mnuRecordStopClick() {
-  if (recordStopChecked_) return;
-  recordStopChecked_ = true;
-  PostToSelf(WM_TEZ_STOP_SESSION);
+  if (TakeCommand(mnuRecordStop)) PostToSelf(WM_TEZ_STOP_SESSION);
 }
 
 void TForm1::mnuPlayStopClick() {
-  if (playStopChecked_) return;
-  playStopChecked_ = true;
-  PostToSelf(WM_TEZ_STOP_SESSION);
+  if (TakeCommand(mnuPlayStop)) PostToSelf(WM_TEZ_STOP_SESSION);
 }

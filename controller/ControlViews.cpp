@@ -1,7 +1,4 @@
 // The trace file, messages to the main program and the opening of its views.
-#include <windows.h>
-#include <shellapi.h>
-
 #include "Application.h"
 #include "ControlForm.h"
 #include "ControlMessages.h"
@@ -69,7 +66,10 @@ void TForm1::mnuBasketClick() { OpenView(1); }
 void TForm1::TrayIcon1DblClick(TObject*) { OpenView(1); }
 
 void TForm1::mnuHelp1Click() {
-  ShellExecuteA(Handle(), "open", helpPage_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  TezWebLabel1->FindHtmlApp = false;
+  TezWebLabel1->WebLink = helpPage_;
+  TezWebLabel1->LocalHtmlPage.clear();
+  TezWebLabel1->OpenWebLink();
 }
 
 void TForm1::mnuAbout1Click() {

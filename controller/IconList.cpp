@@ -24,95 +24,51 @@ struct GroupEntry {
 };
 #pragma pack(pop)
 
-void PutInt(std::string& out, int32_t v) {
-  char b[4];
-  std::memcpy(b, &v, 4);
-  out.append(b, 4);
+const void* ResourceBytes(HINSTANCE instance, LPCSTR name, LPCSTR type, DWORD& size) {
+  HRSRC found = FindResourceA(instance, name, type);
+  HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+  size = found ? SizeofResource(instance, found) : 0;
+  return loaded ? LockResource(loaded) : nullptr;
 }
 
-bool GetInt(const std::string& in, size_t& at, int32_t& v) {
-  if (in.size() < 4 || at > in.size() - 4) return false;
-  std::memcpy(&v, in.data() + at, 4);
-  at += 4;
-  return true;
+std::vector<uint8_t> IconBytes(TIcon* icon) {
+  if (icon->Empty()) return {};
+  TMemoryStream stream;
+  icon->SaveToStream(&stream);
+  const auto* p = static_cast<const uint8_t*>(stream.Memory());
+  return std::vector<uint8_t>(p, p + stream.Size());
 }
 
 }  // namespace
 
-TIcon::~TIcon() {
-  if (handle_) DestroyIcon(handle_);
-}
-
-bool TIcon::LoadFromData(const std::string& data) {
-  if (handle_) DestroyIcon(handle_);
-  handle_ = nullptr;
-  data_.clear();
-  IconDir dir;
-  if (data.size() < sizeof dir) return false;
-  std::memcpy(&dir, data.data(), sizeof dir);
-  if (dir.type != 1 || dir.count == 0 || data.size() < sizeof dir + sizeof(IconDirEntry)) {
-    Changed();
-    return false;
-  }
-  IconDirEntry entry;
-  std::memcpy(&entry, data.data() + sizeof dir, sizeof entry);
-  if (entry.offset > data.size() || entry.bytes > data.size() - entry.offset || entry.bytes == 0) {
-    Changed();
-    return false;
-  }
-  auto* bits = reinterpret_cast<BYTE*>(const_cast<char*>(data.data()) + entry.offset);
-  handle_ = CreateIconFromResourceEx(bits, entry.bytes, TRUE, 0x00030000, entry.width ? entry.width : 256,
-                                     entry.height ? entry.height : 256, 0);
-  if (handle_) data_ = data;
-  Changed();
-  return handle_ != nullptr;
-}
-
-bool TIcon::LoadFromResource(HINSTANCE instance, const char* name) {
-  HRSRC group = FindResourceA(instance, name, MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
-  HGLOBAL groupData = group ? LoadResource(instance, group) : nullptr;
-  const char* dir = groupData ? static_cast<const char*>(LockResource(groupData)) : nullptr;
-  DWORD groupSize = group ? SizeofResource(instance, group) : 0;
+bool LoadIconResource(TIcon* icon, HINSTANCE instance, const char* name) {
+  DWORD groupSize = 0, size = 0;
+  const char* group = static_cast<const char*>(
+      ResourceBytes(instance, name, MAKEINTRESOURCEA(14), groupSize));  // RT_GROUP_ICON
   IconDir head;
-  if (!dir || groupSize < sizeof head + sizeof(GroupEntry)) return false;
-  std::memcpy(&head, dir, sizeof head);
-  if (head.count == 0) return false;
   GroupEntry g;
-  std::memcpy(&g, dir + sizeof head, sizeof g);
-  HRSRC image = FindResourceA(instance, MAKEINTRESOURCEA(g.id), MAKEINTRESOURCEA(3));  // RT_ICON
-  HGLOBAL imageData = image ? LoadResource(instance, image) : nullptr;
-  const char* bits = imageData ? static_cast<const char*>(LockResource(imageData)) : nullptr;
-  DWORD size = image ? SizeofResource(instance, image) : 0;
-  if (!bits || size == 0) return false;
-  std::string file;
+  if (!group || groupSize < sizeof head + sizeof g) return false;
+  std::memcpy(&head, group, sizeof head);
+  std::memcpy(&g, group + sizeof head, sizeof g);
+  const void* bits = ResourceBytes(instance, MAKEINTRESOURCEA(g.id), MAKEINTRESOURCEA(3), size);
+  if (head.count == 0 || !bits || size == 0) return false;
   IconDir fileHead = {0, 1, 1};
   IconDirEntry entry = {g.width, g.height, g.colours, 0, g.planes, g.bitCount, size,
                         sizeof(IconDir) + sizeof(IconDirEntry)};
-  file.append(reinterpret_cast<const char*>(&fileHead), sizeof fileHead);
-  file.append(reinterpret_cast<const char*>(&entry), sizeof entry);
-  file.append(bits, size);
-  return LoadFromData(file);
+  TMemoryStream file;
+  file.WriteBuffer(&fileHead, sizeof fileHead);
+  file.WriteBuffer(&entry, sizeof entry);
+  file.WriteBuffer(bits, static_cast<int32_t>(size));
+  file.SetPosition(0);
+  try {
+    icon->LoadFromStream(&file);
+  } catch (const Exception&) {
+    return false;
+  }
+  return true;
 }
 
-void TIcon::Assign(const TIcon* other) {
-  if (other && !other->Empty())
-    LoadFromData(other->data_);
-  else
-    Clear();
-}
-
-void TIcon::Clear() {
-  if (handle_) DestroyIcon(handle_);
-  handle_ = nullptr;
-  data_.clear();
-  Changed();
-}
-
-void TIcon::Changed() {
-  if (OnChange) OnChange(this);
-}
-
-std::unique_ptr<TIcon> TIconList::MakeIcon(const TIcon* from) {
+std::unique_ptr<TIcon> TIconList::MakeIcon(TIcon* from) {
   auto icon = std::make_unique<TIcon>();
   if (from) icon->Assign(from);
   icon->OnChange = [this](TObject*) { Changed(); };
@@ -131,17 +87,18 @@ void TIconList::EndUpdate() {
   if (updates_ > 0 && --updates_ == 0) Changed();
 }
 
-void TIconList::Assign(const TIconList* other) {
+void TIconList::Assign(TPersistent* source) {
+  auto* list = dynamic_cast<TIconList*>(source);
+  auto* icon = dynamic_cast<TIcon*>(source);
+  if (source && !list && !icon) {
+    TPersistent::Assign(source);
+    return;
+  }
+  if (list == this) return;
   BeginUpdate();
   icons_.clear();
-  if (other)
-    for (const auto& icon : other->icons_) icons_.push_back(MakeIcon(icon.get()));
-  EndUpdate();
-}
-
-void TIconList::Assign(const TIcon* icon) {
-  BeginUpdate();
-  icons_.clear();
+  if (list)
+    for (const auto& each : list->icons_) icons_.push_back(MakeIcon(each.get()));
   if (icon) icons_.push_back(MakeIcon(icon));
   EndUpdate();
 }
@@ -151,7 +108,7 @@ TIcon* TIconList::Get(int index) const {
   return icons_[static_cast<size_t>(index)].get();
 }
 
-void TIconList::Put(int index, const TIcon* icon) {
+void TIconList::Put(int index, TIcon* icon) {
   if (index == GetCount()) icons_.push_back(nullptr);
   Check(index);
   auto& slot = icons_[static_cast<size_t>(index)];
@@ -159,7 +116,7 @@ void TIconList::Put(int index, const TIcon* icon) {
   slot->Assign(icon);  // notifies through the icon
 }
 
-int TIconList::Add(const TIcon* icon) {
+int TIconList::Add(TIcon* icon) {
   icons_.push_back(MakeIcon(icon));
   Changed();
   return GetCount() - 1;
@@ -167,7 +124,7 @@ int TIconList::Add(const TIcon* icon) {
 
 int TIconList::AddResource(HINSTANCE instance, const char* name) {
   TIcon icon;
-  icon.LoadFromResource(instance, name);
+  LoadIconResource(&icon, instance, name);
   return Add(&icon);
 }
 
@@ -190,13 +147,13 @@ void TIconList::Exchange(int a, int b) {
   Changed();
 }
 
-int TIconList::IndexOf(const TIcon* icon) const {
+int TIconList::IndexOf(TIcon* icon) const {
   for (int i = 0; i < GetCount(); ++i)
     if (icons_[static_cast<size_t>(i)].get() == icon) return i;
   return -1;
 }
 
-void TIconList::Insert(int index, const TIcon* icon) {
+void TIconList::Insert(int index, TIcon* icon) {
   if (index < 0 || index > GetCount()) throw EStringListError(Format(SListIndexError, index));
   icons_.insert(icons_.begin() + index, MakeIcon(icon));
   Changed();
@@ -204,7 +161,7 @@ void TIconList::Insert(int index, const TIcon* icon) {
 
 void TIconList::InsertResource(int index, HINSTANCE instance, const char* name) {
   TIcon icon;
-  icon.LoadFromResource(instance, name);
+  LoadIconResource(&icon, instance, name);
   Insert(index, &icon);
 }
 
@@ -217,45 +174,51 @@ void TIconList::Move(int from, int to) {
   Changed();
 }
 
-bool TIconList::ReadData(const std::string& stream) {
+void TIconList::ReadData(TStream& stream) {
   BeginUpdate();
   icons_.clear();
-  size_t at = 0;
-  int32_t count = 0;
-  bool ok = GetInt(stream, at, count) && count >= 0;
-  for (int32_t i = 0; ok && i < count; ++i) {
-    int32_t size = 0;
-    ok = GetInt(stream, at, size);
-    if (!ok) break;
-    auto icon = MakeIcon(nullptr);
-    if (size > 0) {
-      ok = static_cast<size_t>(size) <= stream.size() - at;
-      if (!ok) break;
-      icon->LoadFromData(stream.substr(at, static_cast<size_t>(size)));
-      at += static_cast<size_t>(size);
+  try {
+    const int32_t count = static_cast<int32_t>(stream.ReadDWord());
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t size = static_cast<int32_t>(stream.ReadDWord());
+      auto icon = MakeIcon(nullptr);
+      if (size > 0) {
+        if (size > stream.Size() - stream.Position()) throw EReadError(SReadError);
+        TMemoryStream data;
+        data.SetSize(size);
+        stream.ReadBuffer(data.Memory(), size);
+        icon->LoadFromStream(&data);
+      }
+      icons_.push_back(std::move(icon));
     }
-    icons_.push_back(std::move(icon));
+  } catch (...) {
+    EndUpdate();
+    throw;
   }
   EndUpdate();
-  return ok;
 }
 
-std::string TIconList::WriteData() const {
-  std::string out;
-  PutInt(out, GetCount());
+void TIconList::WriteData(TStream& stream) const {
+  stream.WriteDWord(static_cast<uint32_t>(GetCount()));
   for (const auto& icon : icons_) {
-    const std::string& data = icon->Data();
-    PutInt(out, static_cast<int32_t>(data.size()));
-    out += data;
+    std::vector<uint8_t> data = IconBytes(icon.get());
+    stream.WriteDWord(static_cast<uint32_t>(data.size()));
+    if (!data.empty()) stream.WriteBuffer(data.data(), static_cast<int32_t>(data.size()));
   }
-  return out;
 }
 
 bool TIconList::NeedsStoring(const TIconList* ancestor) const {
   if (!ancestor) return GetCount() > 0;
   if (ancestor->GetCount() != GetCount()) return true;
   for (int i = 0; i < GetCount(); ++i)
-    if (!icons_[static_cast<size_t>(i)]->SameAs(*ancestor->icons_[static_cast<size_t>(i)]))
+    if (IconBytes(icons_[static_cast<size_t>(i)].get()) !=
+        IconBytes(ancestor->icons_[static_cast<size_t>(i)].get()))
       return true;
   return false;
+}
+
+void TIconList::DefineProperties(TFiler& filer, const TIconList* ancestor) {
+  filer.DefineBinaryProperty(
+      "Icons", [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); },
+      NeedsStoring(ancestor));
 }

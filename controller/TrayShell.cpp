@@ -29,14 +29,6 @@ class Guard {
   CRITICAL_SECTION* cs_;
 };
 
-unsigned KeyShift() {
-  unsigned shift = 0;
-  if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
-  if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
-  if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
-  return shift;
-}
-
 }  // namespace
 
 TTrayAnimThread::TTrayAnimThread(TTrayIcon* owner)
@@ -244,7 +236,7 @@ LRESULT TTrayIcon::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 void TTrayIcon::HandleMouse(UINT mouse) {
   POINT p;
   GetCursorPos(&p);
-  unsigned shift = KeyShift();
+  TShiftState shift = KeyboardShiftState();
   switch (mouse) {
     case WM_MOUSEMOVE:
       if (OnMouseMove) OnMouseMove(this, shift, p.x, p.y);
@@ -292,8 +284,20 @@ void TTrayIcon::HandleMouse(UINT mouse) {
   }
 }
 
+void TTrayIcon::SetPopupMenu(TPopupMenu* menu) {
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+void TTrayIcon::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
 void TTrayIcon::Click(bool right) {
-  if (right && active_ && PopupMenu && !(ComponentState() & csDesigning)) {
+  if (right && active_ && popupMenu_ && popupMenu_->AutoPopup &&
+      !(ComponentState() & csDesigning)) {
     DoPopup();
     return;
   }
@@ -301,7 +305,16 @@ void TTrayIcon::Click(bool right) {
 }
 
 void TTrayIcon::DblClick() {
-  if (ClickDefaultItem && ClickDefaultItem()) return;
+  if (popupMenu_) {
+    TMenuItem* items = popupMenu_->Items();
+    for (int i = 0; i < items->Count(); ++i) {
+      TMenuItem* item = items->Items(i);
+      if (item->Default() && item->Enabled()) {
+        item->Click();
+        return;
+      }
+    }
+  }
   if (OnDblClick) OnDblClick(this);
 }
 
@@ -313,8 +326,9 @@ void TTrayIcon::DoPopup() {
   Application->ProcessMessages();
   POINT p;
   GetCursorPos(&p);
+  popupMenu_->PopupComponent = this;
   try {
-    PopupMenu(p.x, p.y);
+    popupMenu_->Popup(p.x, p.y);
   } catch (...) {
     BringWindowToFront(window_, false);
     throw;

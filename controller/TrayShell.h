@@ -11,18 +11,13 @@
 #include <string>
 
 #include "Classes.h"
+#include "Controls.h"
 #include "IconList.h"
+#include "Menus.h"
 #include "Threads.h"
 
 // The callback message of the icon.
 constexpr UINT WM_TRAY_NOTIFY = 45120;
-
-enum TMouseButton { mbLeft, mbRight, mbMiddle };
-enum : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32,
-                  ssDouble = 64 };
-using TMouseEvent =
-    std::function<void(TObject* sender, TMouseButton button, unsigned shift, int x, int y)>;
-using TMouseMoveEvent = std::function<void(TObject* sender, unsigned shift, int x, int y)>;
 
 class TTrayIcon;
 
@@ -67,9 +62,8 @@ class TTrayIcon : public TComponent {
   TIconList* Icons() { return &icons_; }
   void BeginIconsUpdate();
   void EndIconsUpdate();
-  // The popup's OnPopup runs before it opens; Popup opens it at a point.
-  std::function<void(int x, int y)> PopupMenu;
-  std::function<bool()> ClickDefaultItem;  // true when a default item was clicked
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu);
   bool ShowDesign = false;
 
   bool Added() const { return added_; }
@@ -93,6 +87,7 @@ class TTrayIcon : public TComponent {
 
  protected:
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
   friend class TTrayAnimThread;
@@ -117,5 +112,6 @@ class TTrayIcon : public TComponent {
   bool leftDown_ = false;
   bool rightDown_ = false;
   TTrayAnimThread* thread_ = nullptr;
+  TPopupMenu* popupMenu_ = nullptr;
   CRITICAL_SECTION lock_;
 };
