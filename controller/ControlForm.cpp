@@ -105,6 +105,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
     tmHttpProgress->SetEnabled(false);
   });
 
+  HttpClient1 = Make<THttpClient>(this, "HttpClient1");
+  HttpClient1->ProxyPort = "80";
+  HttpClient1->NoCache = false;
+  HttpClient1->SetMultiThreaded(false);
+
   InstallRunMessages();
   SetMessageMethod(WM_TEZ_SHOW_INTRO, [this](TMessage&) { ShowIntro(); });
   SetMessageMethod(WM_TEZ_OPEN_BASKET, [this](TMessage&) { OpenView(1); });
@@ -227,8 +232,8 @@ void TForm1::ReadStartSettings() {
   if (ini.ReadInteger("Proxies", "useProxy", 0) == 1) {
     std::string host = ini.ReadString("Proxies", "httpHost", "");
     if (!host.empty()) {
-      proxyHost_ = host;
-      proxyPort_ = ini.ReadString("Proxies", "httpPort", "80");
+      HttpClient1->Proxy = host;
+      HttpClient1->ProxyPort = ini.ReadString("Proxies", "httpPort", "80");
     }
   }
   autoUpdateActive_ = ini.ReadInteger("Update", "autoUpdateActive", 0);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ExtCtrls.h"
+#include "HttpClient.h"
 #include "Forms.h"
 #include "IniFiles2.h"
 #include "JustOne.h"
@@ -69,6 +70,7 @@ class TForm1 : public TForm {
   TTimer* tmStartUpDelay;
   TTimer* tmCaddrelEnd;
   TTimer* tmHttpProgress;
+  THttpClient* HttpClient1;
 
   // Tray menu commands.
   void mnuFullViewClick();
@@ -171,8 +173,6 @@ class TForm1 : public TForm {
   int autoUpdateActive_ = 0;
   std::string autoUpdateCheckUrl_;
   std::string autoUpdatePrepareUrl_;
-  std::string proxyHost_;
-  std::string proxyPort_;
 
   // Run state.
   TRecorderState recorderState_ = {0, 0};
