@@ -29,6 +29,11 @@ Routes of the network client's tests:
                        an empty line and the body b, then the close
   /silent              never answers (holds the connection up to 30 s)
   /otherport           the port of a second server like this one
+  /netreset/n          promises 2n bytes, sends n, then a reset (no FIN before)
+Log receiver of the item log upload (POST only):
+  /log/c               appends the body to log-received.txt in the working
+                       folder and answers with reply code c
+  /log/silent          reads the body and never answers
 A request line with an absolute http:// address is a proxy request: it is
 answered with 407 unless Proxy-Authorization matches --proxy-auth (when
 given), and then served by its path with the header X-Via-Proxy: 1.
@@ -199,9 +204,24 @@ class Handler(BaseHTTPRequestHandler):
             return
         n = int(self.headers.get("Content-Length", "0"))
         data = self.rfile.read(n)
+        parts = r[0]
+        if parts and parts[0] == "log":
+            self.log_receiver(parts[1] if len(parts) > 1 else "", data)
+            return
         with Handler.lock:
             Handler.posted = data
         self.reply(200, b"stored %d\n" % len(data))
+
+    # ---- Log receiver of the item log upload --------------------------
+    def log_receiver(self, arg, data):
+        if arg == "silent":
+            time.sleep(600)
+            self.close_connection = True
+            return
+        with Handler.lock:
+            with open("log-received.txt", "ab") as f:
+                f.write(data)
+        self.reply(int(arg), b"log %s\n" % arg.encode())
 
 
 # --- Routes of the network client's tests -------------------------------
@@ -227,6 +247,17 @@ def net_silent(handler, parts):
     handler.close_connection = True
 
 
+def net_reset(handler, parts):
+    n = int(parts[1])
+    handler.wfile.write(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n%s" % (2 * n, body(n)))
+    time.sleep(0.2)
+    # Taken from the request objects, so that their orderly close sends no FIN.
+    s = socket.socket(fileno=handler.connection.detach())
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    s.close()
+    handler.close_connection = True
+
+
 second_server = []
 
 
@@ -244,6 +275,7 @@ NET_CLIENT_ROUTES = {
     "raw": net_raw,
     "silent": net_silent,
     "otherport": net_otherport,
+    "netreset": net_reset,
 }
 
 # --- End of the network client's routes ----------------------------------
