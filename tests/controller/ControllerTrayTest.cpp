@@ -125,6 +125,11 @@ TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
   Click({record.x + 40, record.y + 2});
   EXPECT_TRUE(WaitForMenu(false, 5000));
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+  // While that start waits for the main program, another (from the
+  // schedule or the main program) is not taken.
+  f.Post(kStartSession, 100);
+  Sleep(1500);
+  EXPECT_EQ(f.CountLines(kPeer, "MSG 1276"), 1);
 
   // A double click clicks the default item, the basket.
   PostMessageA(tray, kTrayNotify, 0, WM_LBUTTONDBLCLK);
