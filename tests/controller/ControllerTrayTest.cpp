@@ -69,9 +69,16 @@ COLORREF PictureColour(const char* name) {
   return colour;
 }
 
+// A popup menu shown by the controller (other programs' menus are not it).
 HWND VisibleMenu() {
-  HWND menu = FindWindowA("#32768", nullptr);
-  return menu && IsWindowVisible(menu) ? menu : nullptr;
+  DWORD controller = 0;
+  GetWindowThreadProcessId(FindWindowA(nullptr, "Brindale Control"), &controller);
+  for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == controller && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
 }
 
 bool WaitForMenu(bool shown, DWORD ms) {
