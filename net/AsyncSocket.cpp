@@ -475,7 +475,9 @@ void TCustomAsyncSocket::TriggerSessionConnected(int error) {
 }
 
 void TCustomAsyncSocket::TriggerSessionClosed(int error) {
-  if (OnSessionClosed) OnSessionClosed(this, error);
+  // A copy: the handler may put another in its place.
+  TSessionEvent handler = OnSessionClosed;
+  if (handler) handler(this, error);
 }
 
 // Sending and receiving -----------------------------------------------------------

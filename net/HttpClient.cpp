@@ -351,10 +351,12 @@ void THttpClient::BodyChunk(const char* data, int len) {
   if (OnDocData) OnDocData(this, data, len);
 }
 
-void THttpClient::SocketSessionClosed(int) {
+void THttpClient::SocketSessionClosed(int error) {
   connected_ = false;
   unsigned serial = serial_;
   if (state_ == httpReady) return;
+  // A connection that broke (a reset mid-body) is no clean end.
+  if (error && !requestDoneError_) requestDoneError_ = error;
   // An aborted request has no document; an empty one still ends.
   if (state_ != httpAborting && bodyStarted_) {
     if (bodyChunks_ == 0 && OnDocBegin) OnDocBegin(this);

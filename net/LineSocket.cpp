@@ -8,7 +8,7 @@ void TCustomLineSocket::SetLineMode(bool on) {
   if (on == lineMode_) return;
   lineMode_ = on;
   if (!on) return;
-  if (!rcvBuf_.empty() || (State() == wsConnected && RcvdCount() > 0))
+  if (!rcvBuf_.empty() || (State() == wsConnected && TCustomSocksSocket::RcvdCount() > 0))
     PostMessageA(Handle(), WM_TRIGGER_DATA_AVAILABLE, 0, 0);
 }
 

@@ -29,6 +29,7 @@ Routes of the network client's tests:
                        an empty line and the body b, then the close
   /silent              never answers (holds the connection up to 30 s)
   /otherport           the port of a second server like this one
+  /netreset/n          promises 2n bytes, sends n, then a reset (no FIN before)
 A request line with an absolute http:// address is a proxy request: it is
 answered with 407 unless Proxy-Authorization matches --proxy-auth (when
 given), and then served by its path with the header X-Via-Proxy: 1.
@@ -227,6 +228,17 @@ def net_silent(handler, parts):
     handler.close_connection = True
 
 
+def net_reset(handler, parts):
+    n = int(parts[1])
+    handler.wfile.write(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n%s" % (2 * n, body(n)))
+    time.sleep(0.2)
+    # Taken from the request objects, so that their orderly close sends no FIN.
+    s = socket.socket(fileno=handler.connection.detach())
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    s.close()
+    handler.close_connection = True
+
+
 second_server = []
 
 
@@ -244,6 +256,7 @@ NET_CLIENT_ROUTES = {
     "raw": net_raw,
     "silent": net_silent,
     "otherport": net_otherport,
+    "netreset": net_reset,
 }
 
 # --- End of the network client's routes ----------------------------------

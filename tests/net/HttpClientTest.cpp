@@ -248,7 +248,7 @@ TEST(HttpClient, ResetMidBodyEndsOnce) {
   r.h->OnStateChange = [&](TObject*) {
     if (r.h->state() == httpReady) ++closes;
   };
-  r.Get(ServerUrl("/reset/3000"));
+  r.Get(ServerUrl("/netreset/3000"));
   PumpFor(300);
   EXPECT_EQ(r.docEnds, 1);
   EXPECT_EQ(r.done, 1);

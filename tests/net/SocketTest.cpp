@@ -262,6 +262,8 @@ TEST(AsyncSocket, ClosedSocketsEventsNeverReachTheNextConnection) {
                WSAMAKESELECTREPLY(FD_CLOSE, 0));
   c.s->Close();
   EXPECT_EQ(c.closed, 1);
+  MSG pending;
+  EXPECT_FALSE(PeekMessageA(&pending, c.s->Handle(), WM_ASYNCSELECT, WM_ASYNCSELECT, PM_NOREMOVE));
   c.connected = 0;
   c.ConnectTo(peer.Port());
   ASSERT_TRUE(c.WaitConnected());
@@ -408,4 +410,75 @@ TEST(AsyncSocket, ListenAcceptAndDup) {
   EXPECT_EQ(got, "hi");
   EXPECT_EQ(served.State(), wsConnected);
   EXPECT_THROW(c.s->Accept(), ESocketException);
+}
+
+TEST(AsyncSocket, BackgroundExceptionsCloseUnlessKept) {
+  for (bool keep : {false, true}) {
+    TcpPeer peer(1, [](SOCKET s, int) {
+      TcpPeer::ReadAll(s);
+      closesocket(s);
+    });
+    Client c;
+    std::string seen;
+    c.s->OnBgException = [&](TObject*, const std::exception& e, bool& canClose) {
+      seen = e.what();
+      if (keep) canClose = false;
+    };
+    c.ConnectTo(peer.Port());
+    ASSERT_TRUE(c.WaitConnected());
+    PostMessageA(c.s->Handle(), WM_TRIGGER_EXCEPTION, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen, "Test exception in AsyncSocket");
+    EXPECT_EQ(c.s->State(), keep ? wsConnected : wsClosed) << keep;
+    c.s->Close();
+  }
+}
+
+TEST(AsyncSocket, DelayedCloseAndRelease) {
+  TcpPeer peer(1, [](SOCKET s, int) {
+    TcpPeer::ReadAll(s);
+    closesocket(s);
+  });
+  auto* s = new TAsyncSocket(nullptr);
+  int closed = 0;
+  s->OnSessionClosed = [&](TObject*, int) { ++closed; };
+  s->OnSessionConnected = [&](TObject*, int) { s->CloseDelayed(); };
+  s->SetAddr("127.0.0.1");
+  s->SetPort(peer.Port());
+  s->Connect();
+  ASSERT_TRUE(PumpUntil([&] { return closed > 0; }));
+  EXPECT_EQ(s->State(), wsClosed);
+  s->Release();
+  EXPECT_TRUE(WsockLoaded());
+  // The component frees itself, and with it goes the library.
+  ASSERT_TRUE(PumpUntil([&] { return !WsockLoaded(); }));
+}
+
+TEST(AsyncSocket, Datagrams) {
+  WSADATA d;
+  WSAStartup(MAKEWORD(2, 2), &d);
+  SOCKET peer = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+  sockaddr_in sin = {};
+  sin.sin_family = AF_INET;
+  sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(peer, reinterpret_cast<sockaddr*>(&sin), sizeof sin);
+  int len = sizeof sin;
+  getsockname(peer, reinterpret_cast<sockaddr*>(&sin), &len);
+  Client c;
+  c.s->SetProto("udp");
+  c.ConnectTo(std::to_string(ntohs(sin.sin_port)));
+  EXPECT_EQ(c.connected, 1);
+  EXPECT_EQ(c.s->State(), wsConnected);
+  EXPECT_EQ(c.s->SendStr("datagram"), 8);
+  char buf[64];
+  sockaddr_in from = {};
+  int fromLen = sizeof from;
+  int n = recvfrom(peer, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+  ASSERT_EQ(n, 8);
+  EXPECT_EQ(std::string(buf, 8), "datagram");
+  sendto(peer, "reply", 5, 0, reinterpret_cast<sockaddr*>(&from), fromLen);
+  ASSERT_TRUE(PumpUntil([&] { return c.received == "reply"; }));
+  c.s->Close();
+  closesocket(peer);
+  WSACleanup();
 }
