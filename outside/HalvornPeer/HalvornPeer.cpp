@@ -5,6 +5,7 @@
 // "halvorn", opened as the main program opens them: while a run works.
 // Everything it gets is logged to HalvornPeer.log in the current directory:
 //   MSG <message> <wParam> <lParam>        a window message from 1100 to 1800
+//   CLOSE RECORDER GONE|RUNNING            WM_CLOSE, and whether a Recorder runs
 //   SLOT <id> <category> <message> <v0> |<text>   mail from the mailslot
 //   QUEUE <id> <category> <message> <v0> |<text>  mail from the queue
 // With [Peer] noSave=1 in HalvornPeer.inx the save request goes unanswered.
@@ -81,7 +82,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     return 0;
   }
-  if (message == WM_CLOSE) Log("CLOSE");
+  // Whether a run's Recorder was still there when the main program closed.
+  if (message == WM_CLOSE)
+    Log("CLOSE %s", FindWindowA(nullptr, "Recorder") ? "RECORDER RUNNING" : "RECORDER GONE");
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
