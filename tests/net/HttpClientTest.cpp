@@ -1,6 +1,7 @@
 // The HTTP client component against the local test server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -240,6 +241,21 @@ TEST(HttpClient, AbortOfAServerThatNeverAnswers) {
   EXPECT_EQ(r.done, 1);
   EXPECT_EQ(r.docEnds, 1);
   EXPECT_EQ(r.h->rcvdDocument(), ServerBody(10));
+}
+
+TEST(HttpClient, AbortDuringTheHostLookup) {
+  Recorder r;
+  r.h->URL = "http://localhost:" + ServerPort() + "/ok/5";
+  r.h->GetASync();
+  ASSERT_EQ(r.h->state(), httpDnsLookup);
+  r.h->Abort();
+  ASSERT_TRUE(PumpUntil([&] { return r.done > 0; }));
+  PumpFor(300);
+  EXPECT_EQ(r.done, 1);
+  EXPECT_EQ(r.doneError, httperrAborted);
+  EXPECT_EQ(r.h->reasonPhrase(), "Connection aborted on request");
+  EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "connected"), 0);
+  EXPECT_EQ(r.h->CtrlSocket()->State(), wsClosed);
 }
 
 TEST(HttpClient, ResetMidBodyEndsOnce) {

@@ -244,8 +244,10 @@ TEST(AsyncSocket, HandlerThatDoesNotReadIsNotCalledForEver) {
 }
 
 TEST(AsyncSocket, ClosedSocketsEventsNeverReachTheNextConnection) {
-  TcpPeer peer(2, [](SOCKET s, int index) {
+  HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  TcpPeer peer(2, [&](SOCKET s, int index) {
     if (index == 0) {
+      WaitForSingleObject(go, 10000);
       TcpPeer::SendAll(s, "stale data");
       closesocket(s);  // read and close events wait in the queue
     } else {
@@ -256,6 +258,7 @@ TEST(AsyncSocket, ClosedSocketsEventsNeverReachTheNextConnection) {
   Client c;
   c.ConnectTo(peer.Port());
   ASSERT_TRUE(c.WaitConnected());
+  SetEvent(go);
   Sleep(300);  // let the first peer's events arrive without handling them
   TSocket old = c.s->HSocket();
   PostMessageA(c.s->Handle(), WM_ASYNCSELECT, static_cast<WPARAM>(old),
@@ -273,6 +276,7 @@ TEST(AsyncSocket, ClosedSocketsEventsNeverReachTheNextConnection) {
   EXPECT_EQ(c.received, "");
   c.s->Close();
   EXPECT_EQ(c.closed, 2);
+  CloseHandle(go);
 }
 
 TEST(AsyncSocket, PeerResetDuringSendClosesOnce) {
@@ -375,6 +379,10 @@ TEST(AsyncSocket, HostLookups) {
     EXPECT_EQ(e.Message(), "DNS lookup: invalid host name.");
   }
   EXPECT_EQ(done.back(), 10022);
+  s.ReverseDnsLookup("127.0.0.1");
+  ASSERT_TRUE(PumpUntil([&] { return done.size() == 4; }));
+  EXPECT_EQ(done[3], 0);
+  EXPECT_FALSE(s.DnsResult().empty());
   // A cancelled lookup reports 10004 and its answer is ignored.
   s.DnsLookup("localhost");
   s.CancelDnsLookup();
@@ -481,4 +489,35 @@ TEST(AsyncSocket, Datagrams) {
   c.s->Close();
   closesocket(peer);
   WSACleanup();
+}
+
+TEST(AsyncSocket, PauseHoldsEventsUntilResume) {
+  HANDLE go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  TcpPeer peer(1, [&](SOCKET s, int) {
+    WaitForSingleObject(go, 10000);
+    TcpPeer::SendAll(s, "held");
+    TcpPeer::ReadAll(s);
+    closesocket(s);
+  });
+  Client c;
+  c.ConnectTo(peer.Port());
+  ASSERT_TRUE(c.WaitConnected());
+  c.s->Pause();
+  SetEvent(go);
+  PumpFor(400);
+  EXPECT_EQ(c.available, 0);
+  c.s->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return c.received == "held"; }));
+  c.s->Close();
+  CloseHandle(go);
+}
+
+TEST(SyncSocket, WaitsForAFlagOrTheTimeLimit) {
+  TAsyncSocket s(nullptr);
+  bool flag = false;
+  EXPECT_EQ(s.WaitUntilReady(flag, 100), TCustomSyncSocket::kWaitTimedOut);
+  s.OnDnsLookupDone = [&](TObject*, int) { flag = true; };
+  s.DnsLookup("localhost");
+  EXPECT_EQ(s.WaitUntilReady(flag, 20000), 0);
+  EXPECT_TRUE(flag);
 }
