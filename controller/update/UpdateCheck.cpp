@@ -70,7 +70,6 @@ void TUpdateCheck::StartUpDelayTimer() {
 void TUpdateCheck::OnUserCheckForUpdateMessage() {
   if (busy_) return;
   busy_ = true;
-  FreeRetiredDialogs();
   if (!userUpdateDialog_) {
     userUpdateDialog_ = new TfrmUserUpdate(nullptr, WM_TEZ_UPDATE_END);
     userUpdateDialog_->Label1->SetCaption("Checking for updates...");
@@ -309,7 +308,6 @@ void TUpdateCheck::OnEndCheckForUpdateMessage() {
   progress_->SetEnabled(false);
   StopRequest();
   FreeUserUpdateDialog();
-  FreeRetiredDialogs();
   busy_ = false;
   httpState_ = 0;
   response_.clear();
@@ -329,6 +327,7 @@ void TUpdateCheck::FreeUserUpdateDialog() {
   if (userUpdateDialog_->Visible()) userUpdateDialog_->Hide();
   retired_.emplace_back(userUpdateDialog_);
   userUpdateDialog_ = nullptr;
+  FreeRetiredDialogs();
 }
 
 void TUpdateCheck::FreeRetiredDialogs() {

@@ -67,7 +67,8 @@ class TUpdateCheck {
   // Asks with the offline notice until online or aborted; true when online.
   bool WaitUntilOnline();
   void StartUpdater();
-  // Hides the progress window and keeps it until it may be freed.
+  // Hides the progress window and frees it, or keeps it while its own
+  // Cancel handling runs and frees it later.
   void FreeUserUpdateDialog();
   void FreeRetiredDialogs();
   void Post(UINT msg);
