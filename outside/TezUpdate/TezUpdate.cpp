@@ -1,8 +1,8 @@
 // The updater program: there is no update service behind it. It appends
 // its command line to TezUpdate.ran in the current directory, so that a
 // caller can see that it ran and with what, then shows a window captioned
-// "TezUpdate" and runs its message loop until the window closes, which it
-// does by itself after a second.
+// "TezUpdate" (and appends the line "window") and runs its message loop
+// until the window closes, which it does by itself after a second.
 // While a file TezUpdate.hold exists in the current directory (at most
 // 60 s) it waits before its window and loop: a program that is slow to
 // become idle.
@@ -53,6 +53,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   HWND window = CreateWindowA("TezUpdateWindow", "TezUpdate", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                               CW_USEDEFAULT, 300, 120, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
+  Mark("window");
   ShowWindow(window, show);
   SetTimer(window, kCloseTimer, 1000, nullptr);
   MSG msg;

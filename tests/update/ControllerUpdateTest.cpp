@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "ControllerSupport.h"
+#include "UpdateTestSupport.h"
 
 namespace {
 
@@ -35,16 +36,16 @@ void DeleteValue(HKEY root, const char* key, const char* name) {
   RegCloseKey(k);
 }
 
-// Waits for the offer of the controller and presses one of its buttons.
-bool AnswerOffer(const char* button) {
-  if (!WaitForWindow("  Brindale Update", true, 30000)) return false;
-  HWND offer = FindWindowA("TfrmUpgradeAvailable", "  Brindale Update");
+// Waits for the controller's offer and presses one of its buttons.
+bool AnswerOffer(DWORD controller, const char* button) {
+  HWND offer = nullptr;
+  for (int i = 0; i < 600 && !offer; ++i) {
+    offer = FindProcessWindow(controller, "TfrmUpgradeAvailable", "  Brindale Update");
+    if (!offer) Sleep(50);
+  }
   if (!offer) return false;
   Sleep(200);
-  HWND b = FindWindowExA(offer, nullptr, "Button", button);
-  if (!b) return false;
-  PostMessageA(b, BM_CLICK, 0, 0);
-  return WaitForWindow("  Brindale Update", false, 10000);
+  return PressToClose(offer, button);
 }
 
 class ControllerUpdateTest : public ::testing::Test {
@@ -81,12 +82,14 @@ TEST_F(ControllerUpdateTest, UpdateListAtStartThenAutomaticAndUserChecks) {
                    "\r\nupdateRegistryValue=Version\r\nupdateRegistryCompareValue=5.1\r\n"
                    "updateCommandLine=TezUpdate.exe listentry2\r\n");
   ASSERT_TRUE(folder.StartPeer());
-  ASSERT_TRUE(folder.Start("Pellomar.exe"));
+  HANDLE controller = folder.Start("Pellomar.exe");
+  ASSERT_TRUE(controller);
   ASSERT_TRUE(WaitForWindow("Brindale Control", true, 30000));
+  DWORD pid = GetProcessId(controller);
 
   // The list runs at start; the automatic check then offers the upgrade.
   EXPECT_TRUE(folder.WaitForLine("TezUpdate.ran", "TezUpdate.exe listentry1", 20000));
-  ASSERT_TRUE(AnswerOffer("Update"));
+  ASSERT_TRUE(AnswerOffer(pid, "Update"));
   EXPECT_EQ(folder.Key("TezUpdateList.inx", "entry1", "active"), "0");
   EXPECT_EQ(folder.FindLine("TezUpdate.ran", "TezUpdate.exe listentry2"), -1);
   ASSERT_TRUE(folder.WaitForLine("TezUpdate.ran", "\"", 20000));
@@ -95,9 +98,9 @@ TEST_F(ControllerUpdateTest, UpdateListAtStartThenAutomaticAndUserChecks) {
   // The main program's menu asks for a check: the progress window, the
   // offer again, skipped this time.
   folder.Post(kUserUpdateCheck);
-  ASSERT_TRUE(AnswerOffer("Skip"));
+  ASSERT_TRUE(AnswerOffer(pid, "Skip"));
   EXPECT_EQ(folder.CountLines("TezUpdate.ran", "\""), 1);
   // The progress window is gone with the offer.
-  EXPECT_TRUE(WaitForWindow("Brindale Update", false, 5000));
+  EXPECT_FALSE(FindProcessWindow(pid, "TfrmUserUpdate"));
   EXPECT_TRUE(folder.CloseController());
 }

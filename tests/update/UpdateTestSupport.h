@@ -63,13 +63,15 @@ inline std::string WindowText(HWND w) {
   return text;
 }
 
-// A visible top-level window of this process with that class (and caption,
-// when given).
-inline HWND FindOwnWindow(const std::string& cls, const std::string& caption = "") {
+// A visible top-level window of that process with that class (and
+// caption, when given).
+inline HWND FindProcessWindow(DWORD process, const std::string& cls,
+                              const std::string& caption = "") {
   struct Search {
+    DWORD process;
     std::string cls, caption;
     HWND found;
-  } search{cls, caption, nullptr};
+  } search{process, cls, caption, nullptr};
   EnumWindows(
       [](HWND w, LPARAM lp) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(lp);
@@ -77,7 +79,7 @@ inline HWND FindOwnWindow(const std::string& cls, const std::string& caption = "
         GetWindowThreadProcessId(w, &pid);
         char cls[256] = {};
         GetClassNameA(w, cls, sizeof cls);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && s->cls == cls &&
+        if (pid == s->process && IsWindowVisible(w) && s->cls == cls &&
             (s->caption.empty() || WindowText(w) == s->caption)) {
           s->found = w;
           return FALSE;
@@ -86,6 +88,10 @@ inline HWND FindOwnWindow(const std::string& cls, const std::string& caption = "
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+inline HWND FindOwnWindow(const std::string& cls, const std::string& caption = "") {
+  return FindProcessWindow(GetCurrentProcessId(), cls, caption);
 }
 
 // The first child of that class (and text, when given).
@@ -102,6 +108,32 @@ inline bool ClickButton(HWND window, const std::string& text) {
   if (!button) return false;
   PostMessageA(button, BM_CLICK, 0, 0);
   return true;
+}
+
+// Clicks a button that closes its window, again while the window stays (a
+// click can miss a window that is not active while other programs run).
+inline bool PressToClose(HWND window, const std::string& text) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    SetForegroundWindow(window);
+    if (!ClickButton(window, text)) return !IsWindow(window) || !IsWindowVisible(window);
+    for (int i = 0; i < 20; ++i) {
+      if (!IsWindow(window) || !IsWindowVisible(window)) return true;
+      Sleep(50);
+    }
+  }
+  return false;
+}
+
+// Clicks the check box until it shows the state wanted.
+inline bool ClickCheckTo(HWND window, const std::string& text, bool checked) {
+  HWND box = FindChild(window, "Button", text);
+  for (int attempt = 0; box && attempt < 10; ++attempt) {
+    if ((SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED) == checked) return true;
+    SetForegroundWindow(window);
+    PostMessageA(box, BM_CLICK, 0, 0);
+    Sleep(200);
+  }
+  return false;
 }
 
 // Waits on its own thread for a window and acts on it once.
