@@ -65,6 +65,18 @@ TEST(ControllerStart, FailedRecorderStartIsReportedAndRunKeysFollowTheMode) {
       hinted = hinted || line.find(c.hint) != std::string::npos;
     EXPECT_TRUE(hinted);
   }
+  // A trace file that cannot be written neither stops a start nor leaves
+  // it marked as running: the next one is taken.
+  HANDLE locked = CreateFileA(f.File("pellomar.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  for (int round = 0; round < 2; ++round) {
+    f.Post(kStartSession, 0);
+    const DWORD start = GetTickCount();
+    while (f.CountLines(kPeer, "MSG 1226") == failures && GetTickCount() - start < 40000) Sleep(100);
+    EXPECT_EQ(f.CountLines(kPeer, "MSG 1226"), ++failures);
+  }
+  CloseHandle(locked);
 }
 
 TEST(ControllerStart, SecondStartOpensTheBasketOfTheFirstAndEnds) {

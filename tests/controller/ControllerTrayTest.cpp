@@ -125,10 +125,72 @@ TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
   Click({record.x + 40, record.y + 2});
   EXPECT_TRUE(WaitForMenu(false, 5000));
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+  // While that start waits for the main program, another (from the
+  // schedule or the main program) is not taken.
+  f.Post(kStartSession, 100);
+  Sleep(1500);
+  EXPECT_EQ(f.CountLines(kPeer, "MSG 1276"), 1);
 
   // A double click clicks the default item, the basket.
   PostMessageA(tray, kTrayNotify, 0, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 1 1", 10000));
+}
+
+// Opens the tray menu and clicks the item with that picture.
+bool ClickMenuItem(HWND tray, const char* picture) {
+  SetCursorPos(300, 200);
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONDOWN);
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
+  if (!WaitForMenu(true, 5000)) return false;
+  Sleep(500);
+  RECT r;
+  GetWindowRect(VisibleMenu(), &r);
+  POINT at;
+  if (!Screen(r).Find(PictureColour(picture), &at)) return false;
+  Click({at.x + 40, at.y + 2});
+  return WaitForMenu(false, 5000);
+}
+
+int CountWindows(const char* caption) {
+  int n = 0;
+  for (HWND w = FindWindowA(nullptr, caption); w; w = FindWindowExA(nullptr, w, nullptr, caption))
+    ++n;
+  return n;
+}
+
+void Answer(const char* button) {
+  HWND box = FindWindowA(nullptr, "Brindale Software");
+  HWND b = box ? FindWindowExA(box, nullptr, "Button", button) : nullptr;
+  if (b) SendMessageA(b, BM_CLICK, 0, 0);
+}
+
+TEST(ControllerTray, CloseAsksFirstAndNoKeepsEverythingRunning) {
+  ControllerFolder f("trayclose", kNoRecorder);
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  HWND tray = nullptr;
+  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  ASSERT_NE(tray, nullptr);
+
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
+  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 5000));
+  // A second "Close" while the question is open asks nothing more.
+  if (ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP")) Sleep(1000);
+  EXPECT_EQ(CountWindows("Brindale Software"), 1);
+  Answer("&No");
+  ASSERT_TRUE(WaitForWindow("Brindale Software", false, 5000));
+  Sleep(1000);
+  EXPECT_NE(f.Controller(), nullptr);
+  EXPECT_NE(FindWindowA(nullptr, "BrindaleCaddrel"), nullptr);
+  EXPECT_LT(f.FindLine(kPeer, "CLOSE"), 0);
+
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
+  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 5000));
+  Answer("&Yes");
+  EXPECT_TRUE(WaitForWindow("Brindale Control", false, 30000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "CLOSE", 5000));
+  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "END", 5000));
 }
 
 }  // namespace

@@ -38,6 +38,10 @@ Routes of the update check's tests (the update service):
   /isapi/TezBGUpdate.dll?Prepare&SN=s       SUCCESS for the serial "upgrade",
                        a failure otherwise
   /isapi/last          the query of the last request to the service, as sent
+Log receiver of the item log upload (POST only):
+  /log/c               appends the body to log-received.txt in the working
+                       folder and answers with reply code c
+  /log/silent          reads the body and never answers
 A request line with an absolute http:// address is a proxy request: it is
 answered with 407 unless Proxy-Authorization matches --proxy-auth (when
 given), and then served by its path with the header X-Via-Proxy: 1.
@@ -210,9 +214,24 @@ class Handler(BaseHTTPRequestHandler):
             return
         n = int(self.headers.get("Content-Length", "0"))
         data = self.rfile.read(n)
+        parts = r[0]
+        if parts and parts[0] == "log":
+            self.log_receiver(parts[1] if len(parts) > 1 else "", data)
+            return
         with Handler.lock:
             Handler.posted = data
         self.reply(200, b"stored %d\n" % len(data))
+
+    # ---- Log receiver of the item log upload --------------------------
+    def log_receiver(self, arg, data):
+        if arg == "silent":
+            time.sleep(600)
+            self.close_connection = True
+            return
+        with Handler.lock:
+            with open("log-received.txt", "ab") as f:
+                f.write(data)
+        self.reply(int(arg), b"log %s\n" % arg.encode())
 
 
 # --- Routes of the network client's tests -------------------------------
