@@ -26,6 +26,19 @@ class THostForm : public TForm {
   }
 };
 
+// The colour that the gauge shows at x, half-way down, read back from the
+// screen.
+COLORREF GaugeColour(HWND gauge, int x) {
+  RECT r;
+  GetClientRect(gauge, &r);
+  POINT p = {x, r.bottom / 2};
+  ClientToScreen(gauge, &p);
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
 std::string ServiceUrl(const std::string& request) {
   return ServerHostPort() + "/isapi/TezBGUpdate.dll?" + request;
 }
@@ -124,6 +137,12 @@ TEST_F(UpdateCheckTest, UserCheckUpToDate) {
     ASSERT_TRUE(PumpUntil([&] { return dialog->Label1->Caption() == "Your software is up to date."; }));
     EXPECT_EQ(dialog->btnCancel->Caption(), "Ok");
     EXPECT_EQ(dialog->Gauge->Progress(), dialog->Gauge->MaxValue());
+    // The full gauge shows blue from end to end.
+    HWND gauge = dialog->Gauge->Handle();
+    UpdateWindow(gauge);
+    PumpFor(100);
+    EXPECT_EQ(GaugeColour(gauge, 1), RGB(0, 0, 255));
+    EXPECT_EQ(GaugeColour(gauge, dialog->Gauge->ClientWidth() - 2), RGB(0, 0, 255));
     EXPECT_TRUE(check_->Busy());
     EXPECT_FALSE(FindOwnWindow("TfrmUpgradeAvailable"));
     // The user's "Ok" ends the check.
