@@ -60,6 +60,46 @@ void CutCellRows(std::map<std::pair<int, int>, V>& m, int count) {
   for (auto it = m.begin(); it != m.end();) it = it->first.second >= count ? m.erase(it) : ++it;
 }
 
+// The application's hint handlers of the grids, the last registered first;
+// the handler that was there before the first grid runs last and comes
+// back when the last grid goes.
+struct HintHandlers {
+  std::vector<std::pair<TAlignedStringGrid*, TShowHintEvent>> list;
+  TShowHintEvent previous;
+};
+
+HintHandlers& Hints() {
+  // Never freed: grids of forms freed at exit still unregister.
+  static auto* h = new HintHandlers;
+  return *h;
+}
+
+void RegisterHintHandler(TAlignedStringGrid* grid, TShowHintEvent handler) {
+  HintHandlers& h = Hints();
+  if (h.list.empty()) {
+    h.previous = Application->OnShowHint;
+    Application->OnShowHint = [](std::string& s, bool& can, THintInfo& info) {
+      auto list = Hints().list;
+      for (auto it = list.rbegin(); it != list.rend(); ++it) it->second(s, can, info);
+      if (Hints().previous) Hints().previous(s, can, info);
+    };
+  }
+  h.list.emplace_back(grid, std::move(handler));
+}
+
+void UnregisterHintHandler(TAlignedStringGrid* grid) {
+  HintHandlers& h = Hints();
+  for (auto it = h.list.begin(); it != h.list.end(); ++it)
+    if (it->first == grid) {
+      h.list.erase(it);
+      break;
+    }
+  if (h.list.empty()) {
+    Application->OnShowHint = h.previous;
+    h.previous = nullptr;
+  }
+}
+
 }  // namespace
 
 TNewInplaceEdit::TNewInplaceEdit(TAlignedStringGrid* grid) : TInplaceEdit(grid), aligned_(grid) {}
@@ -134,9 +174,42 @@ TAlignedStringGrid::TAlignedStringGrid(TComponent* owner) : TStringGrid(owner) {
   brush_.OnChange = [this](TObject*) { Redraw(); };
   OnCompareRow = [this](TObject*, int col, int a, int b) { return Cells(col, a).compare(Cells(col, b)); };
   OnCompareCol = [this](TObject*, int row, int a, int b) { return Cells(a, row).compare(Cells(b, row)); };
+  ShowHint = true;
+  RegisterHintHandler(this, [this](std::string& s, bool&, THintInfo& info) { ShowCellHint(s, info); });
 }
 
-TAlignedStringGrid::~TAlignedStringGrid() { Destroying(); }
+TAlignedStringGrid::~TAlignedStringGrid() {
+  Destroying();
+  UnregisterHintHandler(this);
+}
+
+void TAlignedStringGrid::ShowCellHint(std::string& hintStr, THintInfo& info) {
+  if (info.HintControl != this || !ShowCellHints) return;
+  int c, r;
+  if (!MouseToCell(info.CursorPos.x, info.CursorPos.y, c, r)) {
+    hintStr.clear();
+    return;
+  }
+  hintCol_ = c;
+  hintRow_ = r;
+  RECT cell = CellRect(c, r);
+  POINT p = {cell.left, cell.bottom};
+  ClientToScreen(Handle(), &p);
+  info.HintPos = {p.x, p.y + 6};
+  info.CursorRect = cell;
+  hintStr = CellHint(c, r);
+}
+
+void TAlignedStringGrid::MouseMove(TShiftState shift, int x, int y) {
+  TStringGrid::MouseMove(shift, x, y);
+  if (hintCol_ < 0) return;
+  int c, r;
+  MouseToCell(x, y, c, r);
+  if (c != hintCol_ || r != hintRow_) {
+    Application->CancelHint();
+    hintCol_ = hintRow_ = -1;
+  }
+}
 
 TNewInplaceEdit* TAlignedStringGrid::Editor() const {
   return static_cast<TNewInplaceEdit*>(InplaceEditor());

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "Application.h"
 #include "Filer.h"
 #include "Grids.h"
 
@@ -137,9 +138,12 @@ class TAlignedStringGrid : public TStringGrid {
   void FocusLost() override;
   void Loaded() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
 
  private:
   friend class TNewInplaceEdit;
+  void ShowCellHint(std::string& hintStr, THintInfo& info);
+  int hintCol_ = -1, hintRow_ = -1;
   template <class V>
   using LineMap = std::map<int, V>;
   template <class V>

@@ -12,8 +12,9 @@ struct PopupList {
 };
 
 PopupList& List() {
-  static PopupList list;
-  return list;
+  // Never freed: menus of forms freed at exit still remove themselves.
+  static auto* list = new PopupList;
+  return *list;
 }
 
 ToxPopupMenu* MenuOfItem(ULONG_PTR data) {
@@ -36,6 +37,9 @@ LRESULT PopupListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       NoteMenuOpened(reinterpret_cast<HMENU>(wp));
       for (ToxPopupMenu* m : menus)
         if (m->DispatchPopup(reinterpret_cast<HMENU>(wp))) break;
+      break;
+    case WM_MENUSELECT:
+      MenuSelectHint(std::vector<TMenu*>(menus.begin(), menus.end()), wp, lp);
       break;
     case WM_MEASUREITEM: {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);

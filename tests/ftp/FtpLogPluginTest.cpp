@@ -75,7 +75,7 @@ HWND OwnDialog(const char* caption) {
     HWND found;
   } find = {caption, nullptr};
   EnumWindows(
-      [](HWND wnd, LPARAM lp) WINAPI -> BOOL {
+      [](HWND wnd, LPARAM lp) CALLBACK -> BOOL {
         auto* f = reinterpret_cast<Find*>(lp);
         DWORD pid = 0;
         GetWindowThreadProcessId(wnd, &pid);
