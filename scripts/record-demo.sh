@@ -49,8 +49,6 @@ crlf() { sed 's/$/\r/'; }
 crlf >TezParam.inx <<INI
 [GlobalParams]
 showIntro=0
-[DragDrop]
-autoOpenBasketOnStart=0
 [AutoUpdate]
 active=0
 [Folders]
@@ -83,6 +81,7 @@ playerFormat=wav
 outputFolder=Recordings
 [DragDrop]
 tezID=demo
+autoOpenBasketOnStart=0
 INI
 crlf >TezPlayers.inx <<'INI'
 [Entry List]
