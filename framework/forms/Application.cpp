@@ -164,6 +164,7 @@ void TApplication::Restore() {
 }
 
 void TApplication::HandleException(const std::exception& e) {
+  if (dynamic_cast<const EAbort*>(&e)) return;
   if (OnException) {
     const auto* ours = dynamic_cast<const Exception*>(&e);
     OnException(this, ours ? *ours : Exception(e.what()));

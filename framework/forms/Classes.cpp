@@ -1,6 +1,10 @@
 #include "Classes.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <typeinfo>
 
 void TStringList::Check(int index) const {
   if (index < 0 || index >= Count()) throw EStringListError(Format(SListIndexError, index));
@@ -222,4 +226,25 @@ void TComponent::EndLoading() {
     state_ &= ~csLoading;
     Loaded();
   }
+}
+
+std::string ClassNameOf(const TObject* object) {
+  if (!object) return "nil";
+  const char* mangled = typeid(*object).name();
+  int status = 0;
+  char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+  std::string name = status == 0 && plain ? plain : mangled;
+  std::free(plain);
+  return name;
+}
+
+void TPersistent::Assign(TPersistent* source) {
+  if (!source) AssignError(nullptr);
+  source->AssignTo(this);
+}
+
+void TPersistent::AssignTo(TPersistent* dest) { dest->AssignError(this); }
+
+void TPersistent::AssignError(TPersistent* source) {
+  throw EConvertError(Format(SAssignError, ClassNameOf(source).c_str(), ClassNameOf(this).c_str()));
 }

@@ -1,6 +1,7 @@
 // Objects, events, string lists and components of the form class library.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +14,22 @@ class TObject {
 };
 
 using TNotifyEvent = std::function<void(TObject* sender)>;
+
+// The class name of an object as the program declares it ("TBitmap").
+std::string ClassNameOf(const TObject* object);
+
+// An object that can copy its state from another one. Assign asks the
+// source to copy itself into this object (AssignTo) when this class does not
+// know the source's class; an unknown pair raises EConvertError
+// "Cannot assign a <source> to a <target>".
+class TPersistent : public TObject {
+ public:
+  virtual void Assign(TPersistent* source);
+
+ protected:
+  virtual void AssignTo(TPersistent* dest);
+  [[noreturn]] void AssignError(TPersistent* source);
+};
 
 // A list of strings, each with an optional object; lines of the form
 // Name=Value are addressed by name (names compared ignoring ASCII case).
@@ -61,13 +78,15 @@ class TStringList : public TObject {
 };
 using TStrings = TStringList;
 
+class TFiler;
+
 enum TOperation { opInsert, opRemove };
 enum : unsigned { csLoading = 1, csDesigning = 2, csDestroying = 4 };
 
 // A component belongs to an owner, which frees it; it has a name that is
 // unique among its owner's components, and it can ask other components to
 // tell it when they are freed.
-class TComponent : public TObject {
+class TComponent : public TPersistent {
  public:
   explicit TComponent(TComponent* owner);
   ~TComponent() override;
@@ -81,6 +100,8 @@ class TComponent : public TObject {
   TComponent* Components(int index) const { return components_.at(static_cast<size_t>(index)); }
   TComponent* FindComponent(const std::string& name) const;
   unsigned ComponentState() const { return state_; }
+  // A number for the program's own use.
+  intptr_t Tag = 0;
 
   void FreeNotification(TComponent* component);
   void RemoveFreeNotification(TComponent* component);
@@ -89,6 +110,8 @@ class TComponent : public TObject {
   // clears the mark and calls Loaded on each, owned components first.
   void BeginLoading();
   void EndLoading();
+  // Names the component's own streamed data (see Filer.h).
+  virtual void DefineProperties(TFiler& filer) { (void)filer; }
 
  protected:
   virtual void Notification(TComponent* component, TOperation operation);

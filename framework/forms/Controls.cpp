@@ -5,15 +5,11 @@
 #include "Application.h"
 #include "ControlTags.h"
 #include "Forms.h"
+#include "GraphicControls.h"
+#include "Menus.h"
 
 namespace {
 const char kObjectProp[] = "BrindaleControlObject";
-}
-
-COLORREF ColorToRGB(TColor color) {
-  auto c = static_cast<uint32_t>(color);
-  if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
-  return static_cast<COLORREF>(c & 0xFFFFFF);
 }
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
@@ -23,6 +19,7 @@ TWinControl::~TWinControl() {
   DestroyComponents();
   // Children that others own lose their parent (and their windows) now.
   for (TWinControl* c : std::vector<TWinControl*>(controls_)) c->SetParent(nullptr);
+  for (TGraphicControl* g : std::vector<TGraphicControl*>(graphicControls_)) g->SetParent(nullptr);
   if (handle_) {
     HWND h = handle_;
     DestroyWindow(h);
@@ -100,6 +97,8 @@ LRESULT CALLBACK TWinControl::StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     return CallWindowProcA(old, w, msg, wp, lp);
   }
   try {
+    if (msg == WM_PAINT && !self->graphicControls_.empty()) return self->PaintWithGraphicControls(wp, lp);
+    if (self->WindowProc) return self->WindowProc(msg, wp, lp);
     return self->WndProc(msg, wp, lp);
   } catch (const std::exception& e) {
     Application->HandleException(e);
@@ -112,6 +111,8 @@ LRESULT TWinControl::DefaultProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  if (InputMessage(msg, wp, lp, result)) return result;
   switch (msg) {
     case WM_COMMAND:
       if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lp))) {
@@ -215,6 +216,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
   height_ = height;
   if (handle_)
     SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (align_ != alNone && parent_) parent_->Realign();
 }
 
 int TWinControl::ClientWidth() const {
@@ -244,6 +246,7 @@ bool TWinControl::Visible() const {
 void TWinControl::SetVisible(bool visible) {
   visible_ = visible;
   if (handle_) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+  if (align_ != alNone && parent_) parent_->Realign();
 }
 
 void TWinControl::SetColor(TColor color) {
@@ -262,4 +265,260 @@ void TWinControl::SetFontColor(TColor color) {
 TForm* GetParentForm(TWinControl* control) {
   while (control && !dynamic_cast<TForm*>(control)) control = control->Parent();
   return static_cast<TForm*>(control);
+}
+
+TShiftState MouseShiftState(WPARAM keyFlags) {
+  TShiftState s = 0;
+  if (keyFlags & MK_SHIFT) s |= ssShift;
+  if (keyFlags & MK_CONTROL) s |= ssCtrl;
+  if (keyFlags & MK_LBUTTON) s |= ssLeft;
+  if (keyFlags & MK_RBUTTON) s |= ssRight;
+  if (keyFlags & MK_MBUTTON) s |= ssMiddle;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
+TShiftState KeyboardShiftState() {
+  TShiftState s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  if (GetKeyState(VK_LBUTTON) < 0) s |= ssLeft;
+  if (GetKeyState(VK_RBUTTON) < 0) s |= ssRight;
+  if (GetKeyState(VK_MBUTTON) < 0) s |= ssMiddle;
+  return s;
+}
+
+LRESULT TWinControl::Perform(UINT msg, WPARAM wp, LPARAM lp) {
+  return WindowProc ? WindowProc(msg, wp, lp) : WndProc(msg, wp, lp);
+}
+
+// Turns the input messages into the control's events. True when the
+// message was consumed (result set).
+bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      MouseDown(msg == WM_LBUTTONDOWN ? mbLeft : msg == WM_RBUTTONDOWN ? mbRight : mbMiddle,
+                MouseShiftState(wp), x, y);
+      return false;
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      if (msg == WM_LBUTTONDBLCLK) DblClick();
+      MouseDown(msg == WM_LBUTTONDBLCLK ? mbLeft : msg == WM_RBUTTONDBLCLK ? mbRight : mbMiddle,
+                MouseShiftState(wp) | ssDouble, x, y);
+      return false;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      MouseUp(msg == WM_LBUTTONUP ? mbLeft : msg == WM_RBUTTONUP ? mbRight : mbMiddle,
+              MouseShiftState(wp), x, y);
+      return false;
+    case WM_MOUSEMOVE:
+      if (!mouseInside_) {
+        mouseInside_ = true;
+        TRACKMOUSEEVENT t = {sizeof t, TME_LEAVE, handle_, 0};
+        TrackMouseEvent(&t);
+        MouseEnter();
+      }
+      MouseMove(MouseShiftState(wp), x, y);
+      return false;
+    case WM_MOUSELEAVE:
+      if (mouseInside_) {
+        mouseInside_ = false;
+        MouseLeave();
+      }
+      return false;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+      WORD key = static_cast<WORD>(wp);
+      if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN)
+        KeyDown(key, KeyboardShiftState());
+      else
+        KeyUp(key, KeyboardShiftState());
+      return key == 0;
+    }
+    case WM_CHAR: {
+      char c = static_cast<char>(wp);
+      KeyPress(c);
+      if (c == 0) return true;
+      if (c != static_cast<char>(wp)) {
+        result = DefaultProc(msg, static_cast<WPARAM>(static_cast<unsigned char>(c)), lp);
+        return true;
+      }
+      return false;
+    }
+    case WM_SETFOCUS:
+      DoEnter();
+      return false;
+    case WM_KILLFOCUS:
+      DoExit();
+      return false;
+    case WM_CAPTURECHANGED:
+      CaptureChanged();
+      return false;
+    case WM_SIZE:
+      AlignControls();
+      Resize();
+      return false;
+    case WM_SETCURSOR:
+      if (cursor_ != crDefault && reinterpret_cast<HWND>(wp) == handle_ && LOWORD(lp) == HTCLIENT) {
+        ::SetCursor(Screen->Cursors(cursor_));
+        result = TRUE;
+        return true;
+      }
+      return false;
+    case WM_CONTEXTMENU:
+      if (popupMenu_ && popupMenu_->AutoPopup && reinterpret_cast<HWND>(wp) == handle_) {
+        POINT p = {x, y};
+        if (x == -1 && y == -1) {
+          p = {0, 0};
+          ClientToScreen(handle_, &p);
+        }
+        popupMenu_->PopupComponent = this;
+        popupMenu_->Popup(p.x, p.y);
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TWinControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+void TWinControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+void TWinControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+void TWinControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+void TWinControl::MouseEnter() {
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+void TWinControl::MouseLeave() {
+  if (OnMouseLeave) OnMouseLeave(this);
+}
+void TWinControl::KeyDown(WORD& key, TShiftState shift) {
+  if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+void TWinControl::KeyUp(WORD& key, TShiftState shift) {
+  if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+void TWinControl::KeyPress(char& key) {
+  if (OnKeyPress) OnKeyPress(this, key);
+}
+void TWinControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+void TWinControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+void TWinControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TWinControl::SetFocus() {
+  if (handle_) ::SetFocus(handle_);
+}
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+bool TWinControl::CanFocus() const {
+  return handle_ && IsWindowVisible(handle_) && IsWindowEnabled(handle_);
+}
+bool TWinControl::MouseCapture() const { return handle_ && GetCapture() == handle_; }
+void TWinControl::SetMouseCapture(bool capture) {
+  if (!handle_) return;
+  if (capture)
+    SetCapture(handle_);
+  else if (GetCapture() == handle_)
+    ReleaseCapture();
+}
+
+void TWinControl::SetCursor(TCursor cursor) {
+  cursor_ = cursor;
+  POINT p;
+  if (handle_ && GetCursorPos(&p) && WindowFromPoint(p) == handle_)
+    ::SetCursor(Screen->Cursors(cursor_));
+}
+
+void TWinControl::SetPopupMenu(TPopupMenu* menu) {
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+void TWinControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TWinControl::SetAlign(TAlign align) {
+  if (align == align_) return;
+  align_ = align;
+  if (parent_) parent_->Realign();
+}
+
+void TWinControl::EnableAlign() {
+  if (alignDisabled_ > 0 && --alignDisabled_ == 0) Realign();
+}
+
+void TWinControl::Realign() {
+  if (!aligning_) AlignControls();
+}
+
+void TWinControl::AlignControls() {
+  if (alignDisabled_ > 0 || aligning_) return;
+  RECT r = {0, 0, width_, height_};
+  if (handle_) GetClientRect(handle_, &r);
+  aligning_ = true;
+  for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient}) {
+    std::vector<TWinControl*> list;
+    for (TWinControl* c : controls_)
+      if (c->align_ == a && c->Visible()) list.push_back(c);
+    auto key = [a](TWinControl* c) {
+      RECT b = c->BoundsRect();
+      switch (a) {
+        case alBottom: return -static_cast<int>(b.bottom);
+        case alRight: return -static_cast<int>(b.right);
+        case alLeft: return static_cast<int>(b.left);
+        default: return static_cast<int>(b.top);
+      }
+    };
+    std::stable_sort(list.begin(), list.end(),
+                     [&](TWinControl* x, TWinControl* y) { return key(x) < key(y); });
+    for (TWinControl* c : list) {
+      int w = c->Width(), h = c->Height();
+      switch (a) {
+        case alTop:
+          c->SetBounds(r.left, r.top, r.right - r.left, h);
+          r.top += h;
+          break;
+        case alBottom:
+          c->SetBounds(r.left, r.bottom - h, r.right - r.left, h);
+          r.bottom -= h;
+          break;
+        case alLeft:
+          c->SetBounds(r.left, r.top, w, r.bottom - r.top);
+          r.left += w;
+          break;
+        case alRight:
+          c->SetBounds(r.right - w, r.top, w, r.bottom - r.top);
+          r.right -= w;
+          break;
+        default:
+          c->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+          break;
+      }
+    }
+  }
+  aligning_ = false;
 }

@@ -9,18 +9,34 @@
 #include <string>
 
 #include "Classes.h"
+#include "Colors.h"
+#include "Screen.h"
 
-// Colours: an RGB value, or a system colour as 0x80000000 | COLOR_xxx.
-using TColor = int32_t;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clBtnFace = static_cast<TColor>(0x80000000u | COLOR_BTNFACE);
-constexpr TColor clWindow = static_cast<TColor>(0x80000000u | COLOR_WINDOW);
-constexpr TColor clWindowText = static_cast<TColor>(0x80000000u | COLOR_WINDOWTEXT);
-constexpr TColor clGrayText = static_cast<TColor>(0x80000000u | COLOR_GRAYTEXT);
-COLORREF ColorToRGB(TColor color);
 
 class TForm;
+class TPopupMenu;
+
+// Mouse and keyboard input.
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+using TShiftState = unsigned;
+enum : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32,
+                  ssDouble = 64 };
+// The shift state of a mouse message's key flags, plus Alt from the keyboard.
+TShiftState MouseShiftState(WPARAM keyFlags);
+// The shift state of the keyboard now.
+TShiftState KeyboardShiftState();
+using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift,
+                                       int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
+// A window procedure that replaces a control's own; it calls the control's
+// DispatchDefault for everything it does not handle itself.
+using TWndMethod = std::function<LRESULT(UINT msg, WPARAM wp, LPARAM lp)>;
+
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+class TGraphicControl;
 
 class TWinControl : public TComponent {
  public:
@@ -67,8 +83,55 @@ class TWinControl : public TComponent {
   TColor FontColor() const { return fontColor_; }
   void SetFontColor(TColor color);
   std::string Hint;
+  bool ShowHint = false;
+
+  // Controls aligned to an edge or the client area are laid out by their
+  // parent whenever it or they change size (unless alignment is disabled).
+  TAlign Align() const { return align_; }
+  virtual void SetAlign(TAlign align);
+  void DisableAlign() { ++alignDisabled_; }
+  void EnableAlign();
+  void Realign();
+
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor cursor);
+
+  // Focus and capture.
+  void SetFocus();
+  bool Focused() const;
+  bool CanFocus() const;
+  bool MouseCapture() const;
+  void SetMouseCapture(bool capture);
+
+  // The menu shown by a right click (with its AutoPopup) or the menu key.
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+
+  // Every message of the window goes through WindowProc when it is set;
+  // DispatchDefault is the control's own handling.
+  TWndMethod WindowProc;
+  LRESULT DispatchDefault(UINT msg, WPARAM wp, LPARAM lp) { return WndProc(msg, wp, lp); }
+  LRESULT Perform(UINT msg, WPARAM wp, LPARAM lp);
 
   TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+  TNotifyEvent OnResize;
+
+  // Non-windowed children in control order; this window paints them.
+  int GraphicControlCount() const { return static_cast<int>(graphicControls_.size()); }
+  TGraphicControl* GraphicControls(int index) const { return graphicControls_.at(static_cast<size_t>(index)); }
+  // Paints the graphic children that meet the context's clip region.
+  void PaintGraphicControls(HDC dc);
 
  protected:
   struct CreateParams {
@@ -88,6 +151,24 @@ class TWinControl : public TComponent {
   // A notification code of WM_COMMAND sent by this control.
   virtual void CommandNotify(WORD code) { (void)code; }
   virtual void Click();
+  virtual void DblClick();
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void KeyDown(WORD& key, TShiftState shift);
+  virtual void KeyUp(WORD& key, TShiftState shift);
+  virtual void KeyPress(char& key);
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual void Resize();
+  // The mouse capture went to another window (or was released).
+  virtual void CaptureChanged() {}
+  // Lays out the aligned children inside the client area.
+  virtual void AlignControls();
+  void Notification(TComponent* component, TOperation operation) override;
+  bool MouseInside() const { return mouseInside_; }
   // Brush and text colour for the WM_CTLCOLORxxx request of this control.
   HBRUSH CtlColor(HDC dc);
   HBRUSH BackgroundBrush();
@@ -98,7 +179,10 @@ class TWinControl : public TComponent {
   TColor color_ = clBtnFace;
 
  private:
+  friend class TGraphicControl;
   static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+  bool InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  LRESULT PaintWithGraphicControls(WPARAM wp, LPARAM lp);
   void Detach();
   void ApplyNameTag();
   HWND handle_ = nullptr;
@@ -106,10 +190,17 @@ class TWinControl : public TComponent {
   ATOM nameAtom_ = 0;
   TWinControl* parent_ = nullptr;
   std::vector<TWinControl*> controls_;
+  std::vector<TGraphicControl*> graphicControls_;
   bool enabled_ = true;
   bool visible_ = true;
   TColor fontColor_ = clWindowText;
   HBRUSH brush_ = nullptr;
+  TAlign align_ = alNone;
+  int alignDisabled_ = 0;
+  bool aligning_ = false;
+  TCursor cursor_ = crDefault;
+  TPopupMenu* popupMenu_ = nullptr;
+  bool mouseInside_ = false;
 };
 
 // The form that holds a control, or none.

@@ -45,12 +45,19 @@ LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
+      if (wp) {
+        Paint(reinterpret_cast<HDC>(wp));
+        return 0;
+      }
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(Handle(), &ps);
       Paint(dc);
       EndPaint(Handle(), &ps);
       return 0;
     }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wp));
+      return 0;
     case WM_LBUTTONUP:
       Click();
       break;
@@ -60,9 +67,51 @@ LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   return TWinControl::WndProc(msg, wp, lp);
 }
 
-void TLabel::FillCreateParams(CreateParams& p) {
-  p.className = "STATIC";
-  p.style |= SS_LEFT | SS_NOTIFY;
+TLabel::TLabel(TComponent* owner) : TCustomControl(owner) {}
+
+void TLabel::Paint() {
+  TCanvas* c = Canvas();
+  RECT r = {0, 0, ClientWidth(), ClientHeight()};
+  c->Brush()->SetColor(Color());
+  c->FillRect(r);
+  c->Font()->SetColor(Enabled() ? FontColor() : clGrayText);
+  c->Brush()->SetStyle(bsClear);
+  UINT flags = DT_NOPREFIX | (WordWrap ? DT_WORDBREAK : 0) |
+               (Alignment == taCenter ? DT_CENTER : Alignment == taRightJustify ? DT_RIGHT : DT_LEFT);
+  std::string text = Caption();
+  HDC dc = c->Handle();
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(c->Font()->Color()));
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+  c->Brush()->SetStyle(bsSolid);
+}
+
+LRESULT TLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETTEXT) {
+    LRESULT res = TCustomControl::WndProc(msg, wp, lp);
+    Invalidate();
+    return res;
+  }
+  return TCustomControl::WndProc(msg, wp, lp);
+}
+
+void TLabel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == mbLeft) {
+    pressed_ = true;
+    SetMouseCapture(true);
+  }
+  TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TLabel::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  bool click = button == mbLeft && pressed_ && x >= 0 && y >= 0 && x < ClientWidth() &&
+               y < ClientHeight();
+  if (button == mbLeft) {
+    pressed_ = false;
+    SetMouseCapture(false);
+  }
+  TCustomControl::MouseUp(button, shift, x, y);
+  if (click) Click();
 }
 
 void TButton::FillCreateParams(CreateParams& p) {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "Controls.h"
+#include "GraphicControls.h"
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 enum TBevelCut { bvNone, bvLowered, bvRaised };
 
@@ -27,12 +30,22 @@ class TPanel : public TWinControl {
   int bevelWidth_ = 1;
 };
 
-class TLabel : public TWinControl {
+// A label that paints its caption in its font and font colour (grey when
+// disabled); a press and release of the left button on it is a click.
+class TLabel : public TCustomControl {
  public:
-  explicit TLabel(TComponent* owner) : TWinControl(owner) {}
+  explicit TLabel(TComponent* owner);
+  TAlignment Alignment = taLeftJustify;
+  bool WordWrap = false;
 
  protected:
-  void FillCreateParams(CreateParams& p) override;
+  void Paint() override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+
+ private:
+  bool pressed_ = false;
 };
 
 class TButton : public TWinControl {

@@ -12,6 +12,10 @@ const char* const SDuplicateName = "A component named %s already exists";
 const char* const SWindowCreate = "Error creating window";
 const char* const SThreadCreateError = "Thread creation error: %s";
 const char* const SInOutError = "I/O error %d";
+const char* const SAssignError = "Cannot assign a %s to a %s";
+const char* const SOperationAborted = "Operation aborted";
+
+void Abort() { throw EAbort(SOperationAborted); }
 
 std::string Format(const char* format, ...) {
   // "%S" is a plain string here; C would read it as a wide one.

@@ -40,6 +40,13 @@ class EThread : public Exception {
   using Exception::Exception;
 };
 
+// The silent exception: the application's exception handler ignores it.
+class EAbort : public Exception {
+  using Exception::Exception;
+};
+// Abandons the current operation silently (raises EAbort).
+[[noreturn]] void Abort();
+
 // Fixed texts of the run-time's exceptions.
 extern const char* const SInvalidInteger;     // "'%s' is not a valid integer value"
 extern const char* const SListIndexError;     // "List index out of bounds (%d)"
@@ -47,6 +54,8 @@ extern const char* const SDuplicateName;      // "A component named %s already e
 extern const char* const SWindowCreate;       // "Error creating window"
 extern const char* const SThreadCreateError;  // "Thread creation error: %s"
 extern const char* const SInOutError;         // "I/O error %d"
+extern const char* const SAssignError;        // "Cannot assign a %s to a %s"
+extern const char* const SOperationAborted;   // "Operation aborted"
 
 // printf-style formatting with the class library's conventions: "%S" is a
 // plain string like "%s"; widths and precisions as in C ("%2.2d" pads

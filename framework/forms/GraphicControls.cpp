@@ -1,0 +1,222 @@
+#include "GraphicControls.h"
+
+#include <algorithm>
+
+LRESULT TWinControl::PaintWithGraphicControls(WPARAM wp, LPARAM lp) {
+  if (wp) {
+    LRESULT r = WndProc(WM_PAINT, wp, lp);
+    PaintGraphicControls(reinterpret_cast<HDC>(wp));
+    return r;
+  }
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  int kind = GetUpdateRgn(handle_, region, FALSE);
+  LRESULT r = WndProc(WM_PAINT, wp, lp);
+  if (kind != NULLREGION && kind != ERROR && handle_) {
+    HDC dc = GetDC(handle_);
+    SelectClipRgn(dc, region);
+    PaintGraphicControls(dc);
+    ReleaseDC(handle_, dc);
+  }
+  DeleteObject(region);
+  return r;
+}
+
+void TWinControl::PaintGraphicControls(HDC dc) {
+  RECT clip;
+  if (GetClipBox(dc, &clip) == ERROR) return;
+  for (TGraphicControl* g : std::vector<TGraphicControl*>(graphicControls_)) {
+    if (!g->Visible()) continue;
+    RECT bounds = g->BoundsRect(), both;
+    if (!IntersectRect(&both, &bounds, &clip)) continue;
+    int saved = SaveDC(dc);
+    POINT origin;
+    GetViewportOrgEx(dc, &origin);
+    SetViewportOrgEx(dc, origin.x + bounds.left, origin.y + bounds.top, nullptr);
+    IntersectClipRect(dc, 0, 0, g->Width(), g->Height());
+    g->PaintTo(dc);
+    RestoreDC(dc, saved);
+  }
+}
+
+TControlCanvas::~TControlCanvas() { FreeHandle(); }
+
+void TControlCanvas::CreateHandle() {
+  if (window_) {
+    if (!window_->HandleAllocated()) return;
+    owner_ = window_->Handle();
+    own_ = GetDCEx(owner_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+  } else if (graphic_) {
+    TWinControl* parent = graphic_->Parent();
+    if (!parent || !parent->HandleAllocated()) return;
+    owner_ = parent->Handle();
+    own_ = GetDCEx(owner_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_CLIPCHILDREN);
+    SetViewportOrgEx(own_, graphic_->Left(), graphic_->Top(), nullptr);
+    IntersectClipRect(own_, 0, 0, graphic_->Width(), graphic_->Height());
+  }
+  SetHandle(own_);
+}
+
+void TControlCanvas::FreeHandle() {
+  if (!own_) return;
+  HDC dc = own_;
+  own_ = nullptr;
+  SetHandle(nullptr);
+  ReleaseDC(owner_, dc);
+  owner_ = nullptr;
+}
+
+TGraphicControl::TGraphicControl(TComponent* owner) : TComponent(owner), canvas_(this) {}
+
+TGraphicControl::~TGraphicControl() {
+  Destroying();
+  DestroyComponents();
+  canvas_.FreeHandle();
+  SetParent(nullptr);
+}
+
+void TGraphicControl::SetParent(TWinControl* parent) {
+  if (parent == parent_) return;
+  canvas_.FreeHandle();
+  if (parent_) {
+    Invalidate();
+    auto& list = parent_->graphicControls_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  }
+  parent_ = parent;
+  if (parent_) {
+    parent_->graphicControls_.push_back(this);
+    Invalidate();
+  }
+}
+
+void TGraphicControl::SetBounds(int left, int top, int width, int height) {
+  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  canvas_.FreeHandle();
+  Invalidate();
+  left_ = left;
+  top_ = top;
+  width_ = std::max(0, width);
+  height_ = std::max(0, height);
+  Invalidate();
+  Resized();
+}
+
+void TGraphicControl::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  if (parent_ && parent_->HandleAllocated()) {
+    RECT r = BoundsRect();
+    InvalidateRect(parent_->Handle(), &r, TRUE);
+  }
+}
+
+void TGraphicControl::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Invalidate();
+}
+
+TColor TGraphicControl::Color() const {
+  return parentColor_ && parent_ ? parent_->Color() : color_;
+}
+
+void TGraphicControl::SetColor(TColor color) {
+  color_ = color;
+  parentColor_ = false;
+  Invalidate();
+}
+
+void TGraphicControl::SetParentColor(bool parentColor) {
+  parentColor_ = parentColor;
+  Invalidate();
+}
+
+void TGraphicControl::Invalidate() {
+  if (!visible_ || !parent_ || !parent_->HandleAllocated()) return;
+  RECT r = BoundsRect();
+  InvalidateRect(parent_->Handle(), &r, !opaque_);
+}
+
+void TGraphicControl::Update() {
+  if (parent_ && parent_->HandleAllocated()) UpdateWindow(parent_->Handle());
+}
+
+void TGraphicControl::Repaint() {
+  if (!visible_ || !parent_ || !parent_->HandleAllocated()) return;
+  if (!opaque_) {
+    Invalidate();
+    Update();
+    return;
+  }
+  HWND w = parent_->Handle();
+  HDC dc = GetDCEx(w, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_CLIPCHILDREN);
+  SetViewportOrgEx(dc, left_, top_, nullptr);
+  IntersectClipRect(dc, 0, 0, width_, height_);
+  PaintTo(dc);
+  ReleaseDC(w, dc);
+}
+
+void TGraphicControl::PaintTo(HDC dc) {
+  canvas_.FreeHandle();
+  canvas_.SetHandle(dc);
+  try {
+    Paint();
+  } catch (...) {
+    canvas_.SetHandle(nullptr);
+    throw;
+  }
+  canvas_.SetHandle(nullptr);
+}
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(this) {
+  RegisterOwnClass("TCustomControl");
+}
+
+void TCustomControl::FillCreateParams(CreateParams& p) { p.className = "TCustomControl"; }
+
+void TCustomControl::Invalidate() {
+  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TCustomControl::Repaint() {
+  Invalidate();
+  if (HandleAllocated()) UpdateWindow(Handle());
+}
+
+void TCustomControl::PaintOn(HDC dc) {
+  canvas_.FreeHandle();
+  canvas_.SetHandle(dc);
+  try {
+    Paint();
+  } catch (...) {
+    canvas_.SetHandle(nullptr);
+    throw;
+  }
+  canvas_.SetHandle(nullptr);
+}
+
+LRESULT TCustomControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(Handle(), &r);
+      FillRect(reinterpret_cast<HDC>(wp), &r, BackgroundBrush());
+      return 1;
+    }
+    case WM_PAINT:
+      if (wp) {
+        PaintOn(reinterpret_cast<HDC>(wp));
+      } else {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(Handle(), &ps);
+        PaintOn(dc);
+        EndPaint(Handle(), &ps);
+      }
+      return 0;
+    case WM_PRINTCLIENT:
+      PaintOn(reinterpret_cast<HDC>(wp));
+      return 0;
+    default:
+      return TWinControl::WndProc(msg, wp, lp);
+  }
+}

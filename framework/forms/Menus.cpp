@@ -1,0 +1,359 @@
+#include "Menus.h"
+
+#include <algorithm>
+#include <set>
+
+#include "Application.h"
+
+namespace {
+
+std::set<UINT>& UsedCommands() {
+  static std::set<UINT> used;
+  return used;
+}
+
+UINT NewCommand() {
+  static UINT next = 0;
+  auto& used = UsedCommands();
+  for (int tries = 0; tries < 0xFFFF; ++tries) {
+    next = next >= 0xFFFF ? 1 : next + 1;
+    if (used.insert(next).second) return next;
+  }
+  throw EOutOfResources("Too many menu items");
+}
+
+std::vector<TPopupMenu*>& PopupMenus() {
+  static std::vector<TPopupMenu*> list;
+  return list;
+}
+
+const char kMenuWindowClass[] = "TPopupListWindow";
+
+struct MenuWindowData {
+  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler;
+};
+
+LRESULT CALLBACK MenuWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* d = reinterpret_cast<MenuWindowData*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+  if (d && d->handler) {
+    try {
+      return d->handler(w, msg, wp, lp);
+    } catch (const std::exception& e) {
+      Application->HandleException(e);
+      return 0;
+    }
+  }
+  return DefWindowProcA(w, msg, wp, lp);
+}
+
+}  // namespace
+
+TShortCut ShortCut(WORD key, TShiftState shift) {
+  TShortCut s = static_cast<TShortCut>(key & 0xFF);
+  if (shift & ssShift) s |= scShift;
+  if (shift & ssCtrl) s |= scCtrl;
+  if (shift & ssAlt) s |= scAlt;
+  return s;
+}
+
+std::string ShortCutToText(TShortCut shortCut) {
+  WORD key = shortCut & 0xFF;
+  if (key == 0) return "";
+  std::string name;
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+    name = std::string(1, static_cast<char>(key));
+  } else if (key >= VK_F1 && key <= VK_F24) {
+    name = "F" + std::to_string(key - VK_F1 + 1);
+  } else {
+    static const struct {
+      WORD key;
+      const char* name;
+    } names[] = {{VK_BACK, "BkSp"}, {VK_TAB, "Tab"},     {VK_ESCAPE, "Esc"},  {VK_RETURN, "Enter"},
+                 {VK_SPACE, "Space"}, {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},  {VK_END, "End"},
+                 {VK_HOME, "Home"},  {VK_LEFT, "Left"},  {VK_UP, "Up"},       {VK_RIGHT, "Right"},
+                 {VK_DOWN, "Down"},  {VK_INSERT, "Ins"}, {VK_DELETE, "Del"}};
+    for (const auto& n : names)
+      if (n.key == key) name = n.name;
+    if (name.empty()) {
+      UINT scan = MapVirtualKeyA(key, 0);
+      char buf[64] = {};
+      if (scan && GetKeyNameTextA(static_cast<LONG>(scan << 16), buf, sizeof buf) > 0) name = buf;
+    }
+    if (name.empty()) return "";
+  }
+  std::string text;
+  if (shortCut & scShift) text += "Shift+";
+  if (shortCut & scCtrl) text += "Ctrl+";
+  if (shortCut & scAlt) text += "Alt+";
+  return text + name;
+}
+
+TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(NewCommand()) {}
+
+TMenuItem::~TMenuItem() {
+  Destroying();
+  while (!items_.empty()) delete items_.back();
+  if (parent_) parent_->Remove(this);
+  if (handle_) DestroyMenu(handle_);
+  UsedCommands().erase(command_);
+}
+
+void TMenuItem::Insert(int index, TMenuItem* item) {
+  if (!item || item->parent_) throw EComponentError("Menu item is already inserted");
+  index = std::max(0, std::min(index, Count()));
+  items_.insert(items_.begin() + index, item);
+  item->parent_ = this;
+  Rebuild();
+  // An item that gains its first child becomes a submenu in its parent.
+  if (Count() == 1) Changed();
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+  auto it = std::find(items_.begin(), items_.end(), item);
+  if (it == items_.end()) return;
+  items_.erase(it);
+  item->parent_ = nullptr;
+  if (ComponentState() & csDestroying) return;
+  Rebuild();
+  if (items_.empty()) Changed();
+}
+
+void TMenuItem::Delete(int index) {
+  if (index < 0 || index >= Count()) throw EComponentError("Menu index out of range");
+  TMenuItem* item = items_[static_cast<size_t>(index)];
+  Remove(item);
+  delete item;
+}
+
+void TMenuItem::Clear() {
+  while (!items_.empty()) Delete(Count() - 1);
+}
+
+int TMenuItem::IndexOf(const TMenuItem* item) const {
+  auto it = std::find(items_.begin(), items_.end(), item);
+  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+}
+
+int TMenuItem::VisibleIndex() const {
+  if (!parent_ || !visible_) return -1;
+  int n = 0;
+  for (TMenuItem* i : parent_->items_) {
+    if (i == this) return n;
+    if (i->visible_) ++n;
+  }
+  return -1;
+}
+
+TMenu* TMenuItem::GetParentMenu() const {
+  const TMenuItem* i = this;
+  while (i->parent_) i = i->parent_;
+  return i->menu_;
+}
+
+UINT TMenuItem::StateFlags() const {
+  UINT f = MF_BYPOSITION;
+  if (caption_ == "-") f |= MF_SEPARATOR;
+  if (checked_) f |= MF_CHECKED;
+  if (!enabled_) f |= MF_GRAYED;
+  if (break_ == mbBreak) f |= MF_MENUBREAK;
+  if (break_ == mbBarBreak) f |= MF_MENUBARBREAK;
+  if (!items_.empty()) f |= MF_POPUP;
+  return f;
+}
+
+std::string TMenuItem::DisplayText() const {
+  std::string t = caption_;
+  if (shortCut_ && items_.empty()) t += "\t" + ShortCutToText(shortCut_);
+  return t;
+}
+
+HMENU TMenuItem::Handle() {
+  if (!handle_) {
+    handle_ = popupHandle_ ? CreatePopupMenu() : CreateMenu();
+    Rebuild();
+  }
+  return handle_;
+}
+
+// Refills this item's Windows menu from its visible children.
+void TMenuItem::Rebuild() {
+  if (!handle_) return;
+  while (GetMenuItemCount(handle_) > 0) RemoveMenu(handle_, 0, MF_BYPOSITION);
+  UINT pos = 0;
+  for (TMenuItem* i : items_) {
+    if (!i->visible_) continue;
+    std::string text = i->DisplayText();
+    MENUITEMINFOA mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_DATA | MIIM_SUBMENU | MIIM_STRING;
+    mi.fType = i->caption_ == "-" ? MFT_SEPARATOR : MFT_STRING;
+    if (i->radio_) mi.fType |= MFT_RADIOCHECK;
+    if (i->break_ == mbBreak) mi.fType |= MFT_MENUBREAK;
+    if (i->break_ == mbBarBreak) mi.fType |= MFT_MENUBARBREAK;
+    mi.fState = (i->checked_ ? MFS_CHECKED : 0) | (i->enabled_ ? 0 : MFS_GRAYED) |
+                (i->default_ ? MFS_DEFAULT : 0);
+    mi.wID = i->command_;
+    mi.hSubMenu = i->items_.empty() ? nullptr : i->Handle();
+    mi.dwItemData = reinterpret_cast<ULONG_PTR>(i);
+    mi.dwTypeData = &text[0];
+    InsertMenuItemA(handle_, pos++, TRUE, &mi);
+  }
+}
+
+void TMenuItem::Changed() {
+  if (parent_) parent_->Rebuild();
+}
+
+void TMenuItem::SetCaption(const std::string& caption) {
+  if (caption == caption_) return;
+  caption_ = caption;
+  Changed();
+}
+void TMenuItem::SetShortCut(TShortCut shortCut) {
+  shortCut_ = shortCut;
+  Changed();
+}
+void TMenuItem::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  // A checked radio item unchecks the others of its group.
+  if (checked && radio_ && parent_)
+    for (TMenuItem* i : parent_->items_)
+      if (i != this && i->radio_ && i->GroupIndex == GroupIndex) i->checked_ = false;
+  Changed();
+}
+void TMenuItem::SetRadioItem(bool radio) {
+  radio_ = radio;
+  Changed();
+}
+void TMenuItem::SetDefault(bool isDefault) {
+  if (isDefault && parent_)
+    for (TMenuItem* i : parent_->items_) i->default_ = false;
+  default_ = isDefault;
+  Changed();
+}
+void TMenuItem::SetBreak(TMenuBreak value) {
+  break_ = value;
+  Changed();
+}
+void TMenuItem::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Changed();
+}
+void TMenuItem::SetVisible(bool visible) {
+  visible_ = visible;
+  Changed();
+}
+
+void TMenuItem::Click() {
+  if (enabled_ && OnClick) OnClick(this);
+}
+
+TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) {
+  items_->menu_ = this;
+}
+
+TMenu::~TMenu() { Destroying(); }
+
+TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind) const {
+  std::vector<TMenuItem*> stack{items_};
+  while (!stack.empty()) {
+    TMenuItem* i = stack.back();
+    stack.pop_back();
+    if (kind == fkCommand && i != items_ && i->command_ == value) return i;
+    if (kind == fkHandle && i->handle_ && reinterpret_cast<UINT_PTR>(i->handle_) == value) return i;
+    stack.insert(stack.end(), i->items_.begin(), i->items_.end());
+  }
+  return nullptr;
+}
+
+bool TMenu::ContainsItem(const TMenuItem* item) const {
+  for (const TMenuItem* i = item; i; i = i->parent_)
+    if (i == items_) return true;
+  return false;
+}
+
+bool TMenu::DispatchCommand(UINT command) {
+  TMenuItem* i = FindItem(command, fkCommand);
+  if (!i) return false;
+  i->Click();
+  return true;
+}
+
+bool TMenu::DispatchPopup(HMENU menu) {
+  TMenuItem* i = FindItem(reinterpret_cast<UINT_PTR>(menu), fkHandle);
+  if (!i) return false;
+  i->Click();
+  return true;
+}
+
+HWND AllocateMenuWindow(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler) {
+  static ATOM registered = [] {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = MenuWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kMenuWindowClass;
+    return RegisterClassA(&wc);
+  }();
+  (void)registered;
+  HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, kMenuWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!w) throw EOutOfResources(SWindowCreate);
+  SetWindowLongPtrA(w, GWLP_USERDATA,
+                    reinterpret_cast<LONG_PTR>(new MenuWindowData{std::move(handler)}));
+  return w;
+}
+
+void DeallocateMenuWindow(HWND window) {
+  if (!window) return;
+  auto* d = reinterpret_cast<MenuWindowData*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+  DestroyWindow(window);
+  delete d;
+}
+
+HWND PopupListWindow() {
+  static HWND window = AllocateMenuWindow([](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+    switch (msg) {
+      case WM_COMMAND:
+        for (TPopupMenu* m : std::vector<TPopupMenu*>(PopupMenus()))
+          if (m->DispatchCommand(LOWORD(wp))) return 0;
+        break;
+      case WM_INITMENUPOPUP:
+        for (TPopupMenu* m : std::vector<TPopupMenu*>(PopupMenus()))
+          if (m->DispatchPopup(reinterpret_cast<HMENU>(wp))) return 0;
+        break;
+      default:
+        break;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+  });
+  return window;
+}
+
+TPopupMenu::TPopupMenu(TComponent* owner) : TMenu(owner) { PopupMenus().push_back(this); }
+
+TPopupMenu::~TPopupMenu() {
+  auto& list = PopupMenus();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TPopupMenu::DoPopup() {
+  if (OnPopup) OnPopup(this);
+}
+
+UINT TPopupMenu::AlignmentFlags() const {
+  switch (Alignment) {
+    case paRight: return TPM_RIGHTALIGN;
+    case paCenter: return TPM_CENTERALIGN;
+    default: return TPM_LEFTALIGN;
+  }
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  DoPopup();
+  HWND owner = PopupListWindow();
+  SetForegroundWindow(owner);
+  TrackPopupMenu(Handle(), AlignmentFlags() | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
+  PostMessageA(owner, WM_NULL, 0, 0);
+}
