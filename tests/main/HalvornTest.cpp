@@ -1,0 +1,235 @@
+// Halvorn.exe on the test display: its start-up gates and what it needs,
+// its two views, view changes by message, the basket's dragging and menu,
+// and what it shows of its bitmap libraries.
+#include <gtest/gtest.h>
+
+#include "HalvornRun.h"
+
+namespace {
+
+constexpr UINT kChangeView = 0x464;
+constexpr UINT kMainStarted = 0x4E0;
+
+int CaptionHeightExtra() {
+  int extra = GetSystemMetrics(SM_CYCAPTION) - 19;
+  return extra > 0 ? extra : 0;
+}
+
+bool IsMenuShown() {
+  HWND menu = FindWindowA("#32768", nullptr);
+  return menu && IsWindowVisible(menu);
+}
+
+void PressEscape() {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+// Closes the main window and waits for the program to end.
+DWORD CloseHalvorn(HWND main, HANDLE process) {
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  return WaitExit(process);
+}
+
+}  // namespace
+
+TEST(HalvornStart, GateNeedsControllerMarkerOrDebugArgument) {
+  struct Case {
+    const char* args;
+    bool marker, peer, starts;
+  } cases[] = {{"", false, false, false},
+               {"/debug", false, false, true},
+               {"/elsewhere", true, false, true},
+               {"", false, true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("args '") + c.args + "' marker " + std::to_string(c.marker));
+    Install in(AllFiles());
+    WriteSettings(in);
+    if (c.marker) WriteText(in.Path("openhalvorn"), "");
+    std::string settings = ReadText(in.Path("Halvorn.inx"));
+    std::unique_ptr<ControlPeer> peer(c.peer ? new ControlPeer : nullptr);
+    ProcessGuard p(StartHalvorn(in, c.args));
+    ASSERT_NE(p.process, nullptr);
+    if (!c.starts) {
+      EXPECT_EQ(WaitExit(p.process), 0u);
+      EXPECT_EQ(FindWindowA("TForm1", nullptr), nullptr);
+      EXPECT_EQ(ReadText(in.Path("Halvorn.inx")), settings);  // nothing saved
+      continue;
+    }
+    HWND main = WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    if (c.peer) {
+      EXPECT_TRUE(PumpUntil([] { return ControlPeer::Got(kMainStarted); }));
+    }
+    EXPECT_EQ(CloseHalvorn(main, p.process), 0u);
+  }
+}
+
+TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> files;
+    bool dataFile;
+    const char* message;  // shown before the end, or none
+    bool basketFirst;     // the basket shows before the message
+  } cases[] = {
+      {"no basket library", Without("HalvornBasket.dll", "HalvornBasket4.dll"), true,
+       "No Basket Bitmaps Found", false},
+      {"no main library", Without("Halvorn.dll", "Halvorn4.dll"), true, "No Bitmaps Found", true},
+      {"no data file", AllFiles(), false, nullptr, false},
+      {"no settings store", Without("TezIniManager.dll"), true, nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Install in(c.files);
+    WriteSettings(in);
+    if (!c.dataFile) DeleteFileA(in.Path("data\\TezData.inx").c_str());
+    std::string settings = ReadText(in.Path("Halvorn.inx"));
+    ProcessGuard p(StartHalvorn(in, "/DEBUG"));
+    ASSERT_NE(p.process, nullptr);
+    if (c.basketFirst) {
+      EXPECT_NE(WaitForMainWindow(), nullptr);
+    }
+    if (c.message) {
+      std::string text;
+      HWND box = WaitForMessageBox(text);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(text, c.message);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    EXPECT_EQ(WaitExit(p.process), 0u);
+    if (!c.basketFirst) {
+      EXPECT_EQ(FindWindowA("TForm1", nullptr), nullptr);
+      EXPECT_EQ(ReadText(in.Path("Halvorn.inx")), settings);
+    }
+  }
+}
+
+class HalvornViews : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteSettings(in_);
+    WriteText(in_.Path("data\\TezData.inx"),
+              "[Data Types]\r\nnumberTypes=1\r\ntype1=News\r\nforeign=kept\r\n"
+              "[News]\r\nname=News\r\n");
+    process_ = StartHalvorn(in_);
+    ASSERT_NE(process_, nullptr);
+    main_ = WaitForMainWindow();
+    ASSERT_NE(main_, nullptr);
+    ASSERT_TRUE(WaitForRect(main_, 300, 200, 87, 81));
+  }
+  void TearDown() override {
+    if (process_) {
+      ProcessGuard guard(process_);
+      if (main_) CloseHalvorn(main_, process_);
+    }
+  }
+  HWND Control(const char* name) { return FindControlByName(main_, name); }
+  void ExpectBasketDoorsShown() {
+    HWND door = Control("imgLeftDoor");
+    ASSERT_NE(door, nullptr);
+    for (const char* name : {"imgLeftDoor", "imgRightDoor"}) {
+      HWND d = Control(name);
+      const char* picture =
+          d == door ? "HALVORN_BMP_BASKET_L_BMP" : "HALVORN_BMP_BASKET_R_BMP";
+      for (POINT at : {POINT{8, 20}, POINT{1, 1}, POINT{20, 21}}) {
+        POINT s = ScreenPoint(d, at.x, at.y);
+        EXPECT_EQ(ScreenPixel(s.x, s.y), PictureColour("HalvornBasket.dll", picture, at.x, at.y))
+            << name << " at " << at.x << "," << at.y;
+      }
+    }
+  }
+
+  Install in_{AllFiles()};
+  ControlPeer peer_;
+  HANDLE process_ = nullptr;
+  HWND main_ = nullptr;
+};
+
+TEST_F(HalvornViews, BasketIsBorderlessOnTopAndShowsItsPictures) {
+  EXPECT_FALSE(GetWindowLongA(main_, GWL_STYLE) & WS_CAPTION);
+  EXPECT_TRUE(PumpUntil([&] { return (GetWindowLongA(main_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
+  EXPECT_TRUE(PumpUntil([] { return ControlPeer::Got(kMainStarted); }));
+  PumpUntil([] { return false; }, 300);
+  ExpectBasketDoorsShown();
+}
+
+TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
+  int extra = CaptionHeightExtra();
+  PostMessageA(main_, kChangeView, 0, 1);  // full window at once
+  ASSERT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + extra));
+  EXPECT_TRUE(GetWindowLongA(main_, GWL_STYLE) & WS_CAPTION);
+  EXPECT_FALSE(GetWindowLongA(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  PostMessageA(main_, kChangeView, 2, 0);  // lays out again, never changes the view
+  PumpUntil([] { return false; }, 500);
+  EXPECT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + extra));
+
+  SetWindowPos(main_, nullptr, 140, 110, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PostMessageA(main_, kChangeView, 1, 0);  // basket, sliding
+  ASSERT_TRUE(WaitForRect(main_, 300, 200, 87, 81));
+  std::string settings = ReadText(in_.Path("Halvorn.inx"));
+  EXPECT_NE(settings.find("[ViewerSize]\r\nLeft=140\r\nTop=110"), std::string::npos) << settings;
+
+  // Minimising the full window gives the basket, never a minimised window.
+  PostMessageA(main_, kChangeView, 0, 1);
+  ASSERT_TRUE(WaitForRect(main_, 140, 110, 560, 420 + extra));
+  PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitForRect(main_, 300, 200, 87, 81)) << RectText(main_);
+  EXPECT_FALSE(IsIconic(main_));
+  PumpUntil([] { return false; }, 300);
+  ExpectBasketDoorsShown();
+}
+
+TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {
+  HWND picture = Control("pnlBackgroundImg");
+  ASSERT_NE(picture, nullptr);
+  // A move under 20 pixels leaves the basket; a longer one drags it.
+  PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(picture, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(25, 22));
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(WaitForRect(main_, 300, 200, 87, 81, 100));
+  PostMessageA(picture, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 35));
+  ASSERT_TRUE(WaitForRect(main_, 330, 225, 87, 81));
+  PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  PumpUntil([] { return false; }, 600);
+  EXPECT_FALSE(IsMenuShown());  // a drag is no click
+
+  // The border drags at once, without a threshold.
+  HWND border = Control("pnlTheBasket");
+  PostMessageA(border, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+  PostMessageA(border, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 4));
+  PostMessageA(border, WM_LBUTTONUP, 0, MAKELPARAM(6, 4));
+  ASSERT_TRUE(WaitForRect(main_, 335, 228, 87, 81));
+
+  // A click opens the menu after a moment.
+  PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_TRUE(PumpUntil(IsMenuShown, 3000));
+  PressEscape();
+  EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));
+
+  // A double click switches to the full window.
+  PostMessageA(picture, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  EXPECT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + CaptionHeightExtra()));
+}
+
+TEST_F(HalvornViews, ShutdownSavesTheViewAndTheChannels) {
+  PostMessageA(main_, kChangeView, 0, 1);
+  ASSERT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + CaptionHeightExtra()));
+  EXPECT_EQ(CloseHalvorn(main_, process_), 0u);
+  main_ = nullptr;
+  std::string settings = ReadText(in_.Path("Halvorn.inx"));
+  EXPECT_NE(settings.find("windowState=0"), std::string::npos) << settings;
+  std::string data = ReadText(in_.Path("data\\TezData.inx"));
+  EXPECT_NE(data.find("foreign=kept"), std::string::npos) << data;
+  EXPECT_NE(data.find("type1=News"), std::string::npos) << data;
+  EXPECT_NE(ReadText(in_.Path("data\\News\\News.inx")).find("numberEntries=0"),
+            std::string::npos);
+  EXPECT_NE(ReadText(in_.Path("TezParam.inx")).find("[Disk]\r\nmediaLength=45"),
+            std::string::npos);
+}
