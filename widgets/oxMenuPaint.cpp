@@ -288,19 +288,22 @@ void PaintBackground(HDC dc, ToxMenuData& d, HMENU menu, const RECT& area, const
   DeleteDC(cdc);
 }
 
+// A bitmap with its transparent colour left out, an icon drawn at the
+// rectangle's size, any other graphic stretched.
 void DrawGraphicIn(HDC dc, TGraphic* g, const RECT& r) {
-  TCanvas canvas;
-  canvas.SetHandle(dc);
+  const int w = r.right - r.left, h = r.bottom - r.top;
   if (auto* bmp = dynamic_cast<TBitmap*>(g)) {
-    bmp->SetTransparent(true);
-    canvas.StretchDraw(r, bmp);
+    COLORREF key = ColorToRGB(bmp->TransparentColor());
+    TransparentStretch(dc, r.left, r.top, w, h, bmp->Canvas()->Handle(), 0, 0, bmp->Width(),
+                       bmp->Height(), key);
   } else if (auto* icon = dynamic_cast<TIcon*>(g)) {
-    DrawIconEx(dc, r.left, r.top, icon->Handle(), r.right - r.left, r.bottom - r.top, 0, nullptr,
-               DI_NORMAL);
+    DrawIconEx(dc, r.left, r.top, icon->Handle(), w, h, 0, nullptr, DI_NORMAL);
   } else {
+    TCanvas canvas;
+    canvas.SetHandle(dc);
     canvas.StretchDraw(r, g);
+    canvas.SetHandle(nullptr);
   }
-  canvas.SetHandle(nullptr);
 }
 
 }  // namespace

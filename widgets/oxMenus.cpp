@@ -37,6 +37,9 @@ LRESULT PopupListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       for (ToxPopupMenu* m : menus)
         if (m->DispatchPopup(reinterpret_cast<HMENU>(wp))) break;
       break;
+    case WM_MENUSELECT:
+      MenuSelectHint(std::vector<TMenu*>(menus.begin(), menus.end()), wp, lp);
+      break;
     case WM_MEASUREITEM: {
       auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (mis->CtlType != ODT_MENU) break;

@@ -18,6 +18,18 @@ void DeallocateHWnd(HWND window);
 
 using TExceptionEvent = std::function<void(TObject* sender, const Exception& e)>;
 
+class TWinControl;
+// What a hint about to show is made of; OnShowHint may change any of it.
+struct THintInfo {
+  TWinControl* HintControl = nullptr;
+  POINT CursorPos = {0, 0};     // in the control's client co-ordinates
+  RECT CursorRect = {0, 0, 0, 0};  // the hint lasts while the mouse stays inside
+  POINT HintPos = {0, 0};       // screen co-ordinates of the hint window
+  std::string HintStr;
+  int HideTimeout = 0;
+};
+using TShowHintEvent = std::function<void(std::string& hintStr, bool& canShow, THintInfo& info)>;
+
 class TApplication : public TComponent {
  public:
   TApplication();
@@ -51,7 +63,23 @@ class TApplication : public TComponent {
   void RunOnMainThread(const std::function<void()>& fn);
 
   bool ShowMainForm = true;
+  // Whether controls show their hints.
+  bool ShowHint = true;
   int HintHidePause = 2500;
+  int HintPause = 500;
+  // The status hint (of a menu item under the mouse, say); OnHint follows it.
+  const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& hint);
+  TNotifyEvent OnHint;
+  TShowHintEvent OnShowHint;
+  // The mouse moved over a control (client co-ordinates): a hint shows
+  // after HintPause while it stays there.
+  void HintMouseMessage(TWinControl* control, POINT pos);
+  // Hides the hint window and forgets the pending hint.
+  void CancelHint();
+  TWinControl* HintControl() const { return hintControl_; }
+  // The window that shows hints (made on first use).
+  HWND HintWindow();
   TNotifyEvent OnMinimize;
   TNotifyEvent OnRestore;
   TExceptionEvent OnException;
@@ -60,6 +88,13 @@ class TApplication : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  static LRESULT CALLBACK HintProc(HWND, UINT, WPARAM, LPARAM);
+  void ActivateHint();
+  std::string hint_;
+  TWinControl* hintControl_ = nullptr;
+  THintInfo hintInfo_;
+  bool hintShown_ = false;
+  HWND hintWindow_ = nullptr;
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   bool ProcessMessage(MSG& msg);
   HWND handle_ = nullptr;

@@ -16,6 +16,7 @@ TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
 
 TWinControl::~TWinControl() {
   Destroying();
+  if (Application->HintControl() == this) Application->CancelHint();
   DestroyComponents();
   // Children that others own lose their parent (and their windows) now.
   for (TWinControl* c : std::vector<TWinControl*>(controls_)) c->SetParent(nullptr);
@@ -324,9 +325,11 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
         TrackMouseEvent(&t);
         MouseEnter();
       }
+      Application->HintMouseMessage(this, {x, y});
       MouseMove(MouseShiftState(wp), x, y);
       return false;
     case WM_MOUSELEAVE:
+      if (Application->HintControl() == this) Application->CancelHint();
       if (mouseInside_) {
         mouseInside_ = false;
         MouseLeave();

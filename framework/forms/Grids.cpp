@@ -356,11 +356,11 @@ std::string TCustomGrid::GetEditText(int, int) { return ""; }
 void TCustomGrid::SetEditText(int, int, const std::string&) {}
 
 void TCustomGrid::UpdateEdit() {
-  if (!CanEditShow()) {
+  if (!editor_ && (options_ & goEditing)) editor_ = CreateEditor();
+  if (!editor_ || !CanEditShow()) {
     HideEdit();
     return;
   }
-  if (!editor_) editor_ = CreateEditor();
   bool moved = !editor_->Shown() || editorCol_ != col_ || editorRow_ != row_;
   editorCol_ = col_;
   editorRow_ = row_;

@@ -287,6 +287,25 @@ bool TMenu::DispatchPopup(HMENU menu) {
   return true;
 }
 
+TMenuItem* TMenu::MenuSelectItem(WPARAM wp, LPARAM lp) const {
+  const UINT flags = HIWORD(wp);
+  if (flags == 0xFFFF && !lp) return nullptr;  // the menu closed
+  if (flags & MF_POPUP) {
+    HMENU sub = GetSubMenu(reinterpret_cast<HMENU>(lp), LOWORD(wp));
+    return sub ? FindItem(reinterpret_cast<UINT_PTR>(sub), fkHandle) : nullptr;
+  }
+  return FindItem(LOWORD(wp), fkCommand);
+}
+
+void MenuSelectHint(const std::vector<TMenu*>& menus, WPARAM wp, LPARAM lp) {
+  for (TMenu* m : menus)
+    if (TMenuItem* i = m->MenuSelectItem(wp, lp)) {
+      Application->SetHint(i->Hint);
+      return;
+    }
+  Application->SetHint("");
+}
+
 HWND AllocateMenuWindow(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler) {
   static ATOM registered = [] {
     WNDCLASSA wc = {};
@@ -322,6 +341,9 @@ HWND PopupListWindow() {
       case WM_INITMENUPOPUP:
         for (TPopupMenu* m : std::vector<TPopupMenu*>(PopupMenus()))
           if (m->DispatchPopup(reinterpret_cast<HMENU>(wp))) return 0;
+        break;
+      case WM_MENUSELECT:
+        MenuSelectHint(std::vector<TMenu*>(PopupMenus().begin(), PopupMenus().end()), wp, lp);
         break;
       default:
         break;

@@ -44,6 +44,8 @@ class TMenuItem : public TComponent {
   void SetVisible(bool visible);
   int GroupIndex = 0;
   int HelpContext = 0;
+  // Shown as the application's hint while the item is highlighted.
+  std::string Hint;
   TNotifyEvent OnClick;
 
   // Children; the item frees them when it is freed.
@@ -105,6 +107,8 @@ class TMenu : public TComponent {
   bool ContainsItem(const TMenuItem* item) const;
   bool DispatchCommand(UINT command);
   bool DispatchPopup(HMENU menu);
+  // The item that a WM_MENUSELECT names, or none.
+  TMenuItem* MenuSelectItem(WPARAM wp, LPARAM lp) const;
 
  private:
   TMenuItem* items_;
@@ -133,6 +137,9 @@ class TPopupMenu : public TMenu {
 // The hidden window that owns every popup menu while it is shown and hands
 // its commands to the popup menus.
 HWND PopupListWindow();
+// The application's hint for a WM_MENUSELECT: the item's hint when one of
+// the menus holds it, else empty.
+void MenuSelectHint(const std::vector<TMenu*>& menus, WPARAM wp, LPARAM lp);
 
 // A hidden top-level window (menus need one as their owner) whose messages
 // go to handler.

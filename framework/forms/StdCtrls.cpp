@@ -19,11 +19,19 @@ void TPanel::SetBevelWidth(int v) {
   if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+void TPanel::SetBorderWidth(int v) {
+  borderWidth_ = v < 0 ? 0 : v;
+  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
 void TPanel::Paint(HDC dc) {
   RECT r;
   GetClientRect(Handle(), &r);
   FillRect(dc, &r, BackgroundBrush());
+  bool first = true;
   for (TBevelCut cut : {outer_, inner_}) {
+    if (!first) InflateRect(&r, -borderWidth_, -borderWidth_);
+    first = false;
     if (cut == bvNone) continue;
     for (int i = 0; i < bevelWidth_; ++i) {
       DrawEdge(dc, &r, cut == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);

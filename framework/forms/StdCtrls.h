@@ -18,16 +18,21 @@ class TPanel : public TWinControl {
   TBevelCut BevelInner() const { return inner_; }
   TBevelCut BevelOuter() const { return outer_; }
   int BevelWidth() const { return bevelWidth_; }
+  // Room between the outer and the inner bevel.
+  int BorderWidth() const { return borderWidth_; }
+  void SetBorderWidth(int v);
   bool Ctl3D = true;
 
  protected:
   void FillCreateParams(CreateParams& p) override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  // Bevels and caption; derived panels paint more over them.
+  virtual void Paint(HDC dc);
 
  private:
-  void Paint(HDC dc);
   TBevelCut inner_ = bvNone, outer_ = bvRaised;
   int bevelWidth_ = 1;
+  int borderWidth_ = 0;
 };
 
 // A label that paints its caption in its font and font colour (grey when

@@ -9,6 +9,8 @@
 #include "Registry.h"
 #include "Registry2.h"
 #include "StdCtrls.h"
+#include "Streams.h"
+#include "TezMMBut.h"
 
 std::string RecorderStateText(int state) {
   switch (state) {
@@ -241,4 +243,51 @@ HBITMAP ChildImageHandle(TWinControl* control, int index) {
   if (!control || index < 0 || index >= control->ControlCount()) return nullptr;
   auto* image = dynamic_cast<TImage*>(control->Controls(index));
   return image ? image->BitmapHandle() : nullptr;
+}
+
+void LoadButtonPictures(HINSTANCE module, const std::string& baseName, TTezMMBut* button) {
+  if (!button) return;
+  static const char* const suffixes[] = {"1_BMP", "1HI_BMP", "2_BMP", "2HI_BMP", "3_BMP"};
+  TBitmap* pictures[] = {button->PicNormal(), button->PicHiLight(), button->PicPushed(),
+                         button->PicPushHiLight(), button->PicDisabled()};
+  for (int i = 0; i < 5; ++i) {
+    try {
+      pictures[i]->LoadFromResourceName(module, baseName + suffixes[i]);
+    } catch (const EResNotFound&) {
+      pictures[i]->Assign(nullptr);
+    }
+  }
+  button->Invalidate();
+}
+
+TTezMMBut* CreatePositionButton(int kind, HINSTANCE module, TComponent* owner, TWinControl* parent,
+                                int left, int top, bool visible, bool enabled,
+                                const std::string& hint, intptr_t tag, int groupIndex) {
+  const char* base = nullptr;
+  switch (kind) {
+    case 0: base = "HALVORN_BMP_UP"; break;
+    case 1: base = "HALVORN_BMP_DOWN"; break;
+    case 2: base = "HALVORN_BMP_X"; break;
+    case 3: base = "HALVORN_BMP_UNDO"; break;
+    case 4: base = "HALVORN_BMP_HAND"; break;
+    case 5: base = "HALVORN_BMP_PENCIL"; break;
+    case 6: base = "HALVORN_BMP_PLAY"; break;
+    case 13: base = "HALVORN_BMP_STOP"; break;
+    default: break;
+  }
+  auto* b = new TTezMMBut(owner);
+  b->Flat = true;
+  b->SetBounds(left, top, 26, 22);
+  b->SetVisible(visible);
+  b->SetEnabled(enabled);
+  b->Hint = hint;
+  b->ShowHint = !hint.empty();
+  b->Tag = tag;
+  b->SetGroupIndex(groupIndex);
+  if (kind >= 0) {
+    b->SetCaption("");
+    if (module && base) LoadButtonPictures(module, base, b);
+  }
+  b->SetParent(parent);
+  return b;
 }

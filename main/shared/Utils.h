@@ -51,3 +51,16 @@ bool IsLinkText(const std::string& text);
 // The bitmap of the index-th child of control, taken as an image control;
 // 0 without a control, past its children, or when that child is no image.
 HBITMAP ChildImageHandle(TWinControl* control, int index);
+
+class TTezMMBut;
+// Loads the bitmap resources base + "1_BMP", "1HI_BMP", "2_BMP", "2HI_BMP"
+// and "3_BMP" of the module into the button's normal, highlight, pushed,
+// pushed-highlight and disabled pictures; a missing resource leaves its
+// picture empty.
+void LoadButtonPictures(HINSTANCE module, const std::string& baseName, TTezMMBut* button);
+// One flat picture button of 26 x 22 at (left, top) on the parent, with
+// visibility, enabled state, hint, Tag and group index; its pictures by
+// kind: 0 up, 1 down, 2 X, 3 undo, 4 hand, 5 pencil, 6 play, 13 stop.
+TTezMMBut* CreatePositionButton(int kind, HINSTANCE module, TComponent* owner, TWinControl* parent,
+                                int left, int top, bool visible, bool enabled,
+                                const std::string& hint, intptr_t tag, int groupIndex);

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -287,6 +287,37 @@ TEST(OwnerDrawnMenu, GradientTableAndBands) {
   EXPECT_EQ(c.at(19, 0), g.Colors(127));
 }
 
+TEST(OwnerDrawnMenu, PictureFillsLeaveTheTransparentColourOut) {
+  TPicture picture;
+  TGradient gradient;
+  PixelCanvas c(25, 25);
+  // An empty picture: the fill colour only.
+  FillBackStyle(c.dc(), {0, 0, 25, 25}, oxmPicturePattern, clLime, gradient, &picture);
+  EXPECT_EQ(c.at(12, 12), RGB(0, 255, 0));
+  // Blue (the bottom-left pixel: transparent) with a red square in the middle.
+  TBitmap tile;
+  tile.SetPixelFormat(pf24bit);
+  tile.SetSize(10, 10);
+  HDC t = tile.Canvas()->Handle();
+  RECT all = {0, 0, 10, 10}, mid = {3, 3, 7, 7};
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255)), red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(t, &all, blue);
+  FillRect(t, &mid, red);
+  DeleteObject(blue);
+  DeleteObject(red);
+  picture.SetGraphic(&tile);
+  FillBackStyle(c.dc(), {0, 0, 25, 25}, oxmPicturePattern, clLime, gradient, &picture);
+  EXPECT_EQ(c.at(5, 5), RGB(255, 0, 0));
+  EXPECT_EQ(c.at(15, 15), RGB(255, 0, 0));
+  EXPECT_EQ(c.at(24, 24), RGB(255, 0, 0));  // the third tile, cut at the edge
+  EXPECT_EQ(c.at(0, 0), RGB(0, 255, 0));
+  EXPECT_EQ(c.at(12, 12), RGB(0, 255, 0));
+  PixelCanvas d(30, 30);
+  FillBackStyle(d.dc(), {0, 0, 30, 30}, oxmPictureClip, clLime, gradient, &picture);
+  EXPECT_EQ(d.at(14, 14), RGB(255, 0, 0));  // centred: the square at 13..16
+  EXPECT_EQ(d.at(5, 5), RGB(0, 255, 0));
+}
+
 TEST(OwnerDrawnMenu, MenuCharFindsAcceleratorsThenFirstLetters) {
   ToxPopupMenu menu(nullptr);
   NewItem(&menu, menu.Items(), "Apple");
@@ -338,6 +369,10 @@ TEST(OwnerDrawnMenu, PopupOpensAtPointWithBannerAndRunsCommand) {
   NewItem(&menu, menu.Items(), "Third");
   int clicked = 0;
   second->OnClick = [&](TObject*) { ++clicked; };
+  menu.Items()->Items(0)->Hint = "hint one";
+  second->Hint = "hint two";
+  std::vector<std::string> hints;
+  Application->OnHint = [&](TObject*) { hints.push_back(Application->Hint()); };
 
   struct Seen {
     RECT rect{};
@@ -394,4 +429,9 @@ TEST(OwnerDrawnMenu, PopupOpensAtPointWithBannerAndRunsCommand) {
   EXPECT_EQ(again.rect.left, 30);
   EXPECT_EQ(again.rect.top, 40);
   EXPECT_TRUE(PumpUntil([&] { return clicked == 1; }, 3000));
+  // The highlighted item's hint became the application's hint.
+  EXPECT_NE(std::find(hints.begin(), hints.end(), "hint one"), hints.end());
+  EXPECT_NE(std::find(hints.begin(), hints.end(), "hint two"), hints.end());
+  EXPECT_EQ(Application->Hint(), "");
+  Application->OnHint = nullptr;
 }

@@ -1,0 +1,303 @@
+// The grid's attribute tables in its stored data: byte streams of fixed
+// records for alignments and edit permissions, value lists for the rest.
+#include "Aligrid.h"
+
+namespace {
+
+const char* const SBadGridData = "Invalid grid data";
+constexpr int kMaxIndex = 0xFFFF;  // indexes are stored in two bytes
+
+int CheckIndex(int i) {
+  if (i < 0 || i > kMaxIndex) throw EReadError(SBadGridData);
+  return i;
+}
+
+// Reads fixed-size records to the end of the block.
+template <class Fn>
+void ReadRecords(TStream& s, int size, Fn each) {
+  const int64_t total = s.Size() - s.Position();
+  if (total % size != 0) throw EReadError(SBadGridData);
+  for (int64_t n = total / size; n > 0; --n) each();
+}
+
+template <class V, class Fn>
+void WriteLineBytes(TStream& s, const std::map<int, V>& m, Fn value) {
+  for (const auto& e : m) {
+    if (e.first < 0 || e.first > kMaxIndex) continue;
+    s.WriteWord(static_cast<uint16_t>(e.first));
+    s.WriteByte(value(e.second));
+  }
+}
+
+template <class V, class Fn>
+void WriteCellBytes(TStream& s, const std::map<std::pair<int, int>, V>& m, Fn value) {
+  // Column by column, rows in order: the map's own order.
+  for (const auto& e : m) {
+    if (e.first.first < 0 || e.first.first > kMaxIndex || e.first.second < 0 ||
+        e.first.second > kMaxIndex)
+      continue;
+    s.WriteWord(static_cast<uint16_t>(e.first.first));
+    s.WriteWord(static_cast<uint16_t>(e.first.second));
+    s.WriteByte(value(e.second));
+  }
+}
+
+uint8_t AlignByte(TMyAlign a) { return static_cast<uint8_t>(a); }
+TMyAlign ReadAlign(TStream& s) {
+  uint8_t v = s.ReadByte();
+  if (v > static_cast<uint8_t>(TMyAlign::alCenter)) throw EReadError(SBadGridData);
+  return static_cast<TMyAlign>(v);
+}
+bool ReadFlag(TStream& s) {
+  uint8_t v = s.ReadByte();
+  if (v > 1) throw EReadError(SBadGridData);
+  return v == 1;
+}
+
+void WriteFont(TWriter& w, TFont& f) {
+  w.WriteInteger(f.Color());
+  w.WriteInteger(f.Height());
+  w.WriteString(f.Name());
+  w.WriteInteger(f.Pitch());
+  w.WriteInteger(static_cast<int32_t>(f.Style()));
+}
+void ReadFont(TReader& r, TFont& f) {
+  f.SetColor(r.ReadInteger());
+  f.SetHeight(r.ReadInteger());
+  f.SetName(r.ReadString());
+  int pitch = r.ReadInteger();
+  if (pitch < fpDefault || pitch > fpFixed) throw EReadError(SBadGridData);
+  f.SetPitch(static_cast<TFontPitch>(pitch));
+  f.SetStyle(static_cast<TFontStyles>(r.ReadInteger()) & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
+}
+void WriteBrush(TWriter& w, TBrush& b) {
+  w.WriteInteger(b.Color());
+  w.WriteInteger(b.Style());
+}
+void ReadBrush(TReader& r, TBrush& b) {
+  b.SetColor(r.ReadInteger());
+  int style = r.ReadInteger();
+  if (style < bsSolid || style > bsDiagCross) throw EReadError(SBadGridData);
+  b.SetStyle(static_cast<TBrushStyle>(style));
+}
+
+}  // namespace
+
+void TAlignedStringGrid::ReadColorList(TReader& r, int kind) {
+  r.ReadListBegin();
+  while (!r.EndOfList()) {
+    int a = CheckIndex(r.ReadInteger());
+    if (kind == 0) {
+      int b = CheckIndex(r.ReadInteger());
+      GetBrushCell(a, b)->SetColor(r.ReadInteger());
+      continue;
+    }
+    TColor c = r.ReadInteger();
+    switch (kind) {
+      case 1: GetBrushCol(a)->SetColor(c); break;
+      case 2: GetBrushFixedCol(a)->SetColor(c); break;
+      case 3: GetBrushRow(a)->SetColor(c); break;
+      default: GetBrushFixedRow(a)->SetColor(c); break;
+    }
+  }
+  r.ReadListEnd();
+}
+
+void TAlignedStringGrid::DefineProperties(TFiler& filer) {
+  TStringGrid::DefineProperties(filer);
+  // Byte streams.
+  auto cellBytes = [&](const char* name, unsigned flag, auto& table, auto read, auto toByte) {
+    filer.DefineBinaryProperty(
+        name,
+        [this, &table, flag, read](TStream& s) {
+          ReadRecords(s, 5, [&] {
+            int c = s.ReadWord(), r = s.ReadWord();
+            table[{c, r}] = read(s);
+          });
+          has_[flag] = true;
+        },
+        [&table, toByte](TStream& s) { WriteCellBytes(s, table, toByte); }, has_[flag]);
+  };
+  auto lineBytes = [&](const char* name, unsigned flag, auto& table, auto read, auto toByte) {
+    filer.DefineBinaryProperty(
+        name,
+        [this, &table, flag, read](TStream& s) {
+          ReadRecords(s, 3, [&] {
+            int i = s.ReadWord();
+            table[i] = read(s);
+          });
+          has_[flag] = true;
+        },
+        [&table, toByte](TStream& s) { WriteLineBytes(s, table, toByte); }, has_[flag]);
+  };
+  auto flagByte = [](bool b) { return static_cast<uint8_t>(b ? 1 : 0); };
+  cellBytes("AlignCell", hAlignCell, alignCell_, ReadAlign, AlignByte);
+  lineBytes("AlignCol", hAlignCol, alignCol_, ReadAlign, AlignByte);
+  lineBytes("FixedAlignCol", hFixedAlignCol, fixedAlignCol_, ReadAlign, AlignByte);
+  lineBytes("AlignRow", hAlignRow, alignRow_, ReadAlign, AlignByte);
+  lineBytes("FixedAlignRow", hFixedAlignRow, fixedAlignRow_, ReadAlign, AlignByte);
+  cellBytes("EditCell", hEditCell, editCell_, ReadFlag, flagByte);
+  lineBytes("EditCol", hEditCol, editCol_, ReadFlag, flagByte);
+  lineBytes("EditRow", hEditRow, editRow_, ReadFlag, flagByte);
+
+  // Value lists: (column, row, value) or (index, value) until the list ends.
+  auto cellList = [&](const char* name, bool hasData, auto readValue, auto writeEntries) {
+    filer.DefineProperty(
+        name,
+        [readValue](TReader& r) {
+          r.ReadListBegin();
+          while (!r.EndOfList()) {
+            int c = CheckIndex(r.ReadInteger()), row = CheckIndex(r.ReadInteger());
+            readValue(r, c, row);
+          }
+          r.ReadListEnd();
+        },
+        [writeEntries](TWriter& w) {
+          w.WriteListBegin();
+          writeEntries(w);
+          w.WriteListEnd();
+        },
+        hasData);
+  };
+  auto lineList = [&](const char* name, bool hasData, auto readValue, auto writeEntries) {
+    filer.DefineProperty(
+        name,
+        [readValue](TReader& r) {
+          r.ReadListBegin();
+          while (!r.EndOfList()) readValue(r, CheckIndex(r.ReadInteger()));
+          r.ReadListEnd();
+        },
+        [writeEntries](TWriter& w) {
+          w.WriteListBegin();
+          writeEntries(w);
+          w.WriteListEnd();
+        },
+        hasData);
+  };
+
+  cellList("HintCell", has_[hHintCell],
+           [this](TReader& r, int c, int row) {
+             hintCell_[{c, row}] = r.ReadString();
+             has_[hHintCell] = true;
+           },
+           [this](TWriter& w) {
+             for (auto& e : hintCell_) {
+               w.WriteInteger(e.first.first);
+               w.WriteInteger(e.first.second);
+               w.WriteString(e.second);
+             }
+           });
+  bool anyText = false;
+  for (int c = 0; c < ColCount() && !anyText; ++c)
+    for (int r = 0; r < RowCount() && !anyText; ++r) anyText = !Cells(c, r).empty();
+  cellList("Cells", anyText,
+           [this](TReader& r, int c, int row) { loadedCells_[{c, row}] = r.ReadString(); },
+           [this](TWriter& w) {
+             for (int c = 0; c < ColCount(); ++c)
+               for (int r = 0; r < RowCount(); ++r)
+                 if (!Cells(c, r).empty()) {
+                   w.WriteInteger(c);
+                   w.WriteInteger(r);
+                   w.WriteString(Cells(c, r));
+                 }
+           });
+
+  auto fontLine = [&](const char* name, unsigned flag, LineMap<FontPtr>& table) {
+    lineList(name, has_[flag],
+             [this, &table, flag](TReader& r, int i) {
+               FontPtr& f = table[i];
+               if (!f) f = NewFont();
+               ReadFont(r, *f);
+               has_[flag] = true;
+             },
+             [&table](TWriter& w) {
+               for (auto& e : table) {
+                 w.WriteInteger(e.first);
+                 WriteFont(w, *e.second);
+               }
+             });
+  };
+  auto brushLine = [&](const char* name, unsigned flag, LineMap<BrushPtr>& table) {
+    lineList(name, has_[flag],
+             [this, &table, flag](TReader& r, int i) {
+               BrushPtr& b = table[i];
+               if (!b) b = NewBrush();
+               ReadBrush(r, *b);
+               has_[flag] = true;
+             },
+             [&table](TWriter& w) {
+               for (auto& e : table) {
+                 w.WriteInteger(e.first);
+                 WriteBrush(w, *e.second);
+               }
+             });
+  };
+  cellList("FontCell", has_[hFontCell],
+           [this](TReader& r, int c, int row) {
+             FontPtr& f = fontCell_[{c, row}];
+             if (!f) f = NewFont();
+             ReadFont(r, *f);
+             has_[hFontCell] = true;
+           },
+           [this](TWriter& w) {
+             for (auto& e : fontCell_) {
+               w.WriteInteger(e.first.first);
+               w.WriteInteger(e.first.second);
+               WriteFont(w, *e.second);
+             }
+           });
+  fontLine("FontCol", hFontCol, fontCol_);
+  fontLine("FontFixedCol", hFontFixedCol, fontFixedCol_);
+  fontLine("FontRow", hFontRow, fontRow_);
+  fontLine("FontFixedRow", hFontFixedRow, fontFixedRow_);
+  cellList("BrushCell", has_[hBrushCell],
+           [this](TReader& r, int c, int row) {
+             BrushPtr& b = brushCell_[{c, row}];
+             if (!b) b = NewBrush();
+             ReadBrush(r, *b);
+             has_[hBrushCell] = true;
+           },
+           [this](TWriter& w) {
+             for (auto& e : brushCell_) {
+               w.WriteInteger(e.first.first);
+               w.WriteInteger(e.first.second);
+               WriteBrush(w, *e.second);
+             }
+           });
+  brushLine("BrushCol", hBrushCol, brushCol_);
+  brushLine("BrushFixedCol", hBrushFixedCol, brushFixedCol_);
+  brushLine("BrushRow", hBrushRow, brushRow_);
+  brushLine("BrushFixedRow", hBrushFixedRow, brushFixedRow_);
+  // Older stored data: colours of the brushes, read only.
+  const char* colorNames[] = {"ColorCell", "ColorCol", "ColorFixedCol", "ColorRow", "ColorFixedRow"};
+  for (int k = 0; k < 5; ++k)
+    filer.DefineProperty(colorNames[k], [this, k](TReader& r) { ReadColorList(r, k); }, nullptr, false);
+
+  cellList("SelectedColorCell", has_[hSelColorCell],
+           [this](TReader& r, int c, int row) {
+             selColorCell_[{c, row}] = r.ReadInteger();
+             has_[hSelColorCell] = true;
+           },
+           [this](TWriter& w) {
+             for (auto& e : selColorCell_) {
+               w.WriteInteger(e.first.first);
+               w.WriteInteger(e.first.second);
+               w.WriteInteger(e.second);
+             }
+           });
+  auto colorLine = [&](const char* name, unsigned flag, LineMap<TColor>& table) {
+    lineList(name, has_[flag],
+             [this, &table, flag](TReader& r, int i) {
+               table[i] = r.ReadInteger();
+               has_[flag] = true;
+             },
+             [&table](TWriter& w) {
+               for (auto& e : table) {
+                 w.WriteInteger(e.first);
+                 w.WriteInteger(e.second);
+               }
+             });
+  };
+  colorLine("SelectedColorCol", hSelColorCol, selColorCol_);
+  colorLine("SelectedColorRow", hSelColorRow, selColorRow_);
+}
