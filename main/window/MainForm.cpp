@@ -84,6 +84,7 @@ void TForm1::BuildComponents() {
   pnlTheBasket->OnDblClick = [this](TObject*) { BasketDblClick(); };
 
   imglistPopUpMenu = Make<TImageList>(this, "imglistPopUpMenu");
+  BuildStatusImages();
   BuildBasketMenu();
 
   TimerLoadImages = Make<TTimer>(this, "TimerLoadImages");
@@ -109,6 +110,8 @@ void TForm1::BuildComponents() {
   mailslotHalvorn = Make<TMailSlotComp>(this, "mailslotHalvorn");
   msgsendControl = Make<TMsgSend>(this, "msgsendControl");
   msgsendRecorder = Make<TMsgSend>(this, "msgsendRecorder");
+  TezDropFileTarget1 = Make<TDropTarget>(this, "TezDropFileTarget1");
+  TezDropFileTarget1->GetDataOnEnter = false;
 
   SetMessageMethod(WM_TEZ_CHANGE_VIEW, [this](TMessage& m) { ChangeView(m); });
   SetMessageMethod(WM_TEZ_IDLE_FLUSH, [this](TMessage& m) { OnIdleFlushMsg(m); });
@@ -161,6 +164,19 @@ void TForm1::BuildBasketMenu() {
   popmnuAbout->OnClick = [this](TObject*) {
     MessageBoxA(Handle(), ProductVersionText().c_str(), Application->Title().c_str(), MB_OK);
   };
+}
+
+void TForm1::BuildStatusImages() {
+  auto hidden = [this](const std::string& name) {
+    TImage* image = Place<TImage>(this, pnlViewContents, name.c_str(), 0, 0, 16, 16);
+    image->SetVisible(false);
+    return image;
+  };
+  for (int n = 2; n <= 13; ++n) {
+    recStatusImages[n] = hidden(Format(n >= 10 ? "recStatus%d" : "RecStatus%d", n));
+    playStatusImages[n] = hidden(Format("PlayStatus%d", n));
+  }
+  for (int n = 2; n <= 5; ++n) itemStatImages[n] = hidden(Format("ItemStat%d", n));
 }
 
 TForm1::~TForm1() {
@@ -227,6 +243,7 @@ void TForm1::FormCreate(TObject*) {
     }
     SetCaption(options.caption);
     options.InitPlayerParams();
+    ApplyDisabledImage();
     recorderKind = options.recButAvailable ? 0 : options.playButAvailable ? 1 : 2;
     SavePos1->FileName = GetCurrentDir() + "\\Halvorn.inx";
     SavePos1->SlideSound = options.slideSoundPath;
@@ -249,6 +266,7 @@ void TForm1::FormCreate(TObject*) {
     }
     if (options.audioEffects == 1) PlaySoundFile(options.slideSoundPath);
     DoWindowState(false, true);
+    TezDropFileTarget1->Register(this);
     if (!StartGatePassed()) {
       Application->Terminate();
       return;
@@ -271,6 +289,11 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::FormDestroy() {
   ready = 0;
   MailSlotSendMessage(".", "tezdbg.slt", "FormDestroy");
+  try {
+    TezDropFileTarget1->Unregister();
+  } catch (const Exception&) {
+    // The window is going; so is its registration.
+  }
   if (channelList) {
     if (RecorderIsRecording() && FindWindowA(nullptr, "Recorder"))
       channelList->doNotSave = 1;

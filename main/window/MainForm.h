@@ -11,6 +11,7 @@
 
 #include "ChannelList.h"
 #include "DllManager.h"
+#include "DropTarget.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "HalvornOptions.h"
@@ -60,6 +61,11 @@ class TForm1 : public TForm {
   TMenuItem *popmnuFull, *popmnuAutomaticRec, *mnuRecordNow, *mnuRecordStop, *mnuPlayNow,
       *mnuPlayStop, *mnuPasteLink, *popmnuHelp, *popmnuAbout, *popmnuExit;
   TImageList* imglistPopUpMenu;
+  // Hidden pictures the items grid draws from, by status number (2..13)
+  // and item state (2..5); empty slots have none.
+  TImage* recStatusImages[14] = {};
+  TImage* playStatusImages[14] = {};
+  TImage* itemStatImages[6] = {};
   TTimer* TimerLoadImages;
   TTimer* timerAnimatePicture;
   TTimer* timerPopUp;
@@ -68,6 +74,7 @@ class TForm1 : public TForm {
   TMailSlotComp* mailslotHalvorn;
   TMsgSend* msgsendControl;
   TMsgSend* msgsendRecorder;
+  TDropTarget* TezDropFileTarget1;
 
   // State of the window.
   THalvornOptions options;
@@ -90,6 +97,9 @@ class TForm1 : public TForm {
  private:
   void BuildComponents();
   void BuildBasketMenu();
+  void BuildStatusImages();
+  // The media type's "disabled" picture on the two status images 8.
+  void ApplyDisabledImage();
   void FormCreate(TObject* sender);
   void FormDestroy();
   bool StartGatePassed() const;

@@ -3,8 +3,12 @@
 #include "Application.h"
 #include "Graphics.h"
 #include "MainForm.h"
+#include "Screen.h"
 
 namespace {
+// The screen's cursor number of the basket's move cursor.
+constexpr TCursor crMoveCursor = -30;
+
 void ShowMessage(const std::string& text) {
   MessageBoxA(Application->MainForm() ? Application->MainForm()->Handle() : nullptr, text.c_str(),
               Application->Title().c_str(), MB_OK);
@@ -68,7 +72,48 @@ void TForm1::TimerLoadImagesTimer(TObject*) {
   InitImages();
 }
 
-void TForm1::InitImages() {}
+void TForm1::InitImages() {
+  // Record-status and play-status pictures by resource; 0 = none of that kind.
+  static const struct {
+    const char* name;
+    int rec[2], play[2];
+  } status[] = {{"ITEMRECICON", {2, 3}, {0, 0}},       {"ITEMPLAYICON", {0, 0}, {2, 3}},
+                {"ITEMPLAYEDICON", {4, 0}, {4, 0}},    {"ITEMOLDICON", {5, 0}, {5, 0}},
+                {"ITEMERRORICON", {6, 0}, {6, 0}},     {"ITEMSTOPICON", {7, 0}, {7, 0}},
+                {"ITEMSTOREDICON", {9, 0}, {9, 0}},    {"ITEMSTOREDNEWICON", {10, 0}, {10, 0}},
+                {"ITEMSTOREDOLDICON", {11, 0}, {11, 0}},
+                {"ITEMSTOREDSTOPPEDICON", {12, 0}, {12, 0}},
+                {"ITEMSTOREDREMOVEDICON", {13, 0}, {13, 0}}};
+  for (const auto& s : status) {
+    std::string resource = Format("HALVORN_BMP_%s_BMP", s.name);
+    for (int n : s.rec)
+      if (n) recStatusImages[n]->SetBitmap(LoadPicture(mainLibrary, resource));
+    for (int n : s.play)
+      if (n) playStatusImages[n]->SetBitmap(LoadPicture(mainLibrary, resource));
+  }
+  static const char* const itemStates[] = {"PENCIL", "HAND", "CYCLE", "EXCLAMATION"};
+  for (int n = 2; n <= 5; ++n)
+    itemStatImages[n]->SetBitmap(
+        LoadPicture(mainLibrary, Format("HALVORN_BMP_ITEMSTAT%s_BMP", itemStates[n - 2])));
+
+  HCURSOR move = LoadCursorA(GetModuleHandleA(nullptr), "CURSORMOVECURSOR");
+  if (move) {
+    Screen->SetCursors(crMoveCursor, move);
+    pnlTheBasket->SetCursor(crMoveCursor);
+  }
+}
+
+void TForm1::ApplyDisabledImage() {
+  HBITMAP recorded = nullptr, played = nullptr;
+  if (FileExists(options.disabledImage)) {
+    recorded = static_cast<HBITMAP>(
+        LoadImageA(nullptr, options.disabledImage.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    played = static_cast<HBITMAP>(
+        LoadImageA(nullptr, options.disabledImage.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  }
+  recStatusImages[8]->SetBitmap(recorded);
+  playStatusImages[8]->SetBitmap(played);
+}
 
 void TForm1::timerAnimatePictureTimer(TObject*) {
   int step = imgLeftDoor->Width() / 3;

@@ -63,6 +63,7 @@ void TForm1::SlideToView(int extraHeight) {
 void TForm1::DoWindowState(bool doSavePos, bool slide) {
   slideNow_ = slide;
   if (options.viewState == 0) {
+    TezDropFileTarget1->Unregister();
     TimerLoadImagesTimer(this);
     if (Application->Terminated()) return;
     if (doSavePos && positionsLaidOut_) SavePos1->SaveToFile();
@@ -80,9 +81,11 @@ void TForm1::DoWindowState(bool doSavePos, bool slide) {
     pnlTheBasket->SetBounds(0, 0, 78, 71);
     Show();
     SlideToView(captionHeightExtra);
+    TezDropFileTarget1->Register(this);
     busy = 1;
     PostMessageA(Handle(), WM_TEZ_IDLE_FLUSH, 0, 0);
   } else if (options.viewState == 1) {
+    TezDropFileTarget1->Unregister();
     if (doSavePos && positionsLaidOut_) SavePos1->SaveToFile();
     SavePos1->SectionName = "DragDropSize";
     pnlTheBasket->SetPopupMenu(popupBasketMenu);
@@ -99,6 +102,7 @@ void TForm1::DoWindowState(bool doSavePos, bool slide) {
     pnlMenu->SetVisible(false);
     pnlViewContents->SetVisible(false);
     SetFormStyle(fsStayOnTop);
+    TezDropFileTarget1->Register(this);
   }
   Application->ProcessMessages();
 }

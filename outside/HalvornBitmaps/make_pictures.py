@@ -5,7 +5,6 @@ make_pictures.py <kind> <out folder>
   kind main|main4    the main library: strip, picture buttons, tiles, icons
   kind channels      the channel button library
   kind gifs          the four animations (plain and "4" names)
-  kind header        a C++ header with every picture's colour, for tests
 
 Every picture is one solid colour, and no two pictures share a colour, so a
 screenshot shows which picture is drawn where. Each library gets a .rc file
@@ -147,24 +146,8 @@ def write_library(out, pictures, key_suffix=""):
         f.writelines(lines)
 
 
-def write_header(path):
-    table = colours()
-    with open(path, "w") as f:
-        f.write("// Written by make_pictures.py: the colour of every test picture.\n")
-        f.write("#pragma once\n#include <map>\n#include <string>\n#include <windows.h>\n")
-        f.write("inline const std::map<std::string, COLORREF>& PictureColours() {\n")
-        f.write("  static const std::map<std::string, COLORREF> table = {\n")
-        for name, (r, g, b) in table.items():
-            f.write('    {"%s", RGB(%d, %d, %d)},\n' % (name, r, g, b))
-        f.write("  };\n  return table;\n}\n")
-
-
 def main():
     kind, out = sys.argv[1], sys.argv[2]
-    if kind == "header":
-        os.makedirs(os.path.dirname(out) or ".", exist_ok=True)
-        write_header(out)
-        return
     os.makedirs(out, exist_ok=True)
     if kind == "main":
         write_library(out, main_pictures())
