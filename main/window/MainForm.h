@@ -23,6 +23,7 @@
 #include "MsgSend.h"
 #include "SavePos.h"
 #include "StdCtrls.h"
+#include "TezWebLabel.h"
 #include "Utils.h"
 #include "oxMenus.h"
 
@@ -75,6 +76,7 @@ class TForm1 : public TForm {
   TMsgSend* msgsendControl;
   TMsgSend* msgsendRecorder;
   TDropTarget* TezDropFileTarget1;
+  TTezWebLabel* lblWebLink;  // opens the help and home pages
 
   // State of the window.
   THalvornOptions options;
@@ -104,6 +106,7 @@ class TForm1 : public TForm {
   void FormDestroy();
   bool StartGatePassed() const;
   void WriteDebugWindow(const std::string& text);
+  void OpenHelp();
 
   // Views.
   void ChangeView(TMessage& msg);
