@@ -40,6 +40,7 @@ void TForm1::BuildComponents() {
   pnlViewContents = Place<TPanel>(this, this, "pnlViewContents", 0, 71, 540, 329);
   pnlViewContents->SetBevelOuter(bvNone);
 
+  BuildFullView();
   pnlTheBasket = Place<TPanel>(this, this, "pnlTheBasket", 0, 0, 87, 81);
   pnlBackgroundImg = Place<TPanel>(this, pnlTheBasket, "pnlBackgroundImg", 2, 2, 83, 77);
   pnlBackgroundImg->SetBevelOuter(bvNone);
@@ -259,6 +260,7 @@ void TForm1::FormCreate(TObject*) {
     paramIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezParam.inx");
     itemOperatorsIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezItemOperators.inx");
     halvornIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\Halvorn.inx");
+    ShowPage(ViewChannels);
     msgsendRecorder->WindowCaption = "Recorder";
     if (FindWindowA(nullptr, "Recorder")) {
       recorderState = static_cast<uint8_t>(paramIni->ReadInteger("Recorder", "recorderState", 0));

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "Buttons.h"
 #include "ChannelList.h"
 #include "DllManager.h"
 #include "DropTarget.h"
@@ -54,6 +55,16 @@ class TForm1 : public TForm {
   // Components of the form.
   TPanel* pnlMenu;
   TPanel* pnlViewContents;
+  // The notebook noteViews: one page panel shown at a time.
+  TPanel *ViewChannels, *ViewCustomize, *ViewPlayer, *ViewOptions;
+  TPanel *pnlChannels, *btnPanel, *pnlActiveChanels, *pnlInactiveChannels, *pnlTileCustomize,
+      *pnlCustomize, *pnlPlayerChannels, *pnlViewPlayer, *pnlOptionsChannels, *pnlOptions;
+  TSpeedButton *speedView, *speedPlayer, *speedOptions, *speedWeb, *speedHelp, *speedRecordNow,
+      *speedPlayNow, *speedRecordStop, *speedPlayStop, *speedSendRemark, *speedDeleted,
+      *speedPending, *speedRejected, *speedCustomize, *speedCustMoveDown, *speedCustMoveUp,
+      *speedCustOk, *speedAddChannel, *speedRemoveChannel, *speedCustDown,
+      *speedOptionsCustomize, *speedPlayerCustomize;
+  TImage *imageAddToActive, *imageRemoveFromActive;
   TPanel* pnlTheBasket;
   TPanel* pnlBackgroundImg;
   TImage* imgLeftDoor;
@@ -99,6 +110,10 @@ class TForm1 : public TForm {
  private:
   void BuildComponents();
   void BuildBasketMenu();
+  void BuildFullView();
+  // Shows one page of noteViews.
+  void ShowPage(TPanel* page);
+  TPanel* ShownPage() const;
   void BuildStatusImages();
   // The media type's "disabled" picture on the two status images 8.
   void ApplyDisabledImage();
@@ -107,6 +122,9 @@ class TForm1 : public TForm {
   bool StartGatePassed() const;
   void WriteDebugWindow(const std::string& text);
   void OpenHelp();
+  void speedViewClick();
+  void speedWebClick();
+  void speedSendRemarkClick();
 
   // Views.
   void ChangeView(TMessage& msg);
