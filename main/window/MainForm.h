@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 
-#include "Buttons.h"
 #include "ChannelList.h"
 #include "DllManager.h"
 #include "DropTarget.h"
@@ -24,6 +23,8 @@
 #include "MsgSend.h"
 #include "SavePos.h"
 #include "StdCtrls.h"
+#include "TezMMBut.h"
+#include "TilePanel.h"
 #include "TezWebLabel.h"
 #include "Utils.h"
 #include "oxMenus.h"
@@ -53,20 +54,20 @@ class TForm1 : public TForm {
   uint8_t ViewState() const { return static_cast<uint8_t>(options.viewState); }
 
   // Components of the form.
-  TPanel* pnlMenu;
-  TPanel* pnlViewContents;
+  TPanelTile* pnlMenu;
+  TPanelTile* pnlViewContents;
   // The notebook noteViews: one page panel shown at a time.
   TPanel *ViewChannels, *ViewCustomize, *ViewPlayer, *ViewOptions;
-  TPanel *pnlChannels, *btnPanel, *pnlActiveChanels, *pnlInactiveChannels, *pnlTileCustomize,
+  TPanelTile *pnlChannels, *btnPanel, *pnlActiveChanels, *pnlInactiveChannels, *pnlTileCustomize,
       *pnlCustomize, *pnlPlayerChannels, *pnlViewPlayer, *pnlOptionsChannels, *pnlOptions;
-  TSpeedButton *speedView, *speedPlayer, *speedOptions, *speedWeb, *speedHelp, *speedRecordNow,
+  TTezMMBut *speedView, *speedPlayer, *speedOptions, *speedWeb, *speedHelp, *speedRecordNow,
       *speedPlayNow, *speedRecordStop, *speedPlayStop, *speedSendRemark, *speedDeleted,
       *speedPending, *speedRejected, *speedCustomize, *speedCustMoveDown, *speedCustMoveUp,
       *speedCustOk, *speedAddChannel, *speedRemoveChannel, *speedCustDown,
       *speedOptionsCustomize, *speedPlayerCustomize;
   TImage *imageAddToActive, *imageRemoveFromActive;
   TPanel* pnlTheBasket;
-  TPanel* pnlBackgroundImg;
+  TPanelTile* pnlBackgroundImg;
   TImage* imgLeftDoor;
   TImage* imgRightDoor;
   ToxPopupMenu* popupBasketMenu;
@@ -150,6 +151,7 @@ class TForm1 : public TForm {
   void InitPopUpImages();
   void InitImages();
   void TimerLoadImagesTimer(TObject* sender);
+  void WMPaletteChanged(TMessage& msg);
   void timerAnimatePictureTimer(TObject* sender);
   HMODULE LoadBitmapLibrary(const char* plain, const char* fourBit);
   HBITMAP LoadPicture(HMODULE module, const std::string& name);

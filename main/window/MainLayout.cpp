@@ -1,5 +1,4 @@
 // The full window's tool bar and the pages of its notebook.
-#include "Buttons.h"
 #include "MainForm.h"
 
 namespace {
@@ -25,7 +24,7 @@ void TForm1::BuildFullView() {
   int x = 8;
   auto tool = [&](const char* name, int gap = 0) {
     x += gap;
-    auto* b = Put<TSpeedButton>(this, pnlMenu, name, x, 24, 26, 22);
+    auto* b = Put<TTezMMBut>(this, pnlMenu, name, x, 24, 26, 22);
     x += 30;
     return b;
   };
@@ -39,7 +38,7 @@ void TForm1::BuildFullView() {
   speedWeb = tool("speedWeb", 16);
   speedHelp = tool("speedHelp");
   speedSendRemark = tool("speedSendRemark");
-  for (TSpeedButton* b : {speedView, speedPlayer, speedOptions}) {
+  for (TTezMMBut* b : {speedView, speedPlayer, speedOptions}) {
     b->SetGroupIndex(1);
     b->SetAllowAllUp(false);
   }
@@ -55,38 +54,38 @@ void TForm1::BuildFullView() {
   const int h = pnlViewContents->Height(), w = pnlViewContents->Width();
 
   // Channels: the channel buttons on the left, the items on the right.
-  pnlChannels = Put<TPanel>(this, ViewChannels, "pnlChannels", 0, 0, 86, h);
-  btnPanel = Put<TPanel>(this, ViewChannels, "btnPanel", 86, 0, w - 86, h);
-  speedDeleted = Put<TSpeedButton>(this, pnlChannels, "speedDeleted", 4, h - 30, 26, 22);
-  speedPending = Put<TSpeedButton>(this, pnlChannels, "speedPending", 30, h - 30, 26, 22);
-  speedRejected = Put<TSpeedButton>(this, pnlChannels, "speedRejected", 56, h - 30, 26, 22);
-  speedCustomize = Put<TSpeedButton>(this, pnlChannels, "speedCustomize", 30, h - 58, 26, 22);
+  pnlChannels = Put<TPanelTile>(this, ViewChannels, "pnlChannels", 0, 0, 86, h);
+  btnPanel = Put<TPanelTile>(this, ViewChannels, "btnPanel", 86, 0, w - 86, h);
+  speedDeleted = Put<TTezMMBut>(this, pnlChannels, "speedDeleted", 4, h - 30, 26, 22);
+  speedPending = Put<TTezMMBut>(this, pnlChannels, "speedPending", 30, h - 30, 26, 22);
+  speedRejected = Put<TTezMMBut>(this, pnlChannels, "speedRejected", 56, h - 30, 26, 22);
+  speedCustomize = Put<TTezMMBut>(this, pnlChannels, "speedCustomize", 30, h - 58, 26, 22);
 
   // Customize: active and inactive channels and the moves between them.
-  pnlActiveChanels = Put<TPanel>(this, ViewCustomize, "pnlActiveChanels", 0, 0, 86, h);
-  pnlTileCustomize = Put<TPanel>(this, ViewCustomize, "pnlTileCustomize", 86, 0, 40, h);
-  pnlInactiveChannels = Put<TPanel>(this, ViewCustomize, "pnlInactiveChannels", 126, 0, 86, h);
-  pnlCustomize = Put<TPanel>(this, ViewCustomize, "pnlCustomize", 212, 0, w - 212, h);
-  speedAddChannel = Put<TSpeedButton>(this, pnlTileCustomize, "speedAddChannel", 7, 40, 26, 22);
+  pnlActiveChanels = Put<TPanelTile>(this, ViewCustomize, "pnlActiveChanels", 0, 0, 86, h);
+  pnlTileCustomize = Put<TPanelTile>(this, ViewCustomize, "pnlTileCustomize", 86, 0, 40, h);
+  pnlInactiveChannels = Put<TPanelTile>(this, ViewCustomize, "pnlInactiveChannels", 126, 0, 86, h);
+  pnlCustomize = Put<TPanelTile>(this, ViewCustomize, "pnlCustomize", 212, 0, w - 212, h);
+  speedAddChannel = Put<TTezMMBut>(this, pnlTileCustomize, "speedAddChannel", 7, 40, 26, 22);
   speedRemoveChannel =
-      Put<TSpeedButton>(this, pnlTileCustomize, "speedRemoveChannel", 7, 70, 26, 22);
+      Put<TTezMMBut>(this, pnlTileCustomize, "speedRemoveChannel", 7, 70, 26, 22);
   imageAddToActive = Put<TImage>(this, pnlTileCustomize, "imageAddToActive", 7, 110, 26, 22);
   imageRemoveFromActive =
       Put<TImage>(this, pnlTileCustomize, "imageRemoveFromActive", 7, 140, 26, 22);
-  speedCustMoveUp = Put<TSpeedButton>(this, pnlCustomize, "speedCustMoveUp", 8, 8, 26, 22);
-  speedCustMoveDown = Put<TSpeedButton>(this, pnlCustomize, "speedCustMoveDown", 38, 8, 26, 22);
-  speedCustOk = Put<TSpeedButton>(this, pnlCustomize, "speedCustOk", 68, 8, 26, 22);
-  speedCustDown = Put<TSpeedButton>(this, pnlActiveChanels, "speedCustDown", 30, h - 58, 26, 22);
+  speedCustMoveUp = Put<TTezMMBut>(this, pnlCustomize, "speedCustMoveUp", 8, 8, 26, 22);
+  speedCustMoveDown = Put<TTezMMBut>(this, pnlCustomize, "speedCustMoveDown", 38, 8, 26, 22);
+  speedCustOk = Put<TTezMMBut>(this, pnlCustomize, "speedCustOk", 68, 8, 26, 22);
+  speedCustDown = Put<TTezMMBut>(this, pnlActiveChanels, "speedCustDown", 30, h - 58, 26, 22);
 
   // Player and options: the channels on the left, their own panel right.
-  pnlPlayerChannels = Put<TPanel>(this, ViewPlayer, "pnlPlayerChannels", 0, 0, 86, h);
-  pnlViewPlayer = Put<TPanel>(this, ViewPlayer, "pnlViewPlayer", 86, 0, w - 86, h);
+  pnlPlayerChannels = Put<TPanelTile>(this, ViewPlayer, "pnlPlayerChannels", 0, 0, 86, h);
+  pnlViewPlayer = Put<TPanelTile>(this, ViewPlayer, "pnlViewPlayer", 86, 0, w - 86, h);
   speedPlayerCustomize =
-      Put<TSpeedButton>(this, pnlPlayerChannels, "speedPlayerCustomize", 30, h - 58, 26, 22);
-  pnlOptionsChannels = Put<TPanel>(this, ViewOptions, "pnlOptionsChannels", 0, 0, 86, h);
-  pnlOptions = Put<TPanel>(this, ViewOptions, "pnlOptions", 86, 0, w - 86, h);
+      Put<TTezMMBut>(this, pnlPlayerChannels, "speedPlayerCustomize", 30, h - 58, 26, 22);
+  pnlOptionsChannels = Put<TPanelTile>(this, ViewOptions, "pnlOptionsChannels", 0, 0, 86, h);
+  pnlOptions = Put<TPanelTile>(this, ViewOptions, "pnlOptions", 86, 0, w - 86, h);
   speedOptionsCustomize =
-      Put<TSpeedButton>(this, pnlOptionsChannels, "speedOptionsCustomize", 30, h - 58, 26, 22);
+      Put<TTezMMBut>(this, pnlOptionsChannels, "speedOptionsCustomize", 30, h - 58, 26, 22);
 }
 
 void TForm1::speedViewClick() {
