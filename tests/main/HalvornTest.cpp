@@ -128,6 +128,26 @@ class HalvornViews : public ::testing::Test {
     }
   }
   HWND Control(const char* name) { return FindControlByName(main_, name); }
+  // The window's control shows the library's picture at these points
+  // (tiles from the inner corner, offset by the panel's bevel).
+  void ExpectPicture(const char* control, const std::string& library, const char* picture,
+                     std::initializer_list<POINT> points, int offset = 0, int pw = 1 << 20,
+                     int ph = 1 << 20) {
+    HWND c = Control(control);
+    ASSERT_NE(c, nullptr) << control;
+    for (POINT at : points) {
+      POINT s = ScreenPoint(c, at.x, at.y);
+      EXPECT_EQ(ScreenPixel(s.x, s.y),
+                PictureColour(library, picture, (at.x - offset) % pw, (at.y - offset) % ph))
+          << control << " at " << at.x << "," << at.y;
+    }
+  }
+  void ExpectBasketShown() {
+    // The background tiles from the panel's corner: 96 x 72 pictures.
+    ExpectPicture("pnlBackgroundImg", "HalvornBasket.dll", "HALVORN_BMP_BASKET_BACK_BMP",
+                  {{2, 2}, {3, 70}, {80, 3}, {4, 74}}, 0, 96, 72);
+    ExpectBasketDoorsShown();
+  }
   void ExpectBasketDoorsShown() {
     HWND door = Control("imgLeftDoor");
     ASSERT_NE(door, nullptr);
@@ -154,7 +174,40 @@ TEST_F(HalvornViews, BasketIsBorderlessOnTopAndShowsItsPictures) {
   EXPECT_TRUE(PumpUntil([&] { return (GetWindowLongA(main_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
   EXPECT_TRUE(PumpUntil([] { return ControlPeer::Got(kMainStarted); }));
   PumpUntil([] { return false; }, 300);
-  ExpectBasketDoorsShown();
+  ExpectBasketShown();
+}
+
+TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
+  PostMessageA(main_, kChangeView, 0, 1);
+  ASSERT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + CaptionHeightExtra()));
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  SetForegroundWindow(main_);
+  PumpUntil([] { return false; }, 500);
+  ExpectPicture("pnlMenu", "Halvorn.dll", "HALVORN_BMP_STRIP_BMP", {{2, 2}, {400, 60}}, 0, 16,
+                48);
+  // Panels with the default raised bevel tile from 2 pixels in.
+  ExpectPicture("pnlChannels", "Halvorn.dll", "HALVORN_BMP_GRAY_BMP", {{10, 10}, {40, 200}}, 2,
+                32, 32);
+  ExpectPicture("btnPanel", "Halvorn.dll", "HALVORN_BMP_SMALLBACKBMP_BMP", {{10, 10}, {300, 150}},
+                2, 32, 32);
+  struct Button {
+    const char* name;
+    const char* picture;
+  } buttons[] = {{"speedView", "HALVORN_BMP_VIEW1_BMP"},
+                 {"speedRecordNow", "HALVORN_BMP_RECBUT1_BMP"},
+                 {"speedRecordStop", "HALVORN_BMP_STOPBUT1_BMP"},
+                 {"speedPlayStop", "HALVORN_BMP_STOPBUT1_BMP"},  // shares the stop pictures
+                 {"speedHelp", "HALVORN_BMP_HELP1_BMP"},
+                 {"speedDeleted", "HALVORN_BMP_TRASH1_BMP"},
+                 {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
+  for (const Button& b : buttons)
+    ExpectPicture(b.name, "Halvorn.dll", b.picture, {{3, 3}, {20, 15}});
+  // Under the mouse a button shows its highlight picture.
+  POINT over = ScreenPoint(Control("speedView"), 10, 10);
+  SetCursorPos(over.x, over.y);
+  PumpUntil([] { return false; }, 500);
+  ExpectPicture("speedView", "Halvorn.dll", "HALVORN_BMP_VIEW1HI_BMP", {{3, 3}});
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
 TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
@@ -185,7 +238,7 @@ TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
   PumpUntil([] { return false; }, 500);
   EXPECT_TRUE(WaitForRect(main_, 300, 200, 87, 81));
   EXPECT_FALSE(IsIconic(main_));
-  ExpectBasketDoorsShown();
+  ExpectBasketShown();
 }
 
 TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {
