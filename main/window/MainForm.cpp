@@ -27,6 +27,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
   Application->OnMinimize = [this](TObject* s) { HandleMinimizeEvent(s); };
   BuildComponents();
   OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject* s) {
+    if (IsIconic(Handle())) HandleMinimizeEvent(s);
+  };
   FormCreated();
 }
 
