@@ -217,9 +217,14 @@ TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
   EXPECT_TRUE(GetWindowLongA(main_, GWL_STYLE) & WS_CAPTION);
   EXPECT_FALSE(GetWindowLongA(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
-  PostMessageA(main_, kChangeView, 2, 0);  // lays out again, never changes the view
-  PumpUntil([] { return false; }, 500);
+  // The shown view laid out again goes back to its stored place, unsaved.
+  SetWindowPos(main_, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PostMessageA(main_, kChangeView, 0, 1);
   EXPECT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + extra));
+  SetWindowPos(main_, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PostMessageA(main_, kChangeView, 2, 0);  // the same, never changing the view
+  EXPECT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + extra));
+  EXPECT_EQ(ReadText(in_.Path("Halvorn.inx")).find("Left=150"), std::string::npos);
 
   SetWindowPos(main_, nullptr, 140, 110, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   PostMessageA(main_, kChangeView, 1, 0);  // basket, sliding
