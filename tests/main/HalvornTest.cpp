@@ -75,18 +75,26 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
     bool dataFile;
     const char* message;  // shown before the end, or none
     bool basketFirst;     // the basket shows before the message
+    bool wrongBasket;     // a library without the basket's pictures in its place
+    DWORD exitCode;
   } cases[] = {
       {"no basket library", Without("HalvornBasket.dll", "HalvornBasket4.dll"), true,
-       "No Basket Bitmaps Found", false},
-      {"no main library", Without("Halvorn.dll", "Halvorn4.dll"), true, "No Bitmaps Found", true},
-      {"no data file", AllFiles(), false, nullptr, false},
-      {"no settings store", Without("TezIniManager.dll"), true, nullptr, false},
+       "No Basket Bitmaps Found", false, false, 0},
+      {"no main library", Without("Halvorn.dll", "Halvorn4.dll"), true, "No Bitmaps Found", true,
+       false, 0},
+      {"no data file", AllFiles(), false, nullptr, false, false, 0},
+      {"no settings store", Without("TezIniManager.dll"), true, nullptr, false, false, 0},
+      {"basket library without its pictures", Without("HalvornBasket.dll"), true,
+       "Resource HALVORN_BMP_BASKET_BACK_BMP not found", false, true, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Install in(c.files);
     WriteSettings(in);
     if (!c.dataFile) DeleteFileA(in.Path("data\\TezData.inx").c_str());
+    if (c.wrongBasket)
+      CopyFileA((BinDir() + "ChannelButtons.dll").c_str(), in.Path("HalvornBasket.dll").c_str(),
+                FALSE);
     std::string settings = ReadText(in.Path("Halvorn.inx"));
     ProcessGuard p(StartHalvorn(in, "/DEBUG"));
     ASSERT_NE(p.process, nullptr);
@@ -100,7 +108,7 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
       EXPECT_EQ(text, c.message);
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
-    EXPECT_EQ(WaitExit(p.process), 0u);
+    EXPECT_EQ(WaitExit(p.process), c.exitCode);
     if (!c.basketFirst) {
       EXPECT_EQ(FindWindowA("TForm1", nullptr), nullptr);
       EXPECT_EQ(ReadText(in.Path("Halvorn.inx")), settings);
