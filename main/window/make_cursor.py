@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the basket's move cursor (a four-way cross, hot spot in the middle)
-and the resource script of Halvorn.exe: make_cursor.py <out folder>."""
+and the resource script of Halvorn.exe, which also takes in the UI
+components' cursors: make_cursor.py <out folder>."""
 import os
 import struct
 import sys
@@ -60,6 +61,9 @@ def main():
     with open(os.path.join(out, "MoveCursor.cur"), "wb") as f:
         f.write(header + entry + image)
     with open(os.path.join(out, "Halvorn.rc"), "w") as f:
+        # One resource script for the program: the components' cursors join
+        # it, so that the cursor images are numbered once.
+        f.write('#include "Cursors.rc"\n')
         f.write('CURSORMOVECURSOR CURSOR "MoveCursor.cur"\n')
 
 

@@ -210,6 +210,18 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
                  {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
   for (const Button& b : buttons)
     ExpectPicture(b.name, "Halvorn.dll", b.picture, {{3, 3}, {20, 15}});
+  // Each animation shows its first frame, colour 0 of its file's table.
+  // The animators stand right of the remarks button, 28 pixels apart.
+  RECT remark = WindowRect(Control("speedSendRemark"));
+  const char* files[] = {"record_anim.gif", "play_anim.gif", "download_anim.gif",
+                         "connect_anim.gif"};
+  for (int i = 0; i < 4; ++i) {
+    std::string gif = ReadText(in_.Path(files[i]));
+    ASSERT_GT(gif.size(), 16u);
+    COLORREF first = RGB(static_cast<uint8_t>(gif[13]), static_cast<uint8_t>(gif[14]),
+                         static_cast<uint8_t>(gif[15]));
+    EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 12, remark.top - 1 + 12), first) << files[i];
+  }
   // Under the mouse a button shows its highlight picture.
   POINT over = ScreenPoint(Control("speedView"), 10, 10);
   SetCursorPos(over.x, over.y);
