@@ -222,12 +222,12 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
                          static_cast<uint8_t>(gif[15]));
     EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 12, remark.top - 1 + 12), first) << files[i];
   }
-  // Under the mouse a button shows its highlight picture.
-  POINT over = ScreenPoint(Control("speedView"), 10, 10);
-  SetCursorPos(over.x, over.y);
-  PumpUntil([] { return false; }, 500);
-  ExpectPicture("speedView", "Halvorn.dll", "HALVORN_BMP_VIEW1HI_BMP", {{3, 3}});
-  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  // A view button clicked stays down and shows its pushed picture.
+  HWND view = Control("speedView");
+  PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  PumpUntil([] { return false; }, 400);
+  ExpectPicture("speedView", "Halvorn.dll", "HALVORN_BMP_VIEW2_BMP", {{3, 3}});
 }
 
 TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
