@@ -291,6 +291,17 @@ TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {
   PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
   EXPECT_TRUE(PumpUntil(IsMenuShown, 3000));
+  // Each item shows the picture its tag names; automatic recording is on.
+  PumpUntil([] { return false; }, 400);
+  std::vector<COLORREF> menu = ScreenPixels(WindowRect(FindWindowA("#32768", nullptr)));
+  auto icon = [](const char* name) {
+    return PictureColour("HalvornBasket.dll",
+                         (std::string("HALVORN_BMP_TRAYICON_") + name + "_BMP").c_str(), 5, 12);
+  };
+  for (const char* shown : {"CLOSE", "MAX", "PLAY", "REC", "STOP", "BASKETPASTE", "SCHEDON"})
+    EXPECT_TRUE(Shows(menu, icon(shown))) << shown;
+  for (const char* hidden : {"SCHEDOFF", "HELP", "ABOUT"})
+    EXPECT_FALSE(Shows(menu, icon(hidden))) << hidden;
   PressEscape();
   EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));
 
