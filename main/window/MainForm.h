@@ -23,8 +23,11 @@
 #include "MsgSend.h"
 #include "SavePos.h"
 #include "StdCtrls.h"
+#include "TezDropFileTarget.h"
 #include "Utils.h"
 #include "oxMenus.h"
+
+class TMainLinks;
 
 // Window messages of the main window.
 enum : UINT {
@@ -74,7 +77,7 @@ class TForm1 : public TForm {
   TMailSlotComp* mailslotHalvorn;
   TMsgSend* msgsendControl;
   TMsgSend* msgsendRecorder;
-  TDropTarget* TezDropFileTarget1;
+  TTezDropFileTarget* TezDropFileTarget1;
 
   // State of the window.
   THalvornOptions options;
@@ -93,6 +96,8 @@ class TForm1 : public TForm {
   std::unique_ptr<TTezMailSlot> mainMailQueue;
   std::unique_ptr<TTezDllManager> dllManager;
   HMODULE basketLibrary = nullptr, mainLibrary = nullptr;
+  // Dropped and pasted links and files.
+  std::unique_ptr<TMainLinks> links;
 
  private:
   void BuildComponents();
