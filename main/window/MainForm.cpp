@@ -85,6 +85,8 @@ void TForm1::BuildComponents() {
   };
   pnlTheBasket->OnDblClick = [this](TObject*) { BasketDblClick(); };
 
+  lblWebLink = Place<TTezWebLabel>(this, pnlMenu, "lblWebLink", 0, 0, 1, 1);
+  lblWebLink->SetVisible(false);
   imglistPopUpMenu = Make<TImageList>(this, "imglistPopUpMenu");
   BuildStatusImages();
   BuildBasketMenu();
@@ -163,6 +165,7 @@ void TForm1::BuildBasketMenu() {
     PostMessageA(Handle(), WM_TEZ_CHANGE_VIEW, 0, 0);
   };
   popmnuExit->OnClick = [](TObject*) { Application->Terminate(); };
+  popmnuHelp->OnClick = [this](TObject*) { OpenHelp(); };
   popmnuAbout->OnClick = [this](TObject*) {
     MessageBoxA(Handle(), ProductVersionText().c_str(), Application->Title().c_str(), MB_OK);
   };
@@ -327,6 +330,13 @@ void TForm1::FormDestroy() {
 bool TForm1::RecorderIsRecording() const {
   return recorderKind == 0 && (recorderState == 1 || recorderState == 2 || recorderState == 3 ||
                                recorderState == 7);
+}
+
+void TForm1::OpenHelp() {
+  if (busy) return;
+  lblWebLink->FindHtmlApp = false;  // in the browser window already open
+  lblWebLink->WebLink = options.helpPage;
+  lblWebLink->OpenWebLink();
 }
 
 TContentSection* TForm1::CurrentChannel() const {

@@ -24,6 +24,7 @@
 #include "SavePos.h"
 #include "StdCtrls.h"
 #include "TezDropFileTarget.h"
+#include "TezWebLabel.h"
 #include "Utils.h"
 #include "oxMenus.h"
 
@@ -78,6 +79,7 @@ class TForm1 : public TForm {
   TMsgSend* msgsendControl;
   TMsgSend* msgsendRecorder;
   TTezDropFileTarget* TezDropFileTarget1;
+  TTezWebLabel* lblWebLink;  // opens the help and home pages
 
   // State of the window.
   THalvornOptions options;
@@ -109,6 +111,7 @@ class TForm1 : public TForm {
   void FormDestroy();
   bool StartGatePassed() const;
   void WriteDebugWindow(const std::string& text);
+  void OpenHelp();
 
   // Views.
   void ChangeView(TMessage& msg);

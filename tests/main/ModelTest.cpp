@@ -53,9 +53,11 @@ class Model : public ::testing::Test {
 
 TEST_F(Model, ItemFileRoundTripKeepsForeignKeysAndRenumbers) {
   CreateDirectoryA("data\\News", nullptr);
+  std::string longLink = "http://a/" + std::string(600, 'q') + ".mp3";
   WriteText("data\\News\\News.inx",
             "[Entry List]\r\nnumberEntries=3\r\nmaxIndex=17\r\n1=abc\r\n"
             "[abc]\r\nlink=http://a/1.mp3\r\nrecorderOnly=kept\r\ndescription=First\r\n"
+            "longLink=" + longLink + "\r\n"
             "[2]\r\nlink=http://a/2.mp3\r\nrequestId=7\r\n"
             "[3]\r\nlocalFileName=x.wav\r\nfileCreatedByBrindale=1\r\n");
   {
@@ -76,6 +78,7 @@ TEST_F(Model, ItemFileRoundTripKeepsForeignKeysAndRenumbers) {
   EXPECT_EQ(Key(f, "Entry List", "maxIndex"), "17");
   EXPECT_EQ(Key(f, "Entry List", "1"), "<none>");
   EXPECT_EQ(Key(f, "1", "recorderOnly"), "kept");
+  EXPECT_NE(ReadText(f).find("longLink=" + longLink + "\r\n"), std::string::npos);
   EXPECT_EQ(Key(f, "1", "extension"), "MP3");
   EXPECT_EQ(Key(f, "1", "description"), "<none>");
   EXPECT_EQ(Key(f, "2", "requestId"), "7");
