@@ -119,6 +119,8 @@ class TestDropSource : public IDropSource {
 // Drags the data to the screen point; the effect the target chose, or
 // DROPEFFECT_NONE.
 inline DWORD DragTo(IDataObject* data, POINT at) {
+  static HRESULT ole = OleInitialize(nullptr);
+  (void)ole;
   SetCursorPos(at.x, at.y);
   TestDropSource source(at);
   DWORD effect = DROPEFFECT_NONE;
