@@ -8,10 +8,19 @@
 
 namespace {
 
+// A value of a settings file, read from its text as it is now.
 std::string Key(const std::string& file, const std::string& section, const std::string& key) {
-  char buf[1024] = {};
-  GetPrivateProfileStringA(section.c_str(), key.c_str(), "<none>", buf, sizeof buf, file.c_str());
-  return buf;
+  std::istringstream in(ReadText(file));
+  std::string line, current;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] == '[') {
+      current = line.substr(1, line.find(']') - 1);
+    } else if (current == section && line.compare(0, key.size() + 1, key + "=") == 0) {
+      return line.substr(key.size() + 1);
+    }
+  }
+  return "<none>";
 }
 
 void PressKey(WORD key) {
@@ -109,7 +118,7 @@ TEST_F(LinksWindow, DroppedLinksAreCheckedAndFiled) {
   ASSERT_TRUE(WaitCount("News", 2, 60000));
   EXPECT_EQ(Item("News", 1, "link"), "http://127.0.0.1/c/one.html");
   EXPECT_EQ(Item("News", 2, "link"), "http://127.0.0.1/c/two.html");
-  EXPECT_TRUE(WaitCount("Pending", 0));
+  EXPECT_TRUE(WaitCount("Pending", 0)) << ReadText(ListFile("Pending"));
 }
 
 TEST_F(LinksWindow, DroppedFilesAndShortcutsAndPastedLinks) {
