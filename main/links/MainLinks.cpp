@@ -2,6 +2,7 @@
 
 #include "Clipboard.h"
 #include "MainForm.h"
+#include "SmallDialogs.h"
 #include "TezDropFileTarget.h"
 
 namespace {
@@ -22,6 +23,15 @@ TMainLinks::TMainLinks(TForm1& form) : form_(form), filer_(nullptr) {
   form.SetMessageMethod(WM_TEZ_FINISHED_CHECK, [this](TMessage&) { wmFinishedCheck(); });
   form.TezDropFileTarget1->OnDrop = [this](TObject*, TDragType, POINTL) { OnDrop(); };
   form.mnuPasteLink->OnClick = [this](TObject*) { mnuPasteLinkClick(); };
+  form.SetMessageMethod(WM_TEZ_NO_INET_CONNECTION,
+                        [this](TMessage&) { ShowNoInetConnection(&form_); });
+  AskFileType = [this](const std::string& link, const std::string& extension,
+                       std::string& outExtension, std::string& outChannelExtension) {
+    TfrmAskFileType dialog(&form_);
+    dialog.Execute(link, extension);
+    outExtension = dialog.Extension;
+    outChannelExtension = dialog.ChannelExtension;
+  };
 }
 
 TMainLinks::~TMainLinks() { Shutdown(); }
@@ -185,8 +195,6 @@ void TMainLinks::wmCheckPending() {
 
 void TMainLinks::wmFinishedCheck() {
   if (!pendingBusy) return;
-  // Whatever the reply, the check is over: nothing keeps the list waiting.
-  pendingBusy = false;
   filer_.SetList(form_.channelList.get());
   TLinkFiler::TReplyResult result;
   try {
@@ -203,6 +211,8 @@ void TMainLinks::wmFinishedCheck() {
   } catch (const std::exception&) {
     // A reply that cannot be read leaves the link pending for another check.
   }
+  // Whatever the reply, the check is over: nothing keeps the list waiting.
+  pendingBusy = false;
   if (result.inactive) Status(InactiveNote, 20);
   if (filer_.PendingCount() > 0) pendingCountdown = form_.options.pendingDelay;
   PostMessageA(form_.Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
