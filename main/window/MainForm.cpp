@@ -29,6 +29,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
   BuildComponents();
   links = std::make_unique<TMainLinks>(*this);
   OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject* s) {
+    if (IsIconic(Handle())) HandleMinimizeEvent(s);
+  };
   FormCreated();
 }
 
@@ -37,13 +40,14 @@ void TForm1::BuildComponents() {
   SetCaption("Halvorn");
   SetBounds(200, 150, 540, 400);
 
-  pnlMenu = Place<TPanel>(this, this, "pnlMenu", 78, 0, 462, 71);
+  pnlMenu = Place<TPanelTile>(this, this, "pnlMenu", 78, 0, 462, 71);
   pnlMenu->SetBevelOuter(bvNone);
-  pnlViewContents = Place<TPanel>(this, this, "pnlViewContents", 0, 71, 540, 329);
+  pnlViewContents = Place<TPanelTile>(this, this, "pnlViewContents", 0, 71, 540, 329);
   pnlViewContents->SetBevelOuter(bvNone);
 
+  BuildFullView();
   pnlTheBasket = Place<TPanel>(this, this, "pnlTheBasket", 0, 0, 87, 81);
-  pnlBackgroundImg = Place<TPanel>(this, pnlTheBasket, "pnlBackgroundImg", 2, 2, 83, 77);
+  pnlBackgroundImg = Place<TPanelTile>(this, pnlTheBasket, "pnlBackgroundImg", 2, 2, 83, 77);
   pnlBackgroundImg->SetBevelOuter(bvNone);
   imgLeftDoor = Place<TImage>(this, pnlBackgroundImg, "imgLeftDoor", 6, 18, 32, 40);
   imgRightDoor = Place<TImage>(this, pnlBackgroundImg, "imgRightDoor", 38, 18, 32, 40);
@@ -121,6 +125,7 @@ void TForm1::BuildComponents() {
   SetMessageMethod(WM_TEZ_IDLE_FLUSH, [this](TMessage& m) { OnIdleFlushMsg(m); });
   SetMessageMethod(WM_SHOWWINDOW, [this](TMessage& m) { OnShowWindowMsg(m); });
   SetMessageMethod(WM_SETFOCUS, [](TMessage&) {});
+  SetMessageMethod(WM_PALETTECHANGED, [this](TMessage& m) { WMPaletteChanged(m); });
 }
 
 void TForm1::BuildBasketMenu() {
@@ -261,6 +266,7 @@ void TForm1::FormCreate(TObject*) {
     paramIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezParam.inx");
     itemOperatorsIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezItemOperators.inx");
     halvornIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\Halvorn.inx");
+    ShowPage(ViewChannels);
     msgsendRecorder->WindowCaption = "Recorder";
     if (FindWindowA(nullptr, "Recorder")) {
       recorderState = static_cast<uint8_t>(paramIni->ReadInteger("Recorder", "recorderState", 0));

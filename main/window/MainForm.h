@@ -24,6 +24,8 @@
 #include "SavePos.h"
 #include "StdCtrls.h"
 #include "TezDropFileTarget.h"
+#include "TezMMBut.h"
+#include "TilePanel.h"
 #include "TezWebLabel.h"
 #include "Utils.h"
 #include "oxMenus.h"
@@ -55,10 +57,20 @@ class TForm1 : public TForm {
   uint8_t ViewState() const { return static_cast<uint8_t>(options.viewState); }
 
   // Components of the form.
-  TPanel* pnlMenu;
-  TPanel* pnlViewContents;
+  TPanelTile* pnlMenu;
+  TPanelTile* pnlViewContents;
+  // The notebook noteViews: one page panel shown at a time.
+  TPanel *ViewChannels, *ViewCustomize, *ViewPlayer, *ViewOptions;
+  TPanelTile *pnlChannels, *btnPanel, *pnlActiveChanels, *pnlInactiveChannels, *pnlTileCustomize,
+      *pnlCustomize, *pnlPlayerChannels, *pnlViewPlayer, *pnlOptionsChannels, *pnlOptions;
+  TTezMMBut *speedView, *speedPlayer, *speedOptions, *speedWeb, *speedHelp, *speedRecordNow,
+      *speedPlayNow, *speedRecordStop, *speedPlayStop, *speedSendRemark, *speedDeleted,
+      *speedPending, *speedRejected, *speedCustomize, *speedCustMoveDown, *speedCustMoveUp,
+      *speedCustOk, *speedAddChannel, *speedRemoveChannel, *speedCustDown,
+      *speedOptionsCustomize, *speedPlayerCustomize;
+  TImage *imageAddToActive, *imageRemoveFromActive;
   TPanel* pnlTheBasket;
-  TPanel* pnlBackgroundImg;
+  TPanelTile* pnlBackgroundImg;
   TImage* imgLeftDoor;
   TImage* imgRightDoor;
   ToxPopupMenu* popupBasketMenu;
@@ -104,6 +116,10 @@ class TForm1 : public TForm {
  private:
   void BuildComponents();
   void BuildBasketMenu();
+  void BuildFullView();
+  // Shows one page of noteViews.
+  void ShowPage(TPanel* page);
+  TPanel* ShownPage() const;
   void BuildStatusImages();
   // The media type's "disabled" picture on the two status images 8.
   void ApplyDisabledImage();
@@ -112,6 +128,9 @@ class TForm1 : public TForm {
   bool StartGatePassed() const;
   void WriteDebugWindow(const std::string& text);
   void OpenHelp();
+  void speedViewClick();
+  void speedWebClick();
+  void speedSendRemarkClick();
 
   // Views.
   void ChangeView(TMessage& msg);
@@ -137,6 +156,7 @@ class TForm1 : public TForm {
   void InitPopUpImages();
   void InitImages();
   void TimerLoadImagesTimer(TObject* sender);
+  void WMPaletteChanged(TMessage& msg);
   void timerAnimatePictureTimer(TObject* sender);
   HMODULE LoadBitmapLibrary(const char* plain, const char* fourBit);
   HBITMAP LoadPicture(HMODULE module, const std::string& name);
