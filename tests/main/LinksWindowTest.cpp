@@ -121,6 +121,24 @@ TEST_F(LinksWindow, DroppedLinksAreCheckedAndFiled) {
   EXPECT_TRUE(WaitCount("Pending", 0)) << ReadText(ListFile("Pending"));
 }
 
+TEST_F(LinksWindow, UnclearTypeIsAskedOnTheScreen) {
+  WriteText(in_.Path("Ostrevar.inx"),
+            "[Mode]\r\nextension=mmm\r\nextensionForChannel=none\r\n");
+  TestDataObject stream = LinkData("http://127.0.0.1/f/stream");
+  DropOnBasket(stream);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (dialog = FindWindowA("TfrmAskFileType", nullptr)) && IsWindowVisible(dialog); },
+      30000));
+  // The drop target is off while the question is shown.
+  EXPECT_EQ(GetPropA(main_, "OleDropTargetInterface"), nullptr);
+  SendMessageA(FindControlByName(dialog, "chkTypeMusic"), BM_CLICK, 0, 0);
+  SendMessageA(FindControlByName(dialog, "btnOk"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitCount("Music", 1));
+  EXPECT_EQ(Item("Music", 1, "extension"), "mmm");
+  EXPECT_TRUE(PumpUntil([&] { return GetPropA(main_, "OleDropTargetInterface") != nullptr; }));
+}
+
 TEST_F(LinksWindow, DroppedFilesAndShortcutsAndPastedLinks) {
   // A file goes straight into its channel; one of no channel's type is not taken.
   std::string page = in_.Path("dropped page.html");
