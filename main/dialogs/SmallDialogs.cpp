@@ -124,7 +124,7 @@ int TfrmAskFileType::Execute(const std::string& link, const std::string& extensi
 
 bool ProxyEntryUsable(const std::string& host, const std::string& port) {
   int32_t n = StrToIntDef(Trimmed(port), -1);
-  return !Trimmed(host).empty() && n >= 1 && n <= 9999;
+  return !Trimmed(host).empty() && n >= 1 && n <= 65535;
 }
 
 TfrmProxySettings::TfrmProxySettings(TComponent* owner) : TForm(owner, "TfrmProxySettings") {

@@ -47,7 +47,7 @@ class TfrmProxySettings : public TForm {
   TButton *btnOk, *btnCancel, *btnHelpProxy;
 };
 
-// A host that is not empty with a port from 1 to 9999 (text that is no
+// A host that is not empty with a port from 1 to 65535 (text that is no
 // number counts as -1).
 bool ProxyEntryUsable(const std::string& host, const std::string& port);
 

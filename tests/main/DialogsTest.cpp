@@ -44,7 +44,7 @@ TEST(SmallDialogs, LinkTextAndProxyEntries) {
   struct Case {
     const char *host, *port;
     bool usable;
-  } cases[] = {{"proxy", "9999", true}, {"proxy", "10000", false}, {"proxy", "1", true},
+  } cases[] = {{"proxy", "65535", true}, {"proxy", "65536", false}, {"proxy", "1", true},
                {"proxy", "0", false},   {"proxy", "abc", false},   {"", "80", false},
                {"  ", "80", false},     {"proxy", " 80 ", true}};
   for (const Case& c : cases)
@@ -109,7 +109,7 @@ TEST(SmallDialogs, ProxyDialogKeepsBlankSettingsOpen) {
     if (round == 0) {
       ++round;
       SetWindowTextA(FindControlByName(w, "editHttpProxy"), "proxy.local");
-      SetWindowTextA(FindControlByName(w, "editHttpProxyPort"), "10000");
+      SetWindowTextA(FindControlByName(w, "editHttpProxyPort"), "70000");
       PostMessageA(FindControlByName(w, "btnOk"), BM_CLICK, 0, 0);
       return false;
     }
