@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "MainLinks.h"
+#include "OptionsPages.h"
 #include "Screen.h"
 
 const char* const DebugViewerCaption = "Brindale Debug Viewer";
@@ -28,6 +29,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
   Application->OnMinimize = [this](TObject* s) { HandleMinimizeEvent(s); };
   BuildComponents();
   links = std::make_unique<TMainLinks>(*this);
+  optionsPages = std::make_unique<TOptionsPages>(*this);
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) {
     if (IsIconic(Handle())) HandleMinimizeEvent(s);

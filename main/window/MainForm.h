@@ -31,6 +31,7 @@
 #include "oxMenus.h"
 
 class TMainLinks;
+class TOptionsPages;
 
 // Window messages of the main window.
 enum : UINT {
@@ -112,6 +113,7 @@ class TForm1 : public TForm {
   HMODULE basketLibrary = nullptr, mainLibrary = nullptr;
   // Dropped and pasted links and files.
   std::unique_ptr<TMainLinks> links;
+  std::unique_ptr<TOptionsPages> optionsPages;
 
  private:
   void BuildComponents();
