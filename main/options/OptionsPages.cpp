@@ -42,9 +42,35 @@ std::string Trimmed(const std::string& s) {
 TOptionsPages::TOptionsPages(TForm1& form) : f_(form) {
   Build();
   f_.speedOptions->OnClick = [this](TObject*) { speedOptionsClick(); };
+  f_.speedPlayer->OnClick = [this](TObject*) { speedPlayerClick(); };
+  f_.SetMessageMethod(kSettingsChanged,
+                      [this](TMessage&) { f_.options.SerializeOptionsParameters(false); });
 }
 
-TOptionsPages::~TOptionsPages() = default;
+void TOptionsPages::speedPlayerClick() {
+  if (f_.busy) return;
+  if (!f_.dllManager) f_.dllManager = std::make_unique<TTezDllManager>();
+  if (!media_) media_ = std::make_unique<TMediaConfig>(*f_.dllManager);
+  media_->CloseMediaConfigDll();
+  if (!media_->PlayerBound()) {
+    std::string settings = GetCurrentDir() + "\\TezParam.inx";
+    const std::string& section = f_.options.selectedMediaType;
+    std::string library = TIniFile(settings).ReadString(section, "playerDll", "");
+    media_->BindMediaConfigDll2(library, settings, section, f_.pnlViewPlayer->Handle());
+  }
+  if (!media_->PlayerBound() || f_.ViewPlayer->Visible()) return;
+  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
+    p->SetVisible(p == f_.ViewPlayer);
+  f_.speedPlayer->SetDown(true);
+}
+
+TOptionsPages::~TOptionsPages() { Shutdown(); }
+
+void TOptionsPages::Shutdown() {
+  // The libraries are closed while the cache still holds them.
+  media_.reset();
+  test_.reset();
+}
 
 void TOptionsPages::Build() {
   TWinControl* host = f_.pnlOptions;

@@ -24,7 +24,11 @@ class TOptionsPages {
   TOptionsPages(const TOptionsPages&) = delete;
   TOptionsPages& operator=(const TOptionsPages&) = delete;
 
+  // Before the window goes: the test ends and the media libraries close.
+  void Shutdown();
   void speedOptionsClick();
+  // The player page with the media type's player library in it.
+  void speedPlayerClick();
   void btnOkOptionsClick();
   void btnOptionsCancelClick();
   // Changes the page when the dial-up settings allow it.

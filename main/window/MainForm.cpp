@@ -303,6 +303,7 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::FormDestroy() {
   ready = 0;
   links->Shutdown();
+  optionsPages->Shutdown();
   MailSlotSendMessage(".", "tezdbg.slt", "FormDestroy");
   try {
     TezDropFileTarget1->Unregister();

@@ -55,7 +55,7 @@ class LinksWindow : public ::testing::Test {
     if (process_) {
       ProcessGuard guard(process_);
       PostMessageA(main_, WM_CLOSE, 0, 0);
-      WaitExit(process_);
+      EXPECT_EQ(WaitExit(process_), 0u) << "the program ends cleanly";
     }
   }
   std::string ListFile(const char* list) {

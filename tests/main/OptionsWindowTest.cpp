@@ -27,13 +27,14 @@ class OptionsWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteSettings(in_, 0);
-    for (const char* f : {"TezDiskConfig.dll", "TezTTS.dll"})
+    for (const char* f : {"TezDiskConfig.dll", "TezDiskPlayer.dll", "TezTTS.dll"})
       CopyFileA((BinDir() + f).c_str(), in_.Path(f).c_str(), FALSE);
     WriteText(in_.Path("TezParam.inx"),
               "[Folders]\r\ndataFolder=data\\\r\nwavFolder=wavs\\\r\n"
               "[MediaTypes]\r\ncount=2\r\nrecor001=Disk\r\nrecor002=Dev\r\n"
               "selectedMediaType=Disk\r\n"
               "[Disk]\r\nmediaLength=45\r\nconfigDll=TezDiskConfig.dll\r\noutputFolder=c:\\out\r\n"
+              "playerDll=TezDiskPlayer.dll\r\n"
               "[Dev]\r\nmediaLength=20\r\nnote=A device\r\n"
               "[Dialer]\r\nuseDialer=0\r\n");
     process_ = StartHalvorn(in_);
@@ -46,7 +47,7 @@ class OptionsWindow : public ::testing::Test {
     if (process_) {
       ProcessGuard guard(process_);
       PostMessageA(main_, WM_CLOSE, 0, 0);
-      WaitExit(process_);
+      EXPECT_EQ(WaitExit(process_), 0u) << "the program ends cleanly";
     }
   }
   HWND C(const char* name) { return FindControlByName(main_, name); }
@@ -89,6 +90,18 @@ class OptionsWindow : public ::testing::Test {
 };
 
 }  // namespace
+
+TEST_F(OptionsWindow, PlayerPageShowsTheMediaTypesPlayerLibrary) {
+  HWND menu = C("pnlMenu");
+  ASSERT_NE(menu, nullptr);
+  ClickAt(menu, 8 + 30 + 13, 24 + 11);  // the second tool button
+  ASSERT_TRUE(PumpUntil([&] { return Shown("ViewPlayer"); }, 10000));
+  HWND view = FindWindowExA(C("pnlViewPlayer"), nullptr, "Static", nullptr);
+  ASSERT_NE(view, nullptr);
+  char text[64] = {};
+  SendMessageA(view, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Disk: c:\\out");
+}
 
 TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   OpenOptions();
