@@ -13,6 +13,7 @@
 #include "DllManager.h"
 #include "DropTarget.h"
 #include "ExtCtrls.h"
+#include "GIFAnimator.h"
 #include "Forms.h"
 #include "HalvornOptions.h"
 #include "IniFiles2.h"
@@ -70,6 +71,7 @@ class TForm1 : public TForm {
       *speedCustOk, *speedAddChannel, *speedRemoveChannel, *speedCustDown,
       *speedOptionsCustomize, *speedPlayerCustomize;
   TImage *imageAddToActive, *imageRemoveFromActive;
+  TGIFAnimator *gifanimRecord, *gifanimPlay, *gifAnimDownload, *gifanimConnect;
   TPanel* pnlTheBasket;
   TPanelTile* pnlBackgroundImg;
   TImage* imgLeftDoor;

@@ -210,12 +210,24 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
                  {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
   for (const Button& b : buttons)
     ExpectPicture(b.name, "Halvorn.dll", b.picture, {{3, 3}, {20, 15}});
-  // Under the mouse a button shows its highlight picture.
-  POINT over = ScreenPoint(Control("speedView"), 10, 10);
-  SetCursorPos(over.x, over.y);
-  PumpUntil([] { return false; }, 500);
-  ExpectPicture("speedView", "Halvorn.dll", "HALVORN_BMP_VIEW1HI_BMP", {{3, 3}});
-  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  // Each animation shows its first frame, colour 0 of its file's table.
+  // The animators stand right of the remarks button, 28 pixels apart.
+  RECT remark = WindowRect(Control("speedSendRemark"));
+  const char* files[] = {"record_anim.gif", "play_anim.gif", "download_anim.gif",
+                         "connect_anim.gif"};
+  for (int i = 0; i < 4; ++i) {
+    std::string gif = ReadText(in_.Path(files[i]));
+    ASSERT_GT(gif.size(), 16u);
+    COLORREF first = RGB(static_cast<uint8_t>(gif[13]), static_cast<uint8_t>(gif[14]),
+                         static_cast<uint8_t>(gif[15]));
+    EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 12, remark.top - 1 + 12), first) << files[i];
+  }
+  // A view button clicked stays down and shows its pushed picture.
+  HWND view = Control("speedView");
+  PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  PumpUntil([] { return false; }, 400);
+  ExpectPicture("speedView", "Halvorn.dll", "HALVORN_BMP_VIEW2_BMP", {{3, 3}});
 }
 
 TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
