@@ -121,9 +121,15 @@ void TConnectionTest::RestoreKeys() {
   TIniFile param(paramFile_);
   for (const auto& s : savedKeys_) {
     size_t slash = s.first.find('/');
-    // A key that was not there is left empty: the store cannot delete one.
-    param.WriteString(s.first.substr(0, slash), s.first.substr(slash + 1),
-                      s.second == "\x01" ? "" : s.second);
+    std::string value = s.second;
+    // A key that was not there gets the value its readers take by default:
+    // the store cannot delete one.
+    if (value == "\x01")
+      value = s.first == "Proxies/httpPort" ? "80"
+              : s.first == "Proxies/ftpPort" ? "21"
+              : s.first == "Proxies/useProxy" || s.first == "Dialer/useDialer" ? "0"
+                                                                               : "";
+    param.WriteString(s.first.substr(0, slash), s.first.substr(slash + 1), value);
   }
   savedKeys_.clear();
   keysSaved_ = false;

@@ -1,5 +1,8 @@
 #include "OptionsPages.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "Application.h"
 #include "AskSchedTime.h"
 #include "ChannelCleanup.h"
@@ -223,7 +226,29 @@ void TOptionsPages::BuildConnection(TPanel* p) {
   cmbConnectionToUse->OnChange = [this](TObject*) {
     int i = cmbConnectionToUse->ItemIndex();
     if (loading_ || i < 0) return;
-    f_.options.dialerName = cmbConnectionToUse->Items()->Strings(i);
+    THalvornOptions& o = f_.options;
+    o.dialerName = cmbConnectionToUse->Items()->Strings(i);
+    EnablePanel(panelDialerTest, true, clWindow);
+    loading_ = true;
+    for (TEdit* e : {editOptionsUserName, editOptionsPassword, editOptionsPassword2})
+      e->SetCaption("");
+    // The entry's stored user and password: a 1052-byte parameter record
+    // with the entry name, the user at 519 and the password at 776.
+    std::vector<char> params(kRasDialParamsSize, '\0');
+    DWORD size = kRasDialParamsSize;
+    memcpy(params.data(), &size, 4);
+    memcpy(params.data() + 4, o.dialerName.c_str(), std::min<size_t>(o.dialerName.size(), 256));
+    BOOL hasPassword = FALSE;
+    if (RasBinding::RasGetEntryDialParams(nullptr, params.data(), &hasPassword) == 0) {
+      o.user.assign(params.data() + 519, strnlen(params.data() + 519, 256));
+      editOptionsUserName->SetCaption(o.user);
+      if (hasPassword) {
+        o.pwd.assign(params.data() + 776, strnlen(params.data() + 776, 256));
+        editOptionsPassword->SetCaption(o.pwd);
+        editOptionsPassword2->SetCaption(o.pwd);
+      }
+    }
+    loading_ = false;
   };
   editOptionsUserName->OnChange = [this](TObject*) {
     if (!loading_) f_.options.user = editOptionsUserName->Caption();
@@ -586,6 +611,13 @@ void TOptionsPages::LeaveOptions() {
 void TOptionsPages::btnOkOptionsClick() {
   if (test_) test_->Cancel();
   if (!DialUpValidation(true)) return;
+  std::string pwd2 = editOptionsPassword2->Caption();
+  if (kind_ == 1 && !pwd2.empty() && pwd2 != editOptionsPassword->Caption()) {
+    editOptionsPassword->SetCaption("");
+    editOptionsPassword2->SetCaption("");
+    MessageBoxA(f_.Handle(), "Please enter the same password in both places", "Brindale", MB_OK);
+    return;
+  }
   f_.links->timerCheckPending->SetEnabled(true);
   speech_->StoreVoices();
   SaveControls();
