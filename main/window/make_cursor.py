@@ -53,7 +53,8 @@ def main():
     rows = shape()
     xor = bits(rows, lambda c: c == "o")
     mask = bits(rows, lambda c: c == " ")
-    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 1, 0, len(xor) + len(mask), 0, 0, 2, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 1, 0, len(xor) + len(mask),
+                       0, 0, 2, 0)
     palette = bytes([0, 0, 0, 0, 255, 255, 255, 0])
     image = info + palette + xor + mask
     header = struct.pack("<HHH", 0, 2, 1)

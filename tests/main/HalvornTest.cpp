@@ -15,9 +15,20 @@ int CaptionHeightExtra() {
   return extra > 0 ? extra : 0;
 }
 
+// The picture of a basket menu item: its inner colour.
+COLORREF MenuIcon(const char* name) {
+  return PictureColour("HalvornBasket.dll",
+                       (std::string("HALVORN_BMP_TRAYICON_") + name + "_BMP").c_str(), 5, 12);
+}
+
 bool IsMenuShown() {
   HWND menu = FindWindowA("#32768", nullptr);
   return menu && IsWindowVisible(menu);
+}
+
+std::vector<COLORREF> MenuPixels() {
+  PumpUntil([] { return false; }, 400);
+  return ScreenPixels(WindowRect(FindWindowA("#32768", nullptr)));
 }
 
 void PressEscape() {
@@ -114,6 +125,27 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
       EXPECT_EQ(ReadText(in.Path("Halvorn.inx")), settings);
     }
   }
+}
+
+TEST(HalvornBasketMenu, AutomaticRecordingOffShowsTheScheduleOffPicture) {
+  Install in(AllFiles());
+  WriteSettings(in);
+  WriteText(in.Path("TezParam.inx"),
+            ReadText(in.Path("TezParam.inx")) + "[AutoUpdate]\r\nactive=0\r\n");
+  ProcessGuard p(StartHalvorn(in, "/DEBUG"));
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForRect(main, 300, 200, 87, 81));
+  HWND picture = FindControlByName(main, "pnlBackgroundImg");
+  PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  ASSERT_TRUE(PumpUntil(IsMenuShown, 3000));
+  std::vector<COLORREF> menu = MenuPixels();
+  EXPECT_TRUE(Shows(menu, MenuIcon("SCHEDOFF")));
+  EXPECT_FALSE(Shows(menu, MenuIcon("SCHEDON")));
+  PressEscape();
+  EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));
+  EXPECT_EQ(CloseHalvorn(main, p.process), 0u);
 }
 
 class HalvornViews : public ::testing::Test {
@@ -291,6 +323,12 @@ TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {
   PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
   EXPECT_TRUE(PumpUntil(IsMenuShown, 3000));
+  // Each item shows the picture its tag names; automatic recording is on.
+  std::vector<COLORREF> menu = MenuPixels();
+  for (const char* shown : {"CLOSE", "MAX", "PLAY", "REC", "STOP", "BASKETPASTE", "SCHEDON"})
+    EXPECT_TRUE(Shows(menu, MenuIcon(shown))) << shown;
+  for (const char* hidden : {"SCHEDOFF", "HELP", "ABOUT"})
+    EXPECT_FALSE(Shows(menu, MenuIcon(hidden))) << hidden;
   PressEscape();
   EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));
 
