@@ -24,11 +24,15 @@
 #include "MsgSend.h"
 #include "SavePos.h"
 #include "StdCtrls.h"
+#include "TezDropFileTarget.h"
 #include "TezMMBut.h"
 #include "TilePanel.h"
 #include "TezWebLabel.h"
 #include "Utils.h"
 #include "oxMenus.h"
+
+class TMainLinks;
+class TOptionsPages;
 
 // Window messages of the main window.
 enum : UINT {
@@ -89,7 +93,7 @@ class TForm1 : public TForm {
   TMailSlotComp* mailslotHalvorn;
   TMsgSend* msgsendControl;
   TMsgSend* msgsendRecorder;
-  TDropTarget* TezDropFileTarget1;
+  TTezDropFileTarget* TezDropFileTarget1;
   TTezWebLabel* lblWebLink;  // opens the help and home pages
 
   // State of the window.
@@ -109,6 +113,9 @@ class TForm1 : public TForm {
   std::unique_ptr<TTezMailSlot> mainMailQueue;
   std::unique_ptr<TTezDllManager> dllManager;
   HMODULE basketLibrary = nullptr, mainLibrary = nullptr;
+  // Dropped and pasted links and files.
+  std::unique_ptr<TMainLinks> links;
+  std::unique_ptr<TOptionsPages> optionsPages;
 
  private:
   void BuildComponents();

@@ -205,6 +205,8 @@ class Handler(BaseHTTPRequestHandler):
             NET_CLIENT_ROUTES[head](self, parts)
         elif head in UPDATE_ROUTES:
             UPDATE_ROUTES[head](self, parts)
+        elif head in CONNECTION_TEST_ROUTES:
+            CONNECTION_TEST_ROUTES[head](self, parts)
         else:
             self.reply(404, b"not here\n")
 
@@ -355,6 +357,35 @@ UPDATE_ROUTES = {
 }
 
 # --- End of the update check's routes ------------------------------------
+
+
+# --- Routes of the main program's connection test -------------------------
+
+# /testinifile/<variant>: the test file in ini form; "good" passes the
+# check, "upper" names test.INI, "badsum" holds 1, 2 and 4.
+CONNECTION_TEST_FILES = {
+    "good": ("test.ini", 1, 2, 3),
+    "upper": ("test.INI", 1, 2, 3),
+    "badsum": ("test.ini", 1, 2, 4),
+}
+
+
+def connection_test_file(handler, parts):
+    variant = parts[1] if len(parts) > 1 else "good"
+    if variant not in CONNECTION_TEST_FILES:
+        handler.reply(404, b"no such test file")
+        return
+    name, a, b, c = CONNECTION_TEST_FILES[variant]
+    text = "[fileName]\r\nfileName=%s\r\n[parameters]\r\nnum1=%d\r\nnum2=%d\r\nnum3=%d\r\n" % (
+        name, a, b, c)
+    handler.reply(200, text.encode())
+
+
+CONNECTION_TEST_ROUTES = {
+    "testinifile": connection_test_file,
+}
+
+# --- End of the connection test's routes -----------------------------------
 
 
 class Server(ThreadingHTTPServer):
