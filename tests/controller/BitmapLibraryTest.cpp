@@ -1,5 +1,5 @@
-// The bitmap libraries: every picture the programs load by name is there,
-// in each library, and no two pictures share their colours.
+// The basket bitmap libraries: every picture the programs load by name is
+// there, in each library, and no two pictures share their colours.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -23,8 +23,7 @@ TEST(BitmapLibraries, HoldEveryPictureInColoursOfItsOwn) {
       "HALVORN_BMP_TRAYICON_BASKETPASTE_BMP", "HALVORN_BMP_STRIP_BMP", "HALVORN_BMP_VIEW1HI_BMP",
       "HALVORN_BMP_RIGHT3_BMP", "HALVORN_BMP_ITEMSTOREDREMOVEDICON_BMP",
       "HALVORN_BMP_ITEMSTATEXCLAMATION_BMP", "HALVORN_BMP_GREYNOSLIT_BMP"};
-  for (const char* library : {"HalvornBasket.dll", "HalvornBasket4.dll", "Halvorn.dll",
-                              "Halvorn4.dll"}) {
+  for (const char* library : {"HalvornBasket.dll", "HalvornBasket4.dll"}) {
     SCOPED_TRACE(library);
     HMODULE module = LoadLibraryA(library);
     ASSERT_NE(module, nullptr);
