@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
 # A recording run through the real Recorder.exe and the test controller of a
 # channel of three wave items and an MPEG audio item that TezHttpGet fetches from a local HTTP
-# server on 127.0.0.1; prints where the recording is, its length, and what
+# server on 127.0.0.1,
+# and a wave item that TezFtpGet fetches from a local FTP server on 127.0.0.1;
+# TezLog posts the item log to the local HTTP server.
+# Prints where the recording is, its length, and what
 # became of each item. Needs the x86_64 build and a running Wine environment
 # (wine-env.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bin="$top/build/x86_64/bin"
+bin="$top/build/${BRINDALE_ARCH:-x86_64}/bin"
 demo="$top/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo"/{data/news,wav,site,files}
+mkdir -p "$demo/ftp-site"
 cd "$demo"
 
 # The web site of the items: site/, served below /files/.
 # shellcheck source=../tests/http/local_server.sh
 source "$top/tests/http/local_server.sh"
-trap local_server_down EXIT
+# The FTP site of the FTP item: ftp-site/.
+# shellcheck source=../tests/ftp/ftp_server.sh
+source "$top/tests/ftp/ftp_server.sh"
+trap 'local_server_down; ftp_server_down' EXIT
 local_server_up "$demo/site"
+ftp_server_up "$demo/ftp-site"
 
 # Tones for the opening, the closing and the items.
 python3 - <<'PY'
@@ -32,11 +40,12 @@ def tone(path, hz, seconds, rate=44100):
 tone("wav/music.wav", 330, 0.5); tone("wav/hello.wav", 440, 0.5); tone("wav/bye.wav", 220, 0.5)
 tone("site/first.wav", 523, 1.0); tone("site/second.wav", 659, 1.0); tone("site/third.wav", 784, 1.0)
 tone("fourth.wav", 880, 1.0)
+tone("ftp-site/fifth.wav", 988, 1.0)
 PY
 lame --quiet -b 128 fourth.wav site/fourth.mp3
 
 crlf() { sed 's/$/\r/'; }
-crlf >TezParam.inx <<'INI'
+crlf >TezParam.inx <<INI
 [Folders]
 dataFolder=data
 wavFolder=wav
@@ -44,6 +53,8 @@ tempFolder=temp
 filesFolder=files
 [Recorder]
 logFile=1
+sendActivityLog=1
+logUrl=http://127.0.0.1:${BRINDALE_HTTP_PORT}/log/200
 storeRecState=1
 playOpening=1
 startRecordMusic=music
@@ -63,6 +74,8 @@ dllName=TezFileMedia.dll
 record2File=1
 playerFormat=wav
 outputFolder=Recordings
+[DragDrop]
+tezID=demo
 INI
 crlf >TezPlayers.inx <<'INI'
 [Entry List]
@@ -74,13 +87,17 @@ identifiers=wav,mp3,mp2
 INI
 crlf >TezItemOperators.inx <<'INI'
 [Entry List]
-numberEntries=2
+numberEntries=3
 entry1=TezHttpGet.dll
-entry2=RecPeerLog.dll
+entry2=TezFtpGet.dll
+entry3=TezLog.dll
 [TezHttpGet.dll]
 id=http
 identifiers=http
-[RecPeerLog.dll]
+[TezFtpGet.dll]
+id=ftp
+identifiers=ftp
+[TezLog.dll]
 id=log
 identifiers=actLog
 INI
@@ -104,17 +121,23 @@ iniFile=news.inx
 dllName=TezChannelOp.dll
 INI
 {
-  printf '[Entry List]\nnumberEntries=4\nmaxIndex=4\n'
+  printf '[Entry List]\nnumberEntries=5\nmaxIndex=5\n'
   n=0
   for item in first.wav second.wav third.wav fourth.mp3; do
     n=$((n + 1))
     printf '[%d]\nlink=http://127.0.0.1:%s/files/%s\nrecStatus=1\nitemStatus=1\ndescription=%s tone\n' \
       "$n" "$BRINDALE_HTTP_PORT" "$item" "${item%.*}"
   done
+  printf '[5]\nlink=ftp://127.0.0.1:%s/fifth.wav\nrecStatus=1\nitemStatus=1\ndescription=fifth tone\n' \
+    "$BRINDALE_FTP_PORT"
 } | crlf >data/news/news.inx
 
 "$WINE" "$bin/RecTestController.exe" controller.log </dev/null >/dev/null 2>&1 || true
 local_server_down
+ftp_server_down
+# The item log that TezLog posted to the web server.
+logged=$(grep -c '^demo,' "$demo/site/log-received.txt" 2>/dev/null) || true
+echo "Item log: ${logged:-0} item line(s) posted to the web server"
 tr -d '\r' <controller.log | grep -E '^(W 1|W 6|EXIT)' | sed 's/^/report: /' || true
 
 # A line per item, then the recording and its length.

@@ -1,18 +1,25 @@
-# Source this file. wine_env_up <folder> gives the caller a private X display,
-# a Wine prefix with its own persistent wineserver and a wave-out device that
-# writes raw PCM to a file; wine_env_down stops what wine_env_up started.
+# Source this file. wine_env_up <folder> [x86_64|i686] gives the caller a
+# private X display, a Wine prefix with its own persistent wineserver and a
+# wave-out device that writes raw PCM to a file; wine_env_down stops what
+# wine_env_up started. x86_64 (the default) runs 64-bit programs in a 64-bit
+# prefix; i686 runs 32-bit programs under the 32-bit loader in a 32-bit
+# prefix of its own (host-arch.sh says whether the host can). $WINE is the
+# loader and $BRINDALE_ARCH the build the environment runs.
 # Every background process has its streams detached, so no pipe of the
 # caller stays open after the caller ends.
 
 WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
 WINESERVER64=/usr/lib/wine/wineserver64
 
 wine_env_down() {
   [ -n "${BRINDALE_ENV:-}" ] || return 0
-  if [ -d "$BRINDALE_ENV/wineprefix" ]; then
-    WINEPREFIX="$BRINDALE_ENV/wineprefix" "$WINESERVER64" -k >/dev/null 2>&1 || true
-    WINEPREFIX="$BRINDALE_ENV/wineprefix" "$WINESERVER64" -w >/dev/null 2>&1 || true
-  fi
+  local prefix
+  for prefix in "$BRINDALE_ENV/wineprefix" "$BRINDALE_ENV/wineprefix32"; do
+    [ -d "$prefix" ] || continue
+    WINEPREFIX="$prefix" "$WINESERVER64" -k >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" "$WINESERVER64" -w >/dev/null 2>&1 || true
+  done
   if [ -f "$BRINDALE_ENV/xvfb.pid" ]; then
     kill "$(cat "$BRINDALE_ENV/xvfb.pid")" >/dev/null 2>&1 || true
     rm -f "$BRINDALE_ENV/xvfb.pid"
@@ -26,9 +33,17 @@ wine_env_up() {
   export BRINDALE_ENV
   wine_env_down
 
-  export WINEPREFIX="$BRINDALE_ENV/wineprefix"
-  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d"
-  export WINELOADER="$WINE64" WINESERVER="$WINESERVER64" WINE="$WINE64"
+  export BRINDALE_ARCH=${2:-x86_64}
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d" WINESERVER="$WINESERVER64"
+  case "$BRINDALE_ARCH" in
+    x86_64)
+      unset WINEARCH
+      export WINEPREFIX="$BRINDALE_ENV/wineprefix" WINELOADER="$WINE64" WINE="$WINE64" ;;
+    i686)
+      export WINEPREFIX="$BRINDALE_ENV/wineprefix32" WINEARCH=win32
+      export WINELOADER="$WINE32" WINE="$WINE32" ;;
+    *) echo "wine_env_up: unknown build $BRINDALE_ARCH" >&2; return 1 ;;
+  esac
 
   # Wave-out: ALSA's default device is a file sink.
   mkdir -p "$BRINDALE_ENV/home"
@@ -53,5 +68,5 @@ wine_env_up() {
 
   # The server first, detached; then boot the prefix (slow only the first time).
   setsid "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
-  "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }

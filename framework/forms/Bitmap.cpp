@@ -541,10 +541,9 @@ void TBitmap::LoadFromStream(TStream* stream) {
   std::vector<uint8_t> data(static_cast<size_t>(want));
   stream->ReadBuffer(data.data(), static_cast<int32_t>(want));
   size_t offset = fh.bfOffBits >= sizeof fh ? fh.bfOffBits - sizeof fh : 0;
-  ParsedDib d = ParseDib(data.data(), data.size(), offset);
-  (void)d;
-  // Move the rows right behind the table when the file puts them elsewhere.
+  // The rows move right behind the table when the file puts them elsewhere.
   if (offset) {
+    ParsedDib d = ParseDib(data.data(), data.size(), offset);
     size_t natural = static_cast<size_t>(d.pixels - data.data());
     ParsedDib plain = ParseDib(data.data(), data.size(), 0);
     size_t tableEnd = static_cast<size_t>(plain.pixels - data.data());

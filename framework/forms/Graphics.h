@@ -359,6 +359,11 @@ class TIcon : public TGraphic {
   // "Icon image is not valid" for bad data.
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
+  // Global memory holding an icon file, under ClipboardFormat (0: icons
+  // do not take part in the clipboard).
+  void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) override;
+  void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) override;
+  static UINT ClipboardFormat;
   HICON Handle() { return handle_; }
   // Takes the icon over.
   void SetHandle(HICON icon);

@@ -141,6 +141,20 @@ void TIcon::LoadFromStream(TStream* stream) {
   uint32_t bytes = DWord(entry + 8), offset = DWord(entry + 12);
   if (bytes < sizeof(BITMAPINFOHEADER) || offset > data.size() || bytes > data.size() - offset)
     throw EInvalidGraphic(SInvalidIcon);
+  // The image's colour and mask rows must lie inside its bytes.
+  const uint8_t* image = &data[offset];
+  if (std::memcmp(image, "\x89PNG", 4) != 0) {
+    int32_t w = static_cast<int32_t>(DWord(image + 4)), h2 = static_cast<int32_t>(DWord(image + 8));
+    uint16_t bits = Word(image + 14);
+    if (DWord(image) < 40 || w <= 0 || w > 1024 || h2 <= 0 || h2 > 2048 ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+      throw EInvalidGraphic(SInvalidIcon);
+    uint32_t colors = bits <= 8 ? (DWord(image + 32) ? DWord(image + 32) : 1u << bits) : 0;
+    if (colors > 256) throw EInvalidGraphic(SInvalidIcon);
+    uint64_t h = static_cast<uint64_t>(h2) / 2;
+    uint64_t need = DWord(image) + colors * 4ull + ((w * bits + 31ull) / 32) * 4 * h + ((w + 31ull) / 32) * 4 * h;
+    if (need > bytes) throw EInvalidGraphic(SInvalidIcon);
+  }
   // Every image is made as an icon (a cursor's hot spot is not kept here).
   HICON icon = CreateIconFromResourceEx(&data[offset], bytes, TRUE, 0x00030000, 0, 0, 0);
   if (!icon) throw EInvalidGraphic(SInvalidIcon);
@@ -179,4 +193,30 @@ HICON TIcon::ReleaseHandle() {
   data_.clear();
   Changed(this);
   return h;
+}
+
+UINT TIcon::ClipboardFormat = 0;
+
+void TIcon::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE) {
+  if (!format || format != ClipboardFormat || !data) throw EInvalidGraphic(SUnknownClipboardFormat);
+  const void* p = GlobalLock(data);
+  if (!p) throw EInvalidGraphic(SInvalidIcon);
+  TMemoryStream m;
+  m.WriteBuffer(p, static_cast<int32_t>(GlobalSize(data)));
+  GlobalUnlock(data);
+  m.SetPosition(0);
+  LoadFromStream(&m);
+}
+
+void TIcon::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette) {
+  if (!ClipboardFormat) throw EInvalidGraphic(SUnknownClipboardFormat);
+  TMemoryStream m;
+  SaveToStream(&m);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, static_cast<SIZE_T>(m.Size()));
+  if (!block) throw EOutOfResources("Out of global memory");
+  std::memcpy(GlobalLock(block), m.Memory(), static_cast<size_t>(m.Size()));
+  GlobalUnlock(block);
+  format = ClipboardFormat;
+  data = block;
+  palette = nullptr;
 }

@@ -3,7 +3,8 @@
 #include "Forms.h"
 
 namespace {
-TScreen theScreen;
+// Made before the start-up code of other units, which registers cursors.
+TScreen theScreen __attribute__((init_priority(200)));
 
 LPCSTR StandardCursor(TCursor index) {
   switch (index) {

@@ -1,5 +1,7 @@
 #include "ItemOperatorDlg.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <ctime>
 
 #include "ItemOperatorFrame.h"
@@ -11,6 +13,15 @@ HINSTANCE FrameModule() {
                          GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                      reinterpret_cast<LPCSTR>(&FrameModule), &module);
   return module;
+}
+
+std::string FormatText(const char* format, ...) {
+  char buf[1024];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(buf, sizeof buf, format, args);
+  va_end(args);
+  return buf;
 }
 
 CItemOperatorDlg::CItemOperatorDlg(CItemOperatorFrame& frame, HWND parent, int paneId)
@@ -70,6 +81,10 @@ bool CItemOperatorDlg::OpenMailLink(const CTezDllInitParams& params) {
   return false;
 }
 
+void CItemOperatorDlg::OpenMailLinkOrEnd() {
+  if (!OpenMailLink(m_frame.Params())) EndDialog(0);
+}
+
 void CItemOperatorDlg::SetStatus(const std::string& text) {
   m_status = text;
   AppendStatus();
@@ -95,6 +110,7 @@ void CItemOperatorDlg::WriteLine() {
   if (const tm* t = localtime(&now)) strftime(stamp, sizeof stamp, "%H:%M:%S", t);
   std::string line = std::string(stamp) + " : " + m_status + "\r\n";
   SendMessageA(pane, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+  OnStatusLine(m_status);
 }
 
 void CItemOperatorDlg::MailEvent(int32_t event) {

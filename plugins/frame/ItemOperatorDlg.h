@@ -51,6 +51,10 @@ class CItemOperatorDlg : public CTezDialog {
   // Replaces the mail link by a client on the record's mailslot. On
   // failure shows "Brindale error 130. Terminating." and returns false.
   bool OpenMailLink(const CTezDllInitParams& params);
+  // The same from the frame's record, for libraries whose dialog opens its
+  // own link; on failure the dialog is ended (hidden) and keeps the
+  // unopened link, so that every later mail is dropped.
+  void OpenMailLinkOrEnd();
 
   // Stores the current status text and appends it to the pane at once.
   void SetStatus(const std::string& text);
@@ -72,6 +76,8 @@ class CItemOperatorDlg : public CTezDialog {
   virtual void OnCleanup() {}
   virtual void OnTimer(UINT_PTR id) { (void)id; }
   virtual void ExchangeFields(bool save) { (void)save; }
+  // Runs after each status line was added to the pane.
+  virtual void OnStatusLine(const std::string& text) { (void)text; }
 
   LRESULT OnShowStatus(WPARAM, LPARAM);
   LRESULT OnShowFields(WPARAM save, LPARAM);
@@ -101,3 +107,6 @@ class CItemOperatorDlg : public CTezDialog {
 
 // The module (DLL) that this code is linked into.
 HINSTANCE FrameModule();
+
+// printf-style text of at most 1023 characters (longer text is cut).
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

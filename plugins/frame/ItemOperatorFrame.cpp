@@ -3,8 +3,12 @@
 #include "IniManager.h"
 #include "ItemOperatorDlg.h"
 
-CItemOperatorFrame::CItemOperatorFrame(const char* libraryFile, int version)
-    : m_libraryFile(libraryFile), m_version(version) {
+namespace {
+const char kRecorderMailslot[] = "\\\\.\\mailslot\\Brindale_Recorder_Mailslot";
+}
+
+CItemOperatorFrame::CItemOperatorFrame(const char* libraryFile, int version, MailLink mailLink)
+    : m_libraryFile(libraryFile), m_version(version), m_mailLink(mailLink) {
   m_app.Attach(FrameModule(), "");
 }
 
@@ -15,6 +19,8 @@ UINT CItemOperatorFrame::StopMessage() const { return WM_TEZ_OP_STOP; }
 int CItemOperatorFrame::Initialize(HWND parent, const char* mailslotName, TezMailHook hook) {
   m_params.m_parent = parent;
   m_params.m_mailslotName = mailslotName ? mailslotName : "";
+  if (m_mailLink == MailLink::kByDialog && m_params.m_mailslotName.empty())
+    m_params.m_mailslotName = kRecorderMailslot;
   m_params.m_hook = hook;
   m_initialised = 0;
   m_indexPath = InCurrentDirectory(m_params.m_indexFile.c_str());
@@ -34,7 +40,8 @@ int CItemOperatorFrame::Initialize(HWND parent, const char* mailslotName, TezMai
   } else {
     CItemOperatorDlg* dialog = NewDialog(m_parent);
     m_dialog = dialog;
-    if (!dialog->Create() || !dialog->OpenMailLink(m_params)) {
+    if (!dialog->Create() ||
+        (m_mailLink == MailLink::kByInitialize && !dialog->OpenMailLink(m_params))) {
       if (dialog->Handle()) DestroyWindow(dialog->Handle());  // deletes it
       else delete dialog;
       m_dialog = nullptr;

@@ -16,8 +16,16 @@ class CItemOperatorDlg;
 
 class CItemOperatorFrame {
  public:
+  // How the dialog gets its mail link: opened by Initialize right after the
+  // window is made (a failure fails Initialize), or by the dialog's own
+  // initialisation, with an empty mailslot name standing for the
+  // Recorder's (a failure hides the dialog; Initialize still succeeds and
+  // the library's mail goes nowhere).
+  enum class MailLink { kByInitialize, kByDialog };
+
   // libraryFile: the section of the index file ("TezHttpGet.dll").
-  CItemOperatorFrame(const char* libraryFile, int version);
+  CItemOperatorFrame(const char* libraryFile, int version,
+                     MailLink mailLink = MailLink::kByInitialize);
   CItemOperatorFrame(const CItemOperatorFrame&) = delete;
   CItemOperatorFrame& operator=(const CItemOperatorFrame&) = delete;
   virtual ~CItemOperatorFrame();
@@ -60,6 +68,7 @@ class CItemOperatorFrame {
   CLibraryApp m_app;
   std::string m_libraryFile;
   int m_version;
+  MailLink m_mailLink;
   int m_initialised = 0;
   CTezDllInitParams m_params;
   std::string m_indexPath;

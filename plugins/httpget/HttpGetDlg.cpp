@@ -1,6 +1,5 @@
 #include "HttpGetDlg.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,16 +13,6 @@
 #include "TextUtil.h"
 
 namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buf[1024];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(buf, sizeof buf, format, args);
-  va_end(args);
-  return buf;
-}
 
 // The path of a link as written (case kept), "/" when it has none.
 std::string LinkPath(const std::string& link) {
@@ -192,7 +181,7 @@ void CHttpGetDlg::Start() {
       port = atol(parts.port.c_str());
       if (port <= 0 || port > 65535) port = 80;
     }
-    std::string host = Format("%s:%ld", parts.host.c_str(), port);
+    std::string host = FormatText("%s:%ld", parts.host.c_str(), port);
     headers.Add("HOST", host);
     SetStatus("host = " + host);
   }
@@ -264,7 +253,7 @@ void CHttpGetDlg::OnTimer(UINT_PTR id) {
 
 void CHttpGetDlg::CheckReply(const CHttpDocOutput& doc) {
   m_replyCode = m_control.ReplyCode();
-  SetStatus(Format("Reply code == %ld", m_replyCode));
+  SetStatus(FormatText("Reply code == %ld", m_replyCode));
   std::string error;
   ReplyKind kind = CheckReplyCode(m_replyCode, error);
   if (kind == ReplyKind::kRedirect) {
@@ -278,14 +267,14 @@ void CHttpGetDlg::CheckReply(const CHttpDocOutput& doc) {
     }
     std::string target, why;
     if (!found) {
-      error = Format("Http error [%ld]: Redirection without a location", m_replyCode);
+      error = FormatText("Http error [%ld]: Redirection without a location", m_replyCode);
     } else if (!ResolveLocation(m_link, location, target, why)) {
-      error = Format("Http error [%ld]: Redirection to a non-HTTP link", m_replyCode);
+      error = FormatText("Http error [%ld]: Redirection to a non-HTTP link", m_replyCode);
     } else if (_stricmp(target.c_str(), PlainLink(m_link).c_str()) == 0) {
-      error = Format("Http error [%ld]: Redirection to the same URL", m_replyCode);
+      error = FormatText("Http error [%ld]: Redirection to the same URL", m_replyCode);
       SetStatus("Error: Recursive redirection to " + target);
     } else if (m_redirects >= kMaxRedirects) {
-      error = Format("Http error [%ld]: Too many redirections", m_replyCode);
+      error = FormatText("Http error [%ld]: Too many redirections", m_replyCode);
     } else {
       m_redirect = target;
       return;
@@ -307,7 +296,7 @@ void CHttpGetDlg::OnDocOutput(CHttpDocOutput& doc) {
       m_progress[1] = doc.BytesTransferred();
       m_progress[2] = doc.BytesTotal();
       MailStatus(3, m_progress, "Downloading");
-      SetStatus(Format("Received %d out of %d bytes.", m_progress[1], m_progress[2]));
+      SetStatus(FormatText("Received %d out of %d bytes.", m_progress[1], m_progress[2]));
       m_lastProgress = now;
     }
   }
@@ -315,12 +304,12 @@ void CHttpGetDlg::OnDocOutput(CHttpDocOutput& doc) {
 
 void CHttpGetDlg::OnError(short number, std::string& description, long, const std::string&,
                           const std::string&, long, BOOL*) {
-  SetStatus(Format("HTTP Error #%d - %s", number, description.c_str()));
+  SetStatus(FormatText("HTTP Error #%d - %s", number, description.c_str()));
   m_errorSeen = 1;
 }
 
 void CHttpGetDlg::OnStateChanged(short state) {
-  SetStatus(Format("State Changed: %d - %s", state, m_control.StateString().c_str()));
+  SetStatus(FormatText("State Changed: %d - %s", state, m_control.StateString().c_str()));
   if (state != HTTPCTL_STATE_CLOSED || !m_working) return;
   if (m_failed) {
     DropOutput();

@@ -23,6 +23,17 @@ body(n) = (b"0123456789abcdef" * ...)[:n]):
   /garbage             not an HTTP reply
   /longheader          a header line longer than any sane limit
   /badchunk            a chunk size that is not hex
+Routes of the network client's tests:
+  /onepiece/n          status line, header and body in one write
+  /raw?l=..&l=..&b=..  the lines l (status line and header) as given,
+                       an empty line and the body b, then the close
+  /silent              never answers (holds the connection up to 30 s)
+  /otherport           the port of a second server like this one
+  /netreset/n          promises 2n bytes, sends n, then a reset (no FIN before)
+Log receiver of the item log upload (POST only):
+  /log/c               appends the body to log-received.txt in the working
+                       folder and answers with reply code c
+  /log/silent          reads the body and never answers
 A request line with an absolute http:// address is a proxy request: it is
 answered with 407 unless Proxy-Authorization matches --proxy-auth (when
 given), and then served by its path with the header X-Via-Proxy: 1.
@@ -182,6 +193,8 @@ class Handler(BaseHTTPRequestHandler):
             self.raw(b"HTTP/1.0 200 OK\r\nX-Long: " + b"a" * 100000 + b"\r\n\r\n")
         elif head == "badchunk":
             self.raw(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc\r\n0\r\n\r\n")
+        elif head in NET_CLIENT_ROUTES:
+            NET_CLIENT_ROUTES[head](self, parts)
         else:
             self.reply(404, b"not here\n")
 
@@ -191,9 +204,81 @@ class Handler(BaseHTTPRequestHandler):
             return
         n = int(self.headers.get("Content-Length", "0"))
         data = self.rfile.read(n)
+        parts = r[0]
+        if parts and parts[0] == "log":
+            self.log_receiver(parts[1] if len(parts) > 1 else "", data)
+            return
         with Handler.lock:
             Handler.posted = data
         self.reply(200, b"stored %d\n" % len(data))
+
+    # ---- Log receiver of the item log upload --------------------------
+    def log_receiver(self, arg, data):
+        if arg == "silent":
+            time.sleep(600)
+            self.close_connection = True
+            return
+        with Handler.lock:
+            with open("log-received.txt", "ab") as f:
+                f.write(data)
+        self.reply(int(arg), b"log %s\n" % arg.encode())
+
+
+# --- Routes of the network client's tests -------------------------------
+
+def net_onepiece(handler, parts):
+    data = body(int(parts[1]))
+    handler.raw(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n%s" % (len(data), data))
+
+
+def net_raw(handler, parts):
+    q = urllib.parse.parse_qs(urllib.parse.urlsplit(handler.path).query,
+                              keep_blank_values=True)
+    head = b"".join(l.encode("latin-1") + b"\r\n" for l in q.get("l", []))
+    handler.raw(head + b"\r\n" + q.get("b", [""])[0].encode("latin-1"))
+
+
+def net_silent(handler, parts):
+    handler.connection.settimeout(30)
+    try:
+        handler.connection.recv(1)  # returns when the client closes
+    except OSError:
+        pass
+    handler.close_connection = True
+
+
+def net_reset(handler, parts):
+    n = int(parts[1])
+    handler.wfile.write(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n%s" % (2 * n, body(n)))
+    time.sleep(0.2)
+    # Taken from the request objects, so that their orderly close sends no FIN.
+    s = socket.socket(fileno=handler.connection.detach())
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+    s.close()
+    handler.close_connection = True
+
+
+second_server = []
+
+
+def net_otherport(handler, parts):
+    with Handler.lock:
+        if not second_server:
+            srv = Server(("127.0.0.1", 0), Handler)
+            threading.Thread(target=srv.serve_forever, daemon=True).start()
+            second_server.append(srv)
+    handler.reply(200, str(second_server[0].server_address[1]).encode())
+
+
+NET_CLIENT_ROUTES = {
+    "onepiece": net_onepiece,
+    "raw": net_raw,
+    "silent": net_silent,
+    "otherport": net_otherport,
+    "netreset": net_reset,
+}
+
+# --- End of the network client's routes ----------------------------------
 
 
 class Server(ThreadingHTTPServer):

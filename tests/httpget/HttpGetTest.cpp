@@ -75,7 +75,7 @@ void ClearTempFolder() {
 HWND OwnDialog() {
   HWND found = nullptr;
   EnumWindows(
-      [](HWND wnd, LPARAM out) -> BOOL {
+      [](HWND wnd, LPARAM out) CALLBACK -> BOOL {
         DWORD pid = 0;
         GetWindowThreadProcessId(wnd, &pid);
         char caption[64] = "";

@@ -28,7 +28,7 @@ int CountWindows(const char* caption) {
     int n;
   } ctx{caption, 0};
   EnumWindows(
-      [](HWND w, LPARAM lp) -> BOOL {
+      [](HWND w, LPARAM lp) CALLBACK -> BOOL {
         auto* c = reinterpret_cast<Ctx*>(lp);
         char text[256] = {};
         GetWindowTextA(w, text, sizeof text);

@@ -1,0 +1,233 @@
+#include "FtpGetDlg.h"
+
+#include "DataItem.h"
+#include "IniManager.h"
+#include "ItemOperatorFrame.h"
+#include "MailMessage.h"
+#include "TextUtil.h"
+
+namespace {
+
+constexpr UINT_PTR kEndTimerId = 6171;
+constexpr UINT kEndTimerMs = 3000;
+constexpr clock_t kProgressEvery = 500;
+
+}  // namespace
+
+CFtpGetDlg::CFtpGetDlg(CItemOperatorFrame& frame, HWND parent)
+    : CItemOperatorDlg(frame, parent, IDC_FTP_STATUS), m_control(this) {}
+
+CFtpGetDlg::~CFtpGetDlg() = default;
+
+const TezMessageEntry* CFtpGetDlg::GetMessageMap() const {
+  static const TezMessageEntry map[] = {
+      TEZ_ITEM_OPERATOR_DLG_ENTRIES(CFtpGetDlg),
+      TEZ_ON_MESSAGE(WM_TEZ_OP_START, &CFtpGetDlg::OnStartMessage),
+      TEZ_ON_MESSAGE(WM_TEZ_OP_STOP, &CFtpGetDlg::OnStopMessage),
+      TEZ_ON_COMMAND(IDC_FTP_GET, &CFtpGetDlg::OnGetButton),
+      TEZ_ON_COMMAND(IDC_FTP_STOP, &CFtpGetDlg::OnStopButton),
+      TEZ_END_MESSAGE_MAP,
+  };
+  return map;
+}
+
+void CFtpGetDlg::InitLibrary() {
+  m_currentDir = InCurrentDirectory("");
+  if (CIniManager* ini = m_frame.Ini()) {
+    const std::string param = m_currentDir + "TezParam.inx";
+    const int useProxy = ini->GetInt(param.c_str(), "Proxies", "useProxy");
+    const std::string host = ini->GetString(param.c_str(), "Proxies", "ftpHost");
+    const int port = ini->GetInt(param.c_str(), "Proxies", "ftpPort");
+    if (useProxy && !host.empty() && port) {
+      m_control.Proxy().SetUse(FTPCTL_PROXY_USER_AT_HOST);
+      m_control.Proxy().SetHost(host);
+      m_control.Proxy().SetPort(port);
+    }
+  }
+  OpenMailLinkOrEnd();
+}
+
+void CFtpGetDlg::OnCleanup() {
+  m_control.Cancel();
+  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
+  m_endTimer = 0;
+}
+
+void CFtpGetDlg::Refuse(CDataItem* item, const char* hint, const char* status) {
+  item->SetRecStatus(6);
+  item->SetErrorHint(hint, 1);
+  MailError(nullptr);
+  PostStatus(status);
+  MailEvent(TEZ_EVENT_STOP);
+}
+
+void CFtpGetDlg::Operate(CDataItem* item) {
+  std::string link;
+  CUrlParts parts;
+  if (!item->GetFirstFile(link, nullptr, &parts, 0) || link.empty())
+    return Refuse(item, "Bad URL", "Bad link. Request Ignored");
+  if (ToLower(parts.scheme) != "ftp")
+    return Refuse(item, "Non ftp URL", "Non FTP link. Request Ignored");
+  std::string output;
+  if (!item->GetNewTempFile(output, "tzx", 0, nullptr))
+    return Refuse(item, "Failed to get temp file.", "Failed to get temp file. Request Ignored");
+  m_link = link;
+  m_outputFile = output;
+  PostStatus("output file  : " + m_outputFile);
+  m_item = item;
+  m_start = static_cast<int32_t>(time(nullptr));
+  item->SetDownloadTimes(m_start, -1, -1);
+  m_working = 1;
+  m_fromHost = 1;
+  MailEvent(TEZ_EVENT_START);
+  Post(WM_TEZ_OP_SHOW_FIELDS, 0);
+  Post(WM_TEZ_OP_START);
+}
+
+LRESULT CFtpGetDlg::OnStartMessage(WPARAM, LPARAM) {
+  Start();
+  return 0;
+}
+
+LRESULT CFtpGetDlg::OnStopMessage(WPARAM, LPARAM) {
+  Stop();
+  return 0;
+}
+
+LRESULT CFtpGetDlg::OnGetButton(WPARAM, LPARAM) {
+  if (m_working) return 0;  // one fetch at a time
+  ExchangeFields(true);
+  m_lastProgress = 0;
+  m_item = nullptr;
+  m_working = 1;
+  m_fromHost = 0;
+  Post(WM_TEZ_OP_START);
+  return 0;
+}
+
+LRESULT CFtpGetDlg::OnStopButton(WPARAM, LPARAM) {
+  Post(WM_TEZ_OP_STOP);
+  return 0;
+}
+
+void CFtpGetDlg::ExchangeFields(bool save) {
+  if (save) {
+    m_link = GetItemText(IDC_FTP_LINK);
+    m_outputFile = GetItemText(IDC_FTP_OUTPUT);
+  } else {
+    SetItemText(IDC_FTP_LINK, m_link);
+    SetItemText(IDC_FTP_OUTPUT, m_outputFile);
+  }
+}
+
+void CFtpGetDlg::Start() {
+  if (!m_working) return;  // stopped before the start was delivered
+  m_errorSeen = m_stopped = m_errorReported = 0;
+  m_errorText.clear();
+  m_lastProgress = 0;
+  if (!m_control.GetFile(m_link.c_str(), nullptr, m_outputFile.c_str())) {
+    SetStatus("Error: " + m_control.LastError());
+    Fail(m_control.LastError());
+  }
+}
+
+void CFtpGetDlg::Stop() {
+  m_stopped = 1;
+  if (m_endTimer) {  // the file is complete: keep it
+    KillTimer(m_hwnd, kEndTimerId);
+    m_endTimer = 0;
+    Succeed();
+  } else if (m_control.Busy()) {
+    m_control.Cancel();  // the closed state ends the operation
+  } else if (m_working) {
+    DropOutput();
+    if (m_item) m_item->SetRecStatus(1);
+    Finish();
+  }
+}
+
+void CFtpGetDlg::Fail(const std::string& hint) {
+  DropOutput();
+  if (m_item) {
+    m_item->SetRecStatus(6);
+    m_item->SetErrorHint(hint.c_str(), 1);
+  }
+  if (m_fromHost) MailError(nullptr);
+  m_errorReported = 1;
+  Finish();
+}
+
+void CFtpGetDlg::DropOutput() {
+  if (m_item) m_item->DeleteNewTempFile();
+}
+
+void CFtpGetDlg::Succeed() {
+  if (m_item) {
+    m_item->AddTempFile(nullptr);
+    m_item->IncPlayableTempFiles();
+  }
+  Finish();
+}
+
+void CFtpGetDlg::Finish() {
+  if (!m_working) return;
+  m_working = 0;
+  m_item = nullptr;
+  if (m_fromHost) MailEvent(TEZ_EVENT_STOP);
+}
+
+void CFtpGetDlg::OnTimer(UINT_PTR id) {
+  if (id != kEndTimerId) return;
+  KillTimer(m_hwnd, kEndTimerId);
+  m_endTimer = 0;
+  Succeed();
+}
+
+void CFtpGetDlg::OnDocOutput(CFtpDocOutput& doc) {
+  if (doc.Stage() != FTPCTL_DOC_DATA || !m_working) return;
+  const clock_t now = clock();
+  if (now - m_lastProgress <= kProgressEvery) return;
+  m_progress[0] = 1;
+  m_progress[1] = doc.BytesTransferred();
+  m_progress[2] = doc.BytesTotal();
+  if (m_fromHost) MailStatus(3, m_progress, "Downloading");
+  SetStatus(FormatText("Received %d out of %d bytes.", m_progress[1], m_progress[2]));
+  m_lastProgress = now;
+}
+
+void CFtpGetDlg::OnError(short number, std::string& description, long, const std::string&,
+                         const std::string&, long, BOOL*) {
+  SetStatus(FormatText("FTP Error #%d - %s", number, description.c_str()));
+  m_errorSeen = 1;
+  m_errorText = description;
+}
+
+void CFtpGetDlg::OnStateChanged(short state) {
+  SetStatus(FormatText("State Changed: %d - %s", state, m_control.StateString().c_str()));
+  if (state != FTPCTL_STATE_CLOSED || !m_working) return;
+  if (m_stopped) {
+    DropOutput();
+    if (m_item) m_item->SetRecStatus(1);
+    Finish();
+  } else if (m_errorSeen && !m_errorReported) {
+    Fail("FTP error: " + m_errorText);
+  }
+}
+
+void CFtpGetDlg::OnProtocolStateChanged(short state) {
+  SetStatus("Protocol State Changed: " + m_control.ProtocolStateString());
+  if (state != FTPCTL_PROTOCOL_BASE) return;
+  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
+  m_endTimer = 0;
+  if (m_errorSeen || m_stopped || !m_working) return;
+  if (m_item) {
+    m_finish = static_cast<int32_t>(time(nullptr));
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    int32_t size = 0;
+    if (GetFileAttributesExA(m_outputFile.c_str(), GetFileExInfoStandard, &info))
+      size = info.nFileSizeHigh || info.nFileSizeLow > 0x7fffffff
+                 ? 0x7fffffff : static_cast<int32_t>(info.nFileSizeLow);
+    m_item->SetDownloadTimes(m_start, m_finish, size);
+  }
+  m_endTimer = SetTimer(m_hwnd, kEndTimerId, kEndTimerMs, nullptr);
+}

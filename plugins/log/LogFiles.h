@@ -1,0 +1,21 @@
+// The item log's files: the document not yet sent, its archive and the
+// copy of the status pane. Each returns "" on success, else the system's
+// text of the error.
+#pragma once
+
+#include <string>
+
+class CDataItem;
+
+// Appends the item's log line (lines end in "\r\n") to the document.
+std::string AppendLogLine(const std::string& document, CDataItem& item, const char* userId,
+                          const char* text);
+// Appends a header line and the document as it stands to the archive, then
+// deletes the document.
+std::string ArchiveLog(const std::string& document, const std::string& archive);
+// Appends " HH:MM:SS on Mon-DD-YYYY  : text" as a line to file.
+void AppendPaneLine(const std::string& file, const std::string& text);
+// Deletes file when it holds more than limit bytes.
+void DeleteWhenLarger(const std::string& file, unsigned long limit);
+// " HH:MM:SS on Mon-DD-YYYY " of the current local time.
+std::string LogTimeStamp();

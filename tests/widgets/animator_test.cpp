@@ -1,0 +1,161 @@
+// The GIF animator on a real window: the frames come in order with their
+// pixels on screen, a non-looping animation stops once, transparent pixels
+// show the window behind, and a running animator can be destroyed.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "Application.h"
+#include "Fixtures.h"
+#include "Forms.h"
+#include "GIFAnimator.h"
+
+namespace {
+
+struct AnimatorForm : TForm {
+  explicit AnimatorForm(TComponent* owner) : TForm(owner, "TAnimatorTestForm") {
+    SetCaption("Animator Test Window");
+    SetColor(clYellow);
+    SetBounds(40, 40, 240, 200);
+    FormCreated();
+  }
+};
+
+bool PumpUntil(const std::function<bool()>& done, int ms) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
+    Application->ProcessMessages();
+    Sleep(2);
+  }
+  return true;
+}
+
+COLORREF WindowPixel(HWND w, int x, int y) {
+  HDC dc = GetDC(w);
+  COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(w, dc);
+  return c;
+}
+
+void LoadInto(TGIFAnimator* animator, const char* name) {
+  std::vector<uint8_t> bytes = FixtureBytes(name);
+  TMemoryStream m;
+  m.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  m.SetPosition(0);
+  animator->Image()->LoadFromStream(&m);
+}
+
+}  // namespace
+
+TEST(GIFAnimator, PlaysFramesInOrderAndStopsOnceWithoutLoop) {
+  Application->Initialize();
+  AnimatorForm form(nullptr);
+  auto* animator = new TGIFAnimator(&form);
+  animator->SetLeft(10);
+  animator->SetTop(10);
+  animator->SetParent(&form);
+  LoadInto(animator, "solid3.gif");
+  EXPECT_EQ(animator->Width(), 20);  // sized to the image
+  EXPECT_EQ(animator->FrameDelay(1), 60);
+  form.Show();
+  UpdateWindow(form.Handle());
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(WindowPixel(form.Handle(), 20, 20), RGB(255, 0, 0));
+  EXPECT_EQ(WindowPixel(form.Handle(), 5, 5), RGB(255, 255, 0));
+
+  // Setting the frame to itself or outside the frames changes nothing.
+  int changes = 0;
+  animator->OnFrameChanged = [&](TObject*) { ++changes; };
+  for (int n : {0, -1, 3}) animator->SetFrameIndex(n);
+  EXPECT_EQ(changes, 0);
+
+  struct Seen {
+    int frame;
+    COLORREF centre;
+  };
+  std::vector<Seen> seen;
+  int lastFrame = 0, starts = 0, stops = 0;
+  animator->OnStart = [&](TObject*) { ++starts; };
+  animator->OnStop = [&](TObject*) { ++stops; };
+  animator->SetLoop(false);
+  animator->SetAnimate(true);
+  EXPECT_TRUE(animator->Animate());
+  PumpUntil([&] {
+    if (animator->FrameIndex() != lastFrame) {
+      lastFrame = animator->FrameIndex();
+      seen.push_back({lastFrame, WindowPixel(form.Handle(), 20, 20)});
+    }
+    return !animator->Animate();
+  }, 5000);
+  PumpUntil([] { return false; }, 300);
+  ASSERT_EQ(seen.size(), 3u);
+  const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(seen[static_cast<size_t>(i)].frame, (i + 1) % 3);
+    EXPECT_EQ(seen[static_cast<size_t>(i)].centre, colours[(i + 1) % 3]) << i;
+  }
+  EXPECT_EQ(starts, 1);
+  EXPECT_EQ(stops, 1);
+  EXPECT_FALSE(animator->Animate());
+}
+
+TEST(GIFAnimator, TransparentAndEmptyImagesShowTheWindowBehind) {
+  Application->Initialize();
+  AnimatorForm form(nullptr);
+  auto* empty = new TGIFAnimator(&form);
+  empty->SetParent(&form);
+  auto* sprite = new TGIFAnimator(&form);
+  sprite->SetLeft(150);
+  sprite->SetTop(20);
+  sprite->SetParent(&form);
+  LoadInto(sprite, "transparent.gif");
+  form.Show();
+  UpdateWindow(form.Handle());
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(empty->Width(), 105);
+  EXPECT_EQ(WindowPixel(form.Handle(), 50, 50), RGB(255, 255, 0));
+  EXPECT_EQ(WindowPixel(form.Handle(), 150, 21), RGB(255, 255, 0));   // transparent column
+  EXPECT_EQ(WindowPixel(form.Handle(), 152, 21), RGB(90, 60, 30));
+  sprite->SetTransparent(false);
+  UpdateWindow(form.Handle());
+  EXPECT_NE(WindowPixel(form.Handle(), 150, 21), RGB(255, 255, 0));
+}
+
+TEST(GIFAnimator, RunningAnimatorIsDestroyedCleanly) {
+  Application->Initialize();
+  AnimatorForm form(nullptr);
+  auto* animator = new TGIFAnimator(&form);
+  animator->SetParent(&form);
+  LoadInto(animator, "solid3.gif");
+  form.Show();
+  int frames = 0;
+  animator->OnFrameChanged = [&](TObject*) { ++frames; };
+  animator->SetAnimate(true);
+  ASSERT_TRUE(PumpUntil([&] { return frames >= 4; }, 5000));  // loops by default
+  delete animator;
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(form.GraphicControlCount(), 0);
+  // Hidden, a running animator does not advance.
+  auto* hidden = new TGIFAnimator(&form);
+  hidden->SetParent(&form);
+  LoadInto(hidden, "solid3.gif");
+  hidden->SetVisible(false);
+  hidden->SetAnimate(true);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(hidden->FrameIndex(), 0);
+  EXPECT_TRUE(hidden->Animate());
+  // An animator may be freed by its own stop event.
+  hidden->SetVisible(true);
+  hidden->SetLoop(false);
+  bool stopped = false;
+  hidden->OnStop = [&](TObject* sender) {
+    stopped = true;
+    delete static_cast<TGIFAnimator*>(sender);
+  };
+  EXPECT_TRUE(PumpUntil([&] { return stopped; }, 5000));
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(form.GraphicControlCount(), 0);
+}
