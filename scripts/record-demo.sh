@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# A recording run through the real Recorder.exe and the test controller of a
-# channel of three wave items and an MPEG audio item that TezHttpGet fetches from a local HTTP
-# server on 127.0.0.1,
-# and a wave item that TezFtpGet fetches from a local FTP server on 127.0.0.1;
-# TezLog posts the item log to the local HTTP server.
-# Prints where the recording is, its length, and what
-# became of each item. Needs the x86_64 build and a running Wine environment
+# A recording run of a channel of three wave items and an MPEG audio item
+# that TezHttpGet fetches from a local HTTP server on 127.0.0.1, and a wave
+# item that TezFtpGet fetches from a local FTP server on 127.0.0.1; TezLog
+# posts the item log to the local HTTP server. The controller Pellomar.exe
+# starts with the device program, is told "Record Now" as its tray menu
+# tells it, and starts the Recorder, which records the channel. Prints the
+# controller's trace, where the recording is, its length, and what became of
+# each item. Needs the x86_64 build and a running Wine environment
 # (wine-env.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -46,6 +47,12 @@ lame --quiet -b 128 fourth.wav site/fourth.mp3
 
 crlf() { sed 's/$/\r/'; }
 crlf >TezParam.inx <<INI
+[GlobalParams]
+showIntro=0
+[DragDrop]
+autoOpenBasketOnStart=0
+[AutoUpdate]
+active=0
 [Folders]
 dataFolder=data
 wavFolder=wav
@@ -132,13 +139,20 @@ INI
     "$BRINDALE_FTP_PORT"
 } | crlf >data/news/news.inx
 
-"$WINE" "$bin/RecTestController.exe" controller.log </dev/null >/dev/null 2>&1 || true
+# The programs, as installed: in the folder of the data, started with
+# "/GETDIR" (the controller then works in its own folder).
+for program in "$bin"/*.exe "$bin"/*.dll; do ln -s "$program" .; done
+"$WINE" ./Pellomar.exe /GETDIR </dev/null >/dev/null 2>&1 &
+controller=$!
+"$WINE" ./PellomarCommand.exe run 0 </dev/null || echo "The run did not complete" >&2
+"$WINE" ./PellomarCommand.exe close </dev/null || echo "The controller did not close" >&2
+wait "$controller" || true
 local_server_down
 ftp_server_down
 # The item log that TezLog posted to the web server.
 logged=$(grep -c '^demo,' "$demo/site/log-received.txt" 2>/dev/null) || true
 echo "Item log: ${logged:-0} item line(s) posted to the web server"
-tr -d '\r' <controller.log | grep -E '^(W 1|W 6|EXIT)' | sed 's/^/report: /' || true
+tr -d '\r' <pellomar.log | sed 's/^/controller: /' || true
 
 # A line per item, then the recording and its length.
 python3 -u - "$demo" <<'PY'

@@ -1,0 +1,222 @@
+// Runs commanded through the controller: the real Recorder fetching items
+// from the local web server, the device program and main-program
+// stand-ins, all as separate processes talking over window messages,
+// mailslots and mail queues.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ControllerSupport.h"
+#include "MailMessage.h"
+
+namespace {
+
+const char kPeer[] = "HalvornPeer.log";
+
+// A window of the test that the controller forwards the Recorder's reports to.
+struct ReportWindow {
+  static std::vector<std::pair<int, long>>& Reports() {
+    static std::vector<std::pair<int, long>> reports;
+    return reports;
+  }
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kRecorderReport) {
+      Reports().emplace_back(int(wp), long(lp));
+      return 0;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+  }
+  ReportWindow() {
+    Reports().clear();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ControllerTestReports";
+    RegisterClassA(&wc);
+    window = CreateWindowA("ControllerTestReports", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  }
+  ~ReportWindow() { DestroyWindow(window); }
+  void Pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      Sleep(10);
+    } while (GetTickCount() - start < ms);
+  }
+  // Pumps until the report comes; its index, or -1.
+  int WaitFor(int code, long value, DWORD ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+      int i = Find(code, value);
+      if (i >= 0) return i;
+      if (GetTickCount() - start > ms) return -1;
+      Pump(20);
+    }
+  }
+  int Find(int code, long value, int from = 0) const {
+    auto& r = Reports();
+    for (size_t i = size_t(from); i < r.size(); ++i)
+      if (r[i].first == code && r[i].second == value) return int(i);
+    return -1;
+  }
+  HWND window;
+};
+
+// Writes a block to the controller's mailslot as the Recorder does.
+bool SendToController(const void* data, DWORD size) {
+  HANDLE slot = CreateFileA("\\\\.\\mailslot\\pellomar", GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (slot == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = WriteFile(slot, data, size, &written, nullptr) && written == size;
+  CloseHandle(slot);
+  return ok;
+}
+
+// Whether the peer took a mail record (from its slot or queue) of that
+// category, code and first value.
+bool PeerGotMail(const ControllerFolder& f, int category, int code, long value) {
+  for (const std::string& line : f.Lines(kPeer)) {
+    char source[8];
+    long id, c, m, v;
+    if (sscanf(line.c_str(), "%7s %ld %ld %ld %ld", source, &id, &c, &m, &v) == 5 &&
+        (!strcmp(source, "SLOT") || !strcmp(source, "QUEUE")) && c == category && m == code &&
+        v == value)
+      return true;
+  }
+  return false;
+}
+
+std::string Param(const ControllerFolder& f, const char* section, const char* key) {
+  return f.Key("TezParam.inx", section, key);
+}
+
+TEST(ControllerRun, RecordCommandMakesTheRecordingAndTellsTheMainProgram) {
+  ControllerFolder f("full");
+  f.SetParam("Recorder", "optionPlayOpening", "0");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 0.5), f.HttpItem("second.wav", 2000, 0.5)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  EXPECT_GE(f.FindLine("Caddrel.log", "REGISTER"), 0);
+
+  // Mail from before the main program opened its mailslot waits for it;
+  // blocks shorter than a record are dropped.
+  MailMessage early = {};
+  early.id = 0x5151;
+  early.category = TEZ_MAIL_TO_CONTROLLER;
+  early.message = 77;
+  early.lParam[0] = 5;
+  ASSERT_TRUE(SendToController(&early, sizeof early));
+  MailMessage shortBlock = early;
+  shortBlock.id = 0x4242;
+  ASSERT_TRUE(SendToController(&shortBlock, 100));
+
+  f.Post(kStartSession, 0);  // as "&Record Now" does
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 120000));
+
+  // The save request first, then every state change in order.
+  int at = 0;
+  for (const char* line : {"MSG 1276 1277 0", "MSG 1238 7 0", "MSG 1238 1 0", "MSG 1235 0 0",
+                           "MSG 1238 3 0", "MSG 1238 4 0", "MSG 1225 0 0", "MSG 1247 10 0"}) {
+    int next = f.FindLine(kPeer, line, at);
+    EXPECT_GE(next, at) << line;
+    if (next >= 0) at = next;
+  }
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1226"), 0);
+  EXPECT_TRUE(PeerGotMail(f, TEZ_MAIL_TO_CONTROLLER, 77, 5));
+  EXPECT_TRUE(PeerGotMail(f, TEZ_MAIL_TO_CONTROLLER, 1, 2));  // run started
+  EXPECT_TRUE(PeerGotMail(f, TEZ_MAIL_TO_CONTROLLER, 1, 3));  // recording
+  for (const std::string& line : f.Lines(kPeer)) EXPECT_EQ(line.find(" 16962 "), std::string::npos);
+
+  EXPECT_EQ(Param(f, "Recorder", "storeRecState"), "1");
+  EXPECT_EQ(Param(f, "Recorder", "playOpening"), "0");
+  EXPECT_EQ(Param(f, "Recorder", "useVirtualMedia"), "0");
+  EXPECT_EQ(Param(f, "Recorder", "playSelectedItem"), "0");
+  EXPECT_NE(Param(f, "Recorder", "lastRecordingTime").find("ProcID="), std::string::npos);
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "2", "recStatus"), "4");
+  const std::string recording = f.Recording();
+  ASSERT_FALSE(recording.empty());
+  EXPECT_GE(ReadRuns(recording).size(), 2u);
+  EXPECT_TRUE(WaitForWindow("Recorder", false, 15000));
+
+  ASSERT_TRUE(f.CloseController());
+  for (const char* line : {"UNREGISTER", "COMMAND 20 0", "CLOSE", "END"})
+    EXPECT_GE(f.FindLine("Caddrel.log", line), 0) << line;
+}
+
+TEST(ControllerRun, ItemInErrorLeavesTheRunGoing) {
+  ControllerFolder f("itemerror");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 0.5), f.MissingHttpItem("gone.wav"),
+                f.HttpItem("third.wav", 3000, 0.5)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  f.Post(kStartSession, 0);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1225", 120000));
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1226"), 0);
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+  EXPECT_NE(f.Key("data\\news\\news.inx", "2", "recStatus"), "4");
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "3", "recStatus"), "4");
+}
+
+TEST(ControllerRun, FailureBeforeRecordingIsReportedAsFailed) {
+  ControllerFolder f("initerror");
+  f.SetParam("FileDisk", "dllName", "NoSuchMedia.dll");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 0.5)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  f.Post(kStartSession, 0);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1226", 60000));
+  // The Recorder's answer to the kill does not turn the failure into success.
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1238 5 0", 5000));
+  EXPECT_TRUE(WaitForWindow("Recorder", false, 15000));
+  Sleep(1000);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1238 4 0"), 0);
+}
+
+TEST(ControllerRun, StopLetsTheRecorderEndItsRunBeforeTheKill) {
+  ControllerFolder f("stop");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 3), f.HttpItem("second.wav", 2000, 3),
+                f.HttpItem("third.wav", 3000, 3)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ReportWindow reports;
+  f.Post(kRecorderCommand, 0, reinterpret_cast<LPARAM>(reports.window));
+  f.Post(kStartSession, 0);
+  ASSERT_GE(reports.WaitFor(5, (3L << 16) | 1, 90000), 0);  // item 1 plays
+  f.Post(kStopSession);
+  ASSERT_TRUE(WaitForWindow("Recorder", true, 1000));
+  const DWORD start = GetTickCount();
+  while (FindWindowA(nullptr, "Recorder") && GetTickCount() - start < 60000) reports.Pump(50);
+  EXPECT_FALSE(FindWindowA(nullptr, "Recorder"));
+  reports.Pump(500);
+  const int stop = reports.Find(7, 2), kill = reports.Find(7, 3);
+  ASSERT_GE(stop, 0);
+  ASSERT_GT(kill, stop);
+  EXPECT_GT(reports.Find(1, 1, stop), stop);  // the run's end came before the kill
+  EXPECT_LT(reports.Find(1, 1, stop), kill);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  EXPECT_NE(f.Key("data\\news\\news.inx", "3", "recStatus"), "4");
+}
+
+TEST(ControllerRun, ExitDuringRunEndsTheRecorderBeforeTheMainProgramAndAHungDevice) {
+  ControllerFolder f("exit");
+  f.Write("Caddrel.inx", "[Device]\r\nignoreClose=1\r\n");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 3), f.HttpItem("second.wav", 2000, 3)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  f.Post(kStartSession, 0);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 90000));
+  ASSERT_TRUE(f.CloseController());
+  EXPECT_GE(f.FindLine(kPeer, "CLOSE RECORDER GONE"), 0);
+  EXPECT_LT(f.FindLine(kPeer, "CLOSE RECORDER RUNNING"), 0);
+  EXPECT_FALSE(FindWindowA(nullptr, "Recorder"));
+  EXPECT_GE(f.FindLine("Caddrel.log", "CLOSE IGNORED"), 0);
+  EXPECT_TRUE(WaitForWindow("BrindaleCaddrel", false, 5000));
+}
+
+}  // namespace

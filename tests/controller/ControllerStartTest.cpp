@@ -1,0 +1,156 @@
+// The controller's start requests without a working Recorder, its single
+// instance, daily schedule, device check and tray icon, with the device
+// program and main-program stand-ins.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ctime>
+
+#include "ControllerSupport.h"
+
+namespace {
+
+const char kPeer[] = "HalvornPeer.log";
+
+// Everything but the Recorder: each start fails.
+const std::vector<std::string> kNoRecorder = {"Pellomar.exe", "Caddrel.exe", "HalvornPeer.exe",
+                                              "HalvornBasket.dll", "TezIniManager.dll"};
+
+std::string Param(const ControllerFolder& f, const char* section, const char* key) {
+  return f.Key("TezParam.inx", section, key);
+}
+
+TEST(ControllerStart, FailedRecorderStartIsReportedAndRunKeysFollowTheMode) {
+  ControllerFolder f("nostart", kNoRecorder);
+  f.SetParam("Recorder", "optionPlayOpening", "1");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  struct Case {
+    int mode, recButton;
+    const char* storeRecState;
+    const char* playOpening;
+    const char* virtualMedia;
+    const char* selected;
+    const char* failedState;  // packed kind and state 5
+    const char* hint;
+  };
+  const Case cases[] = {
+      {0, 1, "1", "1", "0", "0", "MSG 1238 5 0", "Brindale Error Running  Recorder"},
+      {100, 1, "0", "0", "1", "0", "MSG 1238 21 0", "Brindale Error Running  Player"},
+      {150, 1, "0", "0", "1", "1", "MSG 1238 37 0", "Brindale Error Running  Play Item"},
+      {100, 0, "1", "1", "1", "0", "MSG 1238 21 0", "Brindale Error Running  Player"},
+  };
+  int failures = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode * 10 + c.recButton);
+    if (c.recButton == 0) {
+      f.SetParam("FileDisk", "recButAvailable", "0");
+      f.Post(1227);  // settings changed
+      Sleep(1500);
+    }
+    const int saves = f.CountLines(kPeer, "MSG 1276 1277 " + std::to_string(c.mode));
+    f.Post(kStartSession, WPARAM(c.mode));
+    // Each start goes on after its failure: none is left waiting in state 7.
+    const DWORD start = GetTickCount();
+    while (f.CountLines(kPeer, "MSG 1226") == failures && GetTickCount() - start < 40000) Sleep(100);
+    ASSERT_EQ(f.CountLines(kPeer, "MSG 1226"), ++failures);
+    EXPECT_EQ(f.CountLines(kPeer, "MSG 1276 1277 " + std::to_string(c.mode)), saves + 1);
+    EXPECT_GE(f.FindLine(kPeer, c.failedState), 0);
+    EXPECT_EQ(Param(f, "Recorder", "storeRecState"), c.storeRecState);
+    EXPECT_EQ(Param(f, "Recorder", "playOpening"), c.playOpening);
+    EXPECT_EQ(Param(f, "Recorder", "useVirtualMedia"), c.virtualMedia);
+    EXPECT_EQ(Param(f, "Recorder", "playSelectedItem"), c.selected);
+    bool hinted = false;
+    for (const std::string& line : f.Lines("pellomar.log"))
+      hinted = hinted || line.find(c.hint) != std::string::npos;
+    EXPECT_TRUE(hinted);
+  }
+  // A trace file that cannot be written neither stops a start nor leaves
+  // it marked as running: the next one is taken.
+  HANDLE locked = CreateFileA(f.File("pellomar.log").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  for (int round = 0; round < 2; ++round) {
+    f.Post(kStartSession, 0);
+    const DWORD start = GetTickCount();
+    while (f.CountLines(kPeer, "MSG 1226") == failures && GetTickCount() - start < 40000) Sleep(100);
+    EXPECT_EQ(f.CountLines(kPeer, "MSG 1226"), ++failures);
+  }
+  CloseHandle(locked);
+}
+
+TEST(ControllerStart, SecondStartOpensTheBasketOfTheFirstAndEnds) {
+  ControllerFolder f("single", kNoRecorder);
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  HANDLE second = f.Start("Pellomar.exe", "/GETDIR");
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(WaitForSingleObject(second, 30000), WAIT_OBJECT_0);
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 1 1", 10000));  // the basket, at once
+  int controllers = 0;
+  for (HWND w = FindWindowA(nullptr, "Brindale Control"); w;
+       w = FindWindowExA(nullptr, w, nullptr, "Brindale Control"))
+    ++controllers;
+  EXPECT_EQ(controllers, 1);
+  EXPECT_EQ(f.CountLines("Caddrel.log", "START"), 1);
+}
+
+TEST(ControllerStart, ScheduleStartsARunAtTheSetMinute) {
+  struct Case {
+    const char* recButton;
+    const char* playButton;
+    const char* save;  // the start request, by mode
+  };
+  const Case cases[] = {{"1", "1", "MSG 1276 1277 0"}, {"0", "1", "MSG 1276 1277 100"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.save);
+    ControllerFolder f("schedule", kNoRecorder);
+    // The time of day now, as the schedule dialog keeps it: 1 to 12 (0
+    // for 12) and a PM flag; not in the last seconds of a minute.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (now.wSecond > 45) {
+      Sleep(DWORD(61 - now.wSecond) * 1000);
+      GetLocalTime(&now);
+    }
+    f.SetParam("AutoUpdate", "active", "1");
+    f.SetParam("AutoUpdate", "hour", std::to_string(now.wHour % 12));
+    f.SetParam("AutoUpdate", "min", std::to_string(now.wMinute));
+    f.SetParam("AutoUpdate", "amPm", now.wHour >= 12 ? "1" : "0");
+    f.SetParam("FileDisk", "recButAvailable", c.recButton);
+    f.SetParam("FileDisk", "playButAvailable", c.playButton);
+    // The main program leaves the start hanging: a failed start would arm
+    // the schedule again for a retry within the minute.
+    f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
+    ASSERT_TRUE(f.StartPeer());
+    ASSERT_TRUE(f.StartController());
+    EXPECT_TRUE(f.WaitForLine(kPeer, c.save, 15000));
+    // Once a day: the minute's further checks start nothing more.
+    Sleep(21000);
+    EXPECT_EQ(f.CountLines(kPeer, "MSG 1276"), 1);
+  }
+}
+
+TEST(ControllerStart, RecordingOnADeviceThatIsNotReadyShowsTheNotice) {
+  ControllerFolder f("notready", kNoRecorder);
+  f.SetParam("FileDisk", "mdSetEnabled", "1");
+  f.SetParam("FileDisk", "mediaComPort", "0");  // taken as port 1
+  f.Write("Caddrel.inx", "[Device]\r\nneverReady=1\r\n");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 510 0", 15000));
+  EXPECT_GE(f.FindLine("Caddrel.log", "COMMAND 10 1"), 0);
+  f.Post(kStartSession, 0);
+  ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", true, 10000));
+  EXPECT_EQ(f.CountLines("Caddrel.log", "COMMAND 510 0"), 2);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1276"), 0);
+  PostMessageA(FindWindowA(nullptr, "MiniDisc is not ready for recording."), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", false, 5000));
+  // A device that reports ready lets the next request through.
+  PostMessageA(f.Controller(), 1164, 525, 0);
+  f.Post(kStartSession, 0);
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+}
+
+}  // namespace

@@ -1,0 +1,191 @@
+// The tray icon's menu as a user meets it: opened by the right button on
+// the icon, looked at on the screen, an item clicked.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "ControllerSupport.h"
+
+namespace {
+
+const char kPeer[] = "HalvornPeer.log";
+const std::vector<std::string> kNoRecorder = {"Pellomar.exe", "Caddrel.exe", "HalvornPeer.exe",
+                                              "HalvornBasket.dll", "TezIniManager.dll"};
+
+struct Screen {
+  explicit Screen(const RECT& r) : rect(r), w(r.right - r.left), h(r.bottom - r.top) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + w * h);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+  }
+  COLORREF At(int x, int y) const {
+    uint32_t p = pixels[size_t(y * w + x)];
+    return RGB((p >> 16) & 255, (p >> 8) & 255, p & 255);
+  }
+  // Where the colour shows (screen co-ordinates), or false.
+  bool Find(COLORREF colour, POINT* where) const {
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (At(x, y) == colour) {
+          if (where) *where = {rect.left + x, rect.top + y};
+          return true;
+        }
+    return false;
+  }
+  RECT rect;
+  int w, h;
+  std::vector<uint32_t> pixels;
+};
+
+// The field colour of a menu picture of the bitmap library.
+COLORREF PictureColour(const char* name) {
+  HMODULE library = LoadLibraryExA("HalvornBasket.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HBITMAP bitmap = library ? LoadBitmapA(library, name) : nullptr;
+  COLORREF colour = CLR_INVALID;
+  if (bitmap) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    colour = GetPixel(dc, 12, 4);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  if (library) FreeLibrary(library);
+  return colour;
+}
+
+HWND VisibleMenu() {
+  HWND menu = FindWindowA("#32768", nullptr);
+  return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+bool WaitForMenu(bool shown, DWORD ms) {
+  const DWORD start = GetTickCount();
+  while ((VisibleMenu() != nullptr) != shown) {
+    if (GetTickCount() - start > ms) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+void Click(POINT p) {
+  SetCursorPos(p.x, p.y);
+  Sleep(100);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  Sleep(50);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
+TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
+  ControllerFolder f("tray", kNoRecorder);
+  f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  HWND tray = nullptr;
+  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  ASSERT_NE(tray, nullptr);
+  SetCursorPos(300, 200);
+
+  // A button released that was not pressed on the icon opens nothing.
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
+  EXPECT_FALSE(WaitForMenu(true, 1500));
+
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONDOWN);
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
+  ASSERT_TRUE(WaitForMenu(true, 5000));
+  Sleep(500);
+  RECT r;
+  GetWindowRect(VisibleMenu(), &r);
+  Screen shot(r);
+  // The banner runs from black at the top to navy at the bottom.
+  COLORREF top = shot.At(4, 4), bottom = shot.At(4, shot.h - 5);
+  EXPECT_LT(GetRValue(top) + GetGValue(top) + GetBValue(top), 40);
+  EXPECT_GT(GetBValue(bottom), 90);
+  EXPECT_LT(GetRValue(bottom), 20);
+  // "&Record Now" shows its picture; the stop items are hidden while idle.
+  POINT record;
+  ASSERT_TRUE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_REC_BMP"), &record));
+  EXPECT_FALSE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_STOP_BMP"), nullptr));
+  EXPECT_TRUE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_TEZBASKET_BMP"), nullptr));
+
+  Click({record.x + 40, record.y + 2});
+  EXPECT_TRUE(WaitForMenu(false, 5000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+
+  // A double click clicks the default item, the basket.
+  PostMessageA(tray, kTrayNotify, 0, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 1 1", 10000));
+}
+
+// Opens the tray menu and clicks the item with that picture.
+bool ClickMenuItem(HWND tray, const char* picture) {
+  SetCursorPos(300, 200);
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONDOWN);
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
+  if (!WaitForMenu(true, 5000)) return false;
+  Sleep(500);
+  RECT r;
+  GetWindowRect(VisibleMenu(), &r);
+  POINT at;
+  if (!Screen(r).Find(PictureColour(picture), &at)) return false;
+  Click({at.x + 40, at.y + 2});
+  return WaitForMenu(false, 5000);
+}
+
+int CountWindows(const char* caption) {
+  int n = 0;
+  for (HWND w = FindWindowA(nullptr, caption); w; w = FindWindowExA(nullptr, w, nullptr, caption))
+    ++n;
+  return n;
+}
+
+void Answer(const char* button) {
+  HWND box = FindWindowA(nullptr, "Brindale Software");
+  HWND b = box ? FindWindowExA(box, nullptr, "Button", button) : nullptr;
+  if (b) SendMessageA(b, BM_CLICK, 0, 0);
+}
+
+TEST(ControllerTray, CloseAsksFirstAndNoKeepsEverythingRunning) {
+  ControllerFolder f("trayclose", kNoRecorder);
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  HWND tray = nullptr;
+  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  ASSERT_NE(tray, nullptr);
+
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
+  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 5000));
+  // A second "Close" while the question is open asks nothing more.
+  if (ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP")) Sleep(1000);
+  EXPECT_EQ(CountWindows("Brindale Software"), 1);
+  Answer("&No");
+  ASSERT_TRUE(WaitForWindow("Brindale Software", false, 5000));
+  Sleep(1000);
+  EXPECT_NE(f.Controller(), nullptr);
+  EXPECT_NE(FindWindowA(nullptr, "BrindaleCaddrel"), nullptr);
+  EXPECT_LT(f.FindLine(kPeer, "CLOSE"), 0);
+
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
+  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 5000));
+  Answer("&Yes");
+  EXPECT_TRUE(WaitForWindow("Brindale Control", false, 30000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "CLOSE", 5000));
+  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "END", 5000));
+}
+
+}  // namespace
