@@ -60,7 +60,9 @@ def main():
     with open(os.path.join(out, "MoveCursor.cur"), "wb") as f:
         f.write(header + entry + image)
     with open(os.path.join(out, "Halvorn.rc"), "w") as f:
-        f.write('CURSORMOVECURSOR CURSOR "MoveCursor.cur"\n')
+        # With the UI components' cursors in one script: the linker cannot
+        # join cursors of two resource files.
+        f.write('#include "Cursors.rc"\nCURSORMOVECURSOR CURSOR "MoveCursor.cur"\n')
 
 
 if __name__ == "__main__":
