@@ -7,8 +7,9 @@
 
 namespace {
 TTezMMBut* NewChannelButton(TForm1* form, TWinControl* parent, TChannelList& list, int channel,
-                            int n, int top0) {
+                            int n, int top0, const char* namePrefix) {
   TTezMMBut* b = new TTezMMBut(form);
+  b->SetName(Format("%s%d", namePrefix, n));
   b->SetBounds(7, top0 + 29 * n, 71, 28);
   b->SetParent(parent);
   b->SetCaption(list.GetSection(channel).substr(0, 5));
@@ -51,7 +52,8 @@ void TForm1::GetChannels(int defaultActiveChannel, TWinControl* parent) {
   if (!channelList) return;
   for (int i = 1; i <= channelList->Count() && channelButtonCount < 20; ++i) {
     if (channelList->GetActive(i) != 1) continue;
-    TTezMMBut* b = NewChannelButton(this, parent, *channelList, i, ++channelButtonCount, 7 - 29);
+    TTezMMBut* b = NewChannelButton(this, parent, *channelList, i, ++channelButtonCount, 7 - 29,
+                                    "chanBut");
     b->OnClick = [this](TObject* s) { ListBox1Click(s); };
     channelButtons[channelButtonCount] = b;
   }
@@ -190,12 +192,13 @@ void TForm1::FillCustChannels() {
     TTezMMBut* b;
     if (channelList->GetActive(i) == 1) {
       if (channelButtonCount >= 20) continue;
-      b = NewChannelButton(this, pnlActiveChanels, *channelList, i, ++channelButtonCount, 27 - 29);
+      b = NewChannelButton(this, pnlActiveChanels, *channelList, i, ++channelButtonCount, 27 - 29,
+                           "custBut");
       channelButtons[channelButtonCount] = b;
     } else {
       if (inactiveButtonCount >= 20) continue;
       b = NewChannelButton(this, pnlInactiveChannels, *channelList, i, ++inactiveButtonCount,
-                           27 - 29);
+                           27 - 29, "inactBut");
       inactiveButtons[inactiveButtonCount] = b;
     }
     b->OnClick = [this](TObject* s) { speedCustSelectedChannel(s); };

@@ -193,6 +193,10 @@ void TForm1::CreatePositionButtons() {
       if (!mainLibrary || !b->PicNormal() || b->PicNormal()->Empty())
         b->SetCaption(kind == 0 ? "Up" : kind == 1 ? "Dn" : kind == 2 ? "X" : kind == 3 ? "U"
                       : kind == 4 ? "H" : kind == 5 ? "S" : kind == 6 ? ">" : "[]");
+      static const char* const names[14] = {"btnMoveUp", "btnMoveDown", "btnDel", "",
+                                            "btnHold", "btnSubscribe", "btnPlayItem", "", "", "",
+                                            "", "", "", "btnStopPlay"};
+      b->SetName(names[kind]);
       b->OnClick = [click](TObject*) { click(); };
       return b;
     };
@@ -227,6 +231,7 @@ void TForm1::CreatePositionButtons() {
     if (!btnUndelete) {
       btnUndelete = CreatePositionButton(3, mainLibrary, this, btnPanel, 164, 1, true, false,
                                          "Undelete Item", 0, 0);
+      btnUndelete->SetName("btnUndelete");
       if (!mainLibrary) btnUndelete->SetCaption("U");
       btnUndelete->OnClick = [this](TObject* s) { speedUndeleteClick(s); };
     }

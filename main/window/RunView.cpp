@@ -106,17 +106,17 @@ void TForm1::BuildChannelsView() {
     b->ShowHint = true;
     return b;
   };
-  speedDeleted = small(pnlChannels, "speedDeleted", "Deleted", 4, 240, 24);
-  speedPending = small(pnlChannels, "speedPending", "Pending", 31, 240, 24);
-  speedRejected = small(pnlChannels, "speedRejected", "Rejected", 58, 240, 24);
+  speedDeleted = small(pnlChannels, "speedDeleted", "Deleted", 4, 190, 24);
+  speedPending = small(pnlChannels, "speedPending", "Pending", 31, 190, 24);
+  speedRejected = small(pnlChannels, "speedRejected", "Rejected", 58, 190, 24);
   for (TTezMMBut* b : {speedDeleted, speedPending, speedRejected}) {
     b->SetGroupIndex(1);
     b->SetAllowAllUp(true);
     b->OnClick = [this](TObject* s) { speedSpecialButtonClick(s); };
   }
-  speedMoveChanUp = small(pnlChannels, "speedMoveChanUp", "Move Channel Up", 4, 268, 37);
-  speedMoveChanDown = small(pnlChannels, "speedMoveChanDown", "Move Channel Down", 45, 268, 37);
-  speedCustomize = small(pnlChannels, "speedCustomize", "Customize", 4, 296, 78);
+  speedMoveChanUp = small(pnlChannels, "speedMoveChanUp", "Move Channel Up", 4, 216, 37);
+  speedMoveChanDown = small(pnlChannels, "speedMoveChanDown", "Move Channel Down", 45, 216, 37);
+  speedCustomize = small(pnlChannels, "speedCustomize", "Customize", 4, 242, 78);
   speedMoveChanUp->OnClick = [this](TObject*) { speedMoveChanClick(-1); };
   speedMoveChanDown->OnClick = [this](TObject*) { speedMoveChanClick(1); };
   speedCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
@@ -136,7 +136,6 @@ void TForm1::BuildChannelsView() {
   gridItems->SetDefaultRowHeight(18);
   gridItems->SetOptions(goFixedHorzLine | goHorzLine | goThumbTracking);
   gridItems->SetEditable(false);
-  gridItems->SetDrawSelection(false);
   gridItems->ShowCellHints = true;
   gridItems->ShowHint = true;
   gridItems->OnDrawCell = [this](TObject*, int col, int row, const RECT& rect, TGridDrawState) {
@@ -197,7 +196,7 @@ void TForm1::BuildChannelsView() {
   };
 
   SplitterBar1 = Place<TSplitterBar>(this, pageChannels, "SplitterBar1", 90, 212, 446, 5);
-  memoPreview = Place<TLabel>(this, pageChannels, "memoPreview", 90, 217, 446, 90);
+  memoPreview = Place<TLabel>(this, pageChannels, "memoPreview", 90, 217, 446, 72);
   memoPreview->WordWrap = true;
   memoPreview->SetColor(clWindow);
   SplitterBar1->SetControlFirst(gridItems);
@@ -206,13 +205,13 @@ void TForm1::BuildChannelsView() {
     gridItems->SetHeight(186);
     SplitterBar1->SetTop(gridItems->Top() + 186);
     memoPreview->SetBounds(memoPreview->Left(), SplitterBar1->Top() + SplitterBar1->Height(),
-                           memoPreview->Width(), 307 - SplitterBar1->Top() - SplitterBar1->Height());
+                           memoPreview->Width(), 289 - SplitterBar1->Top() - SplitterBar1->Height());
   };
   SplitterBar1->OnPosChanged = [this](TObject*) {
     gridItems->SetColWidths(6, gridItems->Width() - 4 - 40);
     DisplayItems();
   };
-  lblStatusLine = Place<TLabel>(this, pageChannels, "lblStatusLine", 90, 309, 446, 18);
+  lblStatusLine = Place<TLabel>(this, pageChannels, "lblStatusLine", 90, 290, 446, 18);
 
   popupListMenu = new TPopupMenu(this);
   popupListMenu->SetName("popupListMenu");
@@ -272,7 +271,7 @@ void TForm1::BuildCustomizeView() {
   speedRemoveChannel = button("speedRemoveChannel", ">", 90);
   speedCustMoveUp = button("speedCustMoveUp", "Up", 140);
   speedCustMoveDown = button("speedCustMoveDown", "Dn", 170);
-  speedCustOk = button("speedCustOk", "OK", 290);
+  speedCustOk = button("speedCustOk", "OK", 240);
   speedAddChannel->Hint = "Activate Channel";
   speedRemoveChannel->Hint = "Deactivate Channel";
   speedCustMoveUp->Hint = "Move Channel Up";
