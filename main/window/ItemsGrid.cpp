@@ -100,7 +100,10 @@ void TForm1::DisplayItems() {
     gridItems->SetSelectedCellColor(clBtnFace);
     gridItems->SetSelectedFontColor(clBtnText);
   }
-  int nameWidth = gridItems->Width() - 4 - 40;
+  // The name takes what the other columns and the lines leave of the client.
+  RECT client = {};
+  GetClientRect(gridItems->Handle(), &client);
+  int nameWidth = client.right - 40 - 7;
   static const int widths[7] = {0, 0, 0, 0, 20, 20, 0};
   for (int c = 0; c < 7; ++c) gridItems->SetColWidths(c, c == 6 ? nameWidth : widths[c]);
   static const char* const headers[7] = {"", "", "", "", "R", "S", "Name"};

@@ -58,9 +58,9 @@ void TForm1::BuildRunComponents() {
   pnlRecPlayDisplay->SetBevelOuter(bvLowered);
   pnlRecPlayDisplay->SetColor(clBlack);
   pnlRecPlayDisplay->SetVisible(false);
-  lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 40, 3, 110);
-  lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 150, 3, 60);
-  lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 212, 3, 164);
+  lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 40, 3, 118);
+  lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 160, 3, 56);
+  lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 218, 3, 158);
   lblChannelName = WhiteLabel(this, pnlRecPlayDisplay, "lblChannelName", 40, 24, 336);
   lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 40, 45, 336);
   auto animator = [this](const char* name, int left, int top) {
@@ -136,6 +136,7 @@ void TForm1::BuildChannelsView() {
   gridItems->SetDefaultRowHeight(18);
   gridItems->SetOptions(goFixedHorzLine | goHorzLine | goThumbTracking);
   gridItems->SetEditable(false);
+  gridItems->SetDrawSpecialSelection(true);  // the marked rows, several at once
   gridItems->ShowCellHints = true;
   gridItems->ShowHint = true;
   gridItems->OnDrawCell = [this](TObject*, int col, int row, const RECT& rect, TGridDrawState) {
@@ -208,7 +209,6 @@ void TForm1::BuildChannelsView() {
                            memoPreview->Width(), 289 - SplitterBar1->Top() - SplitterBar1->Height());
   };
   SplitterBar1->OnPosChanged = [this](TObject*) {
-    gridItems->SetColWidths(6, gridItems->Width() - 4 - 40);
     DisplayItems();
   };
   lblStatusLine = Place<TLabel>(this, pageChannels, "lblStatusLine", 90, 290, 446, 18);

@@ -80,18 +80,6 @@ inline void MoveMouseTo(int x, int y) {
   SendInput(1, &in, sizeof in);
 }
 
-// The same with Ctrl held down.
-inline void CtrlClickAt(HWND w, int x, int y) {
-  INPUT key = {};
-  key.type = INPUT_KEYBOARD;
-  key.ki.wVk = VK_CONTROL;
-  SendInput(1, &key, sizeof key);
-  ClickAt(w, x, y);
-  key.ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(1, &key, sizeof key);
-  Sleep(100);
-}
-
 // Whether row of the items grid is drawn selected (teal behind its name).
 inline bool RowSelected(HWND grid, int row) {
   RECT r = {};
@@ -170,4 +158,31 @@ inline std::string HintAt(HWND w, int x, int y, DWORD ms = 4000) {
       },
       ms);
   return text;
+}
+
+// The screen as a 24-bit BMP file.
+inline void SaveScreen(const std::string& path) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  DWORD size = DWORD(((w * 3 + 3) & ~3) * h);
+  BITMAPFILEHEADER fh = {0x4D42, DWORD(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
+                         DWORD(sizeof fh + sizeof bi.bmiHeader)};
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD n = 0;
+  WriteFile(f, &fh, sizeof fh, &n, nullptr);
+  WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr);
+  WriteFile(f, bits, size, &n, nullptr);
+  CloseHandle(f);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
 }

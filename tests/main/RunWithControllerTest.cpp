@@ -30,7 +30,9 @@ struct System {
             "[Data Types]\r\nnumberTypes=1\r\ntype1=1\r\ndefaultChannel=1\r\n"
             "[Entry List]\r\nnumberEntries=1\r\nentry1=1\r\n"
             "[1]\r\nname=News\r\nactive=1\r\nworkingDir=news\\\r\niniFile=news.inx\r\n"
-            "dllName=TezChannelOp.dll\r\n");
+            "dllName=TezChannelOp.dll\r\nbutBitmap=NEWS\r\nbutBitmapDll=ChannelButtons.dll\r\n");
+    CopyFileA((BinFolder() + "ChannelButtons.dll").c_str(),
+              f.File("data\\news\\ChannelButtons.dll").c_str(), FALSE);
     f.Write("Halvorn.inx",
             "[Params]\r\naudioEffects=0\r\nslideNumJumps=0\r\nstartWithWindows=0\r\n"
             "[DragDropSize]\r\nLeft=600\r\nTop=40\r\nWidth=87\r\nHeight=81\r\n"
@@ -59,8 +61,9 @@ struct Seen {
     items.insert(TextOf("lblItemStatus"));
     progress.insert(TextOf("lblGlobalProgress"));
     if (Shown("pnlRecPlayDisplay")) display = true;
-    HWND gif = Control("gifanimRecord");
-    if (gif && IsWindowVisible(gif)) recordFrames.insert(PixelAt(gif, 16, 16));
+    // The record animation is painted on the run display at (4, 4).
+    HWND display = Control("pnlRecPlayDisplay");
+    if (display && IsWindowVisible(display)) recordFrames.insert(PixelAt(display, 12, 12));
   }
   bool ItemShown(const std::string& prefix) const {
     for (const std::string& s : items)
@@ -88,9 +91,14 @@ TEST(MainRun, RecordNowClickedRecordsTheChannelAndShowsIt) {
       },
       30000);
   ASSERT_TRUE(started) << "no Recorder started";
+  bool saved = false;
   WaitUntil(
       [&] {
         seen.Look();
+        if (!saved && TextOf("lblItemStatus").rfind("Item #2", 0) == 0) {
+          SaveScreen("during.bmp");  // kept beside the test for a look
+          saved = true;
+        }
         return !FindWindowA(nullptr, "Recorder") && Idle();
       },
       120000);
@@ -118,15 +126,21 @@ TEST(MainRun, RecordNowClickedRecordsTheChannelAndShowsIt) {
   COLORREF recorded = LibraryPictureColour(lib, "HALVORN_BMP_ITEMPLAYEDICON_BMP");
   COLORREF error = LibraryPictureColour(lib, "HALVORN_BMP_ITEMERRORICON_BMP");
   ASSERT_NE(recorded, error);
-  // Selected rows draw their pictures transparent: none is left selected.
-  for (int row = 1; row <= 3; ++row)
-    if (RowSelected(grid, row)) CtrlClickAt(grid, GridCell(6, row).x, GridCell(6, row).y);
-  for (int row : {1, 2}) {
-    POINT c = GridCell(4, row);
-    EXPECT_EQ(PixelAt(grid, c.x, c.y), recorded) << "row " << row;
-  }
+  // A selected row draws its picture transparent, so each row is looked at
+  // while another one is selected.
+  auto picture = [&](int row) {
+    POINT p = GridCell(4, row);
+    return PixelAt(grid, p.x, p.y);
+  };
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 1) && !RowSelected(grid, 3); }, 3000));
+  EXPECT_EQ(picture(2), recorded);
+  EXPECT_EQ(picture(3), error);
+  ClickAt(grid, GridCell(6, 3).x, GridCell(6, 3).y);
+  ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 3) && !RowSelected(grid, 1); }, 3000));
+  EXPECT_EQ(picture(1), recorded);
   POINT c = GridCell(4, 3);
-  EXPECT_EQ(PixelAt(grid, c.x, c.y), error);
+  SaveScreen("after.bmp");
   EXPECT_EQ(HintAt(grid, GridCell(4, 1).x, GridCell(4, 1).y), "Recorded");
   std::string hint = HintAt(grid, c.x, c.y);
   EXPECT_FALSE(hint.empty());
