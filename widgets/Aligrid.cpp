@@ -69,8 +69,9 @@ struct HintHandlers {
 };
 
 HintHandlers& Hints() {
-  static HintHandlers h;
-  return h;
+  // Never freed: grids of forms freed at exit still unregister.
+  static auto* h = new HintHandlers;
+  return *h;
 }
 
 void RegisterHintHandler(TAlignedStringGrid* grid, TShowHintEvent handler) {

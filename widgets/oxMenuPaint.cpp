@@ -24,18 +24,16 @@ struct BackgroundBits {
     SelectObject(dc, bitmap);
     return dc;
   }
-  ~BackgroundBits() {
-    if (bitmap) DeleteObject(bitmap);
-  }
 };
 
+// The caches live as long as the process (menus freed at exit use them).
 BackgroundBits& BannerCache() {
-  static BackgroundBits b;
-  return b;
+  static auto* b = new BackgroundBits;
+  return *b;
 }
 BackgroundBits& BackCache() {
-  static BackgroundBits b;
-  return b;
+  static auto* b = new BackgroundBits;
+  return *b;
 }
 HMENU lastOpened = nullptr;
 bool firstColumnDone = false;

@@ -12,8 +12,9 @@ struct PopupList {
 };
 
 PopupList& List() {
-  static PopupList list;
-  return list;
+  // Never freed: menus of forms freed at exit still remove themselves.
+  static auto* list = new PopupList;
+  return *list;
 }
 
 ToxPopupMenu* MenuOfItem(ULONG_PTR data) {

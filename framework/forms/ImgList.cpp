@@ -26,6 +26,34 @@ std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int& w, int& h) {
   return px;
 }
 
+// The pixels of a w x h area of a device context.
+std::vector<uint32_t> PixelsOf(HDC src, int w, int h) {
+  if (!src || w <= 0 || h <= 0) return {};
+  BITMAPINFO bi = {};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return {};
+  HDC dc = CreateCompatibleDC(src);
+  HGDIOBJ old = SelectObject(dc, dib);
+  BitBlt(dc, 0, 0, w, h, src, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* p = static_cast<const uint32_t*>(bits);
+  std::vector<uint32_t> px(p, p + static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (uint32_t& v : px) v &= 0xFFFFFF;
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(dib);
+  return px;
+}
+
+std::vector<uint32_t> PixelsOf(TBitmap* b, int& w, int& h) {
+  if (!b || b->Empty()) return {};
+  w = b->Width();
+  h = b->Height();
+  return PixelsOf(b->Canvas()->Handle(), w, h);
+}
+
 // A monochrome bitmap whose bits are set where the byte is 0.
 HBITMAP MonoFromBits(int w, int h, const std::vector<uint8_t>& bits) {
   const int stride = ((w + 15) / 16) * 2;
@@ -108,22 +136,41 @@ int TImageList::AddPixels(const std::vector<uint32_t>& pixels, int w, int h,
   return first;
 }
 
-int TImageList::Add(HBITMAP image, HBITMAP mask) {
-  int w = 0, h = 0;
-  std::vector<uint32_t> px = ReadPixels(image, w, h);
+int TImageList::AddWithMask(const std::vector<uint32_t>& px, int w, int h,
+                            const std::vector<uint32_t>& mask, int mw, int mh) {
   std::vector<uint8_t> opaque(px.size(), 1);
-  if (mask) {
-    int mw = 0, mh = 0;
-    std::vector<uint32_t> m = ReadPixels(mask, mw, mh);
-    if (mw == w && mh == h)
-      for (size_t i = 0; i < m.size(); ++i) opaque[i] = m[i] ? 0 : 1;
-  }
+  if (!mask.empty() && mw == w && mh == h)
+    for (size_t i = 0; i < mask.size(); ++i) opaque[i] = mask[i] ? 0 : 1;
   return AddPixels(px, w, h, opaque);
+}
+
+int TImageList::Add(HBITMAP image, HBITMAP mask) {
+  int w = 0, h = 0, mw = 0, mh = 0;
+  std::vector<uint32_t> px = ReadPixels(image, w, h);
+  std::vector<uint32_t> m = mask ? ReadPixels(mask, mw, mh) : std::vector<uint32_t>();
+  return AddWithMask(px, w, h, m, mw, mh);
+}
+
+int TImageList::Add(TBitmap* image, TBitmap* mask) {
+  int w = 0, h = 0, mw = 0, mh = 0;
+  std::vector<uint32_t> px = PixelsOf(image, w, h);
+  std::vector<uint32_t> m = PixelsOf(mask, mw, mh);
+  return AddWithMask(px, w, h, m, mw, mh);
 }
 
 int TImageList::AddMasked(HBITMAP image, TColor maskColor) {
   int w = 0, h = 0;
   std::vector<uint32_t> px = ReadPixels(image, w, h);
+  return AddKeyed(px, w, h, maskColor);
+}
+
+int TImageList::AddMasked(TBitmap* image, TColor maskColor) {
+  int w = 0, h = 0;
+  std::vector<uint32_t> px = PixelsOf(image, w, h);
+  return AddKeyed(px, w, h, maskColor);
+}
+
+int TImageList::AddKeyed(const std::vector<uint32_t>& px, int w, int h, TColor maskColor) {
   COLORREF c = ColorToRGB(maskColor);
   uint32_t key = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
   std::vector<uint8_t> opaque(px.size());

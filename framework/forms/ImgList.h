@@ -9,6 +9,7 @@
 
 #include "Classes.h"
 #include "Controls.h"
+#include "Graphics.h"
 
 // Paints the pixels whose mask byte is not 0 (row-major, w x h) in a colour.
 void DrawMaskBits(HDC dc, int x, int y, int w, int h, const std::vector<uint8_t>& bits,
@@ -31,6 +32,9 @@ class TImageList : public TComponent {
   int Add(HBITMAP image, HBITMAP mask);
   // As Add, transparent where the bitmap has the colour.
   int AddMasked(HBITMAP image, TColor maskColor);
+  // The same for pictures of the class library (the mask may be none).
+  int Add(TBitmap* image, TBitmap* mask);
+  int AddMasked(TBitmap* image, TColor maskColor);
   void Delete(int index);
   void Clear();
 
@@ -52,6 +56,9 @@ class TImageList : public TComponent {
   };
   int AddPixels(const std::vector<uint32_t>& pixels, int w, int h,
                 const std::vector<uint8_t>& opaque);
+  int AddWithMask(const std::vector<uint32_t>& px, int w, int h, const std::vector<uint32_t>& mask,
+                  int mw, int mh);
+  int AddKeyed(const std::vector<uint32_t>& px, int w, int h, TColor maskColor);
   void MakeBitmaps(Image& image) const;
   void Changed();
   const Image& At(int index) const;

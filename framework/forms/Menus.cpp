@@ -8,8 +8,9 @@
 namespace {
 
 std::set<UINT>& UsedCommands() {
-  static std::set<UINT> used;
-  return used;
+  // Never freed: items of forms freed at exit still give theirs back.
+  static auto* used = new std::set<UINT>;
+  return *used;
 }
 
 UINT NewCommand() {
@@ -23,8 +24,8 @@ UINT NewCommand() {
 }
 
 std::vector<TPopupMenu*>& PopupMenus() {
-  static std::vector<TPopupMenu*> list;
-  return list;
+  static auto* list = new std::vector<TPopupMenu*>;
+  return *list;
 }
 
 const char kMenuWindowClass[] = "TPopupListWindow";

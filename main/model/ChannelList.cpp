@@ -188,6 +188,11 @@ int64_t TChannelList::StoredSize(int n) const {
   return contents ? contents->StoredSize() : 0;
 }
 
+void TChannelList::LoadButtonBitmaps(int n, TTezMMBut* button) {
+  TChannelObj* c = Channel(n);
+  if (c && c->bitmapLibrary && button) LoadButtonPictures(c->bitmapLibrary, c->butBitmap, button);
+}
+
 void TChannelList::ClearContents(int n) {
   if (TContentSection* contents = GetContents(n)) contents->DeleteAll();
 }

@@ -19,6 +19,8 @@ typedef BOOL(TEZAPI* TInitConfiguration)(HWND parent, const char* dataFile, cons
 typedef BOOL(TEZAPI* TCloseConfiguration)(int mode);
 typedef BOOL(TEZAPI* TSetActiveState)(int active, int kind);
 
+class TTezMMBut;
+
 class TChannelObj : public TObject {
  public:
   TChannelObj(const std::string& key, const std::string& fileName, const std::string& folder);
@@ -71,6 +73,9 @@ class TChannelList : public TObject {
   void Exchange(int a, int b);
   void SetActive(int n, int value);
   int64_t StoredSize(int n) const;
+  // The channel's five button pictures, butBitmap + "1_BMP" ... "3_BMP",
+  // from its bitmap library when it has one loaded.
+  void LoadButtonBitmaps(int n, TTezMMBut* button);
   void ClearContents(int n);
   void ReloadChannel(int n);
   void ReloadRecordStates();

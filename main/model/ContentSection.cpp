@@ -85,7 +85,7 @@ const TContentItem* TContentSection::Item(int n) const { return At(n); }
 void TContentSection::LoadItems(int n) {
   if (n < 1 || n > Count()) return;
   auto item = std::make_unique<TContentItem>();
-  file_.ReadSectionValues(ReadItemSectionName(n), item->Lines);
+  file_.ReadSectionLongValues(ReadItemSectionName(n), item->Lines);
   items_[static_cast<size_t>(n - 1)] = std::move(item);
 }
 
@@ -93,7 +93,7 @@ void TContentSection::ReloadItem(int n) {
   TContentItem* item = At(n);
   if (!item) return;
   item->Lines.Clear();
-  file_.ReadSectionValues(ReadItemSectionName(n), item->Lines);
+  file_.ReadSectionLongValues(ReadItemSectionName(n), item->Lines);
 }
 
 void TContentSection::WriteWhole(TIniFile& file) const {

@@ -103,6 +103,22 @@ void TIniFile::ReadSectionValues(const std::string& section, TStringList& string
   strings.EndUpdate();
 }
 
+void TIniFile::ReadSectionLongValues(const std::string& section, TStringList& strings) {
+  TStringList keys;
+  ReadSection(section, keys);
+  std::vector<char> buf(4096, '\0');
+  strings.BeginUpdate();
+  for (int i = 0; i < keys.Count(); ++i) {
+    const std::string& key = keys.Strings(i);
+    int n = g_getString ? g_getString(section.c_str(), key.c_str(), "", buf.data(),
+                                      static_cast<int>(buf.size()), FileName.c_str())
+                        : 0;
+    strings.SetValue(key, std::string(buf.data(), static_cast<size_t>(
+                                                      PlacedLength(n, buf.data(), 4096))));
+  }
+  strings.EndUpdate();
+}
+
 void TIniFile::EraseSection(const std::string& section) {
   if (!g_writeString) return;
   if (g_writeString(section.c_str(), nullptr, nullptr, FileName.c_str()) == 0)

@@ -35,6 +35,9 @@ class TIniFile : public TObject {
   void ReadSection(const std::string& section, TStringList& strings);
   // Sets Name=Value of each key into strings, keeping lines already there.
   void ReadSectionValues(const std::string& section, TStringList& strings);
+  // As ReadSectionValues, with values of up to 4095 characters read whole
+  // (for files whose values must survive a read and a write).
+  void ReadSectionLongValues(const std::string& section, TStringList& strings);
   void EraseSection(const std::string& section);
 
   std::string FileName;

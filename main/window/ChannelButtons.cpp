@@ -36,7 +36,7 @@ void TForm1::ReloadChannelList(bool markReloading) {
 bool TForm1::ChannelListInUse() const {
   // The Customize page holds a channel's configuration library open; a
   // dialog's message loop runs above code that holds the list's items.
-  return modalDepth > 0 || pageName_ == "ViewCustomize";
+  return modalDepth > 0 || ShownPage() == ViewCustomize;
 }
 
 void TForm1::GetChannels(int defaultActiveChannel, TWinControl* parent) {
@@ -132,8 +132,9 @@ void TForm1::RestoreActiveChannel() {
 }
 
 void TForm1::ChangeToViewChannels() {
-  if (pageName_ == "ViewChannels") return;
-  ShowPage("ViewChannels");
+  if (ShownPage() == ViewChannels) return;
+  speedView->SetDown(true);
+  ShowPage(ViewChannels);
   Application->ProcessMessages();
   if (reloadPending) {
     reloadPending = false;
@@ -141,6 +142,7 @@ void TForm1::ChangeToViewChannels() {
   }
   GetChannels(1, pnlChannels);
   RestoreActiveChannel();
+  speedView->SetDown(true);
 }
 
 int TForm1::FindChanBut(const std::string& name, TTezMMBut* const* buttons, int last) const {
@@ -150,7 +152,7 @@ int TForm1::FindChanBut(const std::string& name, TTezMMBut* const* buttons, int 
 }
 
 int TForm1::FindChanNum(const std::string& name) const {
-  if (pageName_ != "ViewChannels" && pageName_ != "ViewCustomize") return -1;
+  if (ShownPage() != ViewChannels && ShownPage() != ViewCustomize) return -1;
   for (int n = 1; n <= 20; ++n)
     if (channelButtons[n] && channelButtons[n]->Hint == name) return n;
   return -1;
@@ -172,7 +174,8 @@ void TForm1::speedCustomizeClick(TObject*) {
   if (RecorderIsRecording()) return;
   pnlChannels->SetFocus();
   SaveActiveChannel();
-  ShowPage("ViewCustomize");
+  ShowPage(ViewCustomize);
+  for (TTezMMBut* b : {speedOptions, speedPlayer, speedView, speedWeb, speedHelp}) b->SetEnabled(false);
   for (TTezMMBut* b : {speedAddChannel, speedRemoveChannel, speedCustMoveUp, speedCustMoveDown})
     b->SetEnabled(false);
   FillCustChannels();
@@ -299,6 +302,8 @@ void TForm1::speedCustMoveClick(int direction) {
 void TForm1::speedCustOkClick(TObject*) {
   if (customSelected) channelList->CloseConfiguration(customSelected, 4);
   customSelected = 0;
+  speedPlayer->SetEnabled(options.playerAvailable == 1);
+  for (TTezMMBut* b : {speedView, speedWeb, speedHelp, speedOptions}) b->SetEnabled(true);
   ChangeToViewChannels();
 }
 

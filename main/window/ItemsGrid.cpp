@@ -191,8 +191,8 @@ void TForm1::CreatePositionButtons() {
   bool working = RecorderIsRecording();
   if (!itemButtonsBuilt) {
     auto make = [this](int kind, int left, const char* hint, std::function<void()> click) {
-      TTezMMBut* b = CreatePositionButton(kind, mainLibrary, this, btnPanel, left, 1, true, false,
-                                          hint, 0, 0);
+      TTezMMBut* b = CreatePositionButton(kind, mainLibrary, this, btnPanel, 4 + left,
+                                          ShapeDragDropTrash->Top(), true, false, hint, 0, 0);
       if (!mainLibrary || !b->PicNormal() || b->PicNormal()->Empty())
         b->SetCaption(kind == 0 ? "Up" : kind == 1 ? "Dn" : kind == 2 ? "X" : kind == 3 ? "U"
                       : kind == 4 ? "H" : kind == 5 ? "S" : kind == 6 ? ">" : "[]");
@@ -232,8 +232,9 @@ void TForm1::CreatePositionButtons() {
   mnuPoplistItemHold->SetEnabled(itemsEnabled);
   if (currentChannel == TChannelList::DeletedList) {
     if (!btnUndelete) {
-      btnUndelete = CreatePositionButton(3, mainLibrary, this, btnPanel, 164, 1, true, false,
-                                         "Undelete Item", 0, 0);
+      btnUndelete = CreatePositionButton(3, mainLibrary, this, btnPanel, 4 + 164,
+                                         ShapeDragDropTrash->Top(), true, false, "Undelete Item",
+                                         0, 0);
       btnUndelete->SetName("btnUndelete");
       if (!mainLibrary) btnUndelete->SetCaption("U");
       btnUndelete->OnClick = [this](TObject* s) { speedUndeleteClick(s); };

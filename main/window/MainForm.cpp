@@ -28,6 +28,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
   Application->OnMinimize = [this](TObject* s) { HandleMinimizeEvent(s); };
   BuildComponents();
   OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnShow = [this](TObject* s) {
+    if (IsIconic(Handle())) HandleMinimizeEvent(s);
+  };
   FormCreated();
 }
 
@@ -36,13 +39,14 @@ void TForm1::BuildComponents() {
   SetCaption("Halvorn");
   SetBounds(200, 150, 540, 400);
 
-  pnlMenu = Place<TPanel>(this, this, "pnlMenu", 78, 0, 462, 71);
+  pnlMenu = Place<TPanelTile>(this, this, "pnlMenu", 78, 0, 462, 71);
   pnlMenu->SetBevelOuter(bvNone);
-  pnlViewContents = Place<TPanel>(this, this, "pnlViewContents", 0, 71, 540, 329);
+  pnlViewContents = Place<TPanelTile>(this, this, "pnlViewContents", 0, 71, 540, 329);
   pnlViewContents->SetBevelOuter(bvNone);
 
+  BuildFullView();
   pnlTheBasket = Place<TPanel>(this, this, "pnlTheBasket", 0, 0, 87, 81);
-  pnlBackgroundImg = Place<TPanel>(this, pnlTheBasket, "pnlBackgroundImg", 2, 2, 83, 77);
+  pnlBackgroundImg = Place<TPanelTile>(this, pnlTheBasket, "pnlBackgroundImg", 2, 2, 83, 77);
   pnlBackgroundImg->SetBevelOuter(bvNone);
   imgLeftDoor = Place<TImage>(this, pnlBackgroundImg, "imgLeftDoor", 6, 18, 32, 40);
   imgRightDoor = Place<TImage>(this, pnlBackgroundImg, "imgRightDoor", 38, 18, 32, 40);
@@ -84,6 +88,8 @@ void TForm1::BuildComponents() {
   };
   pnlTheBasket->OnDblClick = [this](TObject*) { BasketDblClick(); };
 
+  lblWebLink = Place<TTezWebLabel>(this, pnlMenu, "lblWebLink", 0, 0, 1, 1);
+  lblWebLink->SetVisible(false);
   imglistPopUpMenu = Make<TImageList>(this, "imglistPopUpMenu");
   BuildStatusImages();
   BuildBasketMenu();
@@ -118,6 +124,7 @@ void TForm1::BuildComponents() {
   SetMessageMethod(WM_TEZ_IDLE_FLUSH, [this](TMessage& m) { OnIdleFlushMsg(m); });
   SetMessageMethod(WM_SHOWWINDOW, [this](TMessage& m) { OnShowWindowMsg(m); });
   SetMessageMethod(WM_SETFOCUS, [](TMessage&) {});
+  SetMessageMethod(WM_PALETTECHANGED, [this](TMessage& m) { WMPaletteChanged(m); });
   BuildRunComponents();
 }
 
@@ -163,6 +170,7 @@ void TForm1::BuildBasketMenu() {
     PostMessageA(Handle(), WM_TEZ_CHANGE_VIEW, 0, 0);
   };
   popmnuExit->OnClick = [](TObject*) { Application->Terminate(); };
+  popmnuHelp->OnClick = [this](TObject*) { OpenHelp(); };
   popmnuAbout->OnClick = [this](TObject*) {
     MessageBoxA(Handle(), ProductVersionText().c_str(), Application->Title().c_str(), MB_OK);
   };
@@ -259,6 +267,7 @@ void TForm1::FormCreate(TObject*) {
     paramIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezParam.inx");
     itemOperatorsIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezItemOperators.inx");
     halvornIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\Halvorn.inx");
+    ShowPage(ViewChannels);
     msgsendRecorder->WindowCaption = "Recorder";
     if (FindWindowA(nullptr, "Recorder")) {
       // The Recorder stores its own states (1 ready, 2 run started,
@@ -336,6 +345,13 @@ void TForm1::FormDestroy() {
 
 bool TForm1::RecorderIsRecording() const {
   return recorderState == 1 || recorderState == 2 || recorderState == 3 || recorderState == 7;
+}
+
+void TForm1::OpenHelp() {
+  if (busy) return;
+  lblWebLink->FindHtmlApp = false;  // in the browser window already open
+  lblWebLink->WebLink = options.helpPage;
+  lblWebLink->OpenWebLink();
 }
 
 TContentSection* TForm1::CurrentChannel() const {

@@ -24,6 +24,9 @@
 #include "MsgSend.h"
 #include "SavePos.h"
 #include "StdCtrls.h"
+#include "TezMMBut.h"
+#include "TilePanel.h"
+#include "TezWebLabel.h"
 #include "Utils.h"
 #include "oxMenus.h"
 
@@ -70,10 +73,20 @@ class TForm1 : public TForm {
   uint8_t ViewState() const { return static_cast<uint8_t>(options.viewState); }
 
   // Components of the form.
-  TPanel* pnlMenu;
-  TPanel* pnlViewContents;
+  TPanelTile* pnlMenu;
+  TPanelTile* pnlViewContents;
+  // The notebook noteViews: one page panel shown at a time.
+  TPanel *ViewChannels, *ViewCustomize, *ViewPlayer, *ViewOptions;
+  TPanelTile *pnlChannels, *btnPanel, *pnlActiveChanels, *pnlInactiveChannels, *pnlTileCustomize,
+      *pnlCustomize, *pnlPlayerChannels, *pnlViewPlayer, *pnlOptionsChannels, *pnlOptions;
+  TTezMMBut *speedView, *speedPlayer, *speedOptions, *speedWeb, *speedHelp, *speedRecordNow,
+      *speedPlayNow, *speedRecordStop, *speedPlayStop, *speedSendRemark, *speedDeleted,
+      *speedPending, *speedRejected, *speedCustomize, *speedCustMoveDown, *speedCustMoveUp,
+      *speedCustOk, *speedAddChannel, *speedRemoveChannel, *speedCustDown,
+      *speedOptionsCustomize, *speedPlayerCustomize;
+  TImage *imageAddToActive, *imageRemoveFromActive;
   TPanel* pnlTheBasket;
-  TPanel* pnlBackgroundImg;
+  TPanelTile* pnlBackgroundImg;
   TImage* imgLeftDoor;
   TImage* imgRightDoor;
   ToxPopupMenu* popupBasketMenu;
@@ -94,6 +107,7 @@ class TForm1 : public TForm {
   TMsgSend* msgsendControl;
   TMsgSend* msgsendRecorder;
   TDropTarget* TezDropFileTarget1;
+  TTezWebLabel* lblWebLink;  // opens the help and home pages
 
   // State of the window.
   THalvornOptions options;
@@ -116,6 +130,10 @@ class TForm1 : public TForm {
  private:
   void BuildComponents();
   void BuildBasketMenu();
+  void BuildFullView();
+  // Shows one page of noteViews.
+  void ShowPage(TPanel* page);
+  TPanel* ShownPage() const;
   void BuildStatusImages();
   // The media type's "disabled" picture on the two status images 8.
   void ApplyDisabledImage();
@@ -123,6 +141,10 @@ class TForm1 : public TForm {
   void FormDestroy();
   bool StartGatePassed() const;
   void WriteDebugWindow(const std::string& text);
+  void OpenHelp();
+  void speedViewClick();
+  void speedWebClick();
+  void speedSendRemarkClick();
 
   // Views.
   void ChangeView(TMessage& msg);
@@ -148,6 +170,7 @@ class TForm1 : public TForm {
   void InitPopUpImages();
   void InitImages();
   void TimerLoadImagesTimer(TObject* sender);
+  void WMPaletteChanged(TMessage& msg);
   void timerAnimatePictureTimer(TObject* sender);
   HMODULE LoadBitmapLibrary(const char* plain, const char* fourBit);
   HBITMAP LoadPicture(HMODULE module, const std::string& name);
@@ -157,21 +180,16 @@ class TForm1 : public TForm {
   // (RunView.cpp, RunSession.cpp, ProgressDisplay.cpp, ChannelButtons.cpp,
   // ItemsGrid.cpp).
  public:
-  // Tool bar run buttons and the run display.
-  TTezMMBut *speedRecordNow = nullptr, *speedRecordStop = nullptr, *speedPlayNow = nullptr,
-            *speedPlayStop = nullptr;
+  // The run display.
   TPanel *pnlRecPlayDisplay = nullptr, *pnlOffStatus = nullptr;
   TLabel *lblGlobalStatus = nullptr, *lblGlobalProgress = nullptr, *lblGlobalTimeLabel = nullptr,
          *lblChannelName = nullptr, *lblItemStatus = nullptr, *lblStatusLine = nullptr;
   TGIFAnimator *gifanimRecord = nullptr, *gifanimPlay = nullptr, *gifAnimDownload = nullptr,
                *gifanimConnect = nullptr;
   TTimer *timerStatusLabel = nullptr, *timerRunWatch = nullptr;
-  // Pages of the notebook used here.
-  TPanel *pageChannels = nullptr, *pageCustomize = nullptr;
   // Channels view.
-  TPanel *pnlChannels = nullptr, *btnPanel = nullptr, *ShapeDragDropTrash = nullptr;
-  TTezMMBut *speedDeleted = nullptr, *speedPending = nullptr, *speedRejected = nullptr,
-            *speedCustomize = nullptr, *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr;
+  TPanel* ShapeDragDropTrash = nullptr;
+  TTezMMBut *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr;
   TAlignedStringGrid* gridItems = nullptr;
   TLabel *memoPreview = nullptr, *lblDeletedItems = nullptr;
   TSplitterBar* SplitterBar1 = nullptr;
@@ -186,10 +204,8 @@ class TForm1 : public TForm {
   TTezMMBut *btnMoveUp = nullptr, *btnMoveDown = nullptr, *btnDel = nullptr, *btnHold = nullptr,
             *btnSubscribe = nullptr, *btnPlayItem = nullptr, *btnStopPlay = nullptr,
             *btnUndelete = nullptr;
-  // Customize view.
-  TPanel *pnlActiveChanels = nullptr, *pnlInactiveChannels = nullptr, *Panel3 = nullptr;
-  TTezMMBut *speedAddChannel = nullptr, *speedRemoveChannel = nullptr,
-            *speedCustMoveUp = nullptr, *speedCustMoveDown = nullptr, *speedCustOk = nullptr;
+  // Customize view: where a channel's configuration library shows itself.
+  TPanel* Panel3 = nullptr;
 
   // Run session state.
   uint8_t stopRequested = 0;
@@ -270,8 +286,6 @@ class TForm1 : public TForm {
   void CheckActiveChannels();
   void ReloadChannelList(bool markReloading);
   bool ChannelListInUse() const;
-  const std::string& PageName() const { return pageName_; }
-  void ShowPage(const std::string& name);
   // Items grid.
   void DisplayItems();
   void CreatePositionButtons();
@@ -309,7 +323,6 @@ class TForm1 : public TForm {
   std::vector<int> SelectedRows() const;
   void AfterListChange(int row);
   std::string ShortenedName(const std::string& text, int width);
-  std::string pageName_;
   // ---- end of the run parts
 
   bool slideNow_ = false;

@@ -41,6 +41,9 @@ bool TForm1::InitBitmapDll() {
 }
 
 void TForm1::InitBasketImages() {
+  TBitmap back;
+  back.LoadFromResourceName(basketLibrary, "HALVORN_BMP_BASKET_BACK_BMP");
+  pnlBackgroundImg->SetGlyph(&back);
   imgRightDoor->SetBitmap(LoadPicture(basketLibrary, "HALVORN_BMP_BASKET_R_BMP"));
   imgLeftDoor->SetBitmap(LoadPicture(basketLibrary, "HALVORN_BMP_BASKET_L_BMP"));
   InitPopUpImages();
@@ -74,6 +77,47 @@ void TForm1::TimerLoadImagesTimer(TObject*) {
 }
 
 void TForm1::InitImages() {
+  auto tile = [this](TPanelTile* panel, const char* name) {
+    TBitmap bitmap;
+    bitmap.LoadFromResourceName(mainLibrary, name);
+    panel->SetGlyph(&bitmap);
+  };
+  tile(pnlMenu, "HALVORN_BMP_STRIP_BMP");
+
+  const struct {
+    TTezMMBut* button;
+    const char* base;
+  } buttons[] = {{speedView, "HALVORN_BMP_VIEW"},       {speedPlayer, "HALVORN_BMP_DEVICE"},
+                 {speedOptions, "HALVORN_BMP_OPTIONS"}, {speedWeb, "HALVORN_BMP_WEB"},
+                 {speedHelp, "HALVORN_BMP_HELP"},       {speedRecordNow, "HALVORN_BMP_RECBUT"},
+                 {speedPlayNow, "HALVORN_BMP_PLAYBUT"}, {speedRecordStop, "HALVORN_BMP_STOPBUT"},
+                 {speedSendRemark, "HALVORN_BMP_REMARKBUT"},
+                 {speedDeleted, "HALVORN_BMP_TRASH"},   {speedPending, "HALVORN_BMP_CLOCK"},
+                 {speedRejected, "HALVORN_BMP_REJECT"}, {speedCustomize, "HALVORN_BMP_CUSTOM"},
+                 {speedCustMoveDown, "HALVORN_BMP_CUSTDOWN"},
+                 {speedCustMoveUp, "HALVORN_BMP_CUSTUP"}, {speedCustOk, "HALVORN_BMP_CLOSE"},
+                 {speedAddChannel, "HALVORN_BMP_LEFT"}, {speedRemoveChannel, "HALVORN_BMP_RIGHT"}};
+  for (const auto& b : buttons) LoadButtonPictures(mainLibrary, b.base, b.button);
+  speedPlayStop->SetReferenceButton(speedRecordStop);
+  for (TTezMMBut* b : {speedCustDown, speedOptionsCustomize, speedPlayerCustomize})
+    b->SetReferenceButton(speedCustomize);
+  for (TTezMMBut* b : {speedPlayStop, speedCustDown, speedOptionsCustomize, speedPlayerCustomize})
+    b->FitToPicture();
+  TBitmap copy;
+  copy.Assign(speedAddChannel->PicNormal());
+  imageAddToActive->SetBitmap(copy.ReleaseHandle());
+  copy.Assign(speedRemoveChannel->PicNormal());
+  imageRemoveFromActive->SetBitmap(copy.ReleaseHandle());
+
+  tile(pnlChannels, "HALVORN_BMP_GRAY_BMP");
+  tile(btnPanel, "HALVORN_BMP_SMALLBACKBMP_BMP");
+  tile(pnlActiveChanels, "HALVORN_BMP_GREYNOSLIT_BMP");
+  for (TPanelTile* p : {pnlOptionsChannels, pnlPlayerChannels}) p->SetReferencePanel(pnlChannels);
+  for (TPanelTile* p : {pnlInactiveChannels, pnlTileCustomize})
+    p->SetReferencePanel(pnlActiveChanels);
+  for (TPanelTile* p : {pnlOptions, pnlCustomize, pnlViewContents, pnlViewPlayer})
+    p->SetReferencePanel(btnPanel);
+
   // Record-status and play-status pictures by resource; 0 = none of that kind.
   static const struct {
     const char* name;
@@ -101,6 +145,23 @@ void TForm1::InitImages() {
   if (move) {
     Screen->SetCursors(crMoveCursor, move);
     pnlTheBasket->SetCursor(crMoveCursor);
+  }
+}
+
+void TForm1::WMPaletteChanged(TMessage& msg) {
+  if (reinterpret_cast<HWND>(msg.WParam) == Handle()) return;
+  for (TPanelTile* panel : {pnlChannels, btnPanel, pnlMenu, pnlViewContents}) {
+    HPALETTE palette = panel->Glyph() ? panel->Glyph()->Palette() : nullptr;
+    if (palette && panel->HandleAllocated()) {
+      HDC dc = GetDC(panel->Handle());
+      HPALETTE old = SelectPalette(dc, palette, FALSE);
+      RealizePalette(dc);
+      SelectPalette(dc, old, FALSE);
+      ReleaseDC(panel->Handle(), dc);
+    }
+    InvalidateRect(panel->Handle(), nullptr, TRUE);
+    UpdateWindow(panel->Handle());
+    Application->ProcessMessages();
   }
 }
 

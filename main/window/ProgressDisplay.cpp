@@ -290,9 +290,9 @@ void TForm1::EnableEditControls() {
   bool working = RecorderIsRecording();
   if (working) wasWorking = true;
   AnimateGifs(working);
-  speedCustomize->SetEnabled(!working);
-  speedMoveChanUp->SetEnabled(!working);
-  speedMoveChanDown->SetEnabled(!working);
+  for (TTezMMBut* b : {speedCustomize, speedMoveChanUp, speedMoveChanDown, speedOptions})
+    b->SetEnabled(!working);
+  speedPlayer->SetEnabled(!working && options.playerAvailable == 1);
   CreatePositionButtons();
   if (working)
     lblGlobalTimeLabel->SetCaption(RecorderTypeIsWorking(0) ? "Global Rec Time:"
@@ -333,10 +333,12 @@ void TForm1::AnimateGifs(bool animateThem) {
 
 void TForm1::EnableRecordControls() {
   bool rec = options.recButAvailable == 1;
-  int lower = rec ? 37 : 0;
-  speedPlayNow->SetBounds(speedRecordNow->Left(), speedRecordNow->Top() + lower,
+  // The tool bar is a row: the play buttons stand beside the record
+  // buttons when those are offered, else in their place.
+  int beside = rec ? 30 : 0;
+  speedPlayNow->SetBounds(speedRecordNow->Left() + beside, speedRecordNow->Top(),
                           speedPlayNow->Width(), speedPlayNow->Height());
-  speedPlayStop->SetBounds(speedRecordStop->Left(), speedRecordStop->Top() + lower,
+  speedPlayStop->SetBounds(speedRecordStop->Left() + beside, speedRecordStop->Top(),
                            speedPlayStop->Width(), speedPlayStop->Height());
   bool working = RecorderTypeIsWorking(0);
   if (working) {

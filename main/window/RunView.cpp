@@ -30,17 +30,18 @@ TLabel* WhiteLabel(TForm* form, TWinControl* parent, const char* name, int l, in
 void TForm1::BuildRunComponents() {
   // Run buttons on the tool bar; the stop buttons take the start buttons'
   // places while their run works.
-  auto runButton = [this](const char* name, const char* hint, int left) {
-    TTezMMBut* b = Place<TTezMMBut>(this, pnlMenu, name, left, 4, 60, 30);
-    b->SetCaption(hint);
-    b->Hint = hint;
-    b->ShowHint = true;
-    return b;
-  };
-  speedRecordNow = runButton("speedRecordNow", "Record Now", 390);
-  speedRecordStop = runButton("speedRecordStop", "Stop Recording", 390);
-  speedPlayNow = runButton("speedPlayNow", "Play Now", 390);
-  speedPlayStop = runButton("speedPlayStop", "Stop Playing", 390);
+  const struct {
+    TTezMMBut* button;
+    const char* hint;
+  } runButtons[] = {{speedRecordNow, "Record Now"},
+                    {speedRecordStop, "Stop Recording"},
+                    {speedPlayNow, "Play Now"},
+                    {speedPlayStop, "Stop Playing"}};
+  for (const auto& r : runButtons) {
+    r.button->Hint = r.hint;
+    r.button->ShowHint = true;
+  }
+  speedRecordStop->SetLeft(speedRecordNow->Left());
   speedRecordStop->SetVisible(false);
   speedPlayStop->SetVisible(false);
   speedRecordNow->OnClick = [this](TObject* s) { speedRecordNowClick(s); };
@@ -54,15 +55,17 @@ void TForm1::BuildRunComponents() {
   popmnuAutomaticRec->OnClick = [this](TObject* s) { popmnuAutomaticRecClick(s); };
 
   // The run display and, when no run works, the quiet panel over it.
-  pnlRecPlayDisplay = Place<TPanel>(this, pnlMenu, "pnlRecPlayDisplay", 4, 2, 380, 67);
+  // The run display sits above the items.
+  const int width = btnPanel->Width() - 8;
+  pnlRecPlayDisplay = Place<TPanel>(this, btnPanel, "pnlRecPlayDisplay", 4, 2, width, 67);
   pnlRecPlayDisplay->SetBevelOuter(bvLowered);
   pnlRecPlayDisplay->SetColor(clBlack);
   pnlRecPlayDisplay->SetVisible(false);
   lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 40, 3, 118);
   lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 160, 3, 56);
   lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 218, 3, 158);
-  lblChannelName = WhiteLabel(this, pnlRecPlayDisplay, "lblChannelName", 40, 24, 336);
-  lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 40, 45, 336);
+  lblChannelName = WhiteLabel(this, pnlRecPlayDisplay, "lblChannelName", 40, 24, width - 44);
+  lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 40, 45, width - 44);
   auto animator = [this](const char* name, int left, int top) {
     TGIFAnimator* a = Place<TGIFAnimator>(this, pnlRecPlayDisplay, name, left, top, 32, 32);
     a->SetVisible(false);
@@ -72,7 +75,7 @@ void TForm1::BuildRunComponents() {
   gifanimPlay = animator("gifanimPlay", 4, 4);
   gifAnimDownload = animator("gifAnimDownload", 4, 32);
   gifanimConnect = animator("gifanimConnect", 4, 32);
-  pnlOffStatus = Place<TPanel>(this, pnlMenu, "pnlOffStatus", 4, 2, 380, 67);
+  pnlOffStatus = Place<TPanel>(this, btnPanel, "pnlOffStatus", 4, 2, width, 67);
   pnlOffStatus->SetBevelOuter(bvLowered);
 
   timerStatusLabel = new TTimer(this);
@@ -94,43 +97,40 @@ void TForm1::BuildRunComponents() {
 }
 
 void TForm1::BuildChannelsView() {
-  pageChannels = Place<TPanel>(this, pnlViewContents, "ViewChannels", 0, 0, 540, 329);
-  pageChannels->SetBevelOuter(bvNone);
-  pnlChannels = Place<TPanel>(this, pageChannels, "pnlChannels", 0, 0, 86, 329);
-  pnlChannels->SetBevelOuter(bvLowered);
-  auto small = [this](TWinControl* parent, const char* name, const char* hint, int l, int t,
-                      int w) {
-    TTezMMBut* b = Place<TTezMMBut>(this, parent, name, l, t, w, 22);
-    b->SetCaption(hint);
+  auto small = [this](TWinControl* parent, const char* name, const char* hint, int l, int t) {
+    TTezMMBut* b = Place<TTezMMBut>(this, parent, name, l, t, 26, 22);
     b->Hint = hint;
     b->ShowHint = true;
     return b;
   };
-  speedDeleted = small(pnlChannels, "speedDeleted", "Deleted", 4, 190, 24);
-  speedPending = small(pnlChannels, "speedPending", "Pending", 31, 190, 24);
-  speedRejected = small(pnlChannels, "speedRejected", "Rejected", 58, 190, 24);
   for (TTezMMBut* b : {speedDeleted, speedPending, speedRejected}) {
     b->SetGroupIndex(1);
     b->SetAllowAllUp(true);
+    b->ShowHint = true;
     b->OnClick = [this](TObject* s) { speedSpecialButtonClick(s); };
   }
-  speedMoveChanUp = small(pnlChannels, "speedMoveChanUp", "Move Channel Up", 4, 216, 37);
-  speedMoveChanDown = small(pnlChannels, "speedMoveChanDown", "Move Channel Down", 45, 216, 37);
-  speedCustomize = small(pnlChannels, "speedCustomize", "Customize", 4, 242, 78);
+  const int bottom = speedCustomize->Top();
+  speedMoveChanUp = small(pnlChannels, "speedMoveChanUp", "Move Channel Up", 4, bottom);
+  speedMoveChanDown = small(pnlChannels, "speedMoveChanDown", "Move Channel Down", 56, bottom);
+  speedMoveChanUp->SetCaption("^");
+  speedMoveChanDown->SetCaption("v");
+  speedCustomize->Hint = "Customize";
+  speedCustomize->ShowHint = true;
   speedMoveChanUp->OnClick = [this](TObject*) { speedMoveChanClick(-1); };
   speedMoveChanDown->OnClick = [this](TObject*) { speedMoveChanClick(1); };
   speedCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 
-  btnPanel = Place<TPanel>(this, pageChannels, "btnPanel", 90, 0, 450, 24);
-  btnPanel->SetBevelOuter(bvNone);
-  ShapeDragDropTrash = Place<TPanel>(this, btnPanel, "ShapeDragDropTrash", 420, 1, 24, 22);
+  // Item buttons, the trash and the list's name in a row below the run
+  // display, the grid, the splitter and the preview below them.
+  const int w = btnPanel->Width(), top = 71;
+  ShapeDragDropTrash = Place<TPanel>(this, btnPanel, "ShapeDragDropTrash", w - 30, top, 24, 22);
   ShapeDragDropTrash->SetCaption("X");
   ShapeDragDropTrash->Hint = "Drop items here to delete them";
   ShapeDragDropTrash->ShowHint = true;
-  lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 240, 4, 120, 16);
+  lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 200, top + 3, 120, 16);
   lblDeletedItems->SetVisible(false);
 
-  gridItems = Place<TAlignedStringGrid>(this, pageChannels, "gridItems", 90, 26, 446, 186);
+  gridItems = Place<TAlignedStringGrid>(this, btnPanel, "gridItems", 4, top + 25, w - 8, 130);
   gridItems->SetColCount(7);
   gridItems->SetFixedCols(0);
   gridItems->SetDefaultRowHeight(18);
@@ -196,22 +196,26 @@ void TForm1::BuildChannelsView() {
       speedItemPlayNowClick(btnPlayItem);
   };
 
-  SplitterBar1 = Place<TSplitterBar>(this, pageChannels, "SplitterBar1", 90, 212, 446, 5);
-  memoPreview = Place<TLabel>(this, pageChannels, "memoPreview", 90, 217, 446, 72);
+  SplitterBar1 = Place<TSplitterBar>(this, btnPanel, "SplitterBar1", 4, top + 155, w - 8, 5);
+  const int memoTop = top + 160, memoBottom = btnPanel->Height() - 22;
+  memoPreview = Place<TLabel>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
   memoPreview->WordWrap = true;
   memoPreview->SetColor(clWindow);
   SplitterBar1->SetControlFirst(gridItems);
   SplitterBar1->SetControlSecond(memoPreview);
-  SplitterBar1->OnDblClick = [this](TObject*) {
+  auto restoreHeight = [this, memoBottom] {
     gridItems->SetHeight(186);
     SplitterBar1->SetTop(gridItems->Top() + 186);
-    memoPreview->SetBounds(memoPreview->Left(), SplitterBar1->Top() + SplitterBar1->Height(),
-                           memoPreview->Width(), 289 - SplitterBar1->Top() - SplitterBar1->Height());
+    int memoTop = SplitterBar1->Top() + SplitterBar1->Height();
+    memoPreview->SetBounds(memoPreview->Left(), memoTop, memoPreview->Width(),
+                           std::max(0, memoBottom - memoTop));
   };
+  SplitterBar1->OnDblClick = [restoreHeight](TObject*) { restoreHeight(); };
+  memoPreview->OnDblClick = [restoreHeight](TObject*) { restoreHeight(); };
   SplitterBar1->OnPosChanged = [this](TObject*) {
     DisplayItems();
   };
-  lblStatusLine = Place<TLabel>(this, pageChannels, "lblStatusLine", 90, 290, 446, 18);
+  lblStatusLine = Place<TLabel>(this, btnPanel, "lblStatusLine", 4, memoBottom + 2, w - 8, 18);
 
   popupListMenu = new TPopupMenu(this);
   popupListMenu->SetName("popupListMenu");
@@ -251,44 +255,29 @@ void TForm1::BuildChannelsView() {
 }
 
 void TForm1::BuildCustomizeView() {
-  pageCustomize = Place<TPanel>(this, pnlViewContents, "ViewCustomize", 0, 0, 540, 329);
-  pageCustomize->SetBevelOuter(bvNone);
-  pageCustomize->SetVisible(false);
-  pnlActiveChanels = Place<TPanel>(this, pageCustomize, "pnlActiveChanels", 0, 0, 86, 329);
-  pnlActiveChanels->SetBevelOuter(bvLowered);
-  pnlInactiveChannels = Place<TPanel>(this, pageCustomize, "pnlInactiveChannels", 130, 0, 86, 329);
-  pnlInactiveChannels->SetBevelOuter(bvLowered);
-  Panel3 = Place<TPanel>(this, pageCustomize, "Panel3", 222, 0, 318, 329);
+  Panel3 = Place<TPanel>(this, pnlCustomize, "Panel3", 4, 36, pnlCustomize->Width() - 8,
+                         pnlCustomize->Height() - 40);
   Panel3->SetBevelOuter(bvLowered);
-  auto button = [this](const char* name, const char* hint, int t) {
-    TTezMMBut* b = Place<TTezMMBut>(this, pageCustomize, name, 92, t, 32, 24);
-    b->SetCaption(hint);
-    b->Hint = hint;
-    b->ShowHint = true;
-    return b;
-  };
-  speedAddChannel = button("speedAddChannel", "<", 60);
-  speedRemoveChannel = button("speedRemoveChannel", ">", 90);
-  speedCustMoveUp = button("speedCustMoveUp", "Up", 140);
-  speedCustMoveDown = button("speedCustMoveDown", "Dn", 170);
-  speedCustOk = button("speedCustOk", "OK", 240);
-  speedAddChannel->Hint = "Activate Channel";
-  speedRemoveChannel->Hint = "Deactivate Channel";
-  speedCustMoveUp->Hint = "Move Channel Up";
-  speedCustMoveDown->Hint = "Move Channel Down";
-  speedCustOk->Hint = "Close";
+  const struct {
+    TTezMMBut* button;
+    const char* hint;
+  } hints[] = {{speedAddChannel, "Activate Channel"},
+               {speedRemoveChannel, "Deactivate Channel"},
+               {speedCustMoveUp, "Move Channel Up"},
+               {speedCustMoveDown, "Move Channel Down"},
+               {speedCustOk, "Close"},
+               {speedCustDown, "Close"}};
+  for (const auto& h : hints) {
+    h.button->Hint = h.hint;
+    h.button->ShowHint = true;
+  }
   speedAddChannel->OnClick = [this](TObject* s) { speedAddChannelClick(s); };
   speedRemoveChannel->OnClick = [this](TObject* s) { speedRemoveChannelClick(s); };
   speedCustMoveUp->OnClick = [this](TObject*) { speedCustMoveClick(-1); };
   speedCustMoveDown->OnClick = [this](TObject*) { speedCustMoveClick(1); };
   speedCustOk->OnClick = [this](TObject* s) { speedCustOkClick(s); };
-  pageName_ = "ViewChannels";
-}
-
-void TForm1::ShowPage(const std::string& name) {
-  pageName_ = name;
-  pageChannels->SetVisible(name == "ViewChannels");
-  pageCustomize->SetVisible(name == "ViewCustomize");
+  speedCustDown->OnClick = [this](TObject* s) { speedCustOkClick(s); };
+  speedPlayerCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 }
 
 void TForm1::InitRunImages() {
@@ -309,29 +298,6 @@ void TForm1::InitRunImages() {
       // A picture that does not load leaves its animator empty.
     }
   }
-  const struct {
-    TTezMMBut* button;
-    const char* base;
-  } pictures[] = {{speedRecordNow, "HALVORN_BMP_RECBUT"},
-                  {speedPlayNow, "HALVORN_BMP_PLAYBUT"},
-                  {speedRecordStop, "HALVORN_BMP_STOPBUT"},
-                  {speedDeleted, "HALVORN_BMP_TRASH"},
-                  {speedPending, "HALVORN_BMP_CLOCK"},
-                  {speedRejected, "HALVORN_BMP_REJECT"},
-                  {speedCustomize, "HALVORN_BMP_CUSTOM"},
-                  {speedCustMoveDown, "HALVORN_BMP_CUSTDOWN"},
-                  {speedCustMoveUp, "HALVORN_BMP_CUSTUP"},
-                  {speedCustOk, "HALVORN_BMP_CLOSE"},
-                  {speedAddChannel, "HALVORN_BMP_LEFT"},
-                  {speedRemoveChannel, "HALVORN_BMP_RIGHT"}};
-  for (const auto& p : pictures) {
-    int width = p.button->Width(), height = p.button->Height();
-    LoadButtonPictures(mainLibrary, p.base, p.button);
-    p.button->SetCaption("");
-    p.button->SetBounds(p.button->Left(), p.button->Top(), width, height);
-  }
-  speedPlayStop->SetReferenceButton(speedRecordStop);
-  speedPlayStop->SetCaption("");
   itemButtonsBuilt = false;
   CreatePositionButtons();
 }

@@ -75,18 +75,26 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
     bool dataFile;
     const char* message;  // shown before the end, or none
     bool basketFirst;     // the basket shows before the message
+    bool wrongBasket;     // a library without the basket's pictures in its place
+    DWORD exitCode;
   } cases[] = {
       {"no basket library", Without("HalvornBasket.dll", "HalvornBasket4.dll"), true,
-       "No Basket Bitmaps Found", false},
-      {"no main library", Without("Halvorn.dll", "Halvorn4.dll"), true, "No Bitmaps Found", true},
-      {"no data file", AllFiles(), false, nullptr, false},
-      {"no settings store", Without("TezIniManager.dll"), true, nullptr, false},
+       "No Basket Bitmaps Found", false, false, 0},
+      {"no main library", Without("Halvorn.dll", "Halvorn4.dll"), true, "No Bitmaps Found", true,
+       false, 0},
+      {"no data file", AllFiles(), false, nullptr, false, false, 0},
+      {"no settings store", Without("TezIniManager.dll"), true, nullptr, false, false, 0},
+      {"basket library without its pictures", Without("HalvornBasket.dll"), true,
+       "Resource HALVORN_BMP_BASKET_BACK_BMP not found", false, true, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Install in(c.files);
     WriteSettings(in);
     if (!c.dataFile) DeleteFileA(in.Path("data\\TezData.inx").c_str());
+    if (c.wrongBasket)
+      CopyFileA((BinDir() + "ChannelButtons.dll").c_str(), in.Path("HalvornBasket.dll").c_str(),
+                FALSE);
     std::string settings = ReadText(in.Path("Halvorn.inx"));
     ProcessGuard p(StartHalvorn(in, "/DEBUG"));
     ASSERT_NE(p.process, nullptr);
@@ -100,7 +108,7 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
       EXPECT_EQ(text, c.message);
       PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
-    EXPECT_EQ(WaitExit(p.process), 0u);
+    EXPECT_EQ(WaitExit(p.process), c.exitCode);
     if (!c.basketFirst) {
       EXPECT_EQ(FindWindowA("TForm1", nullptr), nullptr);
       EXPECT_EQ(ReadText(in.Path("Halvorn.inx")), settings);
@@ -128,6 +136,26 @@ class HalvornViews : public ::testing::Test {
     }
   }
   HWND Control(const char* name) { return FindControlByName(main_, name); }
+  // The window's control shows the library's picture at these points
+  // (tiles from the inner corner, offset by the panel's bevel).
+  void ExpectPicture(const char* control, const std::string& library, const char* picture,
+                     std::initializer_list<POINT> points, int offset = 0, int pw = 1 << 20,
+                     int ph = 1 << 20) {
+    HWND c = Control(control);
+    ASSERT_NE(c, nullptr) << control;
+    for (POINT at : points) {
+      POINT s = ScreenPoint(c, at.x, at.y);
+      EXPECT_EQ(ScreenPixel(s.x, s.y),
+                PictureColour(library, picture, (at.x - offset) % pw, (at.y - offset) % ph))
+          << control << " at " << at.x << "," << at.y;
+    }
+  }
+  void ExpectBasketShown() {
+    // The background tiles from the panel's corner: 96 x 72 pictures.
+    ExpectPicture("pnlBackgroundImg", "HalvornBasket.dll", "HALVORN_BMP_BASKET_BACK_BMP",
+                  {{2, 2}, {3, 70}, {80, 3}, {4, 74}}, 0, 96, 72);
+    ExpectBasketDoorsShown();
+  }
   void ExpectBasketDoorsShown() {
     HWND door = Control("imgLeftDoor");
     ASSERT_NE(door, nullptr);
@@ -154,7 +182,40 @@ TEST_F(HalvornViews, BasketIsBorderlessOnTopAndShowsItsPictures) {
   EXPECT_TRUE(PumpUntil([&] { return (GetWindowLongA(main_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }));
   EXPECT_TRUE(PumpUntil([] { return ControlPeer::Got(kMainStarted); }));
   PumpUntil([] { return false; }, 300);
-  ExpectBasketDoorsShown();
+  ExpectBasketShown();
+}
+
+TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
+  PostMessageA(main_, kChangeView, 0, 1);
+  ASSERT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + CaptionHeightExtra()));
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  SetForegroundWindow(main_);
+  PumpUntil([] { return false; }, 500);
+  ExpectPicture("pnlMenu", "Halvorn.dll", "HALVORN_BMP_STRIP_BMP", {{2, 2}, {400, 60}}, 0, 16,
+                48);
+  // Panels with the default raised bevel tile from 2 pixels in.
+  ExpectPicture("pnlChannels", "Halvorn.dll", "HALVORN_BMP_GRAY_BMP", {{10, 10}, {40, 200}}, 2,
+                32, 32);
+  ExpectPicture("btnPanel", "Halvorn.dll", "HALVORN_BMP_SMALLBACKBMP_BMP", {{10, 10}, {300, 150}},
+                2, 32, 32);
+  struct Button {
+    const char* name;
+    const char* picture;
+  } buttons[] = {{"speedView", "HALVORN_BMP_VIEW1_BMP"},
+                 {"speedRecordNow", "HALVORN_BMP_RECBUT1_BMP"},
+                 {"speedRecordStop", "HALVORN_BMP_STOPBUT1_BMP"},
+                 {"speedPlayStop", "HALVORN_BMP_STOPBUT1_BMP"},  // shares the stop pictures
+                 {"speedHelp", "HALVORN_BMP_HELP1_BMP"},
+                 {"speedDeleted", "HALVORN_BMP_TRASH1_BMP"},
+                 {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
+  for (const Button& b : buttons)
+    ExpectPicture(b.name, "Halvorn.dll", b.picture, {{3, 3}, {20, 15}});
+  // Under the mouse a button shows its highlight picture.
+  POINT over = ScreenPoint(Control("speedView"), 10, 10);
+  SetCursorPos(over.x, over.y);
+  PumpUntil([] { return false; }, 500);
+  ExpectPicture("speedView", "Halvorn.dll", "HALVORN_BMP_VIEW1HI_BMP", {{3, 3}});
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
 TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
@@ -164,9 +225,14 @@ TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
   EXPECT_TRUE(GetWindowLongA(main_, GWL_STYLE) & WS_CAPTION);
   EXPECT_FALSE(GetWindowLongA(main_, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
-  PostMessageA(main_, kChangeView, 2, 0);  // lays out again, never changes the view
-  PumpUntil([] { return false; }, 500);
+  // The shown view laid out again goes back to its stored place, unsaved.
+  SetWindowPos(main_, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PostMessageA(main_, kChangeView, 0, 1);
   EXPECT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + extra));
+  SetWindowPos(main_, nullptr, 150, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PostMessageA(main_, kChangeView, 2, 0);  // the same, never changing the view
+  EXPECT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + extra));
+  EXPECT_EQ(ReadText(in_.Path("Halvorn.inx")).find("Left=150"), std::string::npos);
 
   SetWindowPos(main_, nullptr, 140, 110, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   PostMessageA(main_, kChangeView, 1, 0);  // basket, sliding
@@ -180,8 +246,12 @@ TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
   PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
   ASSERT_TRUE(WaitForRect(main_, 300, 200, 87, 81)) << RectText(main_);
   EXPECT_FALSE(IsIconic(main_));
-  PumpUntil([] { return false; }, 300);
-  ExpectBasketDoorsShown();
+  // Minimising the basket changes nothing.
+  PostMessageA(main_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  PumpUntil([] { return false; }, 500);
+  EXPECT_TRUE(WaitForRect(main_, 300, 200, 87, 81));
+  EXPECT_FALSE(IsIconic(main_));
+  ExpectBasketShown();
 }
 
 TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {

@@ -12,6 +12,7 @@
 #include "DllManager.h"
 #include "HalvornOptions.h"
 #include "IniFiles2.h"
+#include "TezMMBut.h"
 
 namespace {
 
@@ -35,6 +36,24 @@ std::string BinDir() {
   return ExtractFilePath(path);
 }
 
+// The colour of a solid picture of a library.
+COLORREF PictureColour(const std::string& library, const char* name) {
+  HMODULE module = LoadLibraryExA((BinDir() + library).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HBITMAP bitmap =
+      static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  COLORREF c = CLR_INVALID;
+  if (bitmap) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    c = GetPixel(dc, 5, 5);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  if (module) FreeLibrary(module);
+  return c;
+}
+
 class Model : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,9 +72,11 @@ class Model : public ::testing::Test {
 
 TEST_F(Model, ItemFileRoundTripKeepsForeignKeysAndRenumbers) {
   CreateDirectoryA("data\\News", nullptr);
+  std::string longLink = "http://a/" + std::string(600, 'q') + ".mp3";
   WriteText("data\\News\\News.inx",
             "[Entry List]\r\nnumberEntries=3\r\nmaxIndex=17\r\n1=abc\r\n"
             "[abc]\r\nlink=http://a/1.mp3\r\nrecorderOnly=kept\r\ndescription=First\r\n"
+            "longLink=" + longLink + "\r\n"
             "[2]\r\nlink=http://a/2.mp3\r\nrequestId=7\r\n"
             "[3]\r\nlocalFileName=x.wav\r\nfileCreatedByBrindale=1\r\n");
   {
@@ -76,6 +97,7 @@ TEST_F(Model, ItemFileRoundTripKeepsForeignKeysAndRenumbers) {
   EXPECT_EQ(Key(f, "Entry List", "maxIndex"), "17");
   EXPECT_EQ(Key(f, "Entry List", "1"), "<none>");
   EXPECT_EQ(Key(f, "1", "recorderOnly"), "kept");
+  EXPECT_NE(ReadText(f).find("longLink=" + longLink + "\r\n"), std::string::npos);
   EXPECT_EQ(Key(f, "1", "extension"), "MP3");
   EXPECT_EQ(Key(f, "1", "description"), "<none>");
   EXPECT_EQ(Key(f, "2", "requestId"), "7");
@@ -246,6 +268,17 @@ TEST_F(Model, ChannelLibrariesAreBoundAndAsked) {
   }
   TChannelList list(Data(), "TezData.inx");
   ASSERT_NE(list.Channel(1)->configLibrary, nullptr);
+  // The button pictures of a channel come from its own library.
+  TTezMMBut button(nullptr);
+  list.Channel(1)->butBitmap = "MUSIC";
+  list.LoadButtonBitmaps(1, &button);
+  ASSERT_FALSE(button.PicNormal()->Empty());
+  EXPECT_EQ(button.PicNormal()->Width(), 71);
+  EXPECT_EQ(ColorToRGB(button.PicPushed()->Canvas()->Pixels(5, 5)),
+            PictureColour("ChannelButtons.dll", "MUSIC2_BMP"));
+  TTezMMBut none(nullptr);
+  list.LoadButtonBitmaps(2, &none);  // no library: nothing
+  EXPECT_TRUE(none.PicNormal()->Empty());
   ASSERT_NE(list.Channel(1)->bitmapLibrary, nullptr);
   EXPECT_EQ(list.Channel(2)->bitmapLibrary, nullptr);
   HWND parent = CreateWindowA("STATIC", "", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,

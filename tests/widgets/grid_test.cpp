@@ -24,24 +24,31 @@ class GridTest : public ::testing::Test {
     grid_->SetParent(form_);
     grid_->SetBounds(0, 0, 480, 260);
     form_->Show();
+    SetForegroundWindow(form_->Handle());
     grid_->SetFocus();
     Application->ProcessMessages();
   }
   void TearDown() override { delete form_; }
 
+  // Keys go where the user's would: the editor while it shows, else the grid
+  // (not by the focus, which another program on the display may hold).
+  HWND Target() {
+    TInplaceEdit* e = grid_->InplaceEditor();
+    return e && e->Shown() ? e->Handle() : grid_->Handle();
+  }
   void Key(WORD vk, bool shift = false, HWND to = nullptr) {
     BYTE keys[256];
     GetKeyboardState(keys);
     keys[VK_SHIFT] = shift ? 0x80 : 0;
     SetKeyboardState(keys);
-    HWND w = to ? to : GetFocus();
+    HWND w = to ? to : Target();
     SendMessageA(w, WM_KEYDOWN, vk, 1);
     keys[VK_SHIFT] = 0;
     SetKeyboardState(keys);
     Application->ProcessMessages();
   }
   void Type(const std::string& text) {
-    for (char c : text) SendMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(c), 1);
+    for (char c : text) SendMessageA(Target(), WM_CHAR, static_cast<unsigned char>(c), 1);
     Application->ProcessMessages();
   }
   void ClickCell(int col, int row) {
@@ -289,16 +296,21 @@ TEST_F(GridTest, EditKeysRaiseEventsOnce) {
   EXPECT_EQ(grid_->Cells(2, 1), "");
   EXPECT_EQ(events, (std::vector<std::string>{"before21", "cancel21"}));
   // The editor moved by the mouse: after-edit for the old cell, before-edit
-  // for the new one.
+  // for the new one. (Should another program on the display take the focus,
+  // the edit of the new cell ends and may begin again.)
   events.clear();
   Key(VK_F2);
   ClickCell(3, 2);
   ClickCell(3, 2);  // a click on the current cell opens the editor
-  EXPECT_EQ(events, (std::vector<std::string>{"before21", "after21", "before32"}));
+  ASSERT_GE(events.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(events.begin(), events.begin() + 3),
+            (std::vector<std::string>{"before21", "after21", "before32"}));
+  for (size_t i = 3; i < events.size(); ++i)
+    EXPECT_TRUE(events[i] == "after32" || events[i] == "before32") << events[i];
   // Keys while the editor has no cell are swallowed.
   auto* editor = static_cast<TNewInplaceEdit*>(grid_->InplaceEditor());
   editor->ForgetCell();
-  Type("Z");
+  SendMessageA(editor->Handle(), WM_CHAR, 'Z', 1);
   Key(VK_RETURN, false, editor->Handle());
   EXPECT_EQ(grid_->Cells(3, 2), "");
 }

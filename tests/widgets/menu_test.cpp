@@ -115,6 +115,23 @@ TEST(ImageList, DrawsWithMaskAndDisabledOutline) {
   EXPECT_EQ(m[2 * 8 + 2], 1);
   EXPECT_EQ(m[0], 0);
   EXPECT_EQ(list.MaskBits(1), std::vector<uint8_t>(64, 0));
+  // A class-library bitmap with a monochrome-style mask: white is transparent.
+  TBitmap image, mask;
+  image.SetPixelFormat(pf24bit);
+  image.SetSize(8, 8);
+  mask.SetPixelFormat(pf24bit);
+  mask.SetSize(8, 8);
+  RECT all = {0, 0, 8, 8}, half = {0, 0, 4, 8};
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(image.Canvas()->Handle(), &all, blue);
+  DeleteObject(blue);
+  FillRect(mask.Canvas()->Handle(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FillRect(mask.Canvas()->Handle(), &half, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(list.Add(&image, &mask), 2);
+  PixelCanvas d(8, 8);
+  list.Draw(d.dc(), 0, 0, 2);
+  EXPECT_EQ(d.at(1, 1), RGB(0, 0, 255));
+  EXPECT_EQ(d.at(6, 1), RGB(255, 255, 255));
 }
 
 TEST(OwnerDrawnMenu, PopupPlacementAndOwnerDrawSwitch) {

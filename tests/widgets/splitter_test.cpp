@@ -39,6 +39,7 @@ class SplitterTest : public ::testing::Test {
     form_->Show();
     focus_->SetFocus();
     focus_->OnKeyDown = [this](TObject*, WORD& key, TShiftState) { keys_.push_back(key); };
+    form_->OnKeyDown = focus_->OnKeyDown;
     bar_->OnPosChanged = [this](TObject*) { ++changed_; };
     Application->ProcessMessages();
   }
@@ -54,13 +55,23 @@ class SplitterTest : public ::testing::Test {
     Mouse(WM_MOUSEMOVE, 10, 1 + dy);
     Mouse(WM_LBUTTONUP, 10, 1 + dy);
   }
-  COLORREF ScreenPixel(int clientX, int clientY) {
+  // The window whose key handler the bar borrows: the focused control, or
+  // the form when the focus is elsewhere (another program on the display
+  // may hold it).
+  HWND Lender() {
+    return GetFocus() == focus_->Handle() ? focus_->Handle() : form_->Handle();
+  }
+  void KeyTo(HWND w, WORD key) {
+    SendMessageA(w, WM_KEYDOWN, key, 1);
+    Application->ProcessMessages();
+  }
+  // A pixel of the form as drawn, children included (read from the form's
+  // own surface, so other programs' windows on the display do not matter).
+  COLORREF FormPixel(int clientX, int clientY) {
     RedrawWindow(form_->Handle(), nullptr, nullptr, RDW_ALLCHILDREN | RDW_UPDATENOW);
-    POINT p = {clientX, clientY};
-    ClientToScreen(form_->Handle(), &p);
-    HDC dc = GetDC(nullptr);
-    COLORREF c = GetPixel(dc, p.x, p.y);
-    ReleaseDC(nullptr, dc);
+    HDC dc = GetDCEx(form_->Handle(), nullptr, DCX_CACHE);
+    COLORREF c = GetPixel(dc, clientX, clientY);
+    ReleaseDC(form_->Handle(), dc);
     return c;
   }
 
@@ -105,14 +116,14 @@ TEST_F(SplitterTest, SettingAlignFindsTheControlAndTheCursor) {
 TEST_F(SplitterTest, DragResizesTheFirstControlWithinTheLimits) {
   int changing = 0;
   bar_->OnPosChanging = [&](TObject*, int, int, bool&) { ++changing; };
-  COLORREF before = ScreenPixel(200, 151);
+  COLORREF before = FormPixel(200, 151);
   Mouse(WM_LBUTTONDOWN, 10, 1);
   EXPECT_TRUE(bar_->Dragging());
   Mouse(WM_MOUSEMOVE, 10, 51);
   // The inverted line across the form, in the middle of the bar's thickness.
-  EXPECT_NE(ScreenPixel(200, 151), before);
+  EXPECT_NE(FormPixel(200, 151), before);
   Mouse(WM_LBUTTONUP, 10, 51);
-  EXPECT_EQ(ScreenPixel(200, 151), before);
+  EXPECT_EQ(FormPixel(200, 151), before);
   EXPECT_EQ(top_->Height(), 150);
   EXPECT_EQ(bar_->Top(), 150);
   EXPECT_EQ(changed_, 1);
@@ -133,29 +144,30 @@ TEST_F(SplitterTest, DragResizesTheFirstControlWithinTheLimits) {
 
 TEST_F(SplitterTest, EscapeCancelsAndOtherKeysGoToTheLender) {
   Mouse(WM_LBUTTONDOWN, 10, 1);
+  HWND lender = Lender();
   Mouse(WM_MOUSEMOVE, 10, 41);
-  SendMessageA(focus_->Handle(), WM_KEYDOWN, 'A', 1);
+  KeyTo(lender, 'A');
   EXPECT_EQ(keys_, std::vector<WORD>{'A'});
   EXPECT_FALSE(Application->ShowHint);
-  SendMessageA(focus_->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
-  Application->ProcessMessages();
+  KeyTo(lender, VK_ESCAPE);
   EXPECT_FALSE(bar_->Dragging());
   Mouse(WM_LBUTTONUP, 10, 41);
   EXPECT_EQ(top_->Height(), 100);
   EXPECT_EQ(changed_, 0);
   EXPECT_TRUE(Application->ShowHint);
-  SendMessageA(focus_->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  KeyTo(lender, VK_ESCAPE);
   EXPECT_EQ(keys_, (std::vector<WORD>{'A', VK_ESCAPE}));  // the handler is back
 }
 
 TEST_F(SplitterTest, LostCaptureEndsTheDrag) {
   Mouse(WM_LBUTTONDOWN, 10, 1);
+  HWND lender = Lender();
   Mouse(WM_MOUSEMOVE, 10, 41);
   ReleaseCapture();
   Application->ProcessMessages();
   EXPECT_FALSE(bar_->Dragging());
   EXPECT_TRUE(Application->ShowHint);
-  SendMessageA(focus_->Handle(), WM_KEYDOWN, VK_ESCAPE, 1);
+  KeyTo(lender, VK_ESCAPE);
   EXPECT_EQ(keys_, std::vector<WORD>{VK_ESCAPE});
   Mouse(WM_LBUTTONUP, 10, 41);
   EXPECT_EQ(top_->Height(), 100);
