@@ -194,17 +194,17 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
   ExpectPicture("pnlMenu", "Halvorn.dll", "HALVORN_BMP_STRIP_BMP", {{2, 2}, {400, 60}}, 0, 16,
                 48);
   // Panels with the default raised bevel tile from 2 pixels in.
-  ExpectPicture("pnlChannels", "Halvorn.dll", "HALVORN_BMP_GRAY_BMP", {{10, 10}, {40, 200}}, 2,
+  // (Points beside the channel button, the run display and the item buttons.)
+  ExpectPicture("pnlChannels", "Halvorn.dll", "HALVORN_BMP_GRAY_BMP", {{40, 150}, {40, 200}}, 2,
                 32, 32);
-  ExpectPicture("btnPanel", "Halvorn.dll", "HALVORN_BMP_SMALLBACKBMP_BMP", {{10, 10}, {300, 150}},
+  ExpectPicture("btnPanel", "Halvorn.dll", "HALVORN_BMP_SMALLBACKBMP_BMP", {{300, 80}, {300, 150}},
                 2, 32, 32);
   struct Button {
     const char* name;
     const char* picture;
   } buttons[] = {{"speedView", "HALVORN_BMP_VIEW1_BMP"},
                  {"speedRecordNow", "HALVORN_BMP_RECBUT1_BMP"},
-                 {"speedRecordStop", "HALVORN_BMP_STOPBUT1_BMP"},
-                 {"speedPlayStop", "HALVORN_BMP_STOPBUT1_BMP"},  // shares the stop pictures
+                 // (The stop buttons show only while a run works.)
                  {"speedHelp", "HALVORN_BMP_HELP1_BMP"},
                  {"speedDeleted", "HALVORN_BMP_TRASH1_BMP"},
                  {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
