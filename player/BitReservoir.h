@@ -40,6 +40,10 @@ class BitReservoir {
   }
   void RewindBits(int64_t n);
 
+  // `count` bytes from byte `from` on as reads see them (a byte not yet put
+  // in reads as zero), for a reader that runs over a straight copy.
+  void CopyBytes(int64_t from, int count, uint8_t* out) const;
+
   // Bits read so far (counted from the reset) and bits put in.
   int64_t BitPosition() const { return pos_; }
   int64_t BitsWritten() const { return written_ * 8; }

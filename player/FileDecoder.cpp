@@ -17,6 +17,10 @@ class InterleavingSink : public PcmSink {
     if (channel & 1) stereo_ = true;
     frame_[channel & 1].push_back(sample);
   }
+  void AppendBlock(int channel, const int16_t* samples, int count) override {
+    if (channel & 1) stereo_ = true;
+    frame_[channel & 1].insert(frame_[channel & 1].end(), samples, samples + count);
+  }
   void WriteBuffer() override {
     // A channel that came short (never in a well-formed stream) is padded
     // with silence so that the channels stay in step.

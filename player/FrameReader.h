@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <stdint.h>
+#include <string.h>
 
 #include <vector>
 
@@ -35,9 +36,10 @@ class FrameReader {
   uint32_t GetBits(int n) {
     if (n <= 0) return 0;
     if (bitPos_ + n > bodyBits_) return GetBitsPastEnd(n);
-    const uint8_t* p = body_ + (bitPos_ >> 3);
-    uint64_t w = (uint64_t(p[0]) << 56) | (uint64_t(p[1]) << 48) | (uint64_t(p[2]) << 40) |
-                 (uint64_t(p[3]) << 32) | (uint64_t(p[4]) << 24);
+    // Eight bytes from the bit's byte on: the body keeps 8 bytes after its end.
+    uint64_t w;
+    memcpy(&w, body_ + (bitPos_ >> 3), 8);
+    w = __builtin_bswap64(w);
     uint32_t v = static_cast<uint32_t>((w << (bitPos_ & 7)) >> (64 - n));
     bitPos_ += n;
     return v;

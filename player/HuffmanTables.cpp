@@ -6,7 +6,7 @@
 
 namespace {
 
-const uint32_t kLink = 0x80000000u;
+const uint32_t kLinkBit = 0x80000000u;
 const int kMaxLevelBits = 8;
 
 struct TreeNode {
@@ -67,7 +67,7 @@ int Flatten(const std::vector<TreeNode>& tree, int node,
       int sub = Flatten(tree, n, out);
       int subDepth = Depth(tree, n);
       int subBits = subDepth < kMaxLevelBits ? subDepth : kMaxLevelBits;
-      e = kLink | uint32_t(sub) | (uint32_t(subBits) << 24);
+      e = kLinkBit | uint32_t(sub) | (uint32_t(subBits) << 24);
     }
     out[offset + idx] = e;
   }
@@ -91,18 +91,4 @@ HuffmanLookup::HuffmanLookup() {
     firstBits_[t] = depth < kMaxLevelBits ? depth : kMaxLevelBits;
     Flatten(tree, 0, levels_[t]);
   }
-}
-
-int HuffmanLookup::Decode(int table, BitReservoir& bits) const {
-  const uint32_t* level = levels_[table].data();
-  int n = firstBits_[table];
-  uint32_t e = level[bits.Peek32() >> (32 - n)];
-  while (e & kLink) {
-    bits.SkipBits(n);
-    n = (e >> 24) & 31;
-    e = level[(e & 0xFFFFFF) + (bits.Peek32() >> (32 - n))];
-  }
-  if (e == 0) return -1;
-  bits.SkipBits((e >> 8) & 31);
-  return static_cast<int>(e & 0xFF);
 }

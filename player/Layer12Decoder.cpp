@@ -17,23 +17,32 @@ bool CheckWordMatches(FrameHeader& h) {
   return ok;
 }
 
-template <typename Subband>
-void Synthesise(Subband* subbands, int count, FrameReader& reader, int choice,
-                SynthesisFilterBank& filter0, SynthesisFilterBank* filter1, PcmSink& sink) {
+void SynthesiseLayer1(Layer1Subband* subbands, int count, FrameReader& reader, int choice,
+                      SynthesisFilterBank& filter0, SynthesisFilterBank* filter1, PcmSink& sink) {
   float* in1 = filter1 ? filter1->input : filter0.input;
-  bool frameDone;
-  do {
-    frameDone = false;
-    for (int sb = 0; sb < count; ++sb) frameDone = subbands[sb].ReadSampleData(reader);
-    bool groupDone;
-    do {
-      groupDone = false;
-      for (int sb = 0; sb < count; ++sb)
-        groupDone = subbands[sb].PutNextSample(choice, filter0.input, in1);
-      filter0.ComputePcm(sink);
-      if (filter1) filter1->ComputePcm(sink);
-    } while (!groupDone);
-  } while (!frameDone && count > 0);
+  for (int sample = 0; sample < 12; ++sample) {
+    for (int sb = 0; sb < count; ++sb) {
+      subbands[sb].ReadSampleData(reader);
+      subbands[sb].PutNextSample(choice, filter0.input, in1);
+    }
+    filter0.ComputePcm(sink);
+    if (filter1) filter1->ComputePcm(sink);
+  }
+  sink.WriteBuffer();
+}
+
+void SynthesiseLayer2(Layer2Subband* subbands, int count, FrameReader& reader, int choice,
+                      SynthesisFilterBank& filter0, SynthesisFilterBank* filter1, PcmSink& sink) {
+  // Three time slots per filter; subbands above the frame's count stay 0.
+  float slots[2][3][32] = {};
+  float (*out1)[32] = filter1 ? slots[1] : slots[0];
+  for (int group = 0; group < 12; ++group) {
+    for (int sb = 0; sb < count; ++sb) subbands[sb].ReadGroup(reader, group, choice, slots[0], out1);
+    for (int t = 0; t < 3; ++t) {
+      filter0.ComputePcm(slots[0][t], sink);
+      if (filter1) filter1->ComputePcm(slots[1][t], sink);
+    }
+  }
   sink.WriteBuffer();
 }
 
@@ -50,7 +59,7 @@ bool DecodeLayer12Frame(FrameReader& reader, FrameHeader& h, int choice,
     for (int sb = 0; sb < count; ++sb) subbands[sb].ReadAllocation(reader, crc);
     if (!CheckWordMatches(h)) return false;
     for (int sb = 0; sb < count; ++sb) subbands[sb].ReadScaleFactors(reader);
-    Synthesise(subbands, count, reader, choice, filter0, filter1, sink);
+    SynthesiseLayer1(subbands, count, reader, choice, filter0, filter1, sink);
     return true;
   }
   const layer12::AllocationTable& table = layer12::Layer2Table(h);
@@ -61,6 +70,6 @@ bool DecodeLayer12Frame(FrameReader& reader, FrameHeader& h, int choice,
   for (int sb = 0; sb < count; ++sb) subbands[sb].ReadScaleFactorSelection(reader, crc);
   if (!CheckWordMatches(h)) return false;
   for (int sb = 0; sb < count; ++sb) subbands[sb].ReadScaleFactors(reader);
-  Synthesise(subbands, count, reader, choice, filter0, filter1, sink);
+  SynthesiseLayer2(subbands, count, reader, choice, filter0, filter1, sink);
   return true;
 }

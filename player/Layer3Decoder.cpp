@@ -119,8 +119,5 @@ void Layer3Decoder::Output(int ch, const float samples[18][32]) {
   SynthesisFilterBank* filter =
       ch == 1 && channelChoice_ != 2 ? filter_[1] : filter_[0];
   if (!filter) return;
-  for (int t = 0; t < 18; ++t) {
-    std::memcpy(filter->input, samples[t], sizeof(float) * 32);
-    filter->ComputePcm(*sink_);
-  }
+  for (int t = 0; t < 18; ++t) filter->ComputePcm(samples[t], *sink_);
 }

@@ -39,7 +39,7 @@ class Layer3Decoder {
 
   Layer3SideInfo side_;
   Layer3Channel channel_[2];
-  float overlap_[2][576];
+  float overlap_[2][576];  // per channel 18 time slots of 32 subbands
   int64_t received_;  // main-data bytes put into the reservoir
   BitReservoir reservoir_;
 };

@@ -1,19 +1,27 @@
 #include "Layer3SideInfo.h"
 
+#include <cstring>
+
 namespace {
 
+// Reads the side information from a zero-padded copy of its bytes (at
+// most 32), so that every read is one 8-byte load.
 class ByteBits {
  public:
-  explicit ByteBits(const uint8_t* p) : p_(p) {}
-  int Get(int n) {
-    int v = 0;
-    for (int i = 0; i < n; ++i, ++pos_)
-      v = (v << 1) | ((p_[pos_ >> 3] >> (7 - (pos_ & 7))) & 1);
-    return v;
+  ByteBits(const uint8_t* p, int size) {
+    std::memset(copy_, 0, sizeof copy_);
+    std::memcpy(copy_, p, size < 32 ? size : 32);
+  }
+  int Get(int n) {  // n 1-16
+    uint64_t w;
+    std::memcpy(&w, copy_ + (pos_ >> 3), 8);
+    w = __builtin_bswap64(w) << (pos_ & 7);
+    pos_ += n;
+    return static_cast<int>(w >> (64 - n));
   }
 
  private:
-  const uint8_t* p_;
+  uint8_t copy_[40];
   int pos_ = 0;
 };
 
@@ -57,7 +65,7 @@ int Layer3SideInfoSize(bool mpeg1, int channels) {
 
 void ParseLayer3SideInfo(const uint8_t* bytes, bool mpeg1, int channels,
                          Layer3SideInfo& info) {
-  ByteBits b(bytes);
+  ByteBits b(bytes, Layer3SideInfoSize(mpeg1, channels));
   info.scfsi[0] = info.scfsi[1] = 0;
   if (mpeg1) {
     info.mainDataBegin = b.Get(9);

@@ -13,6 +13,68 @@ bool ShortBlock(const Layer3GranuleInfo& g) {
   return g.windowSwitching && g.blockType == 2;
 }
 
+// Reads a granule's Huffman data from a straight copy of the reservoir's
+// bytes through a 64-bit cache that one 8-byte load refills. Positions
+// count from the first copied byte. A granule is never longer than the
+// reservoir; reads stop within kSlack bytes after the granule's end.
+class SpanBits {
+ public:
+  static const int kMaxBytes = BitReservoir::kSize;
+  static const int kSlack = 32;
+
+  SpanBits(const BitReservoir& reservoir, int64_t start, int64_t end, uint8_t* data)
+      : next_(data) {
+    const int64_t firstByte = start >> 3;
+    const int64_t last = std::max(end, start) - firstByte * 8;
+    end_ = static_cast<int>(std::min<int64_t>(end - firstByte * 8, kMaxBytes * 8));
+    const int bytes = static_cast<int>(std::min<int64_t>(last, kMaxBytes * 8) / 8) + kSlack;
+    reservoir.CopyBytes(firstByte, bytes, data);
+    Refill();
+    SkipBits(static_cast<int>(start & 7));
+  }
+
+  int End() const { return end_; }
+  int Position() const { return pos_; }
+  // At least 56 bits in the cache afterwards: enough for a big-value pair
+  // (a code of at most 19 bits, and with linbits at most 17 bits, two
+  // escapes of 13 and two signs: at most 47) or a count1 quadruple (10).
+  void Refill() {
+    uint64_t w;
+    std::memcpy(&w, next_, 8);
+    cache_ |= __builtin_bswap64(w) >> count_;
+    // The whole bytes taken in; the bits of a byte taken in part are
+    // taken in again, the same, at the next refill.
+    next_ += (63 - count_) >> 3;
+    count_ |= 56;
+  }
+  uint32_t Peek32() const { return static_cast<uint32_t>(cache_ >> 32); }
+  void SkipBits(int n) {
+    cache_ <<= n;
+    count_ -= n;
+    pos_ += n;
+  }
+  uint32_t GetBits(int n) {  // n 1-32
+    uint32_t v = Peek32() >> (32 - n);
+    SkipBits(n);
+    return v;
+  }
+  // v with its sign bit, which follows only a value that is not 0; no
+  // branch on the data.
+  int Signed(int v) {
+    const int present = v != 0;
+    const int negative = static_cast<int>(cache_ >> 63) & present;
+    SkipBits(present);
+    return (v ^ -negative) + negative;
+  }
+
+ private:
+  const uint8_t* next_;  // the first byte not wholly in the cache
+  uint64_t cache_ = 0;   // the next bits, most significant first
+  int count_ = 0;        // bits of the cache that are the data's
+  int pos_ = 0;
+  int end_;
+};
+
 }  // namespace
 
 void ReadScaleFactorsMpeg1(BitReservoir& bits, const Layer3GranuleInfo& g,
@@ -87,9 +149,16 @@ void ReadScaleFactorsLsf(BitReservoir& bits, Layer3GranuleInfo& g,
   ch.maxShort[12] = -1;
 }
 
-bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
+bool DecodeSpectrum(BitReservoir& reservoir, const Layer3GranuleInfo& g,
                     const ScaleFactorBands& bands, int64_t end,
                     Layer3Channel& ch) {
+  // The granule's bytes, and a few after it that a read may look at before
+  // it stops, in a straight copy.
+  const int64_t start = reservoir.BitPosition();
+  uint8_t data[SpanBits::kMaxBytes + SpanBits::kSlack];
+  SpanBits bits(reservoir, start, end, data);
+  const int stopBit = bits.End();
+
   const HuffmanLookup& huff = HuffmanLookup::Get();
   int* codes = ch.codes;
   int bigEnd = std::min(g.bigValues * 2, 576);
@@ -118,13 +187,15 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
       ok = false;
       break;
     }
-    int linbits = huff.Linbits(table);
+    const int linbits = huff.Linbits(table);
+    const HuffmanLookup::Table lookup = huff.Lookup(table);
     for (; line < stop; line += 2) {
-      if (bits.BitPosition() > end) {
+      if (bits.Position() > stopBit) {
         ok = false;
         break;
       }
-      int v = huff.Decode(table, bits);
+      bits.Refill();
+      int v = lookup.Decode(bits);
       if (v < 0) {
         ok = false;
         break;
@@ -132,23 +203,12 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
       int x = v >> 4, y = v & 15;
       if (linbits) {
         if (x == 15) x += int(bits.GetBits(linbits));
-        if (x && bits.Get1Bit()) x = -x;
+        x = bits.Signed(x);
         if (y == 15) y += int(bits.GetBits(linbits));
-        if (y && bits.Get1Bit()) y = -y;
-      } else if (x | y) {
-        // Both sign bits from one look at the reservoir.
-        uint32_t w = bits.Peek32();
-        int used = 0;
-        if (x) {
-          if (w & 0x80000000u) x = -x;
-          w <<= 1;
-          ++used;
-        }
-        if (y) {
-          if (w & 0x80000000u) y = -y;
-          ++used;
-        }
-        bits.SkipBits(used);
+        y = bits.Signed(y);
+      } else {
+        x = bits.Signed(x);
+        y = bits.Signed(y);
       }
       codes[line] = x;
       codes[line + 1] = y;
@@ -156,13 +216,13 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
   }
 
   if (ok) {
-    int table = 32 + g.count1Table;
-    while (line + 4 <= 576 && bits.BitPosition() < end) {
-      int v = huff.Decode(table, bits);
+    const HuffmanLookup::Table lookup = huff.Lookup(32 + g.count1Table);
+    while (line + 4 <= 576 && bits.Position() < stopBit) {
+      bits.Refill();
+      int v = lookup.Decode(bits);
       int q[4] = {(v >> 5) & 1, (v >> 4) & 1, (v >> 1) & 1, v & 1};
-      for (int& c : q)
-        if (c && bits.Get1Bit()) c = -c;
-      if (bits.BitPosition() > end) break;  // ran past the granule: dropped
+      for (int& c : q) c = bits.Signed(c);
+      if (bits.Position() > stopBit) break;  // ran past the granule: dropped
       for (int i = 0; i < 4; ++i) codes[line + i] = q[i];
       line += 4;
     }
@@ -170,12 +230,11 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
   if (!ok) line = 0;
   ch.nonZero = line;
   if (line < 576) std::memset(codes + line, 0, sizeof(int) * (576 - line));
-  // Back to the granule's end after a dropped quadruple, or past bits left.
-  const int64_t pos = bits.BitPosition();
-  if (pos > end)
-    bits.RewindBits(pos - end);
+  // The reservoir goes on at the granule's end, whatever was read.
+  if (end >= start)
+    reservoir.SkipBits(end - start);
   else
-    bits.SkipBits(end - pos);
+    reservoir.RewindBits(start - end);
   return ok;
 }
 
@@ -192,12 +251,9 @@ void Requantise(const Layer3GranuleInfo& g, const ScaleFactorBands& bands,
     return n < 64 ? k.scaleMultiplier[n] : float(std::pow(2.0, -0.5 * n));
   };
   auto scale = [&](int from, int to, float factor) {
-    for (int i = from; i < to; ++i) {
-      int c = codes[i];
-      int a = c < 0 ? -c : c;
-      float v = (a < 8192 ? k.pow43[a] : Pow43(a)) * factor;
-      xr[i] = c < 0 ? -v : v;
-    }
+    // DecodeSpectrum gives no code beyond +-kMaxSpectralCode.
+    const float* table = k.signedPow43 + kMaxSpectralCode;
+    for (int i = from; i < to; ++i) xr[i] = table[codes[i]] * factor;
   };
 
   int line = 0;

@@ -36,6 +36,7 @@ bool DecodeSpectrum(BitReservoir& bits, const Layer3GranuleInfo& g,
                     const ScaleFactorBands& bands, int64_t end,
                     Layer3Channel& ch);
 
-// ch.codes -> ch.xr with the gains and scale factors of the granule.
+// ch.codes (as DecodeSpectrum gives them: within +-kMaxSpectralCode) ->
+// ch.xr with the gains and scale factors of the granule.
 void Requantise(const Layer3GranuleInfo& g, const ScaleFactorBands& bands,
                 Layer3Channel& ch);

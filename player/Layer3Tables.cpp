@@ -112,7 +112,10 @@ const Layer3Constants& Layer3Constants::Get() {
 
 Layer3Constants::Layer3Constants() {
   const double pi = 3.14159265358979323846;
-  for (int i = 0; i < 8192; ++i) pow43[i] = float(std::pow(double(i), 4.0 / 3.0));
+  for (int i = 0; i <= kMaxSpectralCode; ++i) {
+    signedPow43[kMaxSpectralCode + i] = float(std::pow(double(i), 4.0 / 3.0));
+    signedPow43[kMaxSpectralCode - i] = -signedPow43[kMaxSpectralCode + i];
+  }
   for (int n = 0; n < 64; ++n) scaleMultiplier[n] = float(std::pow(2.0, -0.5 * n));
   for (int g = 0; g < 256; ++g) globalGain[g] = float(std::pow(2.0, 0.25 * (g - 210)));
 
@@ -145,10 +148,4 @@ Layer3Constants::Layer3Constants() {
   for (int s = 0; s < 2; ++s)
     for (int k = 0; k < 16; ++k)
       lsfIntensity[s][k] = float(std::pow(2.0, -(s ? 0.5 : 0.25) * k));
-}
-
-float Pow43(int code) {
-  if (code < 0) code = -code;
-  if (code < 8192) return Layer3Constants::Get().pow43[code];
-  return float(std::pow(double(code), 4.0 / 3.0));
 }

@@ -35,12 +35,16 @@ LsfScaleFactorLayout LsfLayout(int scalefacCompress, bool intensityRight);
 extern const float kAliasCs[8];
 extern const float kAliasCa[8];
 
-// Computed once: |code|^(4/3) for codes 0-8191, 2^(-n/2) for n 0-63,
+// The largest Huffman-coded value: 15 and an escape of 13 bits.
+const int kMaxSpectralCode = 15 + 8191;
+
+// Computed once: sign(code) |code|^(4/3) for every coded value (at
+// signedPow43[code + kMaxSpectralCode]), 2^(-n/2) for n 0-63,
 // 2^((g - 210) / 4) for global gains 0-255, the four IMDCT windows (block
 // type 2: 12 values), MPEG-1 intensity factors by position (0-6) and the
 // LSF intensity factors by intensity_scale and half position (0-15).
 struct Layer3Constants {
-  float pow43[8192];
+  float signedPow43[2 * kMaxSpectralCode + 1];
   float scaleMultiplier[64];
   float globalGain[256];
   float window[4][36];
@@ -53,6 +57,3 @@ struct Layer3Constants {
  private:
   Layer3Constants();
 };
-
-// |code|^(4/3) for any code, from the table where it reaches.
-float Pow43(int code);

@@ -2,7 +2,7 @@
 // lists it (multiples of 2^-16).
 #include "SynthesisFilterBank.h"
 
-const float SynthesisFilterBank::kWindow[512] = {
+alignas(16) const float SynthesisFilterBank::kWindow[512] = {
     0.000000000f, -0.000015259f, -0.000015259f, -0.000015259f,
     -0.000015259f, -0.000015259f, -0.000015259f, -0.000030518f,
     -0.000030518f, -0.000030518f, -0.000030518f, -0.000045776f,

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <string.h>
 
 #include "PcmSink.h"
 #include "PlaybackShared.h"
@@ -26,6 +27,20 @@ class WaveOutSink : public PcmSink {
   void WriteBuffer() override;
   void Clear() override;
   void SetStopped() override { stopped_ = true; }
+  // Stores what fits, as Append does, a sample every 2 x channels bytes.
+  void AppendBlock(int channel, const int16_t* samples, int count) override {
+    int at = position_[channel];
+    const int step = 2 * channels_;
+    int room = capacity_ - at < 2 ? 0 : (capacity_ - at - 2) / step + 1;
+    if (count > room) count = room;
+    // Windows runs little-endian: a sample is stored as it is held.
+    char* p = slot_[2]->lpData + at;
+    if (step == 2)
+      memcpy(p, samples, 2 * count);
+    else
+      for (int i = 0; i < count; ++i, p += step) memcpy(p, samples + i, 2);
+    position_[channel] = at + count * step;
+  }
 
   int BufferSize() const { return bufferSize_; }
 

@@ -182,7 +182,6 @@ class ToxPopupMenu : public TPopupMenu {
   void SetOwnerDraw(bool value) { data_.ownerDraw = value; }
 
   ToxMenuData& Data() { return data_; }
-  bool Changed() const { return data_.changed; }
   void MarkChanged();
 
  protected:

@@ -29,7 +29,6 @@ class TSpeedButton : public TCustomControl {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseEnter() override;
   void MouseLeave() override;
-  bool Pressing() const { return pressing_; }
 
  private:
   void UpdateExclusive();

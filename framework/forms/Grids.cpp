@@ -1,6 +1,7 @@
 #include "Grids.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 const char kGridClass[] = "TStringGrid";
@@ -330,12 +331,18 @@ bool TCustomGrid::SelectCell(int col, int row) {
   return ok;
 }
 
-void TCustomGrid::FocusCell(int col, int row) {
+void TCustomGrid::FocusCell(int col, int row) { MoveCurrent(col, row, false); }
+
+void TCustomGrid::MoveCurrent(int col, int row, bool extend) {
   if (col < fixedCols_ || col >= colCount_ || row < fixedRows_ || row >= rowCount_) return;
   if ((col != col_ || row != row_) && !SelectCell(col, row)) return;
   TGridRect old = Selection();
-  col_ = anchorCol_ = col;
-  row_ = anchorRow_ = row;
+  col_ = col;
+  row_ = row;
+  if (!extend || !(options_ & goRangeSelect)) {
+    anchorCol_ = col;
+    anchorRow_ = row;
+  }
   for (int c = old.Left; c <= old.Right; ++c)
     for (int r = old.Top; r <= old.Bottom; ++r) InvalidateCell(c, r);
   ScrollInView(col, row);
@@ -451,7 +458,7 @@ void TCustomGrid::KeyDown(WORD& key, TShiftState shift) {
   }
   c = std::max(fixedCols_, std::min(c, colCount_ - 1));
   r = std::max(fixedRows_, std::min(r, rowCount_ - 1));
-  FocusCell(c, r);
+  MoveCurrent(c, r, key != VK_TAB && (shift & ssShift));
   key = 0;
 }
 
@@ -463,15 +470,68 @@ void TCustomGrid::KeyPress(char& key) {
   key = 0;
 }
 
+// The column (row) whose right (bottom) grid line lies within 3 pixels of
+// x (y) in the fixed row (column), when sizing is allowed; else -1.
+int TCustomGrid::SizingLine(int x, int y, bool& cols) const {
+  int c, r;
+  if (!MouseToCell(x, y, c, r) && !(x >= 0 && y >= 0)) return -1;
+  for (int i = 0; i < colCount_ && (options_ & goColSizing) && y >= 0 && r >= 0 && r < fixedRows_; ++i) {
+    RECT cr = CellRect(i, 0);
+    if (cr.right > cr.left && std::abs(x - cr.right) <= 3) {
+      cols = true;
+      return i;
+    }
+  }
+  for (int i = 0; i < rowCount_ && (options_ & goRowSizing) && x >= 0 && c >= 0 && c < fixedCols_; ++i) {
+    RECT cr = CellRect(0, i);
+    if (cr.bottom > cr.top && std::abs(y - cr.bottom) <= 3) {
+      cols = false;
+      return i;
+    }
+  }
+  return -1;
+}
+
 void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (!Focused() && CanFocus()) SetFocus();
   int c, r;
-  if (button == mbLeft && MouseToCell(x, y, c, r) && !IsFixed(c, r)) {
+  bool cols = false;
+  int line = button == mbLeft ? SizingLine(x, y, cols) : -1;
+  if (line >= 0) {
+    sizing_ = cols ? 1 : 2;
+    sizingIndex_ = line;
+    SetMouseCapture(true);
+  } else if (button == mbLeft && MouseToCell(x, y, c, r) && !IsFixed(c, r)) {
     bool same = c == col_ && r == row_;
-    FocusCell(c, r);
-    if (same && (options_ & goEditing) && !(shift & ssDouble)) SetEditorMode(true);
+    MoveCurrent(c, r, (shift & ssShift) != 0);
+    if (same && (options_ & goEditing) && !(shift & (ssDouble | ssShift))) SetEditorMode(true);
+    selecting_ = (options_ & goRangeSelect) != 0;
+    if (selecting_) SetMouseCapture(true);
   }
   TWinControl::MouseDown(button, shift, x, y);
+}
+
+void TCustomGrid::MouseMove(TShiftState shift, int x, int y) {
+  int c, r;
+  if (sizing_) {
+    RECT cr = sizing_ == 1 ? CellRect(sizingIndex_, 0) : CellRect(0, sizingIndex_);
+    if (sizing_ == 1)
+      SetColWidths(sizingIndex_, std::max<int>(x - cr.left, 0));
+    else
+      SetRowHeights(sizingIndex_, std::max<int>(y - cr.top, 0));
+  } else if (selecting_ && (shift & ssLeft)) {
+    if (MouseToCell(x, y, c, r) && !IsFixed(c, r) && (c != col_ || r != row_)) MoveCurrent(c, r, true);
+  }
+  TWinControl::MouseMove(shift, x, y);
+}
+
+void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == mbLeft && (sizing_ || selecting_)) {
+    sizing_ = 0;
+    selecting_ = false;
+    SetMouseCapture(false);
+  }
+  TWinControl::MouseUp(button, shift, x, y);
 }
 
 void TCustomGrid::DrawCell(int col, int row, const RECT& rect, TGridDrawState state) {
@@ -539,6 +599,18 @@ LRESULT TCustomGrid::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS | ((options_ & goTabs) ? DLGC_WANTTAB : 0);
     case WM_ERASEBKGND:
       return 1;
+    case WM_SETCURSOR:
+      if (LOWORD(lp) == HTCLIENT) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(Handle(), &p);
+        bool cols = false;
+        if (sizing_ || SizingLine(p.x, p.y, cols) >= 0) {
+          ::SetCursor(Screen->Cursors((sizing_ ? sizing_ == 1 : cols) ? crHSplit : crVSplit));
+          return TRUE;
+        }
+      }
+      break;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(Handle(), &ps);

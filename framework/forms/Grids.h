@@ -113,6 +113,9 @@ class TCustomGrid : public TWinControl {
 
   // Moves the current cell (if SelectCell allows) and keeps it in view.
   void FocusCell(int col, int row);
+  // As FocusCell; with extend (and goRangeSelect) the selection stretches
+  // from its anchor to the new cell.
+  void MoveCurrent(int col, int row, bool extend);
 
  protected:
   void FillCreateParams(CreateParams& p) override;
@@ -120,6 +123,8 @@ class TCustomGrid : public TWinControl {
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
   virtual void DrawCell(int col, int row, const RECT& rect, TGridDrawState state);
   virtual bool SelectCell(int col, int row);
@@ -149,6 +154,10 @@ class TCustomGrid : public TWinControl {
   void ScrollInView(int col, int row);
   int VisibleRows() const;
   int VisibleCols() const;
+  int SizingLine(int x, int y, bool& cols) const;
+  int sizing_ = 0;  // 1 a column, 2 a row is being sized
+  int sizingIndex_ = -1;
+  bool selecting_ = false;
   int colCount_ = 5, rowCount_ = 5, fixedCols_ = 1, fixedRows_ = 1;
   int defaultColWidth_ = 64, defaultRowHeight_ = 24, lineWidth_ = 1;
   std::vector<int> colWidths_, rowHeights_;

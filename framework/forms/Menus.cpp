@@ -170,7 +170,7 @@ std::string TMenuItem::DisplayText() const {
 
 HMENU TMenuItem::Handle() {
   if (!handle_) {
-    handle_ = popupHandle_ ? CreatePopupMenu() : CreateMenu();
+    handle_ = CreatePopupMenu();
     Rebuild();
   }
   return handle_;

@@ -88,7 +88,6 @@ class TMenuItem : public TComponent {
   TMenuItem* parent_ = nullptr;
   TMenu* menu_ = nullptr;  // set on the root item only
   HMENU handle_ = nullptr;
-  bool popupHandle_ = true;
   UINT command_;
 };
 

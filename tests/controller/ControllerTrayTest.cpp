@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "ControlTags.h"
 #include "ControllerSupport.h"
 
 namespace {
@@ -68,9 +69,16 @@ COLORREF PictureColour(const char* name) {
   return colour;
 }
 
+// A popup menu shown by the controller (other programs' menus are not it).
 HWND VisibleMenu() {
-  HWND menu = FindWindowA("#32768", nullptr);
-  return menu && IsWindowVisible(menu) ? menu : nullptr;
+  DWORD controller = 0;
+  GetWindowThreadProcessId(FindWindowA(nullptr, "Brindale Control"), &controller);
+  for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == controller && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
 }
 
 bool WaitForMenu(bool shown, DWORD ms) {
@@ -125,6 +133,11 @@ TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
   Click({record.x + 40, record.y + 2});
   EXPECT_TRUE(WaitForMenu(false, 5000));
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+  // While that start waits for the main program, another (from the
+  // schedule or the main program) is not taken.
+  f.Post(kStartSession, 100);
+  Sleep(1500);
+  EXPECT_EQ(f.CountLines(kPeer, "MSG 1276"), 1);
 
   // A double click clicks the default item, the basket.
   PostMessageA(tray, kTrayNotify, 0, WM_LBUTTONDBLCLK);
@@ -186,6 +199,56 @@ TEST(ControllerTray, CloseAsksFirstAndNoKeepsEverythingRunning) {
   EXPECT_TRUE(WaitForWindow("Brindale Control", false, 30000));
   EXPECT_TRUE(f.WaitForLine(kPeer, "CLOSE", 5000));
   EXPECT_TRUE(f.WaitForLine("Caddrel.log", "END", 5000));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
+  ControllerFolder f("traysched", kNoRecorder);
+  f.SetParam("AutoUpdate", "active", "0");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  HWND tray = nullptr;
+  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  ASSERT_NE(tray, nullptr);
+
+  // Off: the item shows the picture of a schedule that is off.
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_SCHEDOFF_BMP"));
+  ASSERT_TRUE(WaitForWindow("Brindale Recording Time", true, 5000));
+  HWND dialog = FindWindowA(nullptr, "Brindale Recording Time");
+  HWND check = FindControlByName(dialog, "chkAutoRec");
+  HWND combo = FindControlByName(dialog, "cmbFullTime");
+  HWND ok = FindControlByName(dialog, "OKBtn");
+  ASSERT_TRUE(check && combo && ok);
+  SendMessageA(check, BM_CLICK, 0, 0);
+  SendMessageA(combo, CB_SETCURSEL, 57, 0);  // " 2:15 PM"
+  SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  SendMessageA(ok, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitForWindow("Brindale Recording Time", false, 5000));
+
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1227", 5000));  // the main program re-reads too
+  EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "active"), "1");
+  EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "hour"), "2");
+  EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "min"), "15");
+  EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "amPm"), "1");
+  Sleep(1500);  // the controller takes the settings over
+
+  SetCursorPos(300, 200);
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONDOWN);
+  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
+  ASSERT_TRUE(WaitForMenu(true, 5000));
+  Sleep(500);
+  RECT r;
+  GetWindowRect(VisibleMenu(), &r);
+  Screen shot(r);
+  EXPECT_TRUE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_SCHEDON_BMP"), nullptr));
+  EXPECT_FALSE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_SCHEDOFF_BMP"), nullptr));
+  keybd_event(VK_ESCAPE, 0, 0, 0);
+  keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+  if (!WaitForMenu(false, 2000)) PostMessageA(tray, WM_CANCELMODE, 0, 0);
 }
 
 }  // namespace

@@ -231,6 +231,32 @@ TEST_F(GridTest, BadStoredDataIsRefused) {
   EXPECT_EQ(g.CellAlignment(65535, 65535), TMyAlign::alRight);
 }
 
+// Mutated copies of good stored data either load or raise a read error.
+TEST_F(GridTest, MutatedStoredDataNeverCrashes) {
+  grid_->SetCells(2, 0, "R");
+  grid_->SetAlignRow(1, TMyAlign::alRight);
+  grid_->SetAlignCell(2, 3, TMyAlign::alCenter);
+  grid_->SetEditCol(4, false);
+  grid_->SetHintCell(4, 2, "a hint");
+  grid_->SetSelectedColorRow(2, clTeal);
+  std::vector<uint8_t> good = Saved(*grid_);
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  int refused = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<uint8_t> bad = good;
+    for (int n = 1 + next() % 4; n > 0; --n) bad[next() % bad.size()] = static_cast<uint8_t>(next() >> 16);
+    if (next() % 8 == 0) bad.resize(next() % bad.size());
+    TAlignedStringGrid g(nullptr);
+    try {
+      Load(g, bad);
+    } catch (const EReadError&) {
+      ++refused;
+    }
+  }
+  EXPECT_GT(refused, 0);
+}
+
 TEST_F(GridTest, TabFollowsNextCellSetting) {
   grid_->SetOptions(grid_->Options() | goTabs);
   grid_->FocusCell(4, 4);  // the last cell
@@ -355,6 +381,48 @@ TEST_F(GridTest, MarkedRowsPaintInSelectionColours) {
   grid_->SetRowCount(5);
   EXPECT_EQ(grid_->CellBrushColor(2, 4), clWindow);
   EXPECT_FALSE(grid_->GetSelectedRow(4));
+}
+
+TEST_F(GridTest, MouseSizesColumnsAndStretchesTheSelection) {
+  grid_->SetOptions(grid_->Options() | goColSizing | goRowSizing);
+  int widthEvents = 0;
+  grid_->OnColWidthsChanged = [&](TObject*) { ++widthEvents; };
+  HWND h = grid_->Handle();
+  RECT c2 = grid_->CellRect(2, 0);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c2.right, 5));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c2.right + 30, 5));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(c2.right + 30, 5));
+  EXPECT_EQ(grid_->ColWidths(2), 64 + 30);
+  EXPECT_GE(widthEvents, 1);
+  RECT r1 = grid_->CellRect(0, 1);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, r1.bottom));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, r1.bottom - 10));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(5, r1.bottom - 10));
+  EXPECT_EQ(grid_->RowHeights(1), 24 - 10);
+  // A press and a drag over cells select the range between them.
+  RECT a = grid_->CellRect(1, 1), b = grid_->CellRect(3, 3);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.left + 5, a.top + 5));
+  SendMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.left + 5, b.top + 5));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(b.left + 5, b.top + 5));
+  TGridRect s = grid_->Selection();
+  EXPECT_EQ(s.Left, 1);
+  EXPECT_EQ(s.Top, 1);
+  EXPECT_EQ(s.Right, 3);
+  EXPECT_EQ(s.Bottom, 3);
+  EXPECT_EQ(grid_->Col(), 3);
+  // Shift+click and Shift+arrow stretch it from the same anchor.
+  RECT d = grid_->CellRect(2, 4);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(d.left + 5, d.top + 5));
+  SendMessageA(h, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(d.left + 5, d.top + 5));
+  s = grid_->Selection();
+  EXPECT_EQ(s.Right, 2);
+  EXPECT_EQ(s.Bottom, 4);
+  Key(VK_RIGHT, true);
+  EXPECT_EQ(grid_->Selection().Right, 3);
+  Key(VK_RIGHT);  // without Shift: one cell again
+  s = grid_->Selection();
+  EXPECT_EQ(s.Left, 4);
+  EXPECT_EQ(s.Right, 4);
 }
 
 TEST_F(GridTest, MovesAndInsertsCarryAttributes) {

@@ -200,6 +200,12 @@ TEST(OwnerDrawnMenu, MeasuresBannerLinesSeparatorAndClampsWidth) {
   EXPECT_EQ(Measure(col).itemHeight, plain.itemHeight + 17);
   EXPECT_EQ(Measure(two).itemHeight, lines.itemHeight);
   EXPECT_EQ(Measure(sep).itemHeight, 8u);
+  // With the custom font the items take its size.
+  menu.SetOptions(oxmSet(oxmCustomFont));
+  menu.Font()->SetName("Arial");
+  menu.Font()->SetHeight(-30);
+  EXPECT_GE(Measure(first).itemHeight, 34u);
+  EXPECT_GT(Measure(first).itemWidth, plain.itemWidth);
 }
 
 TEST(OwnerDrawnMenu, PaintsSeparatorBannerImagesAndEffects) {

@@ -90,6 +90,27 @@ TEST(Synthesis, OutputIsClippedAndRoundedHalfAwayFromZero) {
                {NAN, 32767},      {0.0f, 0}};
   for (const Case& c : cases) EXPECT_EQ(ToPcm16(c.in), c.out) << c.in;
 
+  // The filter converts 32 at a time: the same values, wherever they stand
+  // in the block, and values near every rounding edge.
+  float block[32];
+  int16_t converted[32];
+  for (int shift = 0; shift < 32; ++shift) {
+    for (int j = 0; j < 32; ++j) block[(j + shift) % 32] = cases[j % 10].in;
+    SynthesisFilterBank::ToPcm16Block(block, converted);
+    for (int j = 0; j < 32; ++j) EXPECT_EQ(converted[j], ToPcm16(block[j])) << block[j];
+  }
+  srand(11);
+  for (int round = 0; round < 200; ++round) {
+    for (float& v : block) {
+      // A half, or the float just below or above it.
+      v = floorf((rand() / float(RAND_MAX)) * 80000 - 40000) + 0.5f;
+      int side = rand() % 3;
+      if (side) v = nextafterf(v, side == 1 ? -INFINITY : INFINITY);
+    }
+    SynthesisFilterBank::ToPcm16Block(block, converted);
+    for (int j = 0; j < 32; ++j) ASSERT_EQ(converted[j], ToPcm16(block[j])) << block[j];
+  }
+
   // A steady input that would give 40000 comes out as 32767.
   AnalysisFilter analysis;
   SynthesisFilterBank synthesis(0, 40000.0f);
