@@ -26,15 +26,13 @@
 // 6 at once; on an idle control it does nothing.
 #pragma once
 
-#include <winsock2.h>
-#include <windows.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "FtpReply.h"
 #include "FtpUrl.h"
+#include "SocketControl.h"
 
 enum FtpControlDispid : int32_t {
   FTPCTL_PROXY = 86,
@@ -54,13 +52,13 @@ enum FtpControlDispid : int32_t {
 
 // Control states and protocol states.
 enum : short {
-  FTPCTL_STATE_RESOLVING = 1,
-  FTPCTL_STATE_RESOLVED = 2,
-  FTPCTL_STATE_CONNECTING = 3,
-  FTPCTL_STATE_CONNECTED = 4,
-  FTPCTL_STATE_CLOSING = 5,
-  FTPCTL_STATE_CLOSED = 6,
-  FTPCTL_PROTOCOL_BASE = 0,
+  FTPCTL_STATE_RESOLVING = SOCKCTL_STATE_RESOLVING,
+  FTPCTL_STATE_RESOLVED = SOCKCTL_STATE_RESOLVED,
+  FTPCTL_STATE_CONNECTING = SOCKCTL_STATE_CONNECTING,
+  FTPCTL_STATE_CONNECTED = SOCKCTL_STATE_CONNECTED,
+  FTPCTL_STATE_CLOSING = SOCKCTL_STATE_CLOSING,
+  FTPCTL_STATE_CLOSED = SOCKCTL_STATE_CLOSED,
+  FTPCTL_PROTOCOL_BASE = SOCKCTL_PROTOCOL_BASE,
   FTPCTL_PROTOCOL_AUTHORIZATION = 1,
   FTPCTL_PROTOCOL_TRANSACTION = 2,
 };
@@ -77,29 +75,20 @@ enum : short { FTPCTL_PROXY_USER_AT_HOST = 4 };
 
 // Error numbers of the Error event.
 enum : short {
-  FTPCTL_ERR_BAD_URL = 1,
-  FTPCTL_ERR_HOST_NOT_FOUND = 2,
-  FTPCTL_ERR_CONNECT = 3,
-  FTPCTL_ERR_CONNECTION_LOST = 4,
-  FTPCTL_ERR_BAD_REPLY = 5,
-  FTPCTL_ERR_FILE = 6,
-  FTPCTL_ERR_TIMEOUT = 7,
+  FTPCTL_ERR_BAD_URL = SOCKCTL_ERR_BAD_URL,
+  FTPCTL_ERR_HOST_NOT_FOUND = SOCKCTL_ERR_HOST_NOT_FOUND,
+  FTPCTL_ERR_CONNECT = SOCKCTL_ERR_CONNECT,
+  FTPCTL_ERR_CONNECTION_LOST = SOCKCTL_ERR_CONNECTION_LOST,
+  FTPCTL_ERR_BAD_REPLY = SOCKCTL_ERR_BAD_REPLY,
+  FTPCTL_ERR_FILE = SOCKCTL_ERR_FILE,
+  FTPCTL_ERR_TIMEOUT = SOCKCTL_ERR_TIMEOUT,
   FTPCTL_ERR_REFUSED = 9,
   FTPCTL_ERR_SHORT = 10,
 };
 
 // The document output object of event 1017.
-class CFtpDocOutput {
- public:
-  int32_t Stage() const { return stage_; }               // 3
-  int32_t BytesTotal() const { return total_; }           // 4: 0 when unknown
-  int32_t BytesTransferred() const { return received_; }  // 5
-
- private:
+class CFtpDocOutput : public CDocOutput {
   friend class CFtpControl;
-  int32_t stage_ = 0;
-  int32_t total_ = 0;
-  int32_t received_ = 0;
 };
 
 class CFtpProxy {
@@ -117,13 +106,8 @@ class CFtpProxy {
   long port_ = 0;
 };
 
-class IFtpControlEvents {
+class IFtpControlEvents : public IControlEvents {
  public:
-  virtual void OnError(short number, std::string& description, long scode,
-                       const std::string& source, const std::string& helpFile,
-                       long helpContext, BOOL* cancelDisplay) = 0;
-  virtual void OnStateChanged(short state) = 0;
-  virtual void OnProtocolStateChanged(short state) = 0;
   virtual void OnBusy(BOOL busy) { (void)busy; }
   virtual void OnDocOutput(CFtpDocOutput& doc) = 0;
 
@@ -131,19 +115,15 @@ class IFtpControlEvents {
   ~IFtpControlEvents() = default;
 };
 
-class CFtpControl {
+class CFtpControl : public CSocketControl {
  public:
   static constexpr UINT kDefaultIdleTimeoutMs = 30000;
 
   explicit CFtpControl(IFtpControlEvents* sink);
-  ~CFtpControl();
-  CFtpControl(const CFtpControl&) = delete;
-  CFtpControl& operator=(const CFtpControl&) = delete;
+  ~CFtpControl() override;
 
   CFtpProxy& Proxy() { return proxy_; }      // 86
-  std::string StateString() const;           // 511
   std::string ProtocolStateString() const;   // 512
-  void Cancel();                             // 520
   // 1004: fetch the file of url into outputFile. The second argument (a
   // remote folder listing target) is not used. False when the fetch cannot
   // start (bad address, busy, output file not made); LastError() then tells
@@ -152,15 +132,14 @@ class CFtpControl {
 
   // How long the server may stay silent during a fetch.
   void SetIdleTimeout(UINT ms) { idleMs_ = ms; }
-  bool Busy() const { return busy_; }
-  const std::string& LastError() const { return lastError_; }
 
  private:
   enum Step { kGreeting, kUser, kPass, kType, kSize, kPassive, kRetrieve, kTransfer, kDone };
 
-  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-  void OnResolved(HANDLE task, WORD error);
-  void Connect(uint32_t addrNetOrder);
+  void OnSocket(Channel channel, WORD event, WORD error) override;
+  void OnTimer(UINT_PTR id) override;
+  void Release() override;
+  void Ended() override;
   void OnControlSocket(WORD event, WORD error);
   void OnDataSocket(WORD event, WORD error);
   void ReadControl();
@@ -171,42 +150,22 @@ class CFtpControl {
   void Begin();
   void TryComplete();
   void Refused(const FtpReply& reply);
-  void Fail(short number, const std::string& text);
-  void End(short errorNumber, const std::string& errorText);
-  void SetState(short state);
-  void SetProtocolState(short state);
   void FireDocOutput(int32_t stage);
   void Touch();
-  bool Alive(unsigned gen) const { return busy_ && gen == generation_; }
 
   IFtpControlEvents* sink_;
-  HWND wnd_ = nullptr;
   CFtpProxy proxy_;
   CFtpDocOutput doc_;
   UINT idleMs_ = kDefaultIdleTimeoutMs;
-
-  bool busy_ = false;
-  unsigned generation_ = 0;
-  short state_ = FTPCTL_STATE_CLOSED;
-  short protocolState_ = FTPCTL_PROTOCOL_BASE;
-  std::string lastError_;
 
   FtpUrl url_;
   std::string loginUser_;
   Step step_ = kDone;
   std::unique_ptr<FtpReplyReader> reader_;
-  SOCKET ctl_ = INVALID_SOCKET;
-  SOCKET data_ = INVALID_SOCKET;
-  uint32_t peerAddr_ = 0;
-  HANDLE resolveTask_ = nullptr;
-  std::unique_ptr<char[]> hostBuffer_;
-  uint16_t connectPort_ = 0;
   std::string pending_;  // command bytes not yet sent
-  HANDLE file_ = INVALID_HANDLE_VALUE;
   int64_t announced_ = -1;
   int64_t received_ = 0;
   bool begun_ = false;
   bool dataClosed_ = false;
   bool replyDone_ = false;
-  std::unique_ptr<char[]> recvBuffer_;
 };

@@ -20,15 +20,13 @@
 // headers it is given: it never adds a Host header of its own.
 #pragma once
 
-#include <winsock2.h>
-#include <windows.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "HttpReply.h"
+#include "SocketControl.h"
 
 enum HttpControlDispid : int32_t {
   HTTPCTL_PROXY = 21,
@@ -53,13 +51,13 @@ enum HttpControlDispid : int32_t {
 
 // Control states and protocol states.
 enum : short {
-  HTTPCTL_STATE_RESOLVING = 1,
-  HTTPCTL_STATE_RESOLVED = 2,
-  HTTPCTL_STATE_CONNECTING = 3,
-  HTTPCTL_STATE_CONNECTED = 4,
-  HTTPCTL_STATE_CLOSING = 5,
-  HTTPCTL_STATE_CLOSED = 6,
-  HTTPCTL_PROTOCOL_BASE = 0,
+  HTTPCTL_STATE_RESOLVING = SOCKCTL_STATE_RESOLVING,
+  HTTPCTL_STATE_RESOLVED = SOCKCTL_STATE_RESOLVED,
+  HTTPCTL_STATE_CONNECTING = SOCKCTL_STATE_CONNECTING,
+  HTTPCTL_STATE_CONNECTED = SOCKCTL_STATE_CONNECTED,
+  HTTPCTL_STATE_CLOSING = SOCKCTL_STATE_CLOSING,
+  HTTPCTL_STATE_CLOSED = SOCKCTL_STATE_CLOSED,
+  HTTPCTL_PROTOCOL_BASE = SOCKCTL_PROTOCOL_BASE,
   HTTPCTL_PROTOCOL_REQUEST_SENT = 1,
 };
 
@@ -79,13 +77,13 @@ enum : short {
 
 // Error numbers of the Error event.
 enum : short {
-  HTTPCTL_ERR_BAD_URL = 1,
-  HTTPCTL_ERR_HOST_NOT_FOUND = 2,
-  HTTPCTL_ERR_CONNECT = 3,
-  HTTPCTL_ERR_CONNECTION_LOST = 4,
-  HTTPCTL_ERR_BAD_REPLY = 5,
-  HTTPCTL_ERR_FILE = 6,
-  HTTPCTL_ERR_TIMEOUT = 7,
+  HTTPCTL_ERR_BAD_URL = SOCKCTL_ERR_BAD_URL,
+  HTTPCTL_ERR_HOST_NOT_FOUND = SOCKCTL_ERR_HOST_NOT_FOUND,
+  HTTPCTL_ERR_CONNECT = SOCKCTL_ERR_CONNECT,
+  HTTPCTL_ERR_CONNECTION_LOST = SOCKCTL_ERR_CONNECTION_LOST,
+  HTTPCTL_ERR_BAD_REPLY = SOCKCTL_ERR_BAD_REPLY,
+  HTTPCTL_ERR_FILE = SOCKCTL_ERR_FILE,
+  HTTPCTL_ERR_TIMEOUT = SOCKCTL_ERR_TIMEOUT,
   HTTPCTL_ERR_BUSY = 8,
 };
 
@@ -127,19 +125,13 @@ class CHttpDocInput {
 };
 
 // The document output object of event 1017.
-class CHttpDocOutput {
+class CHttpDocOutput : public CDocOutput {
  public:
-  int32_t Stage() const { return stage_; }                 // 3
   const CHttpHeaders& Headers() const { return headers_; }  // 2
-  int32_t BytesTotal() const { return total_; }             // 4: 0 when unknown
-  int32_t BytesTransferred() const { return received_; }    // 5
 
  private:
   friend class CHttpControl;
-  int32_t stage_ = 0;
   CHttpHeaders headers_;
-  int32_t total_ = 0;
-  int32_t received_ = 0;
 };
 
 class CHttpProxy {
@@ -157,33 +149,24 @@ class CHttpProxy {
   long port_ = 0;
 };
 
-class IHttpControlEvents {
+class IHttpControlEvents : public IControlEvents {
  public:
-  virtual void OnError(short number, std::string& description, long scode,
-                       const std::string& source, const std::string& helpFile,
-                       long helpContext, BOOL* cancelDisplay) = 0;
   // *keepWaiting starts TRUE; a handler that sets it FALSE ends the request.
   virtual void OnTimeout(short event, BOOL* keepWaiting) { (void)event; (void)keepWaiting; }
-  virtual void OnStateChanged(short state) = 0;
-  virtual void OnProtocolStateChanged(short state) = 0;
   virtual void OnDocOutput(CHttpDocOutput& doc) = 0;
 
  protected:
   ~IHttpControlEvents() = default;
 };
 
-class CHttpControl {
+class CHttpControl : public CSocketControl {
  public:
   explicit CHttpControl(IHttpControlEvents* sink);
-  ~CHttpControl();
-  CHttpControl(const CHttpControl&) = delete;
-  CHttpControl& operator=(const CHttpControl&) = delete;
+  ~CHttpControl() override;
 
   CHttpProxy& Proxy() { return proxy_; }                   // 21
   long ReplyCode() const { return replyCode_; }            // 506
-  std::string StateString() const;                         // 511
   std::string ProtocolStateString() const;                 // 512
-  void Cancel();                                           // 520
   CHttpDocInput& DocInput() { return docInput_; }          // 1002
   // 507: milliseconds for a time-out index; 513: 0 switches it off.
   void SetTimeout(short index, long ms);
@@ -198,52 +181,29 @@ class CHttpControl {
   bool SendDoc(const char* url, const CHttpHeaders* headers, const char* inputData,
                const char* inputFile, const char* outputFile);
 
-  bool Busy() const { return busy_; }
-  const std::string& LastError() const { return lastError_; }
-
  private:
-  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   bool Start(const char* method, const char* url, const CHttpHeaders* headers,
              std::string body, const char* outputFile);
-  void OnSocket(SOCKET s, WORD event, WORD error);
-  void OnResolved(HANDLE task, WORD error);
-  void OnTimer(UINT_PTR id);
-  void Connect(uint32_t addrNetOrder);
+  void OnSocket(Channel channel, WORD event, WORD error) override;
+  void OnTimer(UINT_PTR id) override;
+  void Release() override;
   void SendPending();
   void Receive();
   bool FeedReply(const char* data, size_t size);
   void Complete();
-  void Fail(short number, const std::string& text);
-  void End(short errorNumber, const std::string& errorText);
-  void SetState(short state);
-  void SetProtocolState(short state);
-  bool Alive(unsigned gen) const { return busy_ && gen == generation_; }
   void FireDocOutput(int32_t stage);
   void ArmTimer(short index);
   void DisarmTimers();
 
   IHttpControlEvents* sink_;
-  HWND wnd_ = nullptr;
   CHttpProxy proxy_;
   CHttpDocInput docInput_;
   CHttpDocOutput docOutput_;
   long timeouts_[3] = {0, 0, 0};
   bool timerEnabled_[3] = {false, false, false};
 
-  bool busy_ = false;
-  unsigned generation_ = 0;
-  short state_ = HTTPCTL_STATE_CLOSED;
-  short protocolState_ = HTTPCTL_PROTOCOL_BASE;
   long replyCode_ = 0;
-  std::string lastError_;
-
-  SOCKET sock_ = INVALID_SOCKET;
-  HANDLE resolveTask_ = nullptr;
-  std::unique_ptr<char[]> hostBuffer_;
-  uint16_t connectPort_ = 0;
   std::string sendBuffer_;
   size_t sent_ = 0;
-  HANDLE file_ = INVALID_HANDLE_VALUE;
   std::unique_ptr<HttpReplyParser> parser_;
-  std::unique_ptr<char[]> recvBuffer_;
 };

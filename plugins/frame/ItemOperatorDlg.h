@@ -48,6 +48,10 @@ class CItemOperatorDlg : public CTezDialog {
 
   HWND Handle() const { return m_hwnd; }
 
+  // Works on the item the host hands over; a library without item work
+  // leaves it alone.
+  virtual void Operate(CDataItem* item) { (void)item; }
+
   // Replaces the mail link by a client on the record's mailslot. On
   // failure shows "Brindale error 130. Terminating." and returns false.
   bool OpenMailLink(const CTezDllInitParams& params);

@@ -76,3 +76,6 @@ class CItemOperatorFrame {
   HWND m_parent = nullptr;
   CItemOperatorDlg* m_dialog = nullptr;
 };
+
+// The library's one frame: each plug-in library defines it.
+CItemOperatorFrame& PluginFrame();

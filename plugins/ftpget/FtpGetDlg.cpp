@@ -6,26 +6,15 @@
 #include "MailMessage.h"
 #include "TextUtil.h"
 
-namespace {
-
-constexpr UINT_PTR kEndTimerId = 6171;
-constexpr UINT kEndTimerMs = 3000;
-constexpr clock_t kProgressEvery = 500;
-
-}  // namespace
-
 CFtpGetDlg::CFtpGetDlg(CItemOperatorFrame& frame, HWND parent)
-    : CItemOperatorDlg(frame, parent, IDC_FTP_STATUS), m_control(this) {}
+    : CFetchDlg(frame, parent, IDC_FTP_STATUS, IDC_FTP_LINK, IDC_FTP_OUTPUT), m_control(this) {}
 
 CFtpGetDlg::~CFtpGetDlg() = default;
 
 const TezMessageEntry* CFtpGetDlg::GetMessageMap() const {
   static const TezMessageEntry map[] = {
-      TEZ_ITEM_OPERATOR_DLG_ENTRIES(CFtpGetDlg),
-      TEZ_ON_MESSAGE(WM_TEZ_OP_START, &CFtpGetDlg::OnStartMessage),
-      TEZ_ON_MESSAGE(WM_TEZ_OP_STOP, &CFtpGetDlg::OnStopMessage),
+      TEZ_FETCH_DLG_ENTRIES(CFtpGetDlg, IDC_FTP_STOP),
       TEZ_ON_COMMAND(IDC_FTP_GET, &CFtpGetDlg::OnGetButton),
-      TEZ_ON_COMMAND(IDC_FTP_STOP, &CFtpGetDlg::OnStopButton),
       TEZ_END_MESSAGE_MAP,
   };
   return map;
@@ -49,8 +38,7 @@ void CFtpGetDlg::InitLibrary() {
 
 void CFtpGetDlg::OnCleanup() {
   m_control.Cancel();
-  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
-  m_endTimer = 0;
+  KillEndTimer();
 }
 
 void CFtpGetDlg::Refuse(CDataItem* item, const char* hint, const char* status) {
@@ -84,16 +72,6 @@ void CFtpGetDlg::Operate(CDataItem* item) {
   Post(WM_TEZ_OP_START);
 }
 
-LRESULT CFtpGetDlg::OnStartMessage(WPARAM, LPARAM) {
-  Start();
-  return 0;
-}
-
-LRESULT CFtpGetDlg::OnStopMessage(WPARAM, LPARAM) {
-  Stop();
-  return 0;
-}
-
 LRESULT CFtpGetDlg::OnGetButton(WPARAM, LPARAM) {
   if (m_working) return 0;  // one fetch at a time
   ExchangeFields(true);
@@ -103,21 +81,6 @@ LRESULT CFtpGetDlg::OnGetButton(WPARAM, LPARAM) {
   m_fromHost = 0;
   Post(WM_TEZ_OP_START);
   return 0;
-}
-
-LRESULT CFtpGetDlg::OnStopButton(WPARAM, LPARAM) {
-  Post(WM_TEZ_OP_STOP);
-  return 0;
-}
-
-void CFtpGetDlg::ExchangeFields(bool save) {
-  if (save) {
-    m_link = GetItemText(IDC_FTP_LINK);
-    m_outputFile = GetItemText(IDC_FTP_OUTPUT);
-  } else {
-    SetItemText(IDC_FTP_LINK, m_link);
-    SetItemText(IDC_FTP_OUTPUT, m_outputFile);
-  }
 }
 
 void CFtpGetDlg::Start() {
@@ -134,8 +97,7 @@ void CFtpGetDlg::Start() {
 void CFtpGetDlg::Stop() {
   m_stopped = 1;
   if (m_endTimer) {  // the file is complete: keep it
-    KillTimer(m_hwnd, kEndTimerId);
-    m_endTimer = 0;
+    KillEndTimer();
     Succeed();
   } else if (m_control.Busy()) {
     m_control.Cancel();  // the closed state ends the operation
@@ -161,14 +123,6 @@ void CFtpGetDlg::DropOutput() {
   if (m_item) m_item->DeleteNewTempFile();
 }
 
-void CFtpGetDlg::Succeed() {
-  if (m_item) {
-    m_item->AddTempFile(nullptr);
-    m_item->IncPlayableTempFiles();
-  }
-  Finish();
-}
-
 void CFtpGetDlg::Finish() {
   if (!m_working) return;
   m_working = 0;
@@ -176,23 +130,9 @@ void CFtpGetDlg::Finish() {
   if (m_fromHost) MailEvent(TEZ_EVENT_STOP);
 }
 
-void CFtpGetDlg::OnTimer(UINT_PTR id) {
-  if (id != kEndTimerId) return;
-  KillTimer(m_hwnd, kEndTimerId);
-  m_endTimer = 0;
-  Succeed();
-}
-
 void CFtpGetDlg::OnDocOutput(CFtpDocOutput& doc) {
   if (doc.Stage() != FTPCTL_DOC_DATA || !m_working) return;
-  const clock_t now = clock();
-  if (now - m_lastProgress <= kProgressEvery) return;
-  m_progress[0] = 1;
-  m_progress[1] = doc.BytesTransferred();
-  m_progress[2] = doc.BytesTotal();
-  if (m_fromHost) MailStatus(3, m_progress, "Downloading");
-  SetStatus(FormatText("Received %d out of %d bytes.", m_progress[1], m_progress[2]));
-  m_lastProgress = now;
+  ReportProgress(doc.BytesTransferred(), doc.BytesTotal(), m_fromHost != 0);
 }
 
 void CFtpGetDlg::OnError(short number, std::string& description, long, const std::string&,
@@ -217,17 +157,13 @@ void CFtpGetDlg::OnStateChanged(short state) {
 void CFtpGetDlg::OnProtocolStateChanged(short state) {
   SetStatus("Protocol State Changed: " + m_control.ProtocolStateString());
   if (state != FTPCTL_PROTOCOL_BASE) return;
-  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
-  m_endTimer = 0;
+  KillEndTimer();
   if (m_errorSeen || m_stopped || !m_working) return;
   if (m_item) {
     m_finish = static_cast<int32_t>(time(nullptr));
-    WIN32_FILE_ATTRIBUTE_DATA info;
     int32_t size = 0;
-    if (GetFileAttributesExA(m_outputFile.c_str(), GetFileExInfoStandard, &info))
-      size = info.nFileSizeHigh || info.nFileSizeLow > 0x7fffffff
-                 ? 0x7fffffff : static_cast<int32_t>(info.nFileSizeLow);
+    FileSize32(m_outputFile, size);
     m_item->SetDownloadTimes(m_start, m_finish, size);
   }
-  m_endTimer = SetTimer(m_hwnd, kEndTimerId, kEndTimerMs, nullptr);
+  ArmEndTimer();
 }

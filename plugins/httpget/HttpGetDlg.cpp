@@ -24,17 +24,15 @@ std::string LinkPath(const std::string& link) {
 }  // namespace
 
 CHttpGetDlg::CHttpGetDlg(CItemOperatorFrame& frame, HWND parent)
-    : CItemOperatorDlg(frame, parent, IDC_HTTP_STATUS), m_control(this) {}
+    : CFetchDlg(frame, parent, IDC_HTTP_STATUS, IDC_HTTP_LINK, IDC_HTTP_OUTPUT),
+      m_control(this) {}
 
 CHttpGetDlg::~CHttpGetDlg() = default;
 
 const TezMessageEntry* CHttpGetDlg::GetMessageMap() const {
   static const TezMessageEntry map[] = {
-      TEZ_ITEM_OPERATOR_DLG_ENTRIES(CHttpGetDlg),
-      TEZ_ON_MESSAGE(WM_TEZ_OP_START, &CHttpGetDlg::OnStartMessage),
-      TEZ_ON_MESSAGE(WM_TEZ_OP_STOP, &CHttpGetDlg::OnStopMessage),
+      TEZ_FETCH_DLG_ENTRIES(CHttpGetDlg, IDC_HTTP_STOP),
       TEZ_ON_COMMAND(IDC_HTTP_GET, &CHttpGetDlg::OnGetButton),
-      TEZ_ON_COMMAND(IDC_HTTP_STOP, &CHttpGetDlg::OnStopButton),
       TEZ_END_MESSAGE_MAP,
   };
   return map;
@@ -59,8 +57,7 @@ void CHttpGetDlg::OnCleanup() {
   m_control.Cancel();
   for (const std::string& file : m_deleteList) DeleteFileA(file.c_str());
   m_deleteList.clear();
-  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
-  m_endTimer = 0;
+  KillEndTimer();
 }
 
 void CHttpGetDlg::Operate(CDataItem* item) {
@@ -124,16 +121,6 @@ void CHttpGetDlg::Accept() {
   Post(WM_TEZ_OP_START);
 }
 
-LRESULT CHttpGetDlg::OnStartMessage(WPARAM, LPARAM) {
-  Start();
-  return 0;
-}
-
-LRESULT CHttpGetDlg::OnStopMessage(WPARAM, LPARAM) {
-  Stop();
-  return 0;
-}
-
 LRESULT CHttpGetDlg::OnGetButton(WPARAM, LPARAM) {
   ExchangeFields(true);
   m_lastProgress = 0;
@@ -141,21 +128,6 @@ LRESULT CHttpGetDlg::OnGetButton(WPARAM, LPARAM) {
   m_failed = 0;
   Post(WM_TEZ_OP_START);
   return 0;
-}
-
-LRESULT CHttpGetDlg::OnStopButton(WPARAM, LPARAM) {
-  Post(WM_TEZ_OP_STOP);
-  return 0;
-}
-
-void CHttpGetDlg::ExchangeFields(bool save) {
-  if (save) {
-    m_link = GetItemText(IDC_HTTP_LINK);
-    m_outputFile = GetItemText(IDC_HTTP_OUTPUT);
-  } else {
-    SetItemText(IDC_HTTP_LINK, m_link);
-    SetItemText(IDC_HTTP_OUTPUT, m_outputFile);
-  }
 }
 
 void CHttpGetDlg::Start() {
@@ -195,8 +167,7 @@ void CHttpGetDlg::Start() {
 void CHttpGetDlg::Stop() {
   m_stopped = 1;
   if (m_endTimer) {  // the document is complete: keep it
-    KillTimer(m_hwnd, kEndTimerId);
-    m_endTimer = 0;
+    KillEndTimer();
     Succeed();
   } else if (m_control.Busy()) {
     m_control.Cancel();  // the closed state ends the operation
@@ -229,26 +200,11 @@ void CHttpGetDlg::DropOutput() {
     m_deleteList.push_back(m_outputFile);
 }
 
-void CHttpGetDlg::Succeed() {
-  if (m_item) {
-    m_item->AddTempFile(nullptr);
-    m_item->IncPlayableTempFiles();
-  }
-  Finish();
-}
-
 void CHttpGetDlg::Finish() {
   if (!m_working) return;
   m_working = 0;
   m_item = nullptr;
   MailEvent(TEZ_EVENT_STOP);
-}
-
-void CHttpGetDlg::OnTimer(UINT_PTR id) {
-  if (id != kEndTimerId) return;
-  KillTimer(m_hwnd, kEndTimerId);
-  m_endTimer = 0;
-  Succeed();
 }
 
 void CHttpGetDlg::CheckReply(const CHttpDocOutput& doc) {
@@ -290,15 +246,7 @@ void CHttpGetDlg::OnDocOutput(CHttpDocOutput& doc) {
   if (doc.Stage() == HTTPCTL_DOC_HEADERS) {
     CheckReply(doc);
   } else if (doc.Stage() == HTTPCTL_DOC_DATA && !m_failed) {
-    clock_t now = clock();
-    if (now - m_lastProgress > kProgressEvery) {
-      m_progress[0] = 1;
-      m_progress[1] = doc.BytesTransferred();
-      m_progress[2] = doc.BytesTotal();
-      MailStatus(3, m_progress, "Downloading");
-      SetStatus(FormatText("Received %d out of %d bytes.", m_progress[1], m_progress[2]));
-      m_lastProgress = now;
-    }
+    ReportProgress(doc.BytesTransferred(), doc.BytesTotal(), true);
   }
 }
 
@@ -333,8 +281,7 @@ void CHttpGetDlg::OnStateChanged(short state) {
 void CHttpGetDlg::OnProtocolStateChanged(short state) {
   SetStatus("Protocol State Changed: " + m_control.ProtocolStateString());
   if (state != HTTPCTL_PROTOCOL_BASE) return;
-  if (m_endTimer) KillTimer(m_hwnd, kEndTimerId);
-  m_endTimer = 0;
+  KillEndTimer();
   if (m_errorSeen || m_stopped || m_failed || !m_working) return;
   if (!m_redirect.empty()) {
     SetStatus("Redirection to " + m_redirect);
@@ -348,15 +295,12 @@ void CHttpGetDlg::OnProtocolStateChanged(short state) {
   }
   if (m_item) {
     m_finish = static_cast<int32_t>(time(nullptr));
-    WIN32_FILE_ATTRIBUTE_DATA info;
     int32_t size = 0;
-    if (GetFileAttributesExA(m_outputFile.c_str(), GetFileExInfoStandard, &info)) {
+    if (FileSize32(m_outputFile, size)) {
       char full[MAX_PATH];
       if (GetFullPathNameA(m_outputFile.c_str(), MAX_PATH, full, nullptr)) m_outputFile = full;
-      size = info.nFileSizeHigh || info.nFileSizeLow > 0x7fffffff
-                 ? 0x7fffffff : static_cast<int32_t>(info.nFileSizeLow);
     }
     m_item->SetDownloadTimes(m_start, m_finish, size);
   }
-  m_endTimer = SetTimer(m_hwnd, kEndTimerId, kEndTimerMs, nullptr);
+  ArmEndTimer();
 }

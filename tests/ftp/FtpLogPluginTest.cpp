@@ -68,27 +68,6 @@ void ClearTempFolder() {
   FindClose(search);
 }
 
-// This process's window with this caption, or null.
-HWND OwnDialog(const char* caption) {
-  struct Find {
-    const char* caption;
-    HWND found;
-  } find = {caption, nullptr};
-  EnumWindows(
-      [](HWND wnd, LPARAM lp) CALLBACK -> BOOL {
-        auto* f = reinterpret_cast<Find*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(wnd, &pid);
-        char text[64] = "";
-        GetWindowTextA(wnd, text, sizeof text);
-        if (pid != GetCurrentProcessId() || strcmp(text, f->caption) != 0) return TRUE;
-        f->found = wnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.found;
-}
-
 // The text of the status pane of this process's dialog with this caption.
 std::string PaneText(const char* caption, int pane) {
   HWND dialog = OwnDialog(caption);
@@ -308,7 +287,7 @@ TEST_F(LogPlugin, LinesAreSentThenArchivedWithTheirLineEnds) {
   EXPECT_EQ(4, CountEvents(TEZ_EVENT_START));
   EXPECT_EQ(4, CountEvents(TEZ_EVENT_STOP));
   EXPECT_TRUE(Errors().empty());
-  EXPECT_FALSE(FileExists("TezP1.inx"));
+  EXPECT_FALSE(PathExists("TezP1.inx"));
   EXPECT_EQ(document, ReadFileText("log-received.txt"));
   const std::string archive = ReadFileText("TezP2.inx");
   EXPECT_EQ(archive.size() - document.size(), archive.find(document)) << archive;
@@ -353,7 +332,7 @@ TEST_F(LogPlugin, AStopOrAFailureAtAnyMomentEndsTheSendWithOneStopMail) {
       EXPECT_EQ("Error sending log file", Errors()[0]) << c.what;
     }
     EXPECT_EQ("a line\r\n", ReadFileText("TezP1.inx")) << c.what << ": the log is kept";
-    EXPECT_FALSE(FileExists("TezP2.inx")) << c.what;
+    EXPECT_FALSE(PathExists("TezP2.inx")) << c.what;
     log.close();
   }
   // A stop with no send in work mails nothing.

@@ -1,9 +1,10 @@
 # shellcheck shell=bash
 # Source this file. ftp_server_up FOLDER starts the local FTP test server on
 # a free port of 127.0.0.1 serving FOLDER and exports BRINDALE_FTP_PORT;
-# ftp_server_down stops it. The server's streams are detached, so it holds
-# no pipe of the caller.
+# ftp_server_down stops it.
 
+# shellcheck source=../http/detached_server.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/../http/detached_server.sh"
 ftp_server_py="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/server.py"
 
 # The system's interpreter carries the FTP server library.
@@ -17,26 +18,18 @@ ftp_server_python() {
 }
 
 ftp_server_up() {
-  local folder=$1 portfile python
+  local folder=$1 python started=0
   python=$(ftp_server_python) || return 1
-  portfile=$(mktemp -u "${TMPDIR:-/tmp}/brindale-ftp-port.XXXXXX")
-  (cd "$folder" && exec "$python" "$ftp_server_py" "$portfile") </dev/null >/dev/null 2>&1 &
-  BRINDALE_FTP_SERVER=$!
-  local _
-  for _ in $(seq 100); do [ -s "$portfile" ] && break; sleep 0.05; done
-  if [ ! -s "$portfile" ]; then
+  detached_server_start "$python" "$ftp_server_py" "$folder" || started=1
+  BRINDALE_FTP_SERVER=$detached_server_pid
+  if [ $started -ne 0 ]; then
     echo "local FTP server did not start" >&2
     return 1
   fi
-  BRINDALE_FTP_PORT=$(cat "$portfile")
-  rm -f "$portfile"
-  export BRINDALE_FTP_PORT
+  export BRINDALE_FTP_PORT=$detached_server_port
 }
 
 ftp_server_down() {
-  [ -n "${BRINDALE_FTP_SERVER:-}" ] || return 0
-  kill "$BRINDALE_FTP_SERVER" 2>/dev/null || true
-  wait "$BRINDALE_FTP_SERVER" 2>/dev/null || true
+  detached_server_stop "${BRINDALE_FTP_SERVER:-}"
   BRINDALE_FTP_SERVER=
-  return 0
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -32,7 +33,7 @@ inline std::string ReadFileText(const std::string& path) {
   return ss.str();
 }
 
-inline bool FileExists(const std::string& path) {
+inline bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -58,4 +59,26 @@ bool PumpUntil(Done done, DWORD guardMs = 20000) {
 inline void PumpFor(DWORD ms) {
   DWORD start = GetTickCount();
   PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
+}
+
+// This process's window with this caption (a Recorder elsewhere may have
+// one of its own), or null.
+inline HWND OwnDialog(const char* caption) {
+  struct Find {
+    const char* caption;
+    HWND found;
+  } find = {caption, nullptr};
+  EnumWindows(
+      [](HWND wnd, LPARAM lp) CALLBACK -> BOOL {
+        auto* f = reinterpret_cast<Find*>(lp);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(wnd, &pid);
+        char text[64] = "";
+        GetWindowTextA(wnd, text, sizeof text);
+        if (pid != GetCurrentProcessId() || strcmp(text, f->caption) != 0) return TRUE;
+        f->found = wnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&find));
+  return find.found;
 }

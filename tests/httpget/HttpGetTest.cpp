@@ -70,23 +70,8 @@ void ClearTempFolder() {
   for (const std::string& f : TempFiles()) DeleteFileA(("tmp\\" + f).c_str());
 }
 
-// The plug-in's status dialog in this process (a Recorder elsewhere may
-// have one of its own), or null.
-HWND OwnDialog() {
-  HWND found = nullptr;
-  EnumWindows(
-      [](HWND wnd, LPARAM out) CALLBACK -> BOOL {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(wnd, &pid);
-        char caption[64] = "";
-        GetWindowTextA(wnd, caption, sizeof caption);
-        if (pid != GetCurrentProcessId() || strcmp(caption, "Brindale Http Get") != 0) return TRUE;
-        *reinterpret_cast<HWND*>(out) = wnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+// The caption of the plug-in's status dialog.
+const char kDialogCaption[] = "Brindale Http Get";
 
 struct Plugin {
   HMODULE module = LoadLibraryA("TezHttpGet.dll");
@@ -165,7 +150,7 @@ TEST_F(HttpGet, ExportsAnswerOnlyWhenInitialisedAndShowDialogIsRead) {
     WriteFile("Other.inx", c.value ? std::string("[TezHttpGet.dll]\r\nshowDialog=") + c.value + "\r\n" : "");
     Ini().ReloadFile((InCurrentDirectory("Other.inx")).c_str());
     ASSERT_EQ(1, p.init3(host, "\\\\.\\mailslot\\unused", Hook, 0, 0, c.index));
-    HWND dialog = OwnDialog();
+    HWND dialog = OwnDialog(kDialogCaption);
     ASSERT_TRUE(dialog);
     EXPECT_EQ(c.shown, IsWindowVisible(dialog) != FALSE);
     EXPECT_EQ(280498, p.version());
@@ -174,7 +159,7 @@ TEST_F(HttpGet, ExportsAnswerOnlyWhenInitialisedAndShowDialogIsRead) {
     EXPECT_EQ(wav, p.outputType(wav));
     p.close();
     EXPECT_EQ(0, p.state());
-    EXPECT_FALSE(OwnDialog());
+    EXPECT_FALSE(OwnDialog(kDialogCaption));
   }
 }
 
@@ -356,7 +341,7 @@ TEST_F(HttpGet, GetLinkRefusesBadLinksAndRemovesAFailedFile) {
   ASSERT_TRUE(WaitStop());
   ASSERT_EQ(1u, Errors().size());
   EXPECT_EQ("Http error [404]: Link not found", Errors()[0]);
-  EXPECT_FALSE(FileExists("got.txt"));
+  EXPECT_FALSE(PathExists("got.txt"));
 }
 
 TEST_F(HttpGet, MailsReachTheHostsMailslotAndASwitchedParentsHook) {

@@ -1,54 +1,16 @@
-// Helpers of the network client's tests: message pumping, the local test
-// server's address, and a blocking peer on 127.0.0.1 run on a thread.
+// Helpers of the network client's tests: those of the local test server's
+// tests, and a blocking peer on 127.0.0.1 run on a thread.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
 
-// Pumps this thread's messages until done() or the guard time (a hang
-// guard, not a timing check) has passed. Returns done().
-template <typename Done>
-bool PumpUntil(Done done, DWORD guardMs = 20000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > guardMs) return done();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if (done()) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
-}
-
-inline void PumpFor(DWORD ms) {
-  DWORD start = GetTickCount();
-  PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
-}
-
-inline std::string ServerPort() {
-  const char* p = std::getenv("BRINDALE_HTTP_PORT");
-  return p ? p : "0";
-}
-
-inline std::string ServerUrl(const std::string& path) {
-  return "http://127.0.0.1:" + ServerPort() + path;
-}
-
-// The server's body of n bytes.
-inline std::string ServerBody(size_t n) {
-  static const char kPattern[] = "0123456789abcdef";
-  std::string s(n, '\0');
-  for (size_t i = 0; i < n; ++i) s[i] = kPattern[i % 16];
-  return s;
-}
+#include "../http/HttpTestSupport.h"
 
 // A listening socket on 127.0.0.1 whose connections are served one after
 // the other by `serve` on a thread of its own (plain blocking sockets of
