@@ -130,7 +130,7 @@ void TForm1::BuildChannelsView() {
   lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 200, top + 3, 120, 16);
   lblDeletedItems->SetVisible(false);
 
-  gridItems = Place<TAlignedStringGrid>(this, btnPanel, "gridItems", 4, top + 25, w - 8, 130);
+  gridItems = Place<TAlignedStringGrid>(this, btnPanel, "gridItems", 4, top + 25, w - 8, 160);
   gridItems->SetColCount(7);
   gridItems->SetFixedCols(0);
   gridItems->SetDefaultRowHeight(18);
@@ -196,8 +196,8 @@ void TForm1::BuildChannelsView() {
       speedItemPlayNowClick(btnPlayItem);
   };
 
-  SplitterBar1 = Place<TSplitterBar>(this, btnPanel, "SplitterBar1", 4, top + 155, w - 8, 5);
-  const int memoTop = top + 160, memoBottom = btnPanel->Height() - 22;
+  SplitterBar1 = Place<TSplitterBar>(this, btnPanel, "SplitterBar1", 4, top + 185, w - 8, 5);
+  const int memoTop = top + 190, memoBottom = btnPanel->Height() - 22;
   memoPreview = Place<TLabel>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
   memoPreview->WordWrap = true;
   memoPreview->SetColor(clWindow);

@@ -80,18 +80,6 @@ inline void MoveMouseTo(int x, int y) {
   SendInput(1, &in, sizeof in);
 }
 
-// Whether row of the items grid is drawn selected (teal behind its name).
-inline bool RowSelected(HWND grid, int row) {
-  RECT r = {};
-  GetClientRect(grid, &r);
-  POINT p = {r.right - 4, row * 19 + 9};
-  ClientToScreen(grid, &p);
-  HDC screen = GetDC(nullptr);
-  COLORREF c = GetPixel(screen, p.x, p.y);
-  ReleaseDC(nullptr, screen);
-  return c == RGB(0, 128, 128);
-}
-
 inline void Click(HWND w) {
   RECT r = {};
   GetClientRect(w, &r);
@@ -119,6 +107,17 @@ inline COLORREF PixelAt(HWND w, int x, int y) {
 inline POINT GridCell(int col, int row) {
   int x = col == 4 ? 4 + 10 : col == 5 ? 4 + 21 + 10 : 4 + 42 + 40;
   return {x, row * 19 + 9};
+}
+
+// Whether row of the items grid is drawn selected (teal behind its name).
+inline bool RowSelected(HWND grid, int row) {
+  // Above the text in the name cell.
+  POINT p = {GridCell(6, row).x, row * 19 + 1};
+  ClientToScreen(grid, &p);
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, p.x, p.y);
+  ReleaseDC(nullptr, screen);
+  return c == RGB(0, 128, 128);
 }
 
 // The colour of the middle of a picture of a bitmap library.
