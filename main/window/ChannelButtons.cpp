@@ -34,9 +34,11 @@ void TForm1::ReloadChannelList(bool markReloading) {
 }
 
 bool TForm1::ChannelListInUse() const {
-  // The Customize page holds a channel's configuration library open; a
-  // dialog's message loop runs above code that holds the list's items.
-  return modalDepth > 0 || ShownPage() == ViewCustomize;
+  // The Customize, options and player pages hold a channel's libraries or
+  // buttons; a dialog's message loop runs above code that holds the list's
+  // items.
+  TPanel* page = ShownPage();
+  return modalDepth > 0 || page == ViewCustomize || page == ViewOptions || page == ViewPlayer;
 }
 
 void TForm1::GetChannels(int defaultActiveChannel, TWinControl* parent) {
@@ -138,7 +140,7 @@ void TForm1::ChangeToViewChannels() {
   Application->ProcessMessages();
   if (reloadPending) {
     reloadPending = false;
-    ReloadChannelList(false);
+    ReloadChannelList(true);
   }
   GetChannels(1, pnlChannels);
   RestoreActiveChannel();

@@ -215,6 +215,7 @@ class TForm1 : public TForm {
   DWORD mailCloseAt = 0;                // when the run's mail inputs close, 0 none
   int modalDepth = 0;                   // nested message loops of dialogs and boxes
   bool reloadPending = false;           // a channel list reload waits for them
+                                        // (items are not written back then)
   // Last-record fields of the progress display.
   int32_t lastCode = 0, lastItem = -1, lastItemStatus = 0;
   std::string lastChannelText, lastItemText, lastItemProgress, lastMediaText,

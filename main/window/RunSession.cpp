@@ -341,8 +341,10 @@ void TForm1::timerRunWatchTimer(TObject*) {
     }
   }
   if (reloadPending && !ChannelListInUse()) {
+    // Made again from the files, which the Recorder may have changed since:
+    // the items are not written back.
     reloadPending = false;
-    PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 0, 0);
+    PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 10, 0);
   }
 }
 

@@ -68,11 +68,14 @@ struct Halvorn {
               "defaultChannel=1\r\n"
               "[1]\r\nname=News\r\nactive=1\r\nworkingDir=news\\\r\niniFile=news.inx\r\n"
               "[2]\r\nname=Sports\r\nactive=0\r\nworkingDir=sports\\\r\niniFile=sports.inx\r\n"
+              "configDll=ChannelConfig.dll\r\n"
               "[3]\r\nname=Weather\r\nactive=1\r\nworkingDir=weather\\\r\niniFile=w.inx\r\n"
               "[Deleted]\r\nname=Deleted\r\nworkingDir=deleted\\\r\niniFile=deleted.inx\r\n");
     for (const char* d : {"news", "sports", "weather", "deleted"})
       CreateDirectoryA(in.Path(std::string("data\\") + d).c_str(), nullptr);
     WriteText(in.Path("data\\news\\news.inx"), kItems);
+    CopyFileA((BinDir() + "ChannelConfig.dll").c_str(),
+              in.Path("data\\sports\\ChannelConfig.dll").c_str(), FALSE);
     WriteText(in.Path("data\\weather\\w.inx"),
               "[Entry List]\r\nnumberEntries=1\r\nmaxIndex=1\r\n"
               "[1]\r\nlink=http://example.invalid/w.wav\r\nrecStatus=1\r\nitemStatus=1\r\n");
@@ -270,6 +273,21 @@ TEST(MainRunDisplay, ChannelButtonsAndGridCommandsChangeTheFiles) {
   ASSERT_TRUE(Click("speedCustomize"));
   ASSERT_TRUE(WaitUntil([] { return Shown("inactBut1"); }, 5000));
   ASSERT_TRUE(Click("inactBut1"));
+  // Sports' configuration library shows its page; a run asked for now
+  // (the controller's save request) leaves the page and its library alone.
+  HWND panel = Control("Panel3");
+  auto pageShown = [panel] {
+    for (HWND c = GetWindow(panel, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+      if (TextOf(c).find("Settings of 2") != std::string::npos) return true;
+    return false;
+  };
+  ASSERT_TRUE(WaitUntil(pageShown, 5000));
+  PostMessageA(MainWindow(), kSaveChannels, kChannelsSaved, 0);
+  ASSERT_TRUE(WaitUntil([] { return Peer::Has(kChannelsSaved, 0); }, 5000));
+  InvalidateRect(panel, nullptr, TRUE);
+  Sleep(500);
+  EXPECT_TRUE(pageShown());
+  EXPECT_EQ(WaitForSingleObject(h.process, 0), WAIT_TIMEOUT);
   ASSERT_TRUE(Click("speedAddChannel"));
   EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\TezData.inx", "2", "active") == "1"; }, 5000));
   EXPECT_EQ(TextOf("custBut3"), "2");
