@@ -162,8 +162,8 @@ void TForm1::BuildBasketMenu() {
   mnuPlayNow = item("mnuPlayNow", "&Play Now", 2);
   mnuPlayStop = item("mnuPlayStop", "S&top Playing", 4);
   mnuPasteLink = item("mnuPasteLink", "Paste &Link", 10);
-  popmnuHelp = item("popmnuHelp", "&Help", 6);
-  popmnuAbout = item("popmnuAbout", "A&bout", 5);
+  popmnuHelp = item("popmnuHelp", "&Help", -1);  // no picture
+  popmnuAbout = item("popmnuAbout", "A&bout", -1);
   popmnuExit = item("popmnuExit", "E&xit", 0);
 
   popmnuFull->OnClick = [this](TObject*) {

@@ -14,6 +14,7 @@
 #include "DllManager.h"
 #include "DropTarget.h"
 #include "ExtCtrls.h"
+#include "GIFAnimator.h"
 #include "Forms.h"
 #include "HalvornOptions.h"
 #include "IniFiles2.h"
@@ -85,6 +86,7 @@ class TForm1 : public TForm {
       *speedCustOk, *speedAddChannel, *speedRemoveChannel, *speedCustDown,
       *speedOptionsCustomize, *speedPlayerCustomize;
   TImage *imageAddToActive, *imageRemoveFromActive;
+  TGIFAnimator *gifanimRecord, *gifanimPlay, *gifAnimDownload, *gifanimConnect;
   TPanel* pnlTheBasket;
   TPanelTile* pnlBackgroundImg;
   TImage* imgLeftDoor;

@@ -77,6 +77,25 @@ void TForm1::TimerLoadImagesTimer(TObject*) {
 }
 
 void TForm1::InitImages() {
+  const bool fewColours = ColourDepth() < 16;
+  const struct {
+    TGIFAnimator* animator;
+    const char* file;
+  } animations[] = {{gifanimRecord, "record_anim"},
+                    {gifanimPlay, "play_anim"},
+                    {gifAnimDownload, "download_anim"},
+                    {gifanimConnect, "connect_anim"}};
+  for (const auto& a : animations) {
+    std::string file = GetCurrentDir() + "\\" + a.file + (fewColours ? "4.gif" : ".gif");
+    if (!FileExists(file)) continue;
+    try {
+      a.animator->Image()->LoadFromFile(file);
+    } catch (const Exception& e) {
+      // A broken animation is reported and left empty; the pictures go on.
+      Application->HandleException(e);
+    }
+  }
+
   auto tile = [this](TPanelTile* panel, const char* name) {
     TBitmap bitmap;
     bitmap.LoadFromResourceName(mainLibrary, name);

@@ -42,6 +42,23 @@ void TForm1::BuildFullView() {
     b->SetGroupIndex(1);
     b->SetAllowAllUp(false);
   }
+  // The run's animations, right of the buttons.
+  x += 16;
+  const struct {
+    TGIFAnimator** animator;
+    const char* name;
+  } animators[] = {{&gifanimRecord, "gifanimRecord"},
+                   {&gifanimPlay, "gifanimPlay"},
+                   {&gifAnimDownload, "gifAnimDownload"},
+                   {&gifanimConnect, "gifanimConnect"}};
+  for (const auto& a : animators) {
+    TGIFAnimator* animator = new TGIFAnimator(this);
+    animator->SetName(a.name);
+    animator->SetBounds(x, 23, 24, 24);
+    animator->SetParent(pnlMenu);
+    *a.animator = animator;
+    x += 28;
+  }
   speedHelp->OnClick = [this](TObject*) { OpenHelp(); };
   speedView->OnClick = [this](TObject*) { speedViewClick(); };
   speedWeb->OnClick = [this](TObject*) { speedWebClick(); };

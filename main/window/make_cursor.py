@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the basket's move cursor (a four-way cross, hot spot in the middle)
-and the resource script of Halvorn.exe: make_cursor.py <out folder>."""
+and the resource script of Halvorn.exe, which also takes in the UI
+components' cursors: make_cursor.py <out folder>."""
 import os
 import struct
 import sys
@@ -52,7 +53,8 @@ def main():
     rows = shape()
     xor = bits(rows, lambda c: c == "o")
     mask = bits(rows, lambda c: c == " ")
-    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 1, 0, len(xor) + len(mask), 0, 0, 2, 0)
+    info = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 1, 0, len(xor) + len(mask),
+                       0, 0, 2, 0)
     palette = bytes([0, 0, 0, 0, 255, 255, 255, 0])
     image = info + palette + xor + mask
     header = struct.pack("<HHH", 0, 2, 1)
@@ -60,9 +62,10 @@ def main():
     with open(os.path.join(out, "MoveCursor.cur"), "wb") as f:
         f.write(header + entry + image)
     with open(os.path.join(out, "Halvorn.rc"), "w") as f:
-        # With the UI components' cursors in one script: the linker cannot
-        # join cursors of two resource files.
-        f.write('#include "Cursors.rc"\nCURSORMOVECURSOR CURSOR "MoveCursor.cur"\n')
+        # One resource script for the program: the components' cursors join
+        # it, so that the cursor images are numbered once.
+        f.write('#include "Cursors.rc"\n')
+        f.write('CURSORMOVECURSOR CURSOR "MoveCursor.cur"\n')
 
 
 if __name__ == "__main__":

@@ -189,6 +189,35 @@ inline COLORREF ScreenPixel(int x, int y) {
   return c;
 }
 
+// The screen's pixels in a rectangle, row by row.
+inline std::vector<COLORREF> ScreenPixels(const RECT& r) {
+  int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<COLORREF> out;
+  if (w <= 0 || h <= 0) return out;
+  BITMAPINFO bi = {};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  uint32_t* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits),
+                                 nullptr, 0);
+  HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, dib);
+  BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  for (int i = 0; i < w * h; ++i)
+    out.push_back(RGB((bits[i] >> 16) & 0xFF, (bits[i] >> 8) & 0xFF, bits[i] & 0xFF));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  DeleteObject(dib);
+  return out;
+}
+
+inline bool Shows(const std::vector<COLORREF>& pixels, COLORREF c) {
+  for (COLORREF p : pixels)
+    if (p == c) return true;
+  return false;
+}
+
 // The colour of a picture of a library at a point of the picture.
 inline COLORREF PictureColour(const std::string& library, const char* name, int x, int y) {
   HMODULE module = LoadLibraryExA((BinDir() + library).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);

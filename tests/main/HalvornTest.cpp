@@ -15,9 +15,20 @@ int CaptionHeightExtra() {
   return extra > 0 ? extra : 0;
 }
 
+// The picture of a basket menu item: its inner colour.
+COLORREF MenuIcon(const char* name) {
+  return PictureColour("HalvornBasket.dll",
+                       (std::string("HALVORN_BMP_TRAYICON_") + name + "_BMP").c_str(), 5, 12);
+}
+
 bool IsMenuShown() {
   HWND menu = FindWindowA("#32768", nullptr);
   return menu && IsWindowVisible(menu);
+}
+
+std::vector<COLORREF> MenuPixels() {
+  PumpUntil([] { return false; }, 400);
+  return ScreenPixels(WindowRect(FindWindowA("#32768", nullptr)));
 }
 
 void PressEscape() {
@@ -116,6 +127,27 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
   }
 }
 
+TEST(HalvornBasketMenu, AutomaticRecordingOffShowsTheScheduleOffPicture) {
+  Install in(AllFiles());
+  WriteSettings(in);
+  WriteText(in.Path("TezParam.inx"),
+            ReadText(in.Path("TezParam.inx")) + "[AutoUpdate]\r\nactive=0\r\n");
+  ProcessGuard p(StartHalvorn(in, "/DEBUG"));
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitForRect(main, 300, 200, 87, 81));
+  HWND picture = FindControlByName(main, "pnlBackgroundImg");
+  PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  ASSERT_TRUE(PumpUntil(IsMenuShown, 3000));
+  std::vector<COLORREF> menu = MenuPixels();
+  EXPECT_TRUE(Shows(menu, MenuIcon("SCHEDOFF")));
+  EXPECT_FALSE(Shows(menu, MenuIcon("SCHEDON")));
+  PressEscape();
+  EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));
+  EXPECT_EQ(CloseHalvorn(main, p.process), 0u);
+}
+
 class HalvornViews : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -189,6 +221,8 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
   PostMessageA(main_, kChangeView, 0, 1);
   ASSERT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + CaptionHeightExtra()));
   SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  // Above the windows of tests running beside this one.
+  SetWindowPos(main_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetForegroundWindow(main_);
   PumpUntil([] { return false; }, 500);
   ExpectPicture("pnlMenu", "Halvorn.dll", "HALVORN_BMP_STRIP_BMP", {{2, 2}, {400, 60}}, 0, 16,
@@ -210,12 +244,26 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
                  {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
   for (const Button& b : buttons)
     ExpectPicture(b.name, "Halvorn.dll", b.picture, {{3, 3}, {20, 15}});
-  // Under the mouse a button shows its highlight picture.
-  POINT over = ScreenPoint(Control("speedView"), 10, 10);
-  SetCursorPos(over.x, over.y);
-  PumpUntil([] { return false; }, 500);
-  ExpectPicture("speedView", "Halvorn.dll", "HALVORN_BMP_VIEW1HI_BMP", {{3, 3}});
-  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  // Each animation shows its first frame, colour 0 of its file's table.
+  // The animators stand right of the remarks button, 28 pixels apart.
+  RECT remark = WindowRect(Control("speedSendRemark"));
+  const char* files[] = {"record_anim.gif", "play_anim.gif", "download_anim.gif",
+                         "connect_anim.gif"};
+  for (int i = 0; i < 4; ++i) {
+    std::string gif = ReadText(in_.Path(files[i]));
+    ASSERT_GT(gif.size(), 16u);
+    COLORREF first = RGB(static_cast<uint8_t>(gif[13]), static_cast<uint8_t>(gif[14]),
+                         static_cast<uint8_t>(gif[15]));
+    EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 12, remark.top - 1 + 12), first) << files[i];
+  }
+  // A view button clicked stays down and shows its pushed picture.
+  HWND view = Control("speedView");
+  PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+  COLORREF pushed = PictureColour("Halvorn.dll", "HALVORN_BMP_VIEW2_BMP", 3, 3);
+  POINT at = ScreenPoint(view, 3, 3);
+  EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(at.x, at.y) == pushed; }, 5000))
+      << ScreenPixel(at.x, at.y);
 }
 
 TEST_F(HalvornViews, ViewChangesByMessageSaveTheViewLeft) {
@@ -279,6 +327,12 @@ TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {
   PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
   EXPECT_TRUE(PumpUntil(IsMenuShown, 3000));
+  // Each item shows the picture its tag names; automatic recording is on.
+  std::vector<COLORREF> menu = MenuPixels();
+  for (const char* shown : {"CLOSE", "MAX", "PLAY", "REC", "STOP", "BASKETPASTE", "SCHEDON"})
+    EXPECT_TRUE(Shows(menu, MenuIcon(shown))) << shown;
+  for (const char* hidden : {"SCHEDOFF", "HELP", "ABOUT"})
+    EXPECT_FALSE(Shows(menu, MenuIcon(hidden))) << hidden;
   PressEscape();
   EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));
 
