@@ -32,7 +32,6 @@
 #include "oxMenus.h"
 
 class TAlignedStringGrid;
-class TGIFAnimator;
 class TSplitterBar;
 class TTezMMBut;
 
@@ -186,8 +185,6 @@ class TForm1 : public TForm {
   TPanel *pnlRecPlayDisplay = nullptr, *pnlOffStatus = nullptr;
   TLabel *lblGlobalStatus = nullptr, *lblGlobalProgress = nullptr, *lblGlobalTimeLabel = nullptr,
          *lblChannelName = nullptr, *lblItemStatus = nullptr, *lblStatusLine = nullptr;
-  TGIFAnimator *gifanimRecord = nullptr, *gifanimPlay = nullptr, *gifAnimDownload = nullptr,
-               *gifanimConnect = nullptr;
   TTimer *timerStatusLabel = nullptr, *timerRunWatch = nullptr;
   // Channels view.
   TPanel* ShapeDragDropTrash = nullptr;

@@ -2,8 +2,6 @@
 // view, their events and the window messages of a run.
 #include "Aligrid.h"
 #include "Application.h"
-#include "GIFAnimator.h"
-#include "GIFImage.h"
 #include "MainForm.h"
 #include "SplitterBar.h"
 #include "TezMMBut.h"
@@ -61,20 +59,11 @@ void TForm1::BuildRunComponents() {
   pnlRecPlayDisplay->SetBevelOuter(bvLowered);
   pnlRecPlayDisplay->SetColor(clBlack);
   pnlRecPlayDisplay->SetVisible(false);
-  lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 40, 3, 118);
-  lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 160, 3, 56);
-  lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 218, 3, 158);
-  lblChannelName = WhiteLabel(this, pnlRecPlayDisplay, "lblChannelName", 40, 24, width - 44);
-  lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 40, 45, width - 44);
-  auto animator = [this](const char* name, int left, int top) {
-    TGIFAnimator* a = Place<TGIFAnimator>(this, pnlRecPlayDisplay, name, left, top, 32, 32);
-    a->SetVisible(false);
-    return a;
-  };
-  gifanimRecord = animator("gifanimRecord", 4, 4);
-  gifanimPlay = animator("gifanimPlay", 4, 4);
-  gifAnimDownload = animator("gifAnimDownload", 4, 32);
-  gifanimConnect = animator("gifanimConnect", 4, 32);
+  lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 8, 3, 118);
+  lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 128, 3, 56);
+  lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 186, 3, width - 190);
+  lblChannelName = WhiteLabel(this, pnlRecPlayDisplay, "lblChannelName", 8, 24, width - 12);
+  lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 8, 45, width - 12);
   pnlOffStatus = Place<TPanel>(this, btnPanel, "pnlOffStatus", 4, 2, width, 67);
   pnlOffStatus->SetBevelOuter(bvLowered);
 
@@ -280,24 +269,8 @@ void TForm1::BuildCustomizeView() {
   speedPlayerCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 }
 
+// Once the main pictures are there, the item buttons are made with theirs.
 void TForm1::InitRunImages() {
-  bool few = ColourDepth() < 16;
-  const struct {
-    TGIFAnimator* animator;
-    const char* name;
-  } gifs[] = {{gifanimRecord, "record_anim"},
-              {gifanimPlay, "play_anim"},
-              {gifAnimDownload, "download_anim"},
-              {gifanimConnect, "connect_anim"}};
-  for (const auto& g : gifs) {
-    std::string file = GetCurrentDir() + "\\" + g.name + (few ? "4.gif" : ".gif");
-    if (!FileExists(file)) continue;
-    try {
-      g.animator->Image()->LoadFromFile(file);
-    } catch (const Exception&) {
-      // A picture that does not load leaves its animator empty.
-    }
-  }
   itemButtonsBuilt = false;
   CreatePositionButtons();
 }

@@ -61,9 +61,10 @@ struct Seen {
     items.insert(TextOf("lblItemStatus"));
     progress.insert(TextOf("lblGlobalProgress"));
     if (Shown("pnlRecPlayDisplay")) display = true;
-    // The record animation is painted on the run display at (4, 4).
-    HWND display = Control("pnlRecPlayDisplay");
-    if (display && IsWindowVisible(display)) recordFrames.insert(PixelAt(display, 12, 12));
+    // The record animation is painted on the tool bar right of the buttons,
+    // at (356, 23).
+    HWND bar = Control("pnlMenu");
+    if (bar && Shown("pnlRecPlayDisplay")) recordFrames.insert(PixelAt(bar, 356 + 12, 23 + 12));
   }
   bool ItemShown(const std::string& prefix) const {
     for (const std::string& s : items)
