@@ -59,9 +59,9 @@ void TForm1::BuildRunComponents() {
   pnlRecPlayDisplay->SetBevelOuter(bvLowered);
   pnlRecPlayDisplay->SetColor(clBlack);
   pnlRecPlayDisplay->SetVisible(false);
-  lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 8, 3, 118);
-  lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 128, 3, 56);
-  lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 186, 3, width - 190);
+  lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 8, 3, 130);
+  lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 140, 3, 56);
+  lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 198, 3, width - 202);
   lblChannelName = WhiteLabel(this, pnlRecPlayDisplay, "lblChannelName", 8, 24, width - 12);
   lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 8, 45, width - 12);
   pnlOffStatus = Place<TPanel>(this, btnPanel, "pnlOffStatus", 4, 2, width, 67);
