@@ -178,6 +178,7 @@ void TForm1::FormCreate() {
     return;
   }
   ReadStartSettings();
+  StartUpdateCheck();
   PostToSelf(WM_TEZ_SHOW_INTRO);
   if (autoUpdateActive_ == 1) tmStartUpDelay->SetEnabled(true);
   Application->SetTitle("Brindale Message");
@@ -201,8 +202,7 @@ void TForm1::FormCreate() {
   }
   StartCaddrel();
   CheckSchedule();
-  // The update list of a start without "/GETDIR" belongs to the update
-  // check; the basket opens here.
+  if (!getDir_) ProcessUpdateListAtStart();
   if (!getDir_ || autoOpenBasketOnStart_ != 0) OpenView(1);
 }
 

@@ -21,6 +21,7 @@
 #include "TezWebLabel.h"
 #include "oxMenus.h"
 #include "TrayShell.h"
+#include "UpdateCheck.h"
 #include "Utils.h"
 
 class TForm1 : public TForm {
@@ -173,6 +174,10 @@ class TForm1 : public TForm {
   int autoUpdateActive_ = 0;
   std::string autoUpdateCheckUrl_;
   std::string autoUpdatePrepareUrl_;
+  // The update check and the update list (ControlUpdate.cpp).
+  void StartUpdateCheck();
+  void ProcessUpdateListAtStart();
+  std::unique_ptr<TUpdateCheck> updateCheck_;
 
   // Run state.
   TRecorderState recorderState_ = {0, 0};

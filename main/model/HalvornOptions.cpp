@@ -91,6 +91,9 @@ void THalvornOptions::SerializeOptionsParameters(bool save) {
   } else {
     autoRecActive = param.ReadInteger("AutoUpdate", "active", 1);
     autoRecHour = param.ReadInteger("AutoUpdate", "hour", 6);
+    // Twelve o'clock is stored as 0; other values outside the clock give the default.
+    if (autoRecHour == 12) autoRecHour = 0;
+    if (autoRecHour < 0 || autoRecHour > 11) autoRecHour = 6;
     autoRecMin = param.ReadInteger("AutoUpdate", "min", 30);
     autoRecAmPm = param.ReadInteger("AutoUpdate", "amPm", 0);
     autoRecRetries = param.ReadInteger("AutoUpdate", "retries", 3);
@@ -129,7 +132,14 @@ void THalvornOptions::SerializeOptionsParameters(bool save) {
     if (useDialer == 1) {
       param.WriteString("Dialer", "dialerName", dialerName);
       param.WriteString("Dialer", "user", user);
-      param.WriteString("Dialer", "pwd", ScramblePassword(pwd));
+      // A character that would be stored as NUL, CR or LF cannot be kept in
+      // the file: the stored password stays as it was then.
+      bool storable = true;
+      for (unsigned char c : pwd) {
+        unsigned char stored = c ^ 0x9E;
+        storable = storable && stored != 0 && stored != '\r' && stored != '\n';
+      }
+      if (storable) param.WriteString("Dialer", "pwd", ScramblePassword(pwd));
     }
     param.WriteInteger("Update", "autoUpdateActive", autoUpdateActive);
     param.WriteInteger("Proxies", "useProxy", useProxy ? 1 : 0);
@@ -174,7 +184,9 @@ void THalvornOptions::SerializeOptionsParameters(bool save) {
     param.WriteInteger("Notifications", "shouldNotifyMaxSize", shouldNotifyMaxSize ? 1 : 0);
     param.WriteInteger("Notifications", "MaxSize", StrToIntDef(Trim(maxSizeText), 0));
     operators.WriteInteger("TezHtmlConvert.dll", "detailLevel", detailLevel);
-    param.WriteInteger("Recorder", "maxItemLength", liveStreamMinutes * 60);
+    // Seconds as stored unless the length in minutes was changed.
+    if (liveStreamMinutes != maxItemSeconds / 60) maxItemSeconds = liveStreamMinutes * 60;
+    param.WriteInteger("Recorder", "maxItemLength", maxItemSeconds);
   } else {
     slideSound = halvorn.ReadString("Params", "slideSound", "SlideSound.wav");
     slideSoundPath = slideSound.find('\\') == std::string::npos
@@ -199,13 +211,14 @@ void THalvornOptions::SerializeOptionsParameters(bool save) {
     if (detailLevel < 1 || detailLevel > numberOfLevels) detailLevel = 2;
     int32_t seconds = param.ReadInteger("Recorder", "maxItemLength", 30);
     if (seconds < 1) seconds = 30;
+    maxItemSeconds = seconds;
     liveStreamMinutes = seconds / 60;
     ttsTestText = halvorn.ReadString("Params", "ttsTestText", "This is a test");
   }
 
   if (save) {
     if (startWithWindows)
-      SetAutoStart(ProgramFolder() + startWithWinCmd + " /GETDIR", true);
+      SetAutoStart("\"" + ProgramFolder() + startWithWinCmd + "\" /GETDIR", true);
     else
       SetAutoStart(startWithWinCmd, false);
   }

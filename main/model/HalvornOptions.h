@@ -67,6 +67,7 @@ class THalvornOptions {
   // Conversion and speech.
   int32_t numberOfLevels = 5, detailLevel = 2;
   int32_t liveStreamMinutes = 0;
+  int32_t maxItemSeconds = 30;  // as stored
   std::string ttsTestText = "This is a test";
 
   // The selected media type's player values.

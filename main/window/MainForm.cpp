@@ -1,6 +1,8 @@
 #include "MainForm.h"
 
 #include "Application.h"
+#include "MainLinks.h"
+#include "OptionsPages.h"
 #include "Screen.h"
 #include "TezMMBut.h"
 
@@ -27,6 +29,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
   // Messages handled while the window is being made may minimise it.
   Application->OnMinimize = [this](TObject* s) { HandleMinimizeEvent(s); };
   BuildComponents();
+  links = std::make_unique<TMainLinks>(*this);
+  links->ShowStatusLine = [this](const std::string& text, int seconds) {
+    ShowStatusLine(text, seconds);
+  };
+  optionsPages = std::make_unique<TOptionsPages>(*this);
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) {
     if (IsIconic(Handle())) HandleMinimizeEvent(s);
@@ -117,7 +124,7 @@ void TForm1::BuildComponents() {
   mailslotHalvorn = Make<TMailSlotComp>(this, "mailslotHalvorn");
   msgsendControl = Make<TMsgSend>(this, "msgsendControl");
   msgsendRecorder = Make<TMsgSend>(this, "msgsendRecorder");
-  TezDropFileTarget1 = Make<TDropTarget>(this, "TezDropFileTarget1");
+  TezDropFileTarget1 = Make<TTezDropFileTarget>(this, "TezDropFileTarget1");
   TezDropFileTarget1->GetDataOnEnter = false;
 
   SetMessageMethod(WM_TEZ_CHANGE_VIEW, [this](TMessage& m) { ChangeView(m); });
@@ -288,6 +295,7 @@ void TForm1::FormCreate(TObject*) {
     DoWindowState(false, true);
     GetChannels(1, pnlChannels);
     TezDropFileTarget1->Register(this);
+    links->InitDragDrop();
     if (!StartGatePassed()) {
       Application->Terminate();
       return;
@@ -309,6 +317,8 @@ void TForm1::FormCreate(TObject*) {
 
 void TForm1::FormDestroy() {
   ready = 0;
+  links->Shutdown();
+  optionsPages->Shutdown();
   MailSlotSendMessage(".", "tezdbg.slt", "FormDestroy");
   try {
     TezDropFileTarget1->Unregister();

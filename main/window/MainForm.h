@@ -25,6 +25,7 @@
 #include "MsgSend.h"
 #include "SavePos.h"
 #include "StdCtrls.h"
+#include "TezDropFileTarget.h"
 #include "TezMMBut.h"
 #include "TilePanel.h"
 #include "TezWebLabel.h"
@@ -34,6 +35,8 @@
 class TAlignedStringGrid;
 class TSplitterBar;
 class TTezMMBut;
+class TMainLinks;
+class TOptionsPages;
 
 // Window messages of the main window.
 enum : UINT {
@@ -107,7 +110,7 @@ class TForm1 : public TForm {
   TMailSlotComp* mailslotHalvorn;
   TMsgSend* msgsendControl;
   TMsgSend* msgsendRecorder;
-  TDropTarget* TezDropFileTarget1;
+  TTezDropFileTarget* TezDropFileTarget1;
   TTezWebLabel* lblWebLink;  // opens the help and home pages
 
   // State of the window.
@@ -127,6 +130,9 @@ class TForm1 : public TForm {
   std::unique_ptr<TTezMailSlot> mainMailQueue;
   std::unique_ptr<TTezDllManager> dllManager;
   HMODULE basketLibrary = nullptr, mainLibrary = nullptr;
+  // Dropped and pasted links and files.
+  std::unique_ptr<TMainLinks> links;
+  std::unique_ptr<TOptionsPages> optionsPages;
 
  private:
   void BuildComponents();

@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "AskSchedTime.h"
 #include "MainForm.h"
+#include "TempSweep.h"
 #include "TezMMBut.h"
 #include "WinExc32.h"
 
@@ -26,8 +27,6 @@ void TForm1::InstallRunMessages() {
   SetMessageMethod(WM_TEZ_RECORDER_STATE, [this](TMessage& m) { wmRecorderStateChange(m); });
   SetMessageMethod(WM_TEZ_REFRESH_VIEW, [this](TMessage& m) { wmRefreshView(m); });
   SetMessageMethod(WM_TEZ_MAIN_MAIL, [this](TMessage& m) { OnMainMailQueueMsg(m); });
-  SetMessageMethod(WM_TEZ_SETTINGS_CHANGED,
-                   [this](TMessage&) { options.SerializeOptionsParameters(false); });
   // Reports of the controller that change nothing here.
   for (UINT m : {WM_TEZ_SCHED_OK, WM_TEZ_SCHED_FAIL, WM_TEZ_CALLED, WM_TEZ_SCHED_START,
                  WM_TEZ_SCHED_FAIL_RETRY, WM_TEZ_DEVICE_STATE})
@@ -89,14 +88,12 @@ void TForm1::SavePlayItem() {
 }
 
 bool TForm1::CheckFreeSpace() {
-  // Counted as the Recorder counts it, in millions of bytes, so that a run
-  // started here is not refused there.
-  ULARGE_INTEGER available;
-  if (!GetDiskFreeSpaceExA(nullptr, &available, nullptr, nullptr)) return true;
-  if (available.QuadPart >= uint64_t(options.minRecSpace < 0 ? 0 : options.minRecSpace) * 1000000u)
-    return true;
-  ShowStatusLine("Not enough free disk space", 10);
-  return false;
+  // Counted in megabytes of 2^20 bytes: stricter than the Recorder's
+  // millions of bytes, so a run started here is never refused there.
+  return ::CheckFreeSpace(options.minRecSpace,
+                          [this](const std::string& text, int seconds) {
+                            ShowStatusLine(text, seconds);
+                          });
 }
 
 bool TForm1::RecorderTypeIsWorking(int requiredType) const {

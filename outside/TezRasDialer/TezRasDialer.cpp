@@ -4,6 +4,10 @@
 // With the pre-disconnect message on, a Connect (0) first reports only
 // "pre disconnect", so that the host can send what it must before the line
 // goes; the host's next Connect (0) then hangs up.
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "StandInLink.h"
 #include "TezDialerApi.h"
 
@@ -59,5 +63,42 @@ int TEZAPI TezDialer_Connect(int connect) {
 }
 void TEZAPI TezDialer_SetPostStatusStrings(int) {}
 void TEZAPI TezDialer_SetPreDisconnectMessage(int on) { g_preDisconnectMessage = on; }
+// The dial-up entries: [Entries] names (a comma list) of TezRasDialer.inx in
+// the current directory; records of 264 bytes, each a size and a name.
+int32_t TEZAPI TezDialer_RasEnumEntries(void*, const char*, void* entries, DWORD* size,
+                                        DWORD* count) {
+  const DWORD kEntrySize = 264, kBufferTooSmall = 603, kInvalidSize = 632;
+  if (!size || !count) return 87;  // ERROR_INVALID_PARAMETER
+  char dir[MAX_PATH] = {}, names[1024] = {};
+  GetCurrentDirectoryA(MAX_PATH, dir);
+  GetPrivateProfileStringA("Entries", "names", "", names, sizeof names,
+                           (std::string(dir) + "\\TezRasDialer.inx").c_str());
+  std::vector<std::string> list;
+  std::string all = names;
+  for (size_t start = 0; start < all.size();) {
+    size_t comma = all.find(',', start);
+    if (comma == std::string::npos) comma = all.size();
+    if (comma > start) list.push_back(all.substr(start, comma - start).substr(0, 256));
+    start = comma + 1;
+  }
+  DWORD first = 0;
+  if (entries) memcpy(&first, entries, 4);
+  if (!entries || first != kEntrySize) return kInvalidSize;
+  DWORD needed = static_cast<DWORD>(list.size()) * kEntrySize;
+  if (*size < needed) {
+    *size = needed;
+    return kBufferTooSmall;
+  }
+  auto* out = static_cast<char*>(entries);
+  memset(out, 0, needed);
+  for (size_t i = 0; i < list.size(); ++i) {
+    memcpy(out + i * kEntrySize, &kEntrySize, 4);
+    memcpy(out + i * kEntrySize + 4, list[i].c_str(), list[i].size());
+  }
+  *size = needed;
+  *count = static_cast<DWORD>(list.size());
+  return 0;
+}
+
 int TEZAPI TezDialer_GetConnectionState() { return g_connected ? kConnected : kDisconnected; }
 }

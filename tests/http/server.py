@@ -30,6 +30,14 @@ Routes of the network client's tests:
   /silent              never answers (holds the connection up to 30 s)
   /otherport           the port of a second server like this one
   /netreset/n          promises 2n bytes, sends n, then a reset (no FIN before)
+Routes of the update check's tests (the update service):
+  /isapi/TezBGUpdate.dll?Check&SN=s&Ver=v   the check; the serial s picks the
+                       reply: "uptodate", "noupgrade" (no UPGRADE key),
+                       "upgrade..." (an offer, sent in two pieces), "broken"
+                       (no RESULT=OK), "partial" (an offer cut short)
+  /isapi/TezBGUpdate.dll?Prepare&SN=s       SUCCESS for the serial "upgrade",
+                       a failure otherwise
+  /isapi/last          the query of the last request to the service, as sent
 Log receiver of the item log upload (POST only):
   /log/c               appends the body to log-received.txt in the working
                        folder and answers with reply code c
@@ -195,6 +203,10 @@ class Handler(BaseHTTPRequestHandler):
             self.raw(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc\r\n0\r\n\r\n")
         elif head in NET_CLIENT_ROUTES:
             NET_CLIENT_ROUTES[head](self, parts)
+        elif head in UPDATE_ROUTES:
+            UPDATE_ROUTES[head](self, parts)
+        elif head in CONNECTION_TEST_ROUTES:
+            CONNECTION_TEST_ROUTES[head](self, parts)
         else:
             self.reply(404, b"not here\n")
 
@@ -279,6 +291,101 @@ NET_CLIENT_ROUTES = {
 }
 
 # --- End of the network client's routes ----------------------------------
+
+
+# --- Routes of the update check's tests ----------------------------------
+
+UPDATE_OFFER = (b"RESULT=OK<BR>NAME=Brindale Media Manager<BR>UPGRADE=2.5.1<BR>"
+                b"SIZE=2097152<BR>DESCRIPTION=Faster recording<BR>")
+update_last = [b""]
+
+
+def update_reply(handler, data, pieces=1):
+    handler.send_response(200)
+    handler.send_header("Content-Type", "text/html")
+    handler.send_header("Content-Length", str(len(data)))
+    handler.send_header("Connection", "close")
+    handler.end_headers()
+    step = (len(data) + pieces - 1) // pieces
+    for i in range(0, len(data), step):
+        handler.wfile.write(data[i:i + step])
+        handler.wfile.flush()
+        time.sleep(0.2)
+    handler.close_connection = True
+
+
+def update_service(handler, parts):
+    query = urllib.parse.urlsplit(handler.path).query
+    if len(parts) > 1 and parts[1] == "last":
+        with Handler.lock:
+            handler.reply(200, update_last[0])
+        return
+    with Handler.lock:
+        update_last[0] = query.encode("latin-1")
+    if len(parts) < 2 or parts[1] != "TezBGUpdate.dll":
+        handler.reply(404, b"not here\n")
+        return
+    fields = query.split("&")
+    values = dict(urllib.parse.parse_qsl(query))
+    serial = values.get("SN", "")
+    if fields[0] == "Check":
+        if serial == "uptodate":
+            update_reply(handler, b"RESULT=OK<BR>UPGRADE=NONE<BR>")
+        elif serial == "noupgrade":
+            update_reply(handler, b"RESULT=OK<BR>")
+        elif serial.startswith("upgrade"):
+            update_reply(handler, UPDATE_OFFER, pieces=2)
+        elif serial == "partial":
+            handler.send_response(200)
+            handler.send_header("Content-Length", str(len(UPDATE_OFFER) + 100))
+            handler.send_header("Connection", "close")
+            handler.end_headers()
+            handler.raw(UPDATE_OFFER)
+        else:
+            update_reply(handler, b"RESULT=FAILED<BR>")
+    elif fields[0] == "Prepare":
+        if serial == "upgrade":
+            update_reply(handler, b"RESULT=OK<BR>SUCCESS<BR>")
+        else:
+            update_reply(handler, b"RESULT=FAILED<BR>")
+    else:
+        handler.reply(400, b"unknown request\n")
+
+
+UPDATE_ROUTES = {
+    "isapi": update_service,
+}
+
+# --- End of the update check's routes ------------------------------------
+
+
+# --- Routes of the main program's connection test -------------------------
+
+# /testinifile/<variant>: the test file in ini form; "good" passes the
+# check, "upper" names test.INI, "badsum" holds 1, 2 and 4.
+CONNECTION_TEST_FILES = {
+    "good": ("test.ini", 1, 2, 3),
+    "upper": ("test.INI", 1, 2, 3),
+    "badsum": ("test.ini", 1, 2, 4),
+}
+
+
+def connection_test_file(handler, parts):
+    variant = parts[1] if len(parts) > 1 else "good"
+    if variant not in CONNECTION_TEST_FILES:
+        handler.reply(404, b"no such test file")
+        return
+    name, a, b, c = CONNECTION_TEST_FILES[variant]
+    text = "[fileName]\r\nfileName=%s\r\n[parameters]\r\nnum1=%d\r\nnum2=%d\r\nnum3=%d\r\n" % (
+        name, a, b, c)
+    handler.reply(200, text.encode())
+
+
+CONNECTION_TEST_ROUTES = {
+    "testinifile": connection_test_file,
+}
+
+# --- End of the connection test's routes -----------------------------------
 
 
 class Server(ThreadingHTTPServer):

@@ -1,0 +1,77 @@
+#include "ChannelCleanup.h"
+
+#include "Screen.h"
+
+namespace {
+template <typename T>
+T* Place(TForm* form, TWinControl* parent, const char* name, int l, int t, int w, int h) {
+  T* c = new T(form);
+  c->SetName(name);
+  c->SetBounds(l, t, w, h);
+  c->SetParent(parent);
+  return c;
+}
+
+constexpr int kSpecial[] = {TChannelList::DeletedList, TChannelList::RejectedList,
+                            TChannelList::PendingList};
+}  // namespace
+
+TfrmChannelCleanup::TfrmChannelCleanup(TComponent* owner, TChannelList* list)
+    : TForm(owner, "TfrmChannelCleanup"), list_(list) {
+  SetName("frmChannelCleanup");
+  SetCaption("Brindale Cleanup");
+  SetBorderStyle(bsDialog);
+  int count = 3 + (list ? list->Count() : 0);
+  int listHeight = count * 20 + 6;
+  SetClientSize(260, 80 + listHeight);
+  Label1 = Place<TLabel>(this, this, "Label1", 10, 8, 240, 16);
+  Label1->SetCaption("Select the channels you want to delete:");
+  ChannelsList = Place<TPanel>(this, this, "ChannelsList", 10, 28, 240, listHeight);
+  ChannelsList->SetBevelOuter(bvLowered);
+  const char* special[] = {"Deleted Items", "Rejected Items", "Pending Items"};
+  for (int i = 0; i < count; ++i) {
+    std::string name = "Entry" + std::to_string(i);
+    TCheckBox* box = Place<TCheckBox>(this, ChannelsList, name.c_str(), 4, 3 + i * 20, 230, 18);
+    box->SetCaption(i < 3 ? special[i] : list->GetName(i - 2));
+    box->SetChecked(i < 3);
+    Entries.push_back(box);
+  }
+  int top = 38 + listHeight;
+  btnOk = Place<TButton>(this, this, "btnOk", 90, top, 75, 25);
+  btnOk->SetCaption("OK");
+  btnOk->ModalResult = mrOk;
+  btnCancel = Place<TButton>(this, this, "btnCancel", 175, top, 75, 25);
+  btnCancel->SetCaption("Cancel");
+  btnCancel->ModalResult = mrCancel;
+  FormCreated();
+}
+
+void TfrmChannelCleanup::ApplyChecked() {
+  if (!list_) return;
+  for (size_t i = 0; i < Entries.size(); ++i) {
+    if (!Entries[i]->Checked()) continue;
+    int n = i < 3 ? kSpecial[i] : static_cast<int>(i) - 2;
+    list_->ClearContents(n);
+    if (TContentSection* contents = list_->GetContents(n)) {
+      try {
+        contents->Save();
+      } catch (const std::exception&) {
+        // Written again with the list when it is freed.
+      }
+    }
+  }
+}
+
+bool RunCleanupDialog(TForm* owner, TChannelList* list, bool runWorking) {
+  if (runWorking) return false;
+  TfrmChannelCleanup dialog(owner, list);
+  int w = dialog.Width(), h = dialog.Height();
+  if (owner && w < owner->Width() && h < owner->Height())
+    dialog.SetBounds(owner->Left() + (owner->Width() - w) / 2,
+                     owner->Top() + (owner->Height() - h) / 2, w, h);
+  else
+    dialog.SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
+  if (dialog.ShowModal() == mrOk) dialog.ApplyChecked();
+  if (owner) PostMessageA(owner->Handle(), 0x4DF, 20, 0);  // refresh the view
+  return true;
+}

@@ -1,0 +1,31 @@
+// The channel cleanup dialog: the three special lists and every channel,
+// each with a check box; OK empties the checked ones with their files.
+#pragma once
+
+#include <vector>
+
+#include "ChannelList.h"
+#include "Forms.h"
+#include "StdCtrls.h"
+
+class TfrmChannelCleanup : public TForm {
+ public:
+  TfrmChannelCleanup(TComponent* owner, TChannelList* list);
+
+  // Empties the checked lists (the channels themselves stay).
+  void ApplyChecked();
+
+  TLabel* Label1;
+  TPanel* ChannelsList;
+  std::vector<TCheckBox*> Entries;  // Deleted, Rejected, Pending, then the channels
+  TButton* btnOk;
+  TButton* btnCancel;
+
+ private:
+  TChannelList* list_;
+};
+
+// Shows the dialog over owner (centred on it when it fits, else on the
+// screen) and applies it on OK; false when a run is working: the lists
+// are not touched then.
+bool RunCleanupDialog(TForm* owner, TChannelList* list, bool runWorking);

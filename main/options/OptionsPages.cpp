@@ -1,0 +1,646 @@
+#include "OptionsPages.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "Application.h"
+#include "AskSchedTime.h"
+#include "ChannelCleanup.h"
+#include "MainForm.h"
+#include "MainLinks.h"
+#include "TempSweep.h"
+
+namespace {
+template <typename T>
+T* Put(TForm* form, TWinControl* parent, const char* name, int l, int t, int w, int h,
+       const std::string& caption = "") {
+  T* c = new T(form);
+  c->SetName(name);
+  c->SetBounds(l, t, w, h);
+  c->SetParent(parent);
+  if (!caption.empty()) c->SetCaption(caption);
+  return c;
+}
+
+const char* const kPageNames[] = {"TabAutoUpdate", "TabMedia", "TabConnection", "TabGeneral",
+                                  "TabNotifications", "OptionsTabTTs", "tabAbout"};
+const char* const kTabCaptions[] = {"Recording", "Media", "Connection", "Sounds",
+                                    "Notices", "Speech", "About"};
+constexpr int kSpeechPage = 5, kConnectionPage = 2;
+constexpr UINT kSettingsChanged = 0x4CB, kUserUpdateCheck = 0x59C, kUpdateOffline = 0x59D;
+const char* const kMakerAddress = "http://www.brindale.example/tts";
+
+bool AllDigits(const std::string& s) {
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+std::string Trimmed(const std::string& s) {
+  size_t a = s.find_first_not_of(' '), b = s.find_last_not_of(' ');
+  return a == std::string::npos ? "" : s.substr(a, b - a + 1);
+}
+}  // namespace
+
+TOptionsPages::TOptionsPages(TForm1& form) : f_(form) {
+  Build();
+  f_.speedOptions->OnClick = [this](TObject*) { speedOptionsClick(); };
+  f_.speedPlayer->OnClick = [this](TObject*) { speedPlayerClick(); };
+  f_.SetMessageMethod(kSettingsChanged,
+                      [this](TMessage&) { f_.options.SerializeOptionsParameters(false); });
+}
+
+void TOptionsPages::speedPlayerClick() {
+  if (f_.busy) return;
+  if (!f_.dllManager) f_.dllManager = std::make_unique<TTezDllManager>();
+  if (!media_) media_ = std::make_unique<TMediaConfig>(*f_.dllManager);
+  media_->CloseMediaConfigDll();
+  if (!media_->PlayerBound()) {
+    std::string settings = GetCurrentDir() + "\\TezParam.inx";
+    const std::string& section = f_.options.selectedMediaType;
+    std::string library = TIniFile(settings).ReadString(section, "playerDll", "");
+    media_->BindMediaConfigDll2(library, settings, section, f_.pnlViewPlayer->Handle());
+  }
+  if (!media_->PlayerBound() || f_.ViewPlayer->Visible()) return;
+  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
+    p->SetVisible(p == f_.ViewPlayer);
+  f_.speedPlayer->SetDown(true);
+}
+
+TOptionsPages::~TOptionsPages() { Shutdown(); }
+
+void TOptionsPages::Shutdown() {
+  // The libraries are closed while the cache still holds them.
+  media_.reset();
+  test_.reset();
+}
+
+void TOptionsPages::Build() {
+  TWinControl* host = f_.pnlOptions;
+  int w = host->Width(), h = host->Height();
+  OptionspageControl = Put<TPanel>(&f_, host, "OptionspageControl", 4, 4, w - 8, h - 8);
+  OptionspageControl->SetBevelOuter(bvNone);
+  int tabWidth = (w - 8) / 7;
+  for (int i = 0; i < 7; ++i) {
+    std::string name = std::string("tab") + std::to_string(i);
+    TButton* tab = Put<TButton>(&f_, OptionspageControl, name.c_str(), i * tabWidth, 0,
+                                tabWidth, 22, kTabCaptions[i]);
+    tab->OnClick = [this, i](TObject*) { SelectPage(i); };
+    tabs.push_back(tab);
+    TPanel* page = Put<TPanel>(&f_, OptionspageControl, kPageNames[i], 0, 24, w - 8, h - 66);
+    page->SetVisible(i == 0);
+    pages.push_back(page);
+  }
+  btnOkOptions = Put<TButton>(&f_, OptionspageControl, "btnOkOptions", w - 178, h - 38, 80, 26,
+                              "OK");
+  btnOptionsCancel = Put<TButton>(&f_, OptionspageControl, "btnOptionsCancel", w - 92, h - 38, 80,
+                                  26, "Cancel");
+  btnOkOptions->OnClick = [this](TObject*) { btnOkOptionsClick(); };
+  btnOptionsCancel->OnClick = [this](TObject*) { btnOptionsCancelClick(); };
+  BuildRecording(pages[0]);
+  BuildMedia(pages[1]);
+  BuildConnection(pages[2]);
+  BuildSounds(pages[3]);
+  BuildNotices(pages[4]);
+  BuildSpeech(pages[5]);
+  lblAbout = Put<TLabel>(&f_, pages[6], "lblAbout", 8, 8, 400, 18);
+}
+
+void TOptionsPages::BuildRecording(TPanel* p) {
+  chkAutoRecord = Put<TCheckBox>(&f_, p, "chkAutoRecord", 8, 8, 200, 20, "Record every day at");
+  cmbFullTime = Put<TComboBox>(&f_, p, "cmbFullTime", 210, 6, 100, 22);
+  for (int i = 0; i < 96; ++i) cmbFullTime->Items()->Add(TfrmAskSchedTime1::TimeEntryText(i));
+  Put<TLabel>(&f_, p, "lblLiveStream", 8, 40, 200, 18, "Live stream length (minutes):");
+  cmbLiveStream = Put<TEdit>(&f_, p, "cmbLiveStream", 210, 38, 60, 22);
+  chkAutoUpdate = Put<TCheckBox>(&f_, p, "chkAutoUpdate", 8, 70, 260, 20,
+                                 "Check for updates automatically");
+  btnCheckForUpdate = Put<TButton>(&f_, p, "btnCheckForUpdate", 8, 100, 150, 24,
+                                   "Check for update now");
+  chkAutoRecord->OnClick = [this](TObject*) {
+    cmbFullTime->SetEnabled(chkAutoRecord->Checked());
+  };
+  btnCheckForUpdate->OnClick = [this](TObject*) {
+    if (IsInternetConnected()) {
+      f_.msgsendControl->MsgVal = kUserUpdateCheck;
+      f_.msgsendControl->PostMsg();
+      TIniFile(GetCurrentDir() + "\\TezParam.inx")
+          .WriteInteger("GlobalParams", "lastUpdateCheck", static_cast<int32_t>(Date()));
+    } else {
+      f_.msgsendControl->MsgVal = kUpdateOffline;
+      f_.msgsendControl->PostMsg();
+    }
+  };
+}
+
+void TOptionsPages::BuildMedia(TPanel* p) {
+  ListMediaTypes = Put<TListBox>(&f_, p, "ListMediaTypes", 8, 8, 150, 110);
+  Put<TLabel>(&f_, p, "lblMediaLength", 170, 8, 200, 18, "Recording length (minutes):");
+  cmbMediaLength = Put<TEdit>(&f_, p, "cmbMediaLength", 170, 28, 90, 22);
+  lblComPort = Put<TLabel>(&f_, p, "lblComPort", 170, 58, 100, 18, "COM port:");
+  cmbComPort = Put<TComboBox>(&f_, p, "cmbComPort", 170, 78, 100, 22);
+  cmbComPort->Items()->Add("(None)");
+  for (int i = 1; i <= 8; ++i) cmbComPort->Items()->Add("COM" + std::to_string(i));
+  lblNote = Put<TLabel>(&f_, p, "lblNote", 8, 124, 420, 18);
+  pnlMediaParamsOptions = Put<TPanel>(&f_, p, "pnlMediaParamsOptions", 8, 146, 420, 80);
+  ListMediaTypes->OnChange = [this](TObject*) {
+    int i = ListMediaTypes->ItemIndex();
+    if (loading_ || i < 0) return;
+    ShowMediaType(i);
+    f_.options.selectedMediaType = ListMediaTypes->Items()->Strings(i);
+  };
+}
+
+void TOptionsPages::ShowMediaType(int index) {
+  if (!f_.dllManager) f_.dllManager = std::make_unique<TTezDllManager>();
+  if (!media_) media_ = std::make_unique<TMediaConfig>(*f_.dllManager);
+  TMediaTypeView view = media_->ShowMediaType(
+      GetCurrentDir(), ListMediaTypes->Items()->Strings(index), pnlMediaParamsOptions->Handle());
+  cmbMediaLength->SetCaption(view.lengthText);
+  lblNote->SetCaption(view.note);
+  lblNote->SetVisible(!view.note.empty());
+  lblComPort->SetVisible(view.comPortVisible);
+  cmbComPort->SetVisible(view.comPortVisible);
+  if (view.comPortVisible) cmbComPort->SetItemIndex(view.comPort);
+}
+
+void TOptionsPages::BuildConnection(TPanel* p) {
+  radioDirectConnection =
+      Put<TRadioButton>(&f_, p, "radioDirectConnection", 8, 4, 180, 20, "Direct connection");
+  radioDialUp = Put<TRadioButton>(&f_, p, "radioDialUp", 8, 26, 180, 20, "Dial-up networking");
+  radioAOLConnection =
+      Put<TRadioButton>(&f_, p, "radioAOLConnection", 8, 48, 180, 20, "Online service");
+  radioNoConnection =
+      Put<TRadioButton>(&f_, p, "radioNoConnection", 8, 70, 180, 20, "No Internet connection");
+  int kinds[] = {0, 1, 3, 2};
+  TRadioButton* radios[] = {radioDirectConnection, radioDialUp, radioAOLConnection,
+                            radioNoConnection};
+  for (int i = 0; i < 4; ++i) {
+    TRadioButton* r = radios[i];
+    int kind = kinds[i];
+    r->OnClick = [this, r, kind](TObject*) {
+      if (r->Checked() && !loading_) DialUpSettingClick(kind);
+    };
+  }
+  chkAdvancedProxy = Put<TCheckBox>(&f_, p, "chkAdvancedProxy", 200, 4, 200, 20,
+                                    "Use a proxy server");
+  btnProxySettings = Put<TButton>(&f_, p, "btnProxySettings", 200, 28, 100, 24, "Proxy...");
+  auto runProxy = [this]() {
+    TfrmProxySettings dialog(&f_);
+    THalvornOptions& o = f_.options;
+    dialog.editHttpProxy->SetCaption(o.httpHost);
+    dialog.editHttpProxyPort->SetCaption(o.httpPort);
+    dialog.editFtpProxy->SetCaption(o.ftpHost);
+    dialog.editFtpProxyPort->SetCaption(o.ftpPort);
+    if (!dialog.Execute()) return false;
+    o.httpHost = dialog.editHttpProxy->Caption();
+    o.httpPort = dialog.editHttpProxyPort->Caption();
+    o.ftpHost = dialog.editFtpProxy->Caption();
+    o.ftpPort = dialog.editFtpProxyPort->Caption();
+    return true;
+  };
+  btnProxySettings->OnClick = [runProxy](TObject*) { runProxy(); };
+  chkAdvancedProxy->OnClick = [this, runProxy](TObject*) {
+    if (loading_) return;
+    THalvornOptions& o = f_.options;
+    if (!chkAdvancedProxy->Checked()) {
+      o.useProxy = false;
+      btnProxySettings->SetEnabled(false);
+      return;
+    }
+    btnTestConnection->SetEnabled(false);
+    if (!AllDigits(o.httpPort) || o.httpPort.empty()) o.httpPort = "80";
+    if (!AllDigits(o.ftpPort) || o.ftpPort.empty()) o.ftpPort = "21";
+    bool ok = runProxy();
+    loading_ = true;
+    chkAdvancedProxy->SetChecked(ok);
+    loading_ = false;
+    o.useProxy = ok;
+    btnProxySettings->SetEnabled(ok);
+    btnTestConnection->SetEnabled(true);
+  };
+  pnlDialUp = Put<TPanel>(&f_, p, "pnlDialUp", 8, 94, 430, 62);
+  cmbConnectionToUse = Put<TComboBox>(&f_, pnlDialUp, "cmbConnectionToUse", 6, 6, 200, 22);
+  editOptionsUserName = Put<TEdit>(&f_, pnlDialUp, "editOptionsUserName", 6, 34, 130, 22);
+  editOptionsPassword = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword", 142, 34, 130, 22);
+  editOptionsPassword2 = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword2", 278, 34, 130, 22);
+  cmbConnectionToUse->OnChange = [this](TObject*) {
+    int i = cmbConnectionToUse->ItemIndex();
+    if (loading_ || i < 0) return;
+    THalvornOptions& o = f_.options;
+    o.dialerName = cmbConnectionToUse->Items()->Strings(i);
+    EnablePanel(panelDialerTest, true, clWindow);
+    loading_ = true;
+    for (TEdit* e : {editOptionsUserName, editOptionsPassword, editOptionsPassword2})
+      e->SetCaption("");
+    // The entry's stored user and password: a 1052-byte parameter record
+    // with the entry name, the user at 519 and the password at 776.
+    std::vector<char> params(kRasDialParamsSize, '\0');
+    DWORD size = kRasDialParamsSize;
+    memcpy(params.data(), &size, 4);
+    memcpy(params.data() + 4, o.dialerName.c_str(), std::min<size_t>(o.dialerName.size(), 256));
+    BOOL hasPassword = FALSE;
+    if (RasBinding::RasGetEntryDialParams(nullptr, params.data(), &hasPassword) == 0) {
+      o.user.assign(params.data() + 519, strnlen(params.data() + 519, 256));
+      editOptionsUserName->SetCaption(o.user);
+      if (hasPassword) {
+        o.pwd.assign(params.data() + 776, strnlen(params.data() + 776, 256));
+        editOptionsPassword->SetCaption(o.pwd);
+        editOptionsPassword2->SetCaption(o.pwd);
+      }
+    }
+    loading_ = false;
+  };
+  editOptionsUserName->OnChange = [this](TObject*) {
+    if (!loading_) f_.options.user = editOptionsUserName->Caption();
+  };
+  editOptionsPassword2->OnChange = [this](TObject*) {
+    if (loading_) return;
+    std::string a = editOptionsPassword->Caption(), b = editOptionsPassword2->Caption();
+    if (a == b) f_.options.pwd = a;
+  };
+  panelDialerTest = Put<TPanel>(&f_, p, "panelDialerTest", 8, 162, 430, 40);
+  btnTestConnection = Put<TButton>(&f_, panelDialerTest, "btnTestConnection", 6, 8, 90, 24, "&Test");
+  panelDialerStatus = Put<TPanel>(&f_, panelDialerTest, "panelDialerStatus", 102, 8, 320, 24);
+  btnTestConnection->OnClick = [this](TObject*) {
+    THalvornOptions& o = f_.options;
+    if (!test_) {
+      std::string temp = GetCurrentDir() + "\\" + o.tempWavFolder;
+      test_ = std::make_unique<TConnectionTest>(GetCurrentDir() + "\\TezParam.inx", temp,
+                                                o.httpTestUrl);
+      test_->OnStatus = [this](const std::string& s) { panelDialerStatus->SetCaption(s); };
+      test_->OnCaption = [this](const std::string& s) { btnTestConnection->SetCaption(s); };
+      test_->OnMessage = [this](const std::string& m) {
+        MessageBoxA(f_.Handle(), m.c_str(), "Brindale", MB_OK);
+      };
+      test_->OnDialPanel = [this](bool on) { pnlDialUp->SetEnabled(on); };
+    }
+    if (test_->Running()) {
+      test_->Cancel();
+      return;
+    }
+    if (!DialUpValidation(true)) return;
+    TConnectionKeys keys;
+    keys.useDialer = kind_;
+    keys.dialerName = o.dialerName;
+    keys.user = o.user;
+    keys.pwd = o.pwd;
+    keys.useProxy = o.useProxy;
+    keys.httpHost = o.httpHost;
+    keys.httpPort = o.httpPort;
+    keys.ftpHost = o.ftpHost;
+    keys.ftpPort = o.ftpPort;
+    test_->WriteKeys(keys);
+    test_->Start(kind_);
+  };
+}
+
+void TOptionsPages::BuildSounds(TPanel* p) {
+  chkOptAudioEffects = Put<TCheckBox>(&f_, p, "chkOptAudioEffects", 8, 8, 260, 20, "Sound effects");
+  chkOptPlayOpening =
+      Put<TCheckBox>(&f_, p, "chkOptPlayOpening", 8, 32, 260, 20, "Play the opening");
+  chkOptRecordTrap =
+      Put<TCheckBox>(&f_, p, "chkOptRecordTrap", 8, 56, 260, 20, "Trap the recorded audio");
+  Put<TLabel>(&f_, p, "lblSlideHops", 8, 84, 120, 18, "Window slide hops:");
+  cmbSlideHops = Put<TComboBox>(&f_, p, "cmbSlideHops", 130, 82, 60, 22);
+  for (int i = 0; i <= 5; ++i) cmbSlideHops->Items()->Add(std::to_string(i));
+  chkoptStartWithWin =
+      Put<TCheckBox>(&f_, p, "chkoptStartWithWin", 8, 112, 260, 20, "Start with Windows");
+  chkOpenAutoOpenBasket = Put<TCheckBox>(&f_, p, "chkOpenAutoOpenBasket", 24, 136, 260, 20,
+                                         "Open the basket at start");
+  chkOptAudioEffects->OnClick = [this](TObject*) {
+    f_.SavePos1->SoundEffects = chkOptAudioEffects->Checked();
+  };
+  chkoptStartWithWin->OnClick = [this](TObject*) {
+    chkOpenAutoOpenBasket->SetEnabled(chkoptStartWithWin->Checked());
+  };
+}
+
+void TOptionsPages::EnableNotice(TCheckBox* box, TEdit* edit) {
+  bool on = box->Checked();
+  edit->SetEnabled(on);
+  edit->SetColor(on ? clWindow : clBtnFace);
+}
+
+void TOptionsPages::DigitFilter(TEdit* edit, std::string& saved) {
+  std::string text = edit->Caption();
+  if (AllDigits(text) && text.size() <= 4) {
+    saved = text;
+    return;
+  }
+  // A key that is no digit leaves the text and the caret as they were.
+  DWORD start = 0;
+  SendMessageA(edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  edit->SetCaption(saved);
+  int caret = start > 0 ? static_cast<int>(start) - 1 : 0;
+  SendMessageA(edit->Handle(), EM_SETSEL, caret, caret);
+}
+
+void TOptionsPages::BuildNotices(TPanel* p) {
+  ShouldNotifyDiskSpace = Put<TCheckBox>(&f_, p, "ShouldNotifyDiskSpace", 8, 8, 220, 20,
+                                         "When disk space is less than");
+  MinDiskSpaceEdit = Put<TEdit>(&f_, p, "MinDiskSpaceEdit", 232, 6, 60, 22);
+  ShouldNotifySizeExceeded = Put<TCheckBox>(&f_, p, "ShouldNotifySizeExceeded", 8, 36, 220, 20,
+                                            "When total file size exceeds");
+  MaxSizeEdit = Put<TEdit>(&f_, p, "MaxSizeEdit", 232, 34, 60, 22);
+  Button1 = Put<TButton>(&f_, p, "Button1", 8, 70, 90, 24, "Cleanup");
+  ShouldNotifyDiskSpace->OnClick = [this](TObject*) {
+    EnableNotice(ShouldNotifyDiskSpace, MinDiskSpaceEdit);
+  };
+  ShouldNotifySizeExceeded->OnClick = [this](TObject*) {
+    EnableNotice(ShouldNotifySizeExceeded, MaxSizeEdit);
+  };
+  MinDiskSpaceEdit->OnChange = [this](TObject*) {
+    if (!loading_) DigitFilter(MinDiskSpaceEdit, minDiskSaved_);
+  };
+  MaxSizeEdit->OnChange = [this](TObject*) {
+    if (!loading_) DigitFilter(MaxSizeEdit, maxSizeSaved_);
+  };
+  Button1->OnClick = [this](TObject*) {
+    bool working = f_.RecorderIsRecording();
+    if (!RunCleanupDialog(&f_, f_.channelList.get(), working)) return;
+    SweepTempFolder(GetCurrentDir(), {f_.channelList.get()});
+  };
+}
+
+void TOptionsPages::BuildSpeech(TPanel* p) {
+  listboxSystemNames = Put<TListBox>(&f_, p, "listboxSystemNames", 8, 8, 150, 100);
+  btnAddVoice = Put<TButton>(&f_, p, "btnAddVoice", 164, 30, 70, 24, "Add >");
+  btnRemoveVoice = Put<TButton>(&f_, p, "btnRemoveVoice", 164, 60, 70, 24, "Remove");
+  listboxTezNames = Put<TListBox>(&f_, p, "listboxTezNames", 240, 8, 150, 100);
+  lblVoice = Put<TLabel>(&f_, p, "lblVoice", 8, 114, 400, 18);
+  editTestText = Put<TEdit>(&f_, p, "editTestText", 8, 140, 250, 22);
+  btnTestSpeech = Put<TButton>(&f_, p, "btnTestSpeech", 264, 139, 80, 24, "Test");
+  lblTTsError = Put<TLabel>(&f_, p, "lblTTsError", 8, 172, 420, 36);
+  tts_ = std::make_unique<TTTsControl1>(nullptr);
+  speech_ = std::make_unique<TSpeechOptions>(*tts_);
+  speech_->ShowMessage = [this](const std::string& m) {
+    MessageBoxA(f_.Handle(), m.c_str(), "Brindale", MB_OK);
+  };
+  listboxSystemNames->OnChange = [this](TObject*) {
+    if (loading_) return;
+    speech_->SystemNamesClick(listboxSystemNames->ItemIndex());
+    ShowSpeech();
+  };
+  listboxTezNames->OnChange = [this](TObject*) {
+    if (loading_) return;
+    speech_->TezNamesClick(listboxTezNames->ItemIndex());
+    ShowSpeech();
+  };
+  btnAddVoice->OnClick = [this](TObject*) {
+    speech_->AddVoiceClick();
+    ShowSpeech();
+  };
+  btnRemoveVoice->OnClick = [this](TObject*) {
+    speech_->RemoveVoiceClick();
+    ShowSpeech();
+  };
+  btnTestSpeech->OnClick = [this](TObject*) {
+    speech_->TestSpeechClick(editTestText->Caption());
+  };
+}
+
+void TOptionsPages::ShowSpeech() {
+  TSpeechOptions& s = *speech_;
+  auto fill = [](TListBox* box, const std::vector<std::string>& names, int selected) {
+    box->Items()->Clear();
+    for (const std::string& n : names) box->Items()->Add(n);
+    box->SetItemIndex(selected);
+  };
+  loading_ = true;
+  fill(listboxSystemNames, s.systemNames, s.systemIndex);
+  fill(listboxTezNames, s.tezNames, s.tezIndex);
+  loading_ = false;
+  btnAddVoice->SetEnabled(s.addEnabled);
+  btnRemoveVoice->SetEnabled(s.removeEnabled);
+  lblVoice->SetCaption(s.controlsEnabled ? s.settingsCaption + ": pitch " + s.pitch.curText +
+                                               ", speed " + s.speed.curText
+                                         : "");
+  lblTTsError->SetCaption(s.errorText.empty() ? s.loadingText : s.errorText);
+}
+
+void TOptionsPages::FillDialUpEntries() {
+  cmbConnectionToUse->Items()->Clear();
+  std::vector<std::string> names;
+  bool listed = RasBinding::Module() && ListDialUpEntries(nullptr, names);
+  for (const std::string& n : names) cmbConnectionToUse->Items()->Add(n);
+  if (listed && names.empty()) {
+    cmbConnectionToUse->Items()->Add("No dialup connection");
+    cmbConnectionToUse->SetItemIndex(0);
+  }
+  radioDialUp->SetEnabled(listed && !names.empty());
+}
+
+void TOptionsPages::DialUpSettingClick(int kind) {
+  kind_ = kind;
+  f_.options.useDialer = kind;
+  panelDialerStatus->SetCaption("");
+  THalvornOptions& o = f_.options;
+  bool testAllowed = kind != 2;
+  if (kind == 1) {
+    int found = cmbConnectionToUse->Items()->IndexOf(o.dialerName);
+    cmbConnectionToUse->SetItemIndex(found);
+    loading_ = true;
+    editOptionsUserName->SetCaption(found < 0 ? "" : o.user);
+    editOptionsPassword->SetCaption(found < 0 ? "" : o.pwd);
+    editOptionsPassword2->SetCaption(found < 0 ? "" : o.pwd);
+    loading_ = false;
+  }
+  loading_ = true;
+  chkAdvancedProxy->SetChecked(kind == 0 && o.useProxy);
+  loading_ = false;
+  chkAdvancedProxy->SetEnabled(kind == 0);
+  btnProxySettings->SetEnabled(chkAdvancedProxy->Checked());
+  EnablePanel(pnlDialUp, kind == 1, kind == 1 ? clWindow : clBtnFace);
+  EnablePanel(panelDialerTest, testAllowed, testAllowed ? clWindow : clBtnFace);
+  btnTestConnection->SetEnabled(testAllowed);
+}
+
+bool TOptionsPages::DialUpValidation(bool withMessages) {
+  if (page_ != kConnectionPage || kind_ != 1) return true;
+  HWND w = f_.Handle();
+  if (cmbConnectionToUse->ItemIndex() < 0) {
+    if (withMessages)
+      MessageBoxA(w, "Please select a connection to use", "Select Dial-Up COnnection", MB_OK);
+    return false;
+  }
+  const char* questions[] = {"Are you sure your User Name is Blank?",
+                             "Are you sure your password is Blank?"};
+  std::string values[] = {editOptionsUserName->Caption(), editOptionsPassword->Caption()};
+  for (int i = 0; i < 2; ++i) {
+    if (!values[i].empty()) continue;
+    if (!withMessages) return false;
+    if (MessageBoxA(w, questions[i], "Blank Password", MB_YESNO | MB_DEFBUTTON2) != IDYES)
+      return false;
+  }
+  return true;
+}
+
+void TOptionsPages::SelectPage(int index) {
+  if (index < 0 || index >= static_cast<int>(pages.size()) || index == page_) return;
+  if (!DialUpValidation(false)) return;
+  SaveControls();  // the lists and texts are taken into the fields
+  for (size_t i = 0; i < pages.size(); ++i) pages[i]->SetVisible(static_cast<int>(i) == index);
+  page_ = index;
+  OptionspageControlChange();
+}
+
+void TOptionsPages::OptionspageControlChange() {
+  if (page_ == kSpeechPage && !speech_->Loaded()) {
+    f_.links->timerCheckPending->SetEnabled(false);
+    lblTTsError->SetCaption("Loading TTS...");
+    Application->ProcessMessages();
+    speech_->Load(f_.Handle(), GetCurrentDir() + "\\TezTTS.dll", kMakerAddress);
+    editTestText->SetCaption(f_.options.ttsTestText);
+    ShowSpeech();
+    f_.links->timerCheckPending->SetEnabled(true);
+  }
+  if (page_ == 6) lblAbout->SetCaption(ProductVersionText());
+  if (page_ == 0) cmbLiveStream->SetCaption(IntToStr(f_.options.liveStreamMinutes));
+}
+
+void TOptionsPages::LoadControls() {
+  THalvornOptions& o = f_.options;
+  loading_ = true;
+  chkAutoRecord->SetChecked(o.autoRecActive == 1);
+  cmbFullTime->SetItemIndex(o.autoRecMin / 15 + o.autoRecHour * 4 + (o.autoRecAmPm == 1 ? 48 : 0));
+  cmbFullTime->SetEnabled(o.autoRecActive == 1);
+  cmbLiveStream->SetCaption(IntToStr(o.liveStreamMinutes));
+  chkAutoUpdate->SetChecked(o.autoUpdateActive == 1);
+
+  ListMediaTypes->Items()->Clear();
+  for (const std::string& m : o.mediaTypes) ListMediaTypes->Items()->Add(m);
+  int media = ListMediaTypes->Items()->IndexOf(o.selectedMediaType);
+  ListMediaTypes->SetItemIndex(media);
+  if (media >= 0) ShowMediaType(media);
+  cmbMediaLength->SetCaption(o.mediaLengthText);
+
+  FillDialUpEntries();
+  int kind = o.useDialer;
+  if (kind == 3 && !IsOnlineServiceClientInstalled()) kind = 0;
+  radioAOLConnection->SetEnabled(IsOnlineServiceClientInstalled());
+  TRadioButton* radio = kind == 1   ? radioDialUp
+                        : kind == 2 ? radioNoConnection
+                        : kind == 3 ? radioAOLConnection
+                                    : radioDirectConnection;
+  for (TRadioButton* r : {radioDirectConnection, radioDialUp, radioAOLConnection, radioNoConnection})
+    r->SetChecked(r == radio);
+  loading_ = false;
+  DialUpSettingClick(kind == 1 || kind == 2 || kind == 3 ? kind : 0);
+  f_.options.useDialer = o.useDialer;  // the kind stays as stored until the user picks one
+  loading_ = true;
+
+  chkOptAudioEffects->SetChecked(o.audioEffects == 1);
+  chkOptPlayOpening->SetChecked(o.optionPlayOpening == 1);
+  chkOptRecordTrap->SetChecked(o.audioTrap == 1);
+  cmbSlideHops->SetItemIndex(o.slideNumJumps);
+  chkoptStartWithWin->SetChecked(o.startWithWindows == 1);
+  chkOpenAutoOpenBasket->SetChecked(o.autoOpenBasketOnStart == 1);
+  chkOpenAutoOpenBasket->SetEnabled(o.startWithWindows == 1);
+
+  ShouldNotifyDiskSpace->SetChecked(o.shouldNotifyMinSpace != 0);
+  MinDiskSpaceEdit->SetCaption(o.minSpaceText);
+  minDiskSaved_ = o.minSpaceText;
+  ShouldNotifySizeExceeded->SetChecked(o.shouldNotifyMaxSize != 0);
+  MaxSizeEdit->SetCaption(o.maxSizeText);
+  maxSizeSaved_ = o.maxSizeText;
+  EnableNotice(ShouldNotifyDiskSpace, MinDiskSpaceEdit);
+  EnableNotice(ShouldNotifySizeExceeded, MaxSizeEdit);
+  loading_ = false;
+}
+
+void TOptionsPages::SaveControls() {
+  THalvornOptions& o = f_.options;
+  o.autoRecActive = chkAutoRecord->Checked() ? 1 : 0;
+  int entry = cmbFullTime->ItemIndex();
+  if (entry >= 0) {
+    o.autoRecAmPm = entry >= 48 ? 1 : 0;
+    o.autoRecMin = (entry % 4) * 15;
+    o.autoRecHour = (entry % 48) / 4;
+  }
+  int32_t minutes = 0;
+  if (TryStrToInt(Trimmed(cmbLiveStream->Caption()), minutes) && minutes >= 1 && minutes <= 1000)
+    o.liveStreamMinutes = minutes;
+  o.autoUpdateActive = chkAutoUpdate->Checked() ? 1 : 0;
+
+  int media = ListMediaTypes->ItemIndex();
+  if (media >= 0) o.selectedMediaType = ListMediaTypes->Items()->Strings(media);
+  o.mediaLengthText = cmbMediaLength->Caption();
+  if (cmbComPort->ItemIndex() >= 0) o.mediaComPort = cmbComPort->ItemIndex();
+
+  if (kind_ == 1) {
+    int entryIndex = cmbConnectionToUse->ItemIndex();
+    if (entryIndex >= 0) o.dialerName = cmbConnectionToUse->Items()->Strings(entryIndex);
+    o.user = editOptionsUserName->Caption();
+    if (editOptionsPassword->Caption() == editOptionsPassword2->Caption())
+      o.pwd = editOptionsPassword->Caption();
+  }
+  o.useProxy = kind_ == 0 && chkAdvancedProxy->Checked();
+
+  o.audioEffects = chkOptAudioEffects->Checked() ? 1 : 0;
+  o.optionPlayOpening = chkOptPlayOpening->Checked() ? 1 : 0;
+  o.audioTrap = chkOptRecordTrap->Checked() ? 1 : 0;
+  if (cmbSlideHops->ItemIndex() >= 0) o.slideNumJumps = cmbSlideHops->ItemIndex();
+  o.startWithWindows = chkoptStartWithWin->Checked() ? 1 : 0;
+  o.autoOpenBasketOnStart = chkOpenAutoOpenBasket->Checked() ? 1 : 0;
+
+  o.shouldNotifyMinSpace = ShouldNotifyDiskSpace->Checked() ? 1 : 0;
+  o.minSpaceText = MinDiskSpaceEdit->Caption();
+  o.shouldNotifyMaxSize = ShouldNotifySizeExceeded->Checked() ? 1 : 0;
+  o.maxSizeText = MaxSizeEdit->Caption();
+  f_.SavePos1->SoundEffects = o.audioEffects == 1;
+  f_.SavePos1->NumJumps = o.slideNumJumps;
+}
+
+void TOptionsPages::speedOptionsClick() {
+  if (f_.busy || f_.ViewOptions->Visible()) return;
+  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
+    p->SetVisible(p == f_.ViewOptions);
+  f_.options.SerializeOptionsParameters(false);
+  LoadControls();
+  for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(false);
+  OptionspageControlChange();
+}
+
+void TOptionsPages::LeaveOptions() {
+  for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(true);
+  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
+    p->SetVisible(p == f_.ViewChannels);
+  f_.links->timerCheckPending->SetEnabled(true);
+}
+
+void TOptionsPages::btnOkOptionsClick() {
+  if (test_) test_->Cancel();
+  if (!DialUpValidation(true)) return;
+  std::string pwd2 = editOptionsPassword2->Caption();
+  if (kind_ == 1 && !pwd2.empty() && pwd2 != editOptionsPassword->Caption()) {
+    editOptionsPassword->SetCaption("");
+    editOptionsPassword2->SetCaption("");
+    MessageBoxA(f_.Handle(), "Please enter the same password in both places", "Brindale", MB_OK);
+    return;
+  }
+  f_.links->timerCheckPending->SetEnabled(true);
+  speech_->StoreVoices();
+  SaveControls();
+  if (media_) media_->SaveMediaConfigParams();
+  try {
+    f_.options.SerializeOptionsParameters(true);
+  } catch (const std::exception& e) {
+    MessageBoxA(f_.Handle(), e.what(), "Brindale", MB_OK);
+  }
+  LeaveOptions();
+  f_.options.InitPlayerParams();
+  f_.msgsendControl->MsgVal = kSettingsChanged;
+  f_.msgsendControl->PostMsg();
+  PostMessageA(f_.Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
+}
+
+void TOptionsPages::btnOptionsCancelClick() {
+  if (test_) {
+    test_->Cancel();
+    // The keys a connection test wrote go back to what they were.
+    test_->RestoreKeys();
+  }
+  panelDialerStatus->SetCaption("");
+  f_.options.SerializeOptionsParameters(false);
+  LeaveOptions();
+}

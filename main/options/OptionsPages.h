@@ -1,0 +1,104 @@
+// The options pages of the main window: automatic recording and updates,
+// media types, connection (with its test), sounds and start-up, notices
+// and cleanup, speech, and the version. They show the window's option
+// fields, and OK writes them back to the settings files.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ConnectionTest.h"
+#include "ExtCtrls.h"
+#include "MediaConfig.h"
+#include "SmallDialogs.h"
+#include "SpeechOptions.h"
+#include "StdCtrls.h"
+
+class TForm1;
+
+class TOptionsPages {
+ public:
+  explicit TOptionsPages(TForm1& form);
+  ~TOptionsPages();
+  TOptionsPages(const TOptionsPages&) = delete;
+  TOptionsPages& operator=(const TOptionsPages&) = delete;
+
+  // Before the window goes: the test ends and the media libraries close.
+  void Shutdown();
+  void speedOptionsClick();
+  // The player page with the media type's player library in it.
+  void speedPlayerClick();
+  void btnOkOptionsClick();
+  void btnOptionsCancelClick();
+  // Changes the page when the dial-up settings allow it.
+  void SelectPage(int index);
+
+  TPanel* OptionspageControl;
+  std::vector<TButton*> tabs;
+  std::vector<TPanel*> pages;
+  TButton *btnOkOptions, *btnOptionsCancel;
+  // Recording and updates.
+  TCheckBox *chkAutoRecord, *chkAutoUpdate;
+  TComboBox* cmbFullTime;
+  TEdit* cmbLiveStream;
+  TButton* btnCheckForUpdate;
+  // Media.
+  TListBox* ListMediaTypes;
+  TEdit* cmbMediaLength;
+  TComboBox* cmbComPort;
+  TLabel *lblComPort, *lblNote;
+  TPanel* pnlMediaParamsOptions;
+  // Connection.
+  TRadioButton *radioDirectConnection, *radioDialUp, *radioAOLConnection, *radioNoConnection;
+  TCheckBox* chkAdvancedProxy;
+  TButton *btnProxySettings, *btnTestConnection;
+  TPanel *pnlDialUp, *panelDialerTest, *panelDialerStatus;
+  TComboBox* cmbConnectionToUse;
+  TEdit *editOptionsUserName, *editOptionsPassword, *editOptionsPassword2;
+  // Sounds and start-up.
+  TCheckBox *chkOptAudioEffects, *chkOptPlayOpening, *chkOptRecordTrap, *chkoptStartWithWin,
+      *chkOpenAutoOpenBasket;
+  TComboBox* cmbSlideHops;
+  // Notices.
+  TCheckBox *ShouldNotifyDiskSpace, *ShouldNotifySizeExceeded;
+  TEdit *MinDiskSpaceEdit, *MaxSizeEdit;
+  TButton* Button1;
+  // Speech.
+  TListBox *listboxSystemNames, *listboxTezNames;
+  TButton *btnAddVoice, *btnRemoveVoice, *btnTestSpeech;
+  TEdit* editTestText;
+  TLabel *lblTTsError, *lblVoice;
+  // About.
+  TLabel* lblAbout;
+
+ private:
+  void Build();
+  void BuildRecording(TPanel* page);
+  void BuildMedia(TPanel* page);
+  void BuildConnection(TPanel* page);
+  void BuildSounds(TPanel* page);
+  void BuildNotices(TPanel* page);
+  void BuildSpeech(TPanel* page);
+  void LoadControls();
+  void SaveControls();
+  void LeaveOptions();
+  void OptionspageControlChange();
+  bool DialUpValidation(bool withMessages);
+  void DialUpSettingClick(int kind);
+  void FillDialUpEntries();
+  void ShowSpeech();
+  void DigitFilter(TEdit* edit, std::string& saved);
+  void EnableNotice(TCheckBox* box, TEdit* edit);
+  void ShowMediaType(int index);
+
+  TForm1& f_;
+  int page_ = 0;
+  int32_t kind_ = 0;
+  bool loading_ = false;
+  std::string minDiskSaved_, maxSizeSaved_;
+  std::unique_ptr<TTTsControl1> tts_;
+  std::unique_ptr<TSpeechOptions> speech_;
+  std::unique_ptr<TConnectionTest> test_;
+  std::unique_ptr<TMediaConfig> media_;
+};

@@ -1,0 +1,70 @@
+// The connection test started from Halvorn.exe's options against the local
+// web server: success, a failed check, and the keys it wrote put back when
+// the options are cancelled.
+#include <gtest/gtest.h>
+
+#include "HalvornRun.h"
+
+namespace {
+
+int ServerPort() {
+  const char* p = std::getenv("BRINDALE_HTTP_PORT");
+  return p ? std::atoi(p) : 0;
+}
+
+std::string Key(const std::string& file, const char* section, const char* key) {
+  char buf[512] = {};
+  GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
+  return buf;
+}
+
+}  // namespace
+
+TEST(OptionsConnection, TestFromTheConnectionPage) {
+  ASSERT_GT(ServerPort(), 0) << "run under with_server.sh";
+  Install in(AllFiles());
+  WriteSettings(in, 0);
+  CopyFileA((BinDir() + "TezHttpGet.dll").c_str(), in.Path("TezHttpGet.dll").c_str(), FALSE);
+  CreateDirectoryA(in.Path("temp").c_str(), nullptr);
+  std::string base = "http://127.0.0.1:" + std::to_string(ServerPort());
+  for (const char* variant : {"good", "badsum"}) {
+    WriteText(in.Path("TezParam.inx"),
+              "[Folders]\r\ndataFolder=data\\\r\nwavFolder=wavs\\\r\ntempWavFolder=temp\\\r\n"
+              "[Links]\r\nhttpTestUrl=" + base + "/testinifile/" + variant + "\r\n"
+              "[Dialer]\r\nuseDialer=0\r\n[Proxies]\r\nuseProxy=0\r\nhttpPort=80\r\n");
+    ControlPeer peer;
+    HANDLE process = StartHalvorn(in);
+    ASSERT_NE(process, nullptr);
+    ProcessGuard guard(process);
+    HWND main = WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    PumpUntil([] { return false; }, 500);
+    POINT p = ScreenPoint(FindControlByName(main, "pnlMenu"), 8 + 60 + 13, 24 + 11);
+    SetCursorPos(p.x, p.y);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    HWND options = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (options = FindControlByName(main, "ViewOptions")) && IsWindowVisible(options); },
+        10000));
+    SendMessageA(FindControlByName(main, "tab2"), BM_CLICK, 0, 0);
+    PostMessageA(FindControlByName(main, "btnTestConnection"), BM_CLICK, 0, 0);
+    std::string text;
+    HWND box = WaitForMessageBox(text, 30000);
+    ASSERT_NE(box, nullptr) << variant;
+    EXPECT_EQ(text, std::string(variant) == "good" ? "Test succeeded." : "Test failed.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PumpUntil([] { return false; }, 500);
+    // The keys the test wrote go back when the options are cancelled.
+    std::string param = in.Path("TezParam.inx");
+    EXPECT_EQ(Key(param, "Proxies", "ftpHost"), "");
+    SendMessageA(FindControlByName(main, "btnOptionsCancel"), BM_CLICK, 0, 0);
+    EXPECT_EQ(Key(param, "Proxies", "httpPort"), "80");
+    EXPECT_EQ(Key(param, "Proxies", "ftpPort"), "21");   // absent before: its default
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitExit(process), 0u);
+  }
+}

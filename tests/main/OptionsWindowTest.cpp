@@ -1,0 +1,188 @@
+// Halvorn.exe's options pages on the test display: every page opened and
+// changed through its controls, saved with OK, read back from the files
+// and shown again.
+#include <gtest/gtest.h>
+
+#include "HalvornRun.h"
+
+namespace {
+
+std::string Key(const std::string& file, const char* section, const char* key) {
+  char buf[512] = {};
+  GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
+  return buf;
+}
+
+void ClickAt(HWND w, int x, int y) {
+  POINT p = ScreenPoint(w, x, y);
+  SetCursorPos(p.x, p.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+class OptionsWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteSettings(in_, 0);
+    for (const char* f : {"TezDiskConfig.dll", "TezDiskPlayer.dll", "TezTTS.dll"})
+      CopyFileA((BinDir() + f).c_str(), in_.Path(f).c_str(), FALSE);
+    WriteText(in_.Path("TezParam.inx"),
+              "[Folders]\r\ndataFolder=data\\\r\nwavFolder=wavs\\\r\n"
+              "[MediaTypes]\r\ncount=2\r\nrecor001=Disk\r\nrecor002=Dev\r\n"
+              "selectedMediaType=Disk\r\n"
+              "[Disk]\r\nmediaLength=45\r\nconfigDll=TezDiskConfig.dll\r\noutputFolder=c:\\out\r\n"
+              "playerDll=TezDiskPlayer.dll\r\nplayerAvailable=1\r\n"
+              "[Dev]\r\nmediaLength=20\r\nnote=A device\r\n"
+              "[Dialer]\r\nuseDialer=0\r\n");
+    process_ = StartHalvorn(in_);
+    ASSERT_NE(process_, nullptr);
+    main_ = WaitForMainWindow();
+    ASSERT_NE(main_, nullptr);
+    PumpUntil([] { return false; }, 500);
+  }
+  void TearDown() override {
+    if (process_) {
+      ProcessGuard guard(process_);
+      PostMessageA(main_, WM_CLOSE, 0, 0);
+      EXPECT_EQ(WaitExit(process_), 0u) << "the program ends cleanly";
+    }
+  }
+  HWND C(const char* name) { return FindControlByName(main_, name); }
+  bool Shown(const char* name) {
+    HWND w = C(name);
+    return w && IsWindowVisible(w);
+  }
+  void OpenOptions() {
+    HWND menu = C("pnlMenu");
+    ASSERT_NE(menu, nullptr);
+    ClickAt(menu, 8 + 60 + 13, 24 + 11);  // the third tool button
+    ASSERT_TRUE(PumpUntil([&] { return Shown("ViewOptions"); }, 10000));
+  }
+  void Tab(int i) {
+    SendMessageA(C(("tab" + std::to_string(i)).c_str()), BM_CLICK, 0, 0);
+    PumpUntil([] { return false; }, 100);
+  }
+  void Select(const char* list, int index, bool listBox) {
+    HWND w = C(list);
+    SendMessageA(w, listBox ? LB_SETCURSEL : CB_SETCURSEL, index, 0);
+    SendMessageA(GetParent(w), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(w), listBox ? LBN_SELCHANGE : CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(w));
+  }
+  // Messages, not the window title: these are another program's controls.
+  std::string Text(const char* name) {
+    char t[256] = {};
+    SendMessageA(C(name), WM_GETTEXT, sizeof t, reinterpret_cast<LPARAM>(t));
+    return t;
+  }
+  void SetText(const char* name, const char* text) {
+    SendMessageA(C(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+  }
+  bool Checked(const char* name) { return SendMessageA(C(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+  Install in_{AllFiles()};
+  ControlPeer peer_;
+  HANDLE process_ = nullptr;
+  HWND main_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(OptionsWindow, PlayerPageShowsTheMediaTypesPlayerLibrary) {
+  HWND menu = C("pnlMenu");
+  ASSERT_NE(menu, nullptr);
+  ClickAt(menu, 8 + 30 + 13, 24 + 11);  // the second tool button
+  ASSERT_TRUE(PumpUntil([&] { return Shown("ViewPlayer"); }, 10000));
+  HWND view = FindWindowExA(C("pnlViewPlayer"), nullptr, "Static", nullptr);
+  ASSERT_NE(view, nullptr);
+  char text[64] = {};
+  SendMessageA(view, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "Disk: c:\\out");
+}
+
+TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
+  OpenOptions();
+  // Recording and updates.
+  EXPECT_TRUE(Checked("chkAutoRecord"));
+  SendMessageA(C("chkAutoRecord"), BM_CLICK, 0, 0);
+  Select("cmbFullTime", 50, false);  // 12:30 PM
+  SetText("cmbLiveStream", "15");
+  SendMessageA(C("chkAutoUpdate"), BM_CLICK, 0, 0);
+  // Media: the type's own settings come from its configuration library.
+  Tab(1);
+  EXPECT_EQ(Text("cmbMediaLength"), "45");
+  HWND panel = C("pnlMediaParamsOptions");
+  HWND edit = FindWindowExA(panel, nullptr, "Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  char folder[64] = {};
+  SendMessageA(edit, WM_GETTEXT, sizeof folder, reinterpret_cast<LPARAM>(folder));
+  EXPECT_STREQ(folder, "c:\\out");
+  Select("ListMediaTypes", 1, true);
+  EXPECT_EQ(Text("cmbMediaLength"), "20");
+  EXPECT_EQ(Text("lblNote"), "A device");
+  SetText("cmbMediaLength", "Unlimited");
+  // Connection: no connection leaves no test.
+  Tab(2);
+  EXPECT_TRUE(Checked("radioDirectConnection"));
+  SendMessageA(C("radioNoConnection"), BM_CLICK, 0, 0);
+  EXPECT_FALSE(IsWindowEnabled(C("btnTestConnection")));
+  // Sounds.
+  Tab(3);
+  SendMessageA(C("chkOptRecordTrap"), BM_CLICK, 0, 0);
+  Select("cmbSlideHops", 4, false);
+  // Notices: only digits are taken.
+  Tab(4);
+  EXPECT_FALSE(IsWindowEnabled(C("MinDiskSpaceEdit")));
+  SendMessageA(C("ShouldNotifyDiskSpace"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowEnabled(C("MinDiskSpaceEdit")));
+  SetText("MinDiskSpaceEdit", "250");
+  SendMessageA(C("MinDiskSpaceEdit"), WM_CHAR, 'x', 0);
+  EXPECT_EQ(Text("MinDiskSpaceEdit"), "250");
+  // Speech: a system voice added to the program's voices.
+  Tab(5);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageA(C("listboxSystemNames"), LB_GETCOUNT, 0, 0) == 2; }));
+  EXPECT_EQ(SendMessageA(C("listboxTezNames"), LB_GETCOUNT, 0, 0), 1);
+  Select("listboxSystemNames", 1, true);
+  SendMessageA(C("btnAddVoice"), BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageA(C("listboxTezNames"), LB_GETCOUNT, 0, 0), 2);
+  // About.
+  Tab(6);
+  EXPECT_FALSE(Text("lblAbout").empty());
+
+  SendMessageA(C("btnOkOptions"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Shown("ViewChannels"); }));
+  std::string param = in_.Path("TezParam.inx"), halvorn = in_.Path("Halvorn.inx");
+  EXPECT_EQ(Key(param, "AutoUpdate", "active"), "0");
+  EXPECT_EQ(Key(param, "AutoUpdate", "hour") + Key(param, "AutoUpdate", "min") +
+                Key(param, "AutoUpdate", "amPm"),
+            "0301");
+  EXPECT_EQ(Key(param, "Recorder", "maxItemLength"), "900");
+  EXPECT_EQ(Key(param, "Update", "autoUpdateActive"), "0");
+  EXPECT_EQ(Key(param, "MediaTypes", "selectedMediaType"), "Dev");
+  EXPECT_EQ(Key(param, "Dev", "mediaLength"), "0");
+  EXPECT_EQ(Key(param, "Dialer", "useDialer"), "2");
+  EXPECT_EQ(Key(param, "Dialer", "dialerName"), "<none>");
+  EXPECT_EQ(Key(param, "Recorder", "audioTrap"), "1");
+  EXPECT_EQ(Key(halvorn, "Params", "slideNumJumps"), "4");
+  EXPECT_EQ(Key(param, "Notifications", "shouldNotifyMinSpace"), "1");
+  EXPECT_EQ(Key(param, "Notifications", "MinSpace"), "250");
+  EXPECT_EQ(Key(in_.Path("TezTTS.inx"), "Voices", "count"), "2");
+
+  // Shown again as saved; Cancel keeps the files.
+  OpenOptions();
+  EXPECT_FALSE(Checked("chkAutoRecord"));
+  EXPECT_EQ(Text("cmbLiveStream"), "15");
+  EXPECT_TRUE(Checked("ShouldNotifyDiskSpace"));
+  EXPECT_EQ(Text("MinDiskSpaceEdit"), "250");
+  EXPECT_TRUE(Checked("radioNoConnection"));
+  EXPECT_TRUE(Checked("chkOptRecordTrap"));
+  Tab(1);
+  EXPECT_EQ(Text("cmbMediaLength"), "Unlimited");
+  SendMessageA(C("chkOptRecordTrap"), BM_CLICK, 0, 0);
+  SendMessageA(C("btnOptionsCancel"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Shown("ViewChannels"); }));
+  EXPECT_EQ(Key(param, "Recorder", "audioTrap"), "1");
+}
