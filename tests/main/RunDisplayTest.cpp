@@ -232,7 +232,8 @@ TEST(MainRunDisplay, ChannelButtonsAndGridCommandsChangeTheFiles) {
   ASSERT_TRUE(Click("btnUndelete"));
   EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "3", "description") ==
                                      "Second"; }, 5000));
-  EXPECT_EQ(h.Key("data\\deleted\\deleted.inx", "Entry List", "numberEntries"), "0");
+  EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\deleted\\deleted.inx", "Entry List",
+                                           "numberEntries") == "0"; }, 5000));
 
   // A row dragged onto the trash is deleted.
   ASSERT_TRUE(Click("chanBut1"));
