@@ -3,11 +3,14 @@
 # that TezHttpGet fetches from a local HTTP server on 127.0.0.1, and a wave
 # item that TezFtpGet fetches from a local FTP server on 127.0.0.1; TezLog
 # posts the item log to the local HTTP server. The controller Pellomar.exe
-# starts with the device program, is told "Record Now" as its tray menu
-# tells it, and starts the Recorder, which records the channel. Prints the
-# controller's trace, where the recording is, its length, and what became of
-# each item. Needs the x86_64 build and a running Wine environment
-# (wine-env.sh).
+# starts with the device program and opens Halvorn's basket; the job opens
+# the full window with a double click and presses "Record Now" with a mouse
+# click (xdotool on the display), and the controller starts the Recorder,
+# which records the channel. Prints what Halvorn's window shows during and
+# after the run, the controller's trace, where the recording is, its length,
+# and what became of each item; saves screenshots of Halvorn's window during
+# and after the run (halvorn-during.png, halvorn-after.png) beside the run's
+# files. Needs a build and a running Wine environment (wine-env.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 bin="$top/build/${BRINDALE_ARCH:-x86_64}/bin"
@@ -49,6 +52,9 @@ crlf() { sed 's/$/\r/'; }
 crlf >TezParam.inx <<INI
 [GlobalParams]
 showIntro=0
+[DragDrop]
+autoOpenBasketOnStart=1
+tezID=demo
 [AutoUpdate]
 active=0
 [Folders]
@@ -79,9 +85,6 @@ dllName=TezFileMedia.dll
 record2File=1
 playerFormat=wav
 outputFolder=Recordings
-[DragDrop]
-tezID=demo
-autoOpenBasketOnStart=0
 INI
 crlf >TezPlayers.inx <<'INI'
 [Entry List]
@@ -116,6 +119,10 @@ id=channel
 identifiers=channel
 INI
 crlf >data/TezData.inx <<'INI'
+[Data Types]
+numberTypes=1
+type1=1
+defaultChannel=1
 [Entry List]
 numberEntries=1
 entry1=1
@@ -125,6 +132,27 @@ active=1
 workingDir=news\
 iniFile=news.inx
 dllName=TezChannelOp.dll
+butBitmap=NEWS
+butBitmapDll=ChannelButtons.dll
+INI
+cp "$bin/ChannelButtons.dll" data/news/
+# Halvorn's window positions: the basket at the top right, the full window
+# at the top left; no sounds, no sliding.
+crlf >Halvorn.inx <<'INI'
+[Params]
+audioEffects=0
+slideNumJumps=0
+startWithWindows=0
+[DragDropSize]
+Left=700
+Top=20
+Width=87
+Height=81
+[ViewerSize]
+Left=20
+Top=20
+Width=560
+Height=420
 INI
 {
   printf '[Entry List]\nnumberEntries=5\nmaxIndex=5\n'
@@ -140,10 +168,39 @@ INI
 
 # The programs, as installed: in the folder of the data, started with
 # "/GETDIR" (the controller then works in its own folder).
-for program in "$bin"/*.exe "$bin"/*.dll; do ln -s "$program" .; done
+for program in "$bin"/*.exe "$bin"/*.dll "$bin"/*.gif; do ln -s "$program" .; done
 "$WINE" ./Pellomar.exe /GETDIR </dev/null >/dev/null 2>&1 &
 controller=$!
-"$WINE" ./PellomarCommand.exe run 0 </dev/null || echo "The run did not complete" >&2
+# The controller opens Halvorn's basket; a double click on it opens the full
+# window, and a click on its "Record Now" button starts the run.
+look() { "$WINE" ./HalvornLook.exe "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+click_on() {
+  local at
+  at=$(look pos "$1") || { echo "Halvorn shows no $1" >&2; return 1; }
+  # shellcheck disable=SC2086
+  xdotool mousemove $at click --repeat "${2:-1}" --delay 120 1
+}
+shot() {
+  local window
+  window=$(xdotool search --name '^Brindale Media Manager$' | head -n 1)
+  import -window "${window:-root}" "$demo/$1" && echo "Screenshot: $demo/$1"
+}
+look pos pnlBackgroundImg >/dev/null && sleep 3  # the basket has settled
+if click_on pnlBackgroundImg 2 && sleep 2 && click_on speedRecordNow; then
+  if look wait running; then
+    sleep 2
+    echo "While recording, Halvorn shows:"
+    look labels | sed 's/^/  /'
+    shot halvorn-during.png
+  fi
+  look wait idle || echo "The run did not end" >&2
+  sleep 1
+  shot halvorn-after.png
+  echo "After the run, Halvorn shows:"
+  look report | sed 's/^/  /'
+else
+  echo "The run could not be started from Halvorn's window" >&2
+fi
 "$WINE" ./PellomarCommand.exe close </dev/null || echo "The controller did not close" >&2
 wait "$controller" || true
 local_server_down

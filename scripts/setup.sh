@@ -4,7 +4,7 @@ set -euo pipefail
 
 need=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb xauth
       cmake ninja-build googletest lame twolame python3 python3-pyftpdlib
-      xdotool libasound2)
+      xdotool imagemagick libasound2)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

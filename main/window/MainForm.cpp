@@ -4,6 +4,7 @@
 #include "MainLinks.h"
 #include "OptionsPages.h"
 #include "Screen.h"
+#include "TezMMBut.h"
 
 const char* const DebugViewerCaption = "Brindale Debug Viewer";
 
@@ -29,6 +30,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
   Application->OnMinimize = [this](TObject* s) { HandleMinimizeEvent(s); };
   BuildComponents();
   links = std::make_unique<TMainLinks>(*this);
+  links->ShowStatusLine = [this](const std::string& text, int seconds) {
+    ShowStatusLine(text, seconds);
+  };
   optionsPages = std::make_unique<TOptionsPages>(*this);
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnShow = [this](TObject* s) {
@@ -128,6 +132,7 @@ void TForm1::BuildComponents() {
   SetMessageMethod(WM_SHOWWINDOW, [this](TMessage& m) { OnShowWindowMsg(m); });
   SetMessageMethod(WM_SETFOCUS, [](TMessage&) {});
   SetMessageMethod(WM_PALETTECHANGED, [this](TMessage& m) { WMPaletteChanged(m); });
+  BuildRunComponents();
 }
 
 void TForm1::BuildBasketMenu() {
@@ -264,6 +269,7 @@ void TForm1::FormCreate(TObject*) {
     if (!options.posSection.empty()) SavePos1->SectionName = options.posSection;
 
     channelList = std::make_unique<TChannelList>(options.DataFolderPath(), "TezData.inx");
+    CheckActiveChannels();
     dataIni = std::make_unique<TIniFile>(options.DataFolderPath() + "TezData.inx");
     paramIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezParam.inx");
     itemOperatorsIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezItemOperators.inx");
@@ -271,14 +277,23 @@ void TForm1::FormCreate(TObject*) {
     ShowPage(ViewChannels);
     msgsendRecorder->WindowCaption = "Recorder";
     if (FindWindowA(nullptr, "Recorder")) {
-      recorderState = static_cast<uint8_t>(paramIni->ReadInteger("Recorder", "recorderState", 0));
+      // The Recorder stores its own states (1 ready, 2 run started,
+      // 3 recording); they are taken as this window's.
+      int stored = paramIni->ReadInteger("Recorder", "recorderState", 0);
+      recorderState = static_cast<uint8_t>(stored == 2 ? 1 : stored == 3 ? 3 : 0);
       lastState = recorderState;
     } else {
       recorderState = 0;
       lastState = 1;
     }
-    if (options.audioEffects == 1) PlaySoundFile(options.slideSoundPath);
+    ShowErrorHint();
+    DisplayRecordPlayState();
+    EnableEditControls();
+    EnableRecordControls();
+    EnablePlayControls();
+    if (options.audioEffects == 1 && !RecorderIsRecording()) PlaySoundFile(options.slideSoundPath);
     DoWindowState(false, true);
+    GetChannels(1, pnlChannels);
     TezDropFileTarget1->Register(this);
     links->InitDragDrop();
     if (!StartGatePassed()) {
@@ -310,6 +325,8 @@ void TForm1::FormDestroy() {
   } catch (const Exception&) {
     // The window is going; so is its registration.
   }
+  if (channelList && dataIni) SaveRecordChannels();
+  if (RecorderTypeIsWorking(2)) speedItemPlayStopClick(btnStopPlay);
   if (channelList) {
     if (RecorderIsRecording() && FindWindowA(nullptr, "Recorder"))
       channelList->doNotSave = 1;
@@ -337,8 +354,7 @@ void TForm1::FormDestroy() {
 }
 
 bool TForm1::RecorderIsRecording() const {
-  return recorderKind == 0 && (recorderState == 1 || recorderState == 2 || recorderState == 3 ||
-                               recorderState == 7);
+  return recorderState == 1 || recorderState == 2 || recorderState == 3 || recorderState == 7;
 }
 
 void TForm1::OpenHelp() {

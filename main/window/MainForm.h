@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ChannelList.h"
 #include "DllManager.h"
@@ -31,6 +32,9 @@
 #include "Utils.h"
 #include "oxMenus.h"
 
+class TAlignedStringGrid;
+class TSplitterBar;
+class TTezMMBut;
 class TMainLinks;
 class TOptionsPages;
 
@@ -41,6 +45,19 @@ enum : UINT {
   WM_TEZ_MAIN_STARTED = 0x4E0,
   WM_TEZ_UPDATE_REMINDER = 0x509,
   WM_TEZ_IDLE_FLUSH = 0x7E7,
+  // Run session.
+  WM_TEZ_DEVICE_STATE = 0x48C,
+  WM_TEZ_SCHED_OK = 0x4C9,
+  WM_TEZ_SCHED_FAIL = 0x4CA,
+  WM_TEZ_SETTINGS_CHANGED = 0x4CB,
+  WM_TEZ_START_SESSION = 0x4CC,
+  WM_TEZ_CALLED = 0x4CE,
+  WM_TEZ_SCHED_START = 0x4D3,
+  WM_TEZ_SCHED_FAIL_RETRY = 0x4D4,
+  WM_TEZ_STOP_SESSION = 0x4D5,
+  WM_TEZ_RECORDER_STATE = 0x4D6,
+  WM_TEZ_SAVE_CHANNELS = 0x4FC,
+  WM_TEZ_MAIN_MAIL = 0x6C6,
 };
 
 // The caption of the debug viewer that receives WriteDebugWindow texts.
@@ -164,6 +181,155 @@ class TForm1 : public TForm {
   void timerAnimatePictureTimer(TObject* sender);
   HMODULE LoadBitmapLibrary(const char* plain, const char* fourBit);
   HBITMAP LoadPicture(HMODULE module, const std::string& name);
+
+
+  // ---- Run session, progress display, channel buttons, items grid
+  // (RunView.cpp, RunSession.cpp, ProgressDisplay.cpp, ChannelButtons.cpp,
+  // ItemsGrid.cpp).
+ public:
+  // The run display.
+  TPanel *pnlRecPlayDisplay = nullptr, *pnlOffStatus = nullptr;
+  TLabel *lblGlobalStatus = nullptr, *lblGlobalProgress = nullptr, *lblGlobalTimeLabel = nullptr,
+         *lblChannelName = nullptr, *lblItemStatus = nullptr, *lblStatusLine = nullptr;
+  TTimer *timerStatusLabel = nullptr, *timerRunWatch = nullptr;
+  // Channels view.
+  TPanel* ShapeDragDropTrash = nullptr;
+  TTezMMBut *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr;
+  TAlignedStringGrid* gridItems = nullptr;
+  TLabel *memoPreview = nullptr, *lblDeletedItems = nullptr;
+  TSplitterBar* SplitterBar1 = nullptr;
+  TPopupMenu* popupListMenu = nullptr;
+  TMenuItem *mnuPoplistDelete = nullptr, *mnuPoplistUnDelete = nullptr,
+            *mnuPoplistEmptyDeletedList = nullptr, *mnuPoplistItemNormal = nullptr,
+            *mnuPoplistItemSubscribe = nullptr, *mnuPoplistItemHold = nullptr,
+            *mnuPoplistRecordAgain = nullptr, *mnuPopListEraseStoredFile = nullptr,
+            *mnuPoplistItemPlay = nullptr;
+  // Item buttons: move up, move down, delete, hold, subscription, play,
+  // stop playing, undelete.
+  TTezMMBut *btnMoveUp = nullptr, *btnMoveDown = nullptr, *btnDel = nullptr, *btnHold = nullptr,
+            *btnSubscribe = nullptr, *btnPlayItem = nullptr, *btnStopPlay = nullptr,
+            *btnUndelete = nullptr;
+  // Customize view: where a channel's configuration library shows itself.
+  TPanel* Panel3 = nullptr;
+
+  // Run session state.
+  uint8_t stopRequested = 0;
+  DWORD startRequestedAt = 0;           // tick of the last start command, 0 none
+  UINT pendingSaveReply = 0;            // a save request that came before ready
+  LPARAM pendingSaveMode = 0;
+  DWORD mailCloseAt = 0;                // when the run's mail inputs close, 0 none
+  int modalDepth = 0;                   // nested message loops of dialogs and boxes
+  bool reloadPending = false;           // a channel list reload waits for them
+                                        // (items are not written back then)
+  // Last-record fields of the progress display.
+  int32_t lastCode = 0, lastItem = -1, lastItemStatus = 0;
+  std::string lastChannelText, lastItemText, lastItemProgress, lastMediaText,
+      lastChannelStatusText;
+  std::string globalStatusText, globalStatusHint, globalProgressText, globalProgressHint;
+  std::string errorHintText;
+  int statusLineTicks = 0;
+  bool statusLineCounting = false, wasWorking = false;
+  // Channel buttons.
+  TTezMMBut* channelButtons[21] = {};
+  TTezMMBut* inactiveButtons[21] = {};
+  int channelButtonCount = 0, inactiveButtonCount = 0;
+  std::string currentChannelName, savedChannelName, customSelectedName;
+  bool savedChannelValid = false;
+  int customSelected = 0;
+  // Items grid.
+  bool itemsEnabled = false, itemButtonsBuilt = false, multiSelect = false, shiftDown = false,
+       ctrlDown = false, leftButtonDown = false, dragging = false, rightClicked = false,
+       editingDescription = false;
+  int lastClickRow = 1, lastClickCol = 6, mouseDownX = 0, mouseDownY = 0, editRow = 0;
+
+  // Run session.
+  void SendMsgToControl(UINT msgToSend, WPARAM wParam, bool askToStart);
+  void SaveRecordChannels();
+  void SavePlayItem();
+  bool CheckFreeSpace();
+  void speedRecordNowClick(TObject* sender);
+  void speedPlayNowClick(TObject* sender);
+  void speedItemPlayNowClick(TObject* sender);
+  void speedRecordStopClick(TObject* sender);
+  void speedPlayStopClick(TObject* sender);
+  void speedItemPlayStopClick(TObject* sender);
+  bool RecorderTypeIsWorking(int requiredType) const;
+  void popmnuAutomaticRecClick(TObject* sender);
+  // Progress display.
+  void DisplayLabels(const MailMessage& record);
+  int ParseRecorderRecord(const MailMessage& record);
+  void ShowRecordLabels(int channel);
+  void DisplayRecordPlayState();
+  void DisplayRecorderState();
+  void DisplayRecordState();
+  void ResetRecStatIcons();
+  void EnableRecordControls();
+  void EnablePlayControls();
+  void EnableEditControls();
+  void AnimateGifs(bool animateThem);
+  void ShowStatusLine(const std::string& text, int seconds);
+  void ShowErrorHint();
+  int ItemDisplayStatus(const std::string& extension, int status) const;
+  // Channel buttons.
+  void GetChannels(int defaultActiveChannel, TWinControl* parent);
+  void UpdateButton(TTezMMBut* button, const std::string& listName, bool enabledWhenEmpty,
+                    const std::string& textWithItems, const std::string& textWhenEmpty);
+  void UpdateSpecialButtons();
+  void ListBox1Click(TObject* sender);
+  void SaveActiveChannel();
+  void RestoreActiveChannel();
+  void ChangeToViewChannels();
+  int FindChanBut(const std::string& name, TTezMMBut* const* buttons, int last) const;
+  int FindChanNum(const std::string& name) const;
+  void speedMoveChanClick(int direction);
+  void speedCustomizeClick(TObject* sender);
+  void FillCustChannels();
+  void speedCustSelectedChannel(TObject* sender);
+  void speedAddChannelClick(TObject* sender);
+  void speedRemoveChannelClick(TObject* sender);
+  void speedCustMoveClick(int direction);
+  void speedCustOkClick(TObject* sender);
+  void CheckActiveChannels();
+  void ReloadChannelList(bool markReloading);
+  bool ChannelListInUse() const;
+  // Items grid.
+  void DisplayItems();
+  void CreatePositionButtons();
+  void SetStateButtons(int state);
+  int EntryNum(int row) const;
+  void gridItemsClick(TObject* sender);
+  void DispItemContents(int item);
+  void btnMoveClick(int direction);
+  void btnDelClick(TObject* sender);
+  void speedUndeleteClick(TObject* sender);
+  void mnuPoplistEmptyDeletedListClick(TObject* sender);
+  void ItemStateButtonClick(TObject* sender);
+  void SetSelectedItemsState(int state);
+  void btnEditRecordedState();
+  void speedSpecialButtonClick(TObject* sender);
+  void popupListMenuPopup(TObject* sender);
+  int ModalMessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+ private:
+  void BuildRunComponents();
+  void BuildChannelsView();
+  void BuildCustomizeView();
+  void InstallRunMessages();
+  void InitRunImages();
+  void OnMainMailQueueMsg(TMessage& msg);
+  void mailslotHalvornBinMessageAvail(TObject* sender, const char* data, int len);
+  void wmSaveChannels(TMessage& msg);
+  void wmRecorderStateChange(TMessage& msg);
+  void wmRefreshView(TMessage& msg);
+  void timerStatusLabelTimer(TObject* sender);
+  void timerRunWatchTimer(TObject* sender);
+  void OpenRunMail(bool open);
+  void DrawItemCell(int col, int row, const RECT& rect);
+  void ClearItemSelection();
+  std::vector<int> SelectedRows() const;
+  void AfterListChange(int row);
+  std::string ShortenedName(const std::string& text, int width);
+  // ---- end of the run parts
 
   bool slideNow_ = false;
   bool positionsLaidOut_ = false;  // a view was laid out: its position may be saved

@@ -73,6 +73,7 @@ void TForm1::TimerLoadImagesTimer(TObject*) {
   imagesLoaded = 1;
   TimerLoadImages->SetEnabled(false);
   InitImages();
+  InitRunImages();
 }
 
 void TForm1::InitImages() {

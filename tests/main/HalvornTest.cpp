@@ -228,17 +228,17 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
   ExpectPicture("pnlMenu", "Halvorn.dll", "HALVORN_BMP_STRIP_BMP", {{2, 2}, {400, 60}}, 0, 16,
                 48);
   // Panels with the default raised bevel tile from 2 pixels in.
-  ExpectPicture("pnlChannels", "Halvorn.dll", "HALVORN_BMP_GRAY_BMP", {{10, 10}, {40, 200}}, 2,
+  // (Points beside the channel button, the run display and the item buttons.)
+  ExpectPicture("pnlChannels", "Halvorn.dll", "HALVORN_BMP_GRAY_BMP", {{40, 150}, {40, 200}}, 2,
                 32, 32);
-  ExpectPicture("btnPanel", "Halvorn.dll", "HALVORN_BMP_SMALLBACKBMP_BMP", {{10, 10}, {300, 150}},
+  ExpectPicture("btnPanel", "Halvorn.dll", "HALVORN_BMP_SMALLBACKBMP_BMP", {{300, 80}, {300, 150}},
                 2, 32, 32);
   struct Button {
     const char* name;
     const char* picture;
   } buttons[] = {{"speedView", "HALVORN_BMP_VIEW1_BMP"},
                  {"speedRecordNow", "HALVORN_BMP_RECBUT1_BMP"},
-                 {"speedRecordStop", "HALVORN_BMP_STOPBUT1_BMP"},
-                 {"speedPlayStop", "HALVORN_BMP_STOPBUT1_BMP"},  // shares the stop pictures
+                 // (The stop buttons show only while a run works.)
                  {"speedHelp", "HALVORN_BMP_HELP1_BMP"},
                  {"speedDeleted", "HALVORN_BMP_TRASH1_BMP"},
                  {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
@@ -327,11 +327,12 @@ TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {
   PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
   EXPECT_TRUE(PumpUntil(IsMenuShown, 3000));
-  // Each item shows the picture its tag names; automatic recording is on.
+  // Each item shows the picture its tag names; automatic recording is on;
+  // the stop items show only while a run works.
   std::vector<COLORREF> menu = MenuPixels();
-  for (const char* shown : {"CLOSE", "MAX", "PLAY", "REC", "STOP", "BASKETPASTE", "SCHEDON"})
+  for (const char* shown : {"CLOSE", "MAX", "PLAY", "REC", "BASKETPASTE", "SCHEDON"})
     EXPECT_TRUE(Shows(menu, MenuIcon(shown))) << shown;
-  for (const char* hidden : {"SCHEDOFF", "HELP", "ABOUT"})
+  for (const char* hidden : {"SCHEDOFF", "HELP", "ABOUT", "STOP"})
     EXPECT_FALSE(Shows(menu, MenuIcon(hidden))) << hidden;
   PressEscape();
   EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));

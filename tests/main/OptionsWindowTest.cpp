@@ -34,7 +34,7 @@ class OptionsWindow : public ::testing::Test {
               "[MediaTypes]\r\ncount=2\r\nrecor001=Disk\r\nrecor002=Dev\r\n"
               "selectedMediaType=Disk\r\n"
               "[Disk]\r\nmediaLength=45\r\nconfigDll=TezDiskConfig.dll\r\noutputFolder=c:\\out\r\n"
-              "playerDll=TezDiskPlayer.dll\r\n"
+              "playerDll=TezDiskPlayer.dll\r\nplayerAvailable=1\r\n"
               "[Dev]\r\nmediaLength=20\r\nnote=A device\r\n"
               "[Dialer]\r\nuseDialer=0\r\n");
     process_ = StartHalvorn(in_);

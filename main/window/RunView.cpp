@@ -1,0 +1,276 @@
+// The components of the run display, the channels view and the Customize
+// view, their events and the window messages of a run.
+#include "Aligrid.h"
+#include "Application.h"
+#include "MainForm.h"
+#include "SplitterBar.h"
+#include "TezMMBut.h"
+
+namespace {
+template <typename T>
+T* Place(TForm* form, TWinControl* parent, const char* name, int l, int t, int w, int h) {
+  T* c = new T(form);
+  c->SetName(name);
+  c->SetBounds(l, t, w, h);
+  c->SetParent(parent);
+  return c;
+}
+
+TLabel* WhiteLabel(TForm* form, TWinControl* parent, const char* name, int l, int t, int w) {
+  TLabel* label = Place<TLabel>(form, parent, name, l, t, w, 16);
+  label->SetColor(clBlack);
+  label->SetFontColor(clWhite);
+  label->ShowHint = true;
+  return label;
+}
+}  // namespace
+
+void TForm1::BuildRunComponents() {
+  // Run buttons on the tool bar; the stop buttons take the start buttons'
+  // places while their run works.
+  const struct {
+    TTezMMBut* button;
+    const char* hint;
+  } runButtons[] = {{speedRecordNow, "Record Now"},
+                    {speedRecordStop, "Stop Recording"},
+                    {speedPlayNow, "Play Now"},
+                    {speedPlayStop, "Stop Playing"}};
+  for (const auto& r : runButtons) {
+    r.button->Hint = r.hint;
+    r.button->ShowHint = true;
+  }
+  speedRecordStop->SetLeft(speedRecordNow->Left());
+  speedRecordStop->SetVisible(false);
+  speedPlayStop->SetVisible(false);
+  speedRecordNow->OnClick = [this](TObject* s) { speedRecordNowClick(s); };
+  speedRecordStop->OnClick = [this](TObject* s) { speedRecordStopClick(s); };
+  speedPlayNow->OnClick = [this](TObject* s) { speedPlayNowClick(s); };
+  speedPlayStop->OnClick = [this](TObject* s) { speedPlayStopClick(s); };
+  mnuRecordNow->OnClick = [this](TObject*) { speedRecordNowClick(speedRecordNow); };
+  mnuRecordStop->OnClick = [this](TObject*) { speedRecordStopClick(speedRecordStop); };
+  mnuPlayNow->OnClick = [this](TObject* s) { speedPlayNowClick(s); };
+  mnuPlayStop->OnClick = [this](TObject*) { speedPlayStopClick(speedPlayStop); };
+  popmnuAutomaticRec->OnClick = [this](TObject* s) { popmnuAutomaticRecClick(s); };
+
+  // The run display and, when no run works, the quiet panel over it.
+  // The run display sits above the items.
+  const int width = btnPanel->Width() - 8;
+  pnlRecPlayDisplay = Place<TPanel>(this, btnPanel, "pnlRecPlayDisplay", 4, 2, width, 67);
+  pnlRecPlayDisplay->SetBevelOuter(bvLowered);
+  pnlRecPlayDisplay->SetColor(clBlack);
+  pnlRecPlayDisplay->SetVisible(false);
+  lblGlobalTimeLabel = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalTimeLabel", 8, 3, 130);
+  lblGlobalProgress = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalProgress", 140, 3, 56);
+  lblGlobalStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblGlobalStatus", 198, 3, width - 202);
+  lblChannelName = WhiteLabel(this, pnlRecPlayDisplay, "lblChannelName", 8, 24, width - 12);
+  lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 8, 45, width - 12);
+  pnlOffStatus = Place<TPanel>(this, btnPanel, "pnlOffStatus", 4, 2, width, 67);
+  pnlOffStatus->SetBevelOuter(bvLowered);
+
+  timerStatusLabel = new TTimer(this);
+  timerStatusLabel->SetName("timerStatusLabel");
+  timerStatusLabel->SetEnabled(false);
+  timerStatusLabel->SetInterval(1000);
+  timerStatusLabel->SetOnTimer([this](TObject* s) { timerStatusLabelTimer(s); });
+  timerRunWatch = new TTimer(this);
+  timerRunWatch->SetName("timerRunWatch");
+  timerRunWatch->SetInterval(250);
+  timerRunWatch->SetOnTimer([this](TObject* s) { timerRunWatchTimer(s); });
+
+  mailslotHalvorn->OnBinMessageAvail = [this](TObject* s, const char* data, int len) {
+    mailslotHalvornBinMessageAvail(s, data, len);
+  };
+  BuildChannelsView();
+  BuildCustomizeView();
+  InstallRunMessages();
+}
+
+void TForm1::BuildChannelsView() {
+  auto small = [this](TWinControl* parent, const char* name, const char* hint, int l, int t) {
+    TTezMMBut* b = Place<TTezMMBut>(this, parent, name, l, t, 26, 22);
+    b->Hint = hint;
+    b->ShowHint = true;
+    return b;
+  };
+  for (TTezMMBut* b : {speedDeleted, speedPending, speedRejected}) {
+    b->SetGroupIndex(1);
+    b->SetAllowAllUp(true);
+    b->ShowHint = true;
+    b->OnClick = [this](TObject* s) { speedSpecialButtonClick(s); };
+  }
+  const int bottom = speedCustomize->Top();
+  speedMoveChanUp = small(pnlChannels, "speedMoveChanUp", "Move Channel Up", 4, bottom);
+  speedMoveChanDown = small(pnlChannels, "speedMoveChanDown", "Move Channel Down", 56, bottom);
+  speedMoveChanUp->SetCaption("^");
+  speedMoveChanDown->SetCaption("v");
+  speedCustomize->Hint = "Customize";
+  speedCustomize->ShowHint = true;
+  speedMoveChanUp->OnClick = [this](TObject*) { speedMoveChanClick(-1); };
+  speedMoveChanDown->OnClick = [this](TObject*) { speedMoveChanClick(1); };
+  speedCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
+
+  // Item buttons, the trash and the list's name in a row below the run
+  // display, the grid, the splitter and the preview below them.
+  const int w = btnPanel->Width(), top = 71;
+  ShapeDragDropTrash = Place<TPanel>(this, btnPanel, "ShapeDragDropTrash", w - 30, top, 24, 22);
+  ShapeDragDropTrash->SetCaption("X");
+  ShapeDragDropTrash->Hint = "Drop items here to delete them";
+  ShapeDragDropTrash->ShowHint = true;
+  lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 200, top + 3, 120, 16);
+  lblDeletedItems->SetVisible(false);
+
+  gridItems = Place<TAlignedStringGrid>(this, btnPanel, "gridItems", 4, top + 25, w - 8, 160);
+  gridItems->SetColCount(7);
+  gridItems->SetFixedCols(0);
+  gridItems->SetDefaultRowHeight(18);
+  gridItems->SetOptions(goFixedHorzLine | goHorzLine | goThumbTracking);
+  gridItems->SetEditable(false);
+  gridItems->SetDrawSpecialSelection(true);  // the marked rows, several at once
+  gridItems->ShowCellHints = true;
+  gridItems->ShowHint = true;
+  gridItems->OnDrawCell = [this](TObject*, int col, int row, const RECT& rect, TGridDrawState) {
+    DrawItemCell(col, row, rect);
+  };
+  gridItems->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState shift, int x,
+                                  int y) {
+    rightClicked = shiftDown = ctrlDown = false;
+    int col = 0, row = 0;
+    if (!gridItems->MouseToCell(x, y, col, row) || row < 1) return;
+    if (button == mbRight) {
+      gridItems->FocusCell(col, row);
+      rightClicked = true;
+    } else if (button == mbLeft) {
+      leftButtonDown = true;
+    }
+    shiftDown = (shift & ssShift) != 0;
+    ctrlDown = (shift & ssCtrl) != 0;
+    mouseDownX = x;
+    mouseDownY = y;
+    gridItemsClick(gridItems);
+  };
+  gridItems->OnMouseMove = [this](TObject*, TShiftState shift, int x, int y) {
+    if (!leftButtonDown || !(shift & ssLeft) || dragging) return;
+    if (std::abs(x - mouseDownX) >= 5 || std::abs(y - mouseDownY) >= 5) {
+      dragging = true;
+      gridItems->SetMouseCapture(true);
+    }
+  };
+  gridItems->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
+    bool wasDragging = dragging;
+    leftButtonDown = dragging = false;
+    gridItems->SetMouseCapture(false);
+    if (!wasDragging || RecorderIsRecording()) return;
+    // A row dropped on the trash is deleted.
+    POINT p = {x, y};
+    ClientToScreen(gridItems->Handle(), &p);
+    RECT trash;
+    GetWindowRect(ShapeDragDropTrash->Handle(), &trash);
+    if (PtInRect(&trash, p)) btnDelClick(ShapeDragDropTrash);
+  };
+  gridItems->OnKeyDown = [this](TObject*, WORD& key, TShiftState shift) {
+    shiftDown = (shift & ssShift) != 0;
+    ctrlDown = (shift & ssCtrl) != 0;
+    if (!shiftDown && !ctrlDown) multiSelect = false;
+    if (key == VK_DELETE && itemsEnabled) btnDelClick(gridItems);
+  };
+  gridItems->OnKeyPress = [this](TObject*, char& key) {
+    if (key == 1 && (GetKeyState(VK_CONTROL) & 0x8000)) {
+      multiSelect = true;
+      for (int r = 1; r < gridItems->RowCount(); ++r) gridItems->SetSelectedRow(r, true);
+      gridItems->InvalidateGrid();
+    }
+  };
+  gridItems->OnDblClick = [this](TObject*) {
+    if (btnPlayItem && btnPlayItem->Visible() && btnPlayItem->Enabled())
+      speedItemPlayNowClick(btnPlayItem);
+  };
+
+  SplitterBar1 = Place<TSplitterBar>(this, btnPanel, "SplitterBar1", 4, top + 185, w - 8, 5);
+  const int memoTop = top + 190, memoBottom = btnPanel->Height() - 22;
+  memoPreview = Place<TLabel>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
+  memoPreview->WordWrap = true;
+  memoPreview->SetColor(clWindow);
+  SplitterBar1->SetControlFirst(gridItems);
+  SplitterBar1->SetControlSecond(memoPreview);
+  auto restoreHeight = [this, memoBottom] {
+    gridItems->SetHeight(186);
+    SplitterBar1->SetTop(gridItems->Top() + 186);
+    int memoTop = SplitterBar1->Top() + SplitterBar1->Height();
+    memoPreview->SetBounds(memoPreview->Left(), memoTop, memoPreview->Width(),
+                           std::max(0, memoBottom - memoTop));
+  };
+  SplitterBar1->OnDblClick = [restoreHeight](TObject*) { restoreHeight(); };
+  memoPreview->OnDblClick = [restoreHeight](TObject*) { restoreHeight(); };
+  SplitterBar1->OnPosChanged = [this](TObject*) {
+    DisplayItems();
+  };
+  lblStatusLine = Place<TLabel>(this, btnPanel, "lblStatusLine", 4, memoBottom + 2, w - 8, 18);
+
+  popupListMenu = new TPopupMenu(this);
+  popupListMenu->SetName("popupListMenu");
+  auto item = [this](const char* name, const char* caption, std::function<void()> click) {
+    TMenuItem* m = new TMenuItem(this);
+    m->SetName(name);
+    m->SetCaption(caption);
+    m->OnClick = [click](TObject*) { click(); };
+    popupListMenu->Items()->Add(m);
+    return m;
+  };
+  mnuPoplistDelete = item("mnuPoplistDelete", "&Delete", [this] { btnDelClick(gridItems); });
+  mnuPoplistDelete->SetShortCut(VK_DELETE);
+  mnuPoplistUnDelete =
+      item("mnuPoplistUnDelete", "&Undelete", [this] { speedUndeleteClick(gridItems); });
+  mnuPoplistEmptyDeletedList = item("mnuPoplistEmptyDeletedList", "&Empty Deleted List",
+                                    [this] { mnuPoplistEmptyDeletedListClick(gridItems); });
+  mnuPoplistItemNormal =
+      item("mnuPoplistItemNormal", "&Normal", [this] { SetSelectedItemsState(1); });
+  mnuPoplistItemSubscribe =
+      item("mnuPoplistItemSubscribe", "&Subscribe", [this] { SetSelectedItemsState(2); });
+  mnuPoplistItemHold = item("mnuPoplistItemHold", "&Hold", [this] { SetSelectedItemsState(3); });
+  mnuPoplistRecordAgain =
+      item("mnuPoplistRecordAgain", "&Record Again", [this] { btnEditRecordedState(); });
+  mnuPopListEraseStoredFile = item("mnuPopListEraseStoredFile", "&Erase Stored File", [this] {
+    TContentSection* list = CurrentChannel();
+    if (!list) return;
+    for (int row : SelectedRows()) list->ClearTempFiles(EntryNum(row), true);
+    DisplayItems();
+  });
+  mnuPoplistItemPlay = item("mnuPoplistItemPlay", "&Play", [this] {
+    if (btnPlayItem && btnPlayItem->Visible() && btnPlayItem->Enabled())
+      speedItemPlayNowClick(btnPlayItem);
+  });
+  popupListMenu->OnPopup = [this](TObject* s) { popupListMenuPopup(s); };
+  gridItems->SetPopupMenu(popupListMenu);
+}
+
+void TForm1::BuildCustomizeView() {
+  Panel3 = Place<TPanel>(this, pnlCustomize, "Panel3", 4, 36, pnlCustomize->Width() - 8,
+                         pnlCustomize->Height() - 40);
+  Panel3->SetBevelOuter(bvLowered);
+  const struct {
+    TTezMMBut* button;
+    const char* hint;
+  } hints[] = {{speedAddChannel, "Activate Channel"},
+               {speedRemoveChannel, "Deactivate Channel"},
+               {speedCustMoveUp, "Move Channel Up"},
+               {speedCustMoveDown, "Move Channel Down"},
+               {speedCustOk, "Close"},
+               {speedCustDown, "Close"}};
+  for (const auto& h : hints) {
+    h.button->Hint = h.hint;
+    h.button->ShowHint = true;
+  }
+  speedAddChannel->OnClick = [this](TObject* s) { speedAddChannelClick(s); };
+  speedRemoveChannel->OnClick = [this](TObject* s) { speedRemoveChannelClick(s); };
+  speedCustMoveUp->OnClick = [this](TObject*) { speedCustMoveClick(-1); };
+  speedCustMoveDown->OnClick = [this](TObject*) { speedCustMoveClick(1); };
+  speedCustOk->OnClick = [this](TObject* s) { speedCustOkClick(s); };
+  speedCustDown->OnClick = [this](TObject* s) { speedCustOkClick(s); };
+  speedPlayerCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
+}
+
+// Once the main pictures are there, the item buttons are made with theirs.
+void TForm1::InitRunImages() {
+  itemButtonsBuilt = false;
+  CreatePositionButtons();
+}
