@@ -380,12 +380,12 @@ void TOptionsPages::BuildSpeech(TPanel* p) {
   auto row = [this](int top, const char* caption, const char* prefix, const char* current,
                     TLabel*& low, TTrackBar*& bar, TLabel*& high, TLabel*& now) {
     std::string name = prefix;
-    Put<TLabel>(&f_, grpVoiceSettings, ("lbl" + name).c_str(), 6, top + 4, 40, 16, caption);
-    low = Put<TLabel>(&f_, grpVoiceSettings, ("lblMin" + name).c_str(), 46, top + 4, 32, 16);
+    Put<TLabel>(&f_, grpVoiceSettings, ("lbl" + name).c_str(), 6, top + 4, 50, 16, caption);
+    low = Put<TLabel>(&f_, grpVoiceSettings, ("lblMin" + name).c_str(), 56, top + 4, 28, 16);
     low->Alignment = taRightJustify;
-    bar = Put<TTrackBar>(&f_, grpVoiceSettings, ("track" + name).c_str(), 80, top, 200, 26);
-    high = Put<TLabel>(&f_, grpVoiceSettings, ("lblMax" + name).c_str(), 284, top + 4, 32, 16);
-    now = Put<TLabel>(&f_, grpVoiceSettings, current, 318, top + 4, 32, 16);
+    bar = Put<TTrackBar>(&f_, grpVoiceSettings, ("track" + name).c_str(), 86, top, 186, 26);
+    high = Put<TLabel>(&f_, grpVoiceSettings, ("lblMax" + name).c_str(), 276, top + 4, 32, 16);
+    now = Put<TLabel>(&f_, grpVoiceSettings, current, 312, top + 4, 36, 16);
   };
   row(20, "Pitch", "Pitch", "txtCurPitch", lblMinPitch, trackPitch, lblMaxPitch, txtCurPitch);
   row(48, "Speed", "Speed", "txtCurSpeed", lblMinSpeed, trackSpeed, lblMaxSpeed, txtCurSpeed);
@@ -460,6 +460,7 @@ void TOptionsPages::ShowVoiceBars() {
   loading_ = true;
   for (Row& r : rows) {
     r.track->SetRange(r.bar.min, r.bar.max);
+    r.track->SetFrequency((r.bar.max - r.bar.min) / 10);
     r.track->SetPosition(r.bar.position);
     // A voice without the control keeps its bar off.
     r.track->SetEnabled(s.controlsEnabled && r.bar.enabled);
