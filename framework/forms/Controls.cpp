@@ -121,6 +121,14 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      if (lp)
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lp))) {
+          child->ScrollNotify(LOWORD(wp));
+          return 0;
+        }
+      break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:

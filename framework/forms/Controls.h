@@ -150,6 +150,8 @@ class TWinControl : public TComponent {
   LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
   // A notification code of WM_COMMAND sent by this control.
   virtual void CommandNotify(WORD code) { (void)code; }
+  // A code of WM_HSCROLL or WM_VSCROLL sent by this control.
+  virtual void ScrollNotify(WORD code) { (void)code; }
   virtual void Click();
   virtual void DblClick();
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);

@@ -307,6 +307,13 @@ void TOptionsPages::BuildSounds(TPanel* p) {
       Put<TCheckBox>(&f_, p, "chkoptStartWithWin", 8, 112, 260, 20, "Start with Windows");
   chkOpenAutoOpenBasket = Put<TCheckBox>(&f_, p, "chkOpenAutoOpenBasket", 24, 136, 260, 20,
                                          "Open the basket at start");
+  Put<TLabel>(&f_, p, "lblVolume", 290, 8, 60, 18, "Volume");
+  trbVolume = new TTrackBar(&f_);
+  trbVolume->Orientation = trVertical;
+  trbVolume->SetName("trbVolume");
+  trbVolume->SetBounds(296, 28, 34, 130);
+  trbVolume->SetParent(p);
+  trbVolume->SetRange(0, 10);
   chkOptAudioEffects->OnClick = [this](TObject*) {
     f_.SavePos1->SoundEffects = chkOptAudioEffects->Checked();
   };
@@ -363,14 +370,33 @@ void TOptionsPages::BuildNotices(TPanel* p) {
 }
 
 void TOptionsPages::BuildSpeech(TPanel* p) {
-  listboxSystemNames = Put<TListBox>(&f_, p, "listboxSystemNames", 8, 8, 150, 100);
-  btnAddVoice = Put<TButton>(&f_, p, "btnAddVoice", 164, 30, 70, 24, "Add >");
-  btnRemoveVoice = Put<TButton>(&f_, p, "btnRemoveVoice", 164, 60, 70, 24, "Remove");
-  listboxTezNames = Put<TListBox>(&f_, p, "listboxTezNames", 240, 8, 150, 100);
-  lblVoice = Put<TLabel>(&f_, p, "lblVoice", 8, 114, 400, 18);
-  editTestText = Put<TEdit>(&f_, p, "editTestText", 8, 140, 250, 22);
-  btnTestSpeech = Put<TButton>(&f_, p, "btnTestSpeech", 264, 139, 80, 24, "Test");
-  lblTTsError = Put<TLabel>(&f_, p, "lblTTsError", 8, 172, 420, 36);
+  listboxSystemNames = Put<TListBox>(&f_, p, "listboxSystemNames", 8, 4, 150, 72);
+  btnAddVoice = Put<TButton>(&f_, p, "btnAddVoice", 164, 14, 70, 24, "Add >");
+  btnRemoveVoice = Put<TButton>(&f_, p, "btnRemoveVoice", 164, 44, 70, 24, "Remove");
+  listboxTezNames = Put<TListBox>(&f_, p, "listboxTezNames", 240, 4, 150, 72);
+  grpVoiceSettings = Put<TPanel>(&f_, p, "grpVoiceSettings", 8, 80, 420, 78);
+  grpVoiceSettings->SetBevelOuter(bvLowered);
+  lblVoice = Put<TLabel>(&f_, grpVoiceSettings, "lblVoice", 6, 3, 300, 16);
+  auto row = [this](int top, const char* caption, const char* prefix, const char* current,
+                    TLabel*& low, TTrackBar*& bar, TLabel*& high, TLabel*& now) {
+    std::string name = prefix;
+    Put<TLabel>(&f_, grpVoiceSettings, ("lbl" + name).c_str(), 6, top + 4, 50, 16, caption);
+    low = Put<TLabel>(&f_, grpVoiceSettings, ("lblMin" + name).c_str(), 56, top + 4, 28, 16);
+    low->Alignment = taRightJustify;
+    bar = Put<TTrackBar>(&f_, grpVoiceSettings, ("track" + name).c_str(), 86, top, 186, 26);
+    high = Put<TLabel>(&f_, grpVoiceSettings, ("lblMax" + name).c_str(), 276, top + 4, 32, 16);
+    now = Put<TLabel>(&f_, grpVoiceSettings, current, 312, top + 4, 36, 16);
+  };
+  row(20, "Pitch", "Pitch", "txtCurPitch", lblMinPitch, trackPitch, lblMaxPitch, txtCurPitch);
+  row(48, "Speed", "Speed", "txtCurSpeed", lblMinSpeed, trackSpeed, lblMaxSpeed, txtCurSpeed);
+  btnTtsDefaults = Put<TButton>(&f_, grpVoiceSettings, "btnTtsDefaults", 352, 34, 62, 24,
+                                "Defaults");
+  editTestText = Put<TEdit>(&f_, p, "editTestText", 8, 164, 250, 22);
+  btnTestSpeech = Put<TButton>(&f_, p, "btnTestSpeech", 264, 163, 80, 24, "Test");
+  Put<TLabel>(&f_, p, "lblDetailLevel", 8, 196, 80, 18, "Text detail:");
+  trbDetaiLevel = Put<TTrackBar>(&f_, p, "trbDetaiLevel", 88, 192, 150, 26);
+  lblTTsError = Put<TLabel>(&f_, p, "lblTTsError", 244, 192, 190, 36);
+  lblTTsError->WordWrap = true;
   tts_ = std::make_unique<TTTsControl1>(nullptr);
   speech_ = std::make_unique<TSpeechOptions>(*tts_);
   speech_->ShowMessage = [this](const std::string& m) {
@@ -397,6 +423,52 @@ void TOptionsPages::BuildSpeech(TPanel* p) {
   btnTestSpeech->OnClick = [this](TObject*) {
     speech_->TestSpeechClick(editTestText->Caption());
   };
+  trackPitch->OnChange = [this](TObject*) {
+    if (loading_) return;
+    speech_->PitchChange(trackPitch->Position());
+    txtCurPitch->SetCaption(speech_->pitch.curText);
+  };
+  trackSpeed->OnChange = [this](TObject*) {
+    if (loading_) return;
+    speech_->SpeedChange(trackSpeed->Position());
+    txtCurSpeed->SetCaption(speech_->speed.curText);
+  };
+  btnTtsDefaults->OnClick = [this](TObject*) {
+    speech_->DefaultsClick();
+    ShowVoiceBars();
+  };
+  trbDetaiLevel->OnChange = [this](TObject*) {
+    if (!loading_) trbDetaiLevelChange();
+  };
+}
+
+void TOptionsPages::trbDetaiLevelChange() {
+  f_.options.detailLevel = f_.options.numberOfLevels - trbDetaiLevel->Position();
+}
+
+void TOptionsPages::ShowVoiceBars() {
+  TSpeechOptions& s = *speech_;
+  lblVoice->SetCaption(s.controlsEnabled ? s.settingsCaption : "");
+  grpVoiceSettings->SetEnabled(s.controlsEnabled);
+  btnTtsDefaults->SetEnabled(s.controlsEnabled);
+  struct Row {
+    const TVoiceBar& bar;
+    TTrackBar* track;
+    TLabel *low, *high, *now;
+  } rows[] = {{s.pitch, trackPitch, lblMinPitch, lblMaxPitch, txtCurPitch},
+              {s.speed, trackSpeed, lblMinSpeed, lblMaxSpeed, txtCurSpeed}};
+  loading_ = true;
+  for (Row& r : rows) {
+    r.track->SetRange(r.bar.min, r.bar.max);
+    r.track->SetFrequency((r.bar.max - r.bar.min) / 10);
+    r.track->SetPosition(r.bar.position);
+    // A voice without the control keeps its bar off.
+    r.track->SetEnabled(s.controlsEnabled && r.bar.enabled);
+    r.low->SetCaption(r.bar.minText);
+    r.high->SetCaption(r.bar.maxText);
+    r.now->SetCaption(r.bar.curText);
+  }
+  loading_ = false;
 }
 
 void TOptionsPages::ShowSpeech() {
@@ -412,9 +484,7 @@ void TOptionsPages::ShowSpeech() {
   loading_ = false;
   btnAddVoice->SetEnabled(s.addEnabled);
   btnRemoveVoice->SetEnabled(s.removeEnabled);
-  lblVoice->SetCaption(s.controlsEnabled ? s.settingsCaption + ": pitch " + s.pitch.curText +
-                                               ", speed " + s.speed.curText
-                                         : "");
+  ShowVoiceBars();
   lblTTsError->SetCaption(s.errorText.empty() ? s.loadingText : s.errorText);
 }
 
@@ -491,6 +561,10 @@ void TOptionsPages::OptionspageControlChange() {
     Application->ProcessMessages();
     speech_->Load(f_.Handle(), GetCurrentDir() + "\\TezTTS.dll", kMakerAddress);
     editTestText->SetCaption(f_.options.ttsTestText);
+    if (speech_->Loaded()) {
+      trbDetaiLevel->SetMax(f_.options.numberOfLevels - 1);
+      trbDetaiLevelChange();
+    }
     ShowSpeech();
     f_.links->timerCheckPending->SetEnabled(true);
   }
@@ -536,6 +610,9 @@ void TOptionsPages::LoadControls() {
   chkoptStartWithWin->SetChecked(o.startWithWindows == 1);
   chkOpenAutoOpenBasket->SetChecked(o.autoOpenBasketOnStart == 1);
   chkOpenAutoOpenBasket->SetEnabled(o.startWithWindows == 1);
+  trbVolume->SetPosition(o.volumePosition);
+  trbDetaiLevel->SetRange(0, o.numberOfLevels - 1);
+  trbDetaiLevel->SetPosition(o.numberOfLevels - o.detailLevel);
 
   ShouldNotifyDiskSpace->SetChecked(o.shouldNotifyMinSpace != 0);
   MinDiskSpaceEdit->SetCaption(o.minSpaceText);
@@ -582,6 +659,7 @@ void TOptionsPages::SaveControls() {
   if (cmbSlideHops->ItemIndex() >= 0) o.slideNumJumps = cmbSlideHops->ItemIndex();
   o.startWithWindows = chkoptStartWithWin->Checked() ? 1 : 0;
   o.autoOpenBasketOnStart = chkOpenAutoOpenBasket->Checked() ? 1 : 0;
+  o.volumePosition = trbVolume->Position();
 
   o.shouldNotifyMinSpace = ShouldNotifyDiskSpace->Checked() ? 1 : 0;
   o.minSpaceText = MinDiskSpaceEdit->Caption();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ComCtrls.h"
 #include "ConnectionTest.h"
 #include "ExtCtrls.h"
 #include "MediaConfig.h"
@@ -60,6 +61,7 @@ class TOptionsPages {
   TCheckBox *chkOptAudioEffects, *chkOptPlayOpening, *chkOptRecordTrap, *chkoptStartWithWin,
       *chkOpenAutoOpenBasket;
   TComboBox* cmbSlideHops;
+  TTrackBar* trbVolume;  // 10 minus the volume in tenths
   // Notices.
   TCheckBox *ShouldNotifyDiskSpace, *ShouldNotifySizeExceeded;
   TEdit *MinDiskSpaceEdit, *MaxSizeEdit;
@@ -69,6 +71,11 @@ class TOptionsPages {
   TButton *btnAddVoice, *btnRemoveVoice, *btnTestSpeech;
   TEdit* editTestText;
   TLabel *lblTTsError, *lblVoice;
+  TPanel* grpVoiceSettings;
+  TTrackBar *trackPitch, *trackSpeed;
+  TLabel *lblMinPitch, *lblMaxPitch, *txtCurPitch, *lblMinSpeed, *lblMaxSpeed, *txtCurSpeed;
+  TButton* btnTtsDefaults;
+  TTrackBar* trbDetaiLevel;  // the number of levels minus the detail level
   // About.
   TLabel* lblAbout;
 
@@ -88,6 +95,8 @@ class TOptionsPages {
   void DialUpSettingClick(int kind);
   void FillDialUpEntries();
   void ShowSpeech();
+  void ShowVoiceBars();
+  void trbDetaiLevelChange();
   void DigitFilter(TEdit* edit, std::string& saved);
   void EnableNotice(TCheckBox* box, TEdit* edit);
   void ShowMediaType(int index);

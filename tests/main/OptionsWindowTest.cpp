@@ -3,6 +3,11 @@
 // and shown again.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <utility>
+
 #include "HalvornRun.h"
 
 namespace {
@@ -82,6 +87,17 @@ class OptionsWindow : public ::testing::Test {
     SendMessageA(C(name), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
   }
   bool Checked(const char* name) { return SendMessageA(C(name), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  int BarPos(const char* name) { return static_cast<int>(SendMessageA(C(name), TBM_GETPOS, 0, 0)); }
+  std::pair<int, int> BarRange(const char* name) {
+    return {static_cast<int>(SendMessageA(C(name), TBM_GETRANGEMIN, 0, 0)),
+            static_cast<int>(SendMessageA(C(name), TBM_GETRANGEMAX, 0, 0))};
+  }
+  // A key pressed and released on the track bar, as the user moves it.
+  void BarKey(const char* name, WPARAM key) {
+    HWND w = C(name);
+    SendMessageA(w, WM_KEYDOWN, key, 1);
+    SendMessageA(w, WM_KEYUP, key, 0xC0000001);
+  }
 
   Install in_{AllFiles()};
   ControlPeer peer_;
@@ -133,6 +149,10 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   Tab(3);
   SendMessageA(C("chkOptRecordTrap"), BM_CLICK, 0, 0);
   Select("cmbSlideHops", 4, false);
+  // The volume bar shows 10 minus the stored 0.5; moved to 3, it saves 0.7.
+  EXPECT_EQ(BarRange("trbVolume"), std::make_pair(0, 10));
+  EXPECT_EQ(BarPos("trbVolume"), 5);
+  SendMessageA(C("trbVolume"), TBM_SETPOS, TRUE, 3);
   // Notices: only digits are taken.
   Tab(4);
   EXPECT_FALSE(IsWindowEnabled(C("MinDiskSpaceEdit")));
@@ -145,9 +165,43 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   Tab(5);
   ASSERT_TRUE(PumpUntil([&] { return SendMessageA(C("listboxSystemNames"), LB_GETCOUNT, 0, 0) == 2; }));
   EXPECT_EQ(SendMessageA(C("listboxTezNames"), LB_GETCOUNT, 0, 0), 1);
+  // Detail level 2 of 5 levels shows at 3 on a 0..4 bar; one step left is level 3.
+  EXPECT_EQ(BarRange("trbDetaiLevel"), std::make_pair(0, 4));
+  EXPECT_EQ(BarPos("trbDetaiLevel"), 3);
+  BarKey("trbDetaiLevel", VK_LEFT);
+  EXPECT_EQ(BarPos("trbDetaiLevel"), 2);
+  EXPECT_FALSE(IsWindowEnabled(C("trackPitch"))) << "no voice chosen yet";
+  // The voice without pitch control: its pitch bar is off at -1, no range shown.
   Select("listboxSystemNames", 1, true);
   SendMessageA(C("btnAddVoice"), BM_CLICK, 0, 0);
   EXPECT_EQ(SendMessageA(C("listboxTezNames"), LB_GETCOUNT, 0, 0), 2);
+  EXPECT_FALSE(IsWindowEnabled(C("trackPitch")));
+  EXPECT_EQ(BarRange("trackPitch"), std::make_pair(-1, 0));
+  EXPECT_EQ(BarPos("trackPitch"), -1);
+  EXPECT_EQ(Text("lblMinPitch") + Text("lblMaxPitch") + Text("txtCurPitch"), "");
+  EXPECT_TRUE(IsWindowEnabled(C("trackSpeed")));
+  EXPECT_EQ(BarRange("trackSpeed"), std::make_pair(100, 200));
+  EXPECT_EQ(Text("lblMinSpeed") + " " + Text("lblMaxSpeed"), "100 200");
+  EXPECT_EQ(BarPos("trackSpeed"), 150);
+  BarKey("trackSpeed", VK_NEXT);   // a page: a fifth of the range
+  BarKey("trackSpeed", VK_RIGHT);  // a line
+  EXPECT_EQ(BarPos("trackSpeed"), 171);
+  EXPECT_EQ(Text("txtCurSpeed"), "171");
+  // The first voice: pitch set by message, heard with the test sentence.
+  Select("listboxTezNames", 0, true);
+  EXPECT_TRUE(IsWindowEnabled(C("trackPitch")));
+  EXPECT_EQ(BarRange("trackPitch"), std::make_pair(0, 100));
+  EXPECT_EQ(BarPos("trackPitch"), 50);
+  SendMessageA(C("trackPitch"), TBM_SETPOS, TRUE, 30);
+  EXPECT_EQ(Text("txtCurPitch"), "30");
+  SendMessageA(C("btnTestSpeech"), BM_CLICK, 0, 0);
+  EXPECT_EQ(Key(in_.Path("TezTTS.inx"), "Spoken", "values"), "30,190");
+  // The defaults come back and go again; the second voice kept its speed.
+  SendMessageA(C("btnTtsDefaults"), BM_CLICK, 0, 0);
+  EXPECT_EQ(BarPos("trackPitch"), 50);
+  SendMessageA(C("trackPitch"), TBM_SETPOS, TRUE, 30);
+  Select("listboxTezNames", 1, true);
+  EXPECT_EQ(BarPos("trackSpeed"), 171);
   // About.
   Tab(6);
   EXPECT_FALSE(Text("lblAbout").empty());
@@ -170,6 +224,13 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   EXPECT_EQ(Key(param, "Notifications", "shouldNotifyMinSpace"), "1");
   EXPECT_EQ(Key(param, "Notifications", "MinSpace"), "250");
   EXPECT_EQ(Key(in_.Path("TezTTS.inx"), "Voices", "count"), "2");
+  EXPECT_EQ(Key(in_.Path("TezTTS.inx"), "Voices", "voice1").substr(0, 21),
+            "Brindale Voice,30,190");
+  EXPECT_EQ(Key(in_.Path("TezTTS.inx"), "Voices", "voice2").substr(0, 19),
+            "Steady Voice,-1,171");
+  EXPECT_EQ(Key(param, "Recorder", "masterVolume"), "0.7");
+  EXPECT_EQ(Key(param, "Recorder", "wavOutVolume"), "0.7");
+  EXPECT_EQ(Key(in_.Path("TezItemOperators.inx"), "TezHtmlConvert.dll", "detailLevel"), "3");
 
   // Shown again as saved; Cancel keeps the files.
   OpenOptions();
@@ -179,6 +240,8 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   EXPECT_EQ(Text("MinDiskSpaceEdit"), "250");
   EXPECT_TRUE(Checked("radioNoConnection"));
   EXPECT_TRUE(Checked("chkOptRecordTrap"));
+  EXPECT_EQ(BarPos("trbVolume"), 3);
+  EXPECT_EQ(BarPos("trbDetaiLevel"), 2);
   Tab(1);
   EXPECT_EQ(Text("cmbMediaLength"), "Unlimited");
   SendMessageA(C("chkOptRecordTrap"), BM_CLICK, 0, 0);
