@@ -1,6 +1,8 @@
 #include "TextUtil.h"
 
 #include <cctype>
+#include <cstdarg>
+#include <cstdio>
 
 std::string ToLower(std::string text) {
   for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -41,4 +43,15 @@ bool ListHoldsNoCase(const CStringList* list, const std::string& text) {
   for (const std::string& entry : *list)
     if (ToLower(entry) == wanted) return true;
   return false;
+}
+
+void AppendLineF(const char* path, const char* format, ...) {
+  FILE* f = fopen(path, "a");
+  if (!f) return;
+  va_list args;
+  va_start(args, format);
+  vfprintf(f, format, args);
+  va_end(args);
+  fputs("\r\n", f);
+  fclose(f);
 }

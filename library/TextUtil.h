@@ -13,3 +13,6 @@ std::string Trim(const std::string& text);
 CStringList SplitText(const std::string& text, char separator);
 // True when list holds text, compared without regard to case.
 bool ListHoldsNoCase(const CStringList* list, const std::string& text);
+// Appends a printf-style line, ended by CR LF, to the file at path (made
+// when missing); nothing when the file cannot be opened.
+void AppendLineF(const char* path, const char* format, ...);

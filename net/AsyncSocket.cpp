@@ -746,18 +746,31 @@ void TCustomAsyncSocket::Release() { PostMessageA(window_, WM_WSOCKET_RELEASE, 0
 
 // Host lookups -----------------------------------------------------------------------
 
-void TCustomAsyncSocket::DnsLookup(const std::string& host) {
-  if (host.empty()) {
-    lastError_ = WSAEINVAL;
-    if (OnDnsLookupDone) OnDnsLookupDone(this, WSAEINVAL);
-    return RaiseException("DNS lookup: invalid host name.");
-  }
+void TCustomAsyncSocket::RejectDnsName() {
+  lastError_ = WSAEINVAL;
+  if (OnDnsLookupDone) OnDnsLookupDone(this, WSAEINVAL);
+  RaiseException("DNS lookup: invalid host name.");
+}
+
+void TCustomAsyncSocket::ResetDnsLookup() {
   if (dnsTask_) {
     ws::WSACancelAsyncRequest(dnsTask_);
     dnsTask_ = nullptr;
   }
   dnsResult_.clear();
   dnsResultList_.Clear();
+  if (!dnsBuffer_) dnsBuffer_.reset(new char[MAXGETHOSTSTRUCT]);
+}
+
+void TCustomAsyncSocket::DnsStartFailed(const std::string& name) {
+  int err = ws::WSAGetLastError();
+  lastError_ = err;
+  RaiseException(Format("%s: can't start DNS lookup, error #%d", name.c_str(), err));
+}
+
+void TCustomAsyncSocket::DnsLookup(const std::string& host) {
+  if (host.empty()) return RejectDnsName();
+  ResetDnsLookup();
   std::string trimmed = net::Trim(host);
   if (net::IsDottedAddress(trimmed) && net::ValidDottedAddress(trimmed)) {
     dnsResult_ = trimmed;
@@ -765,41 +778,22 @@ void TCustomAsyncSocket::DnsLookup(const std::string& host) {
     if (OnDnsLookupDone) OnDnsLookupDone(this, 0);
     return;
   }
-  if (!dnsBuffer_) dnsBuffer_.reset(new char[MAXGETHOSTSTRUCT]);
   dnsByAddr_ = false;
   dnsTask_ = ws::WSAAsyncGetHostByName(window_, WM_ASYNCGETHOSTBYNAME, host.c_str(),
                                        dnsBuffer_.get(), MAXGETHOSTSTRUCT);
-  if (!dnsTask_) {
-    int err = ws::WSAGetLastError();
-    lastError_ = err;
-    RaiseException(Format("%s: can't start DNS lookup, error #%d", host.c_str(), err));
-  }
+  if (!dnsTask_) DnsStartFailed(host);
 }
 
 void TCustomAsyncSocket::ReverseDnsLookup(const std::string& addr) {
   std::string trimmed = net::Trim(addr);
-  if (!net::IsDottedAddress(trimmed) || !net::ValidDottedAddress(trimmed)) {
-    lastError_ = WSAEINVAL;
-    if (OnDnsLookupDone) OnDnsLookupDone(this, WSAEINVAL);
-    return RaiseException("DNS lookup: invalid host name.");
-  }
-  if (dnsTask_) {
-    ws::WSACancelAsyncRequest(dnsTask_);
-    dnsTask_ = nullptr;
-  }
-  dnsResult_.clear();
-  dnsResultList_.Clear();
-  if (!dnsBuffer_) dnsBuffer_.reset(new char[MAXGETHOSTSTRUCT]);
+  if (!net::IsDottedAddress(trimmed) || !net::ValidDottedAddress(trimmed)) return RejectDnsName();
+  ResetDnsLookup();
   dnsAddr_ = ws::inet_addr(trimmed.c_str());
   dnsByAddr_ = true;
   dnsTask_ = ws::WSAAsyncGetHostByAddr(window_, WM_ASYNCGETHOSTBYADDR,
                                        reinterpret_cast<const char*>(&dnsAddr_), 4, AF_INET,
                                        dnsBuffer_.get(), MAXGETHOSTSTRUCT);
-  if (!dnsTask_) {
-    int err = ws::WSAGetLastError();
-    lastError_ = err;
-    RaiseException(Format("%s: can't start DNS lookup, error #%d", addr.c_str(), err));
-  }
+  if (!dnsTask_) DnsStartFailed(addr);
 }
 
 void TCustomAsyncSocket::CancelDnsLookup() {

@@ -166,6 +166,12 @@ class TCustomAsyncSocket : public TComponent {
   void HandleBackgroundException(const std::exception& e);
   void SocketEvent(WPARAM wp, LPARAM lp);
   void HostLookupDone(WPARAM wp, LPARAM lp, bool byAddr);
+  // Host lookups: an invalid name is reported and raised; a new lookup
+  // drops the running one and the old results; a lookup that cannot start
+  // is raised.
+  void RejectDnsName();
+  void ResetDnsLookup();
+  void DnsStartFailed(const std::string& name);
   void ReadLoop(int error);
   // Sends what the queue holds; false when the socket was closed.
   bool TryToSend();

@@ -175,18 +175,50 @@ void TAlignedStringGrid::DefineProperties(TFiler& filer) {
         hasData);
   };
 
-  cellList("HintCell", has_[hHintCell],
-           [this](TReader& r, int c, int row) {
-             hintCell_[{c, row}] = r.ReadString();
-             has_[hHintCell] = true;
-           },
-           [this](TWriter& w) {
-             for (auto& e : hintCell_) {
-               w.WriteInteger(e.first.first);
-               w.WriteInteger(e.first.second);
-               w.WriteString(e.second);
-             }
-           });
+  // Tables of values: reading an entry marks the table as held.
+  auto cellTable = [&](const char* name, unsigned flag, auto& table, auto readOne, auto writeOne) {
+    cellList(name, has_[flag],
+             [this, &table, flag, readOne](TReader& r, int c, int row) {
+               readOne(r, table[{c, row}]);
+               has_[flag] = true;
+             },
+             [&table, writeOne](TWriter& w) {
+               for (auto& e : table) {
+                 w.WriteInteger(e.first.first);
+                 w.WriteInteger(e.first.second);
+                 writeOne(w, e.second);
+               }
+             });
+  };
+  auto lineTable = [&](const char* name, unsigned flag, auto& table, auto readOne, auto writeOne) {
+    lineList(name, has_[flag],
+             [this, &table, flag, readOne](TReader& r, int i) {
+               readOne(r, table[i]);
+               has_[flag] = true;
+             },
+             [&table, writeOne](TWriter& w) {
+               for (auto& e : table) {
+                 w.WriteInteger(e.first);
+                 writeOne(w, e.second);
+               }
+             });
+  };
+  auto readString = [](TReader& r, std::string& v) { v = r.ReadString(); };
+  auto writeString = [](TWriter& w, const std::string& v) { w.WriteString(v); };
+  auto readFont = [this](TReader& r, FontPtr& f) {
+    if (!f) f = NewFont();
+    ReadFont(r, *f);
+  };
+  auto writeFont = [](TWriter& w, const FontPtr& f) { WriteFont(w, *f); };
+  auto readBrush = [this](TReader& r, BrushPtr& b) {
+    if (!b) b = NewBrush();
+    ReadBrush(r, *b);
+  };
+  auto writeBrush = [](TWriter& w, const BrushPtr& b) { WriteBrush(w, *b); };
+  auto readColor = [](TReader& r, TColor& v) { v = r.ReadInteger(); };
+  auto writeColor = [](TWriter& w, TColor v) { w.WriteInteger(v); };
+
+  cellTable("HintCell", hHintCell, hintCell_, readString, writeString);
   bool anyText = false;
   for (int c = 0; c < ColCount() && !anyText; ++c)
     for (int r = 0; r < RowCount() && !anyText; ++r) anyText = !Cells(c, r).empty();
@@ -202,102 +234,22 @@ void TAlignedStringGrid::DefineProperties(TFiler& filer) {
                  }
            });
 
-  auto fontLine = [&](const char* name, unsigned flag, LineMap<FontPtr>& table) {
-    lineList(name, has_[flag],
-             [this, &table, flag](TReader& r, int i) {
-               FontPtr& f = table[i];
-               if (!f) f = NewFont();
-               ReadFont(r, *f);
-               has_[flag] = true;
-             },
-             [&table](TWriter& w) {
-               for (auto& e : table) {
-                 w.WriteInteger(e.first);
-                 WriteFont(w, *e.second);
-               }
-             });
-  };
-  auto brushLine = [&](const char* name, unsigned flag, LineMap<BrushPtr>& table) {
-    lineList(name, has_[flag],
-             [this, &table, flag](TReader& r, int i) {
-               BrushPtr& b = table[i];
-               if (!b) b = NewBrush();
-               ReadBrush(r, *b);
-               has_[flag] = true;
-             },
-             [&table](TWriter& w) {
-               for (auto& e : table) {
-                 w.WriteInteger(e.first);
-                 WriteBrush(w, *e.second);
-               }
-             });
-  };
-  cellList("FontCell", has_[hFontCell],
-           [this](TReader& r, int c, int row) {
-             FontPtr& f = fontCell_[{c, row}];
-             if (!f) f = NewFont();
-             ReadFont(r, *f);
-             has_[hFontCell] = true;
-           },
-           [this](TWriter& w) {
-             for (auto& e : fontCell_) {
-               w.WriteInteger(e.first.first);
-               w.WriteInteger(e.first.second);
-               WriteFont(w, *e.second);
-             }
-           });
-  fontLine("FontCol", hFontCol, fontCol_);
-  fontLine("FontFixedCol", hFontFixedCol, fontFixedCol_);
-  fontLine("FontRow", hFontRow, fontRow_);
-  fontLine("FontFixedRow", hFontFixedRow, fontFixedRow_);
-  cellList("BrushCell", has_[hBrushCell],
-           [this](TReader& r, int c, int row) {
-             BrushPtr& b = brushCell_[{c, row}];
-             if (!b) b = NewBrush();
-             ReadBrush(r, *b);
-             has_[hBrushCell] = true;
-           },
-           [this](TWriter& w) {
-             for (auto& e : brushCell_) {
-               w.WriteInteger(e.first.first);
-               w.WriteInteger(e.first.second);
-               WriteBrush(w, *e.second);
-             }
-           });
-  brushLine("BrushCol", hBrushCol, brushCol_);
-  brushLine("BrushFixedCol", hBrushFixedCol, brushFixedCol_);
-  brushLine("BrushRow", hBrushRow, brushRow_);
-  brushLine("BrushFixedRow", hBrushFixedRow, brushFixedRow_);
+  cellTable("FontCell", hFontCell, fontCell_, readFont, writeFont);
+  lineTable("FontCol", hFontCol, fontCol_, readFont, writeFont);
+  lineTable("FontFixedCol", hFontFixedCol, fontFixedCol_, readFont, writeFont);
+  lineTable("FontRow", hFontRow, fontRow_, readFont, writeFont);
+  lineTable("FontFixedRow", hFontFixedRow, fontFixedRow_, readFont, writeFont);
+  cellTable("BrushCell", hBrushCell, brushCell_, readBrush, writeBrush);
+  lineTable("BrushCol", hBrushCol, brushCol_, readBrush, writeBrush);
+  lineTable("BrushFixedCol", hBrushFixedCol, brushFixedCol_, readBrush, writeBrush);
+  lineTable("BrushRow", hBrushRow, brushRow_, readBrush, writeBrush);
+  lineTable("BrushFixedRow", hBrushFixedRow, brushFixedRow_, readBrush, writeBrush);
   // Older stored data: colours of the brushes, read only.
   const char* colorNames[] = {"ColorCell", "ColorCol", "ColorFixedCol", "ColorRow", "ColorFixedRow"};
   for (int k = 0; k < 5; ++k)
     filer.DefineProperty(colorNames[k], [this, k](TReader& r) { ReadColorList(r, k); }, nullptr, false);
 
-  cellList("SelectedColorCell", has_[hSelColorCell],
-           [this](TReader& r, int c, int row) {
-             selColorCell_[{c, row}] = r.ReadInteger();
-             has_[hSelColorCell] = true;
-           },
-           [this](TWriter& w) {
-             for (auto& e : selColorCell_) {
-               w.WriteInteger(e.first.first);
-               w.WriteInteger(e.first.second);
-               w.WriteInteger(e.second);
-             }
-           });
-  auto colorLine = [&](const char* name, unsigned flag, LineMap<TColor>& table) {
-    lineList(name, has_[flag],
-             [this, &table, flag](TReader& r, int i) {
-               table[i] = r.ReadInteger();
-               has_[flag] = true;
-             },
-             [&table](TWriter& w) {
-               for (auto& e : table) {
-                 w.WriteInteger(e.first);
-                 w.WriteInteger(e.second);
-               }
-             });
-  };
-  colorLine("SelectedColorCol", hSelColorCol, selColorCol_);
-  colorLine("SelectedColorRow", hSelColorRow, selColorRow_);
+  cellTable("SelectedColorCell", hSelColorCell, selColorCell_, readColor, writeColor);
+  lineTable("SelectedColorCol", hSelColorCol, selColorCol_, readColor, writeColor);
+  lineTable("SelectedColorRow", hSelColorRow, selColorRow_, readColor, writeColor);
 }

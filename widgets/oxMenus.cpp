@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "Application.h"
+
 namespace {
 
 struct PopupList {
@@ -82,7 +84,7 @@ void RemoveMenu(ToxPopupMenu* m) {
   PopupList& l = List();
   l.menus.erase(std::remove(l.menus.begin(), l.menus.end(), m), l.menus.end());
   if (l.menus.empty() && l.window) {
-    DeallocateMenuWindow(l.window);
+    DeallocateHWnd(l.window);
     l.window = nullptr;
   }
 }

@@ -35,20 +35,26 @@ std::string ExeTitle() {
 
 }  // namespace
 
-HWND AllocateHWnd(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler) {
-  static ATOM registered = [] {
-    WNDCLASSA wc = {};
+HWND AllocateHandlerWindow(const char* className, DWORD exStyle, DWORD style, HWND parent,
+                           std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  if (!GetClassInfoA(instance, className, &wc)) {
+    wc = {};
     wc.lpfnWndProc = UtilWndProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kUtilClass;
-    return RegisterClassA(&wc);
-  }();
-  (void)registered;
-  HWND w = CreateWindowExA(0, kUtilClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    wc.hInstance = instance;
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);
+  }
+  HWND w = CreateWindowExA(exStyle, className, "", style, 0, 0, 0, 0, parent, nullptr, instance,
+                           nullptr);
   if (!w) throw EOutOfResources(SWindowCreate);
   SetWindowLongPtrA(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new UtilData{std::move(handler)}));
   return w;
+}
+
+HWND AllocateHWnd(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler) {
+  return AllocateHandlerWindow(kUtilClass, 0, 0, HWND_MESSAGE, std::move(handler));
 }
 
 void DeallocateHWnd(HWND window) {

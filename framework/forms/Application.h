@@ -11,8 +11,12 @@
 
 class TForm;
 
-// A hidden window of our own that hands its messages to a function
-// (timers and other non-visual components use one).
+// A window of class className (registered on first use) that hands its
+// messages to handler; freed by DeallocateHWnd.
+HWND AllocateHandlerWindow(const char* className, DWORD exStyle, DWORD style, HWND parent,
+                           std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler);
+// A hidden message-only window of that kind (timers and other non-visual
+// components use one).
 HWND AllocateHWnd(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler);
 void DeallocateHWnd(HWND window);
 

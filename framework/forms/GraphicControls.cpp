@@ -2,6 +2,25 @@
 
 #include <algorithm>
 
+namespace {
+
+// Paints onto dc through the canvas, which lets go of dc afterwards, also
+// when painting throws.
+template <typename PaintFn>
+void PaintThrough(TControlCanvas& canvas, HDC dc, PaintFn paint) {
+  canvas.FreeHandle();
+  canvas.SetHandle(dc);
+  try {
+    paint();
+  } catch (...) {
+    canvas.SetHandle(nullptr);
+    throw;
+  }
+  canvas.SetHandle(nullptr);
+}
+
+}  // namespace
+
 LRESULT TWinControl::PaintWithGraphicControls(WPARAM wp, LPARAM lp) {
   if (wp) {
     LRESULT r = WndProc(WM_PAINT, wp, lp);
@@ -157,15 +176,7 @@ void TGraphicControl::Repaint() {
 }
 
 void TGraphicControl::PaintTo(HDC dc) {
-  canvas_.FreeHandle();
-  canvas_.SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_.SetHandle(nullptr);
-    throw;
-  }
-  canvas_.SetHandle(nullptr);
+  PaintThrough(canvas_, dc, [this] { Paint(); });
 }
 
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner), canvas_(this) {
@@ -184,15 +195,7 @@ void TCustomControl::Repaint() {
 }
 
 void TCustomControl::PaintOn(HDC dc) {
-  canvas_.FreeHandle();
-  canvas_.SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_.SetHandle(nullptr);
-    throw;
-  }
-  canvas_.SetHandle(nullptr);
+  PaintThrough(canvas_, dc, [this] { Paint(); });
 }
 
 LRESULT TCustomControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -30,23 +30,6 @@ std::vector<TPopupMenu*>& PopupMenus() {
 
 const char kMenuWindowClass[] = "TPopupListWindow";
 
-struct MenuWindowData {
-  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler;
-};
-
-LRESULT CALLBACK MenuWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* d = reinterpret_cast<MenuWindowData*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-  if (d && d->handler) {
-    try {
-      return d->handler(w, msg, wp, lp);
-    } catch (const std::exception& e) {
-      Application->HandleException(e);
-      return 0;
-    }
-  }
-  return DefWindowProcA(w, msg, wp, lp);
-}
-
 }  // namespace
 
 TShortCut ShortCut(WORD key, TShiftState shift) {
@@ -308,28 +291,8 @@ void MenuSelectHint(const std::vector<TMenu*>& menus, WPARAM wp, LPARAM lp) {
 }
 
 HWND AllocateMenuWindow(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler) {
-  static ATOM registered = [] {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = MenuWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kMenuWindowClass;
-    return RegisterClassA(&wc);
-  }();
-  (void)registered;
-  HWND w = CreateWindowExA(WS_EX_TOOLWINDOW, kMenuWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (!w) throw EOutOfResources(SWindowCreate);
-  SetWindowLongPtrA(w, GWLP_USERDATA,
-                    reinterpret_cast<LONG_PTR>(new MenuWindowData{std::move(handler)}));
-  return w;
-}
-
-void DeallocateMenuWindow(HWND window) {
-  if (!window) return;
-  auto* d = reinterpret_cast<MenuWindowData*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-  DestroyWindow(window);
-  delete d;
+  return AllocateHandlerWindow(kMenuWindowClass, WS_EX_TOOLWINDOW, WS_POPUP, nullptr,
+                               std::move(handler));
 }
 
 HWND PopupListWindow() {

@@ -141,6 +141,5 @@ HWND PopupListWindow();
 void MenuSelectHint(const std::vector<TMenu*>& menus, WPARAM wp, LPARAM lp);
 
 // A hidden top-level window (menus need one as their owner) whose messages
-// go to handler.
+// go to handler; freed by DeallocateHWnd.
 HWND AllocateMenuWindow(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler);
-void DeallocateMenuWindow(HWND window);

@@ -9,11 +9,11 @@
 // Every message it takes is logged to Caddrel.log in the current directory.
 #include <windows.h>
 
-#include <cstdarg>
-#include <cstdio>
+#include "TextUtil.h"
 
 namespace {
 
+const char kLogFile[] = "Caddrel.log";
 const UINT kDeviceCommand = 1124;
 const UINT kDeviceRegister = 1134;
 const UINT kDeviceUnregister = 1139;
@@ -26,17 +26,6 @@ HWND g_controller = nullptr;
 UINT g_readyDelay = 0;
 bool g_neverReady = false;
 bool g_ignoreClose = false;
-
-void Log(const char* format, ...) {
-  FILE* f = fopen("Caddrel.log", "a");
-  if (!f) return;
-  va_list args;
-  va_start(args, format);
-  vfprintf(f, format, args);
-  va_end(args);
-  fputs("\r\n", f);
-  fclose(f);
-}
 
 void Report(WPARAM state) {
   if (g_controller && IsWindow(g_controller)) PostMessageA(g_controller, kDeviceState, state, 0);
@@ -59,14 +48,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case kDeviceRegister:
       g_controller = reinterpret_cast<HWND>(wParam);
-      Log("REGISTER");
+      AppendLineF(kLogFile, "REGISTER");
       return 0;
     case kDeviceUnregister:
-      Log("UNREGISTER");
+      AppendLineF(kLogFile, "UNREGISTER");
       if (reinterpret_cast<HWND>(wParam) == g_controller) g_controller = nullptr;
       return 0;
     case kDeviceCommand:
-      Log("COMMAND %ld %ld", long(wParam), long(lParam));
+      AppendLineF(kLogFile, "COMMAND %ld %ld", long(wParam), long(lParam));
       if (wParam == 10 || wParam == 510) AskReady(window);
       if (wParam == 20) {
         KillTimer(window, kReadyTimer);
@@ -80,7 +69,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       }
       return 0;
     case WM_CLOSE:
-      Log(g_ignoreClose ? "CLOSE IGNORED" : "CLOSE");
+      AppendLineF(kLogFile, g_ignoreClose ? "CLOSE IGNORED" : "CLOSE");
       if (!g_ignoreClose) DestroyWindow(window);
       return 0;
     case WM_DESTROY:
@@ -113,12 +102,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                               nullptr);
   if (!window) return 1;
   ShowWindow(window, show);
-  Log("START");
+  AppendLineF(kLogFile, "START");
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  Log("END");
+  AppendLineF(kLogFile, "END");
   return 0;
 }

@@ -4,10 +4,11 @@ holds them: make_pictures.py <out folder> <bits per pixel: 24 or 4>.
 Every picture gets two colours of its own, taken from its name, so that a
 screenshot tells any two pictures apart: a border of one colour around a
 field of the other, with a diagonal stroke in the border colour."""
-import hashlib
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+import pictures as pictures_lib  # noqa: E402
 
 BUTTONS = ["VIEW", "DEVICE", "OPTIONS", "WEB", "HELP", "RECBUT", "PLAYBUT", "STOPBUT",
            "REMARKBUT", "TRASH", "CLOCK", "REJECT", "CUSTOM", "CUSTDOWN", "CUSTUP", "CLOSE",
@@ -34,18 +35,8 @@ def pictures():
     return out
 
 
-def colours(name):
-    """Two colours of the name, far enough apart to tell border from field."""
-    d = hashlib.sha1(name.encode()).digest()
-    field = (d[0], d[1], d[2])
-    border = tuple(255 - c for c in field)
-    if sum(abs(a - b) for a, b in zip(field, border)) < 120:
-        border = (0, 0, 0) if sum(field) > 384 else (255, 255, 255)
-    return field, border
-
-
 def pixels(name, w, h):
-    field, border = colours(name)
+    field, border = pictures_lib.name_colours(name)
     rows = []
     for y in range(h):
         row = []
@@ -56,44 +47,16 @@ def pixels(name, w, h):
     return (field, border), rows
 
 
-def bmp(palette, rows, bits):
-    h, w = len(rows), len(rows[0])
-    data = bytearray()
-    for row in reversed(rows):  # bottom-up
-        if bits == 24:
-            line = b"".join(bytes((palette[i][2], palette[i][1], palette[i][0])) for i in row)
-        else:
-            line = bytearray()
-            for x in range(0, w, 2):
-                hi = row[x]
-                lo = row[x + 1] if x + 1 < w else 0
-                line.append(hi << 4 | lo)
-            line = bytes(line)
-        data += line + b"\0" * ((4 - len(line) % 4) % 4)
-    colours_used = 0 if bits == 24 else 16
-    table = b""
-    if bits == 4:
-        entries = list(palette) + [(0, 0, 0)] * (16 - len(palette))
-        table = b"".join(bytes((b, g, r, 0)) for r, g, b in entries)
-    offset = 14 + 40 + len(table)
-    header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, bits, 0, len(data), 2835, 2835,
-                       colours_used, 0)
-    return header + info + table + bytes(data)
-
-
 def main():
     out, bits = sys.argv[1], int(sys.argv[2])
     os.makedirs(out, exist_ok=True)
-    lines = []
+    entries = []
     for name, w, h in pictures():
         palette, rows = pixels(name, w, h)
         path = os.path.join(out, name + ".bmp")
-        with open(path, "wb") as f:
-            f.write(bmp(palette, rows, bits))
-        lines.append('%s BITMAP "%s"' % (name, path.replace("\\", "/")))
-    with open(os.path.join(out, "pictures.rc"), "w") as f:
-        f.write("\n".join(lines) + "\n")
+        pictures_lib.write_file(path, pictures_lib.bmp(palette, rows, bits))
+        entries.append((name, "BITMAP", path))
+    pictures_lib.write_rc(os.path.join(out, "pictures.rc"), entries)
 
 
 if __name__ == "__main__":

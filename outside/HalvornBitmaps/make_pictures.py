@@ -11,8 +11,10 @@ screenshot shows which picture is drawn where. Each library gets a .rc file
 that binds the resource names to the .bmp files.
 """
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+import pictures as pictures_lib  # noqa: E402
 
 BUTTON_SUFFIXES = ["1_BMP", "1HI_BMP", "2_BMP", "2HI_BMP", "3_BMP"]
 MAIN_BUTTONS = ["VIEW", "DEVICE", "OPTIONS", "WEB", "HELP", "RECBUT", "PLAYBUT", "STOPBUT",
@@ -70,80 +72,13 @@ def colours():
     return dict(zip(names, walk))
 
 
-def write_bmp(path, width, height, rgb):
-    row = bytes([rgb[2], rgb[1], rgb[0]]) * width
-    row += b"\0" * ((4 - len(row) % 4) % 4)
-    pixels = row * height
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + pixels)
-
-
-def lzw_codes(indexes):
-    """Codes for 8-bit pixel indexes that keep the code width at 9 bits:
-    each pixel is sent as its own code and the table is cleared before it
-    would grow past 511 entries."""
-    clear, end = 256, 257
-    codes, size = [clear], 258
-    for i, p in enumerate(indexes):
-        if size >= 510:
-            codes.append(clear)
-            size = 258
-        codes.append(p)
-        if i > 0 or codes[-2] != clear:
-            size += 1
-    codes.append(end)
-    return codes
-
-
-def pack_codes(codes, width=9):
-    out, acc, bits = bytearray(), 0, 0
-    for c in codes:
-        acc |= c << bits
-        bits += width
-        while bits >= 8:
-            out.append(acc & 0xFF)
-            acc >>= 8
-            bits -= 8
-    if bits:
-        out.append(acc & 0xFF)
-    return bytes(out)
-
-
-def write_gif(path, frames, size, delay_cs=10):
-    """An animation of solid frames, each colour index i of a global table."""
-    table = bytearray()
-    for rgb in frames:
-        table += bytes(rgb)
-    table += b"\0" * (768 - len(table))
-    data = bytearray(b"GIF89a")
-    data += struct.pack("<HHBBB", size, size, 0xF7, 0, 0)
-    data += table
-    data += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"
-    for i in range(len(frames)):
-        data += struct.pack("<BBBBHBB", 0x21, 0xF9, 4, 0, delay_cs, 0, 0)
-        data += struct.pack("<BHHHHB", 0x2C, 0, 0, size, size, 0)
-        data.append(8)
-        packed = pack_codes(lzw_codes([i] * (size * size)))
-        for k in range(0, len(packed), 255):
-            chunk = packed[k:k + 255]
-            data.append(len(chunk))
-            data += chunk
-        data.append(0)
-    data.append(0x3B)
-    with open(path, "wb") as f:
-        f.write(data)
-
-
 def write_library(out, pictures, key_suffix=""):
     table = colours()
-    lines = []
     for name, w, h in pictures:
-        write_bmp(os.path.join(out, name + ".bmp"), w, h, table[name + key_suffix])
-        lines.append('%s BITMAP "%s.bmp"\n' % (name, name))
-    with open(os.path.join(out, "pictures.rc"), "w") as f:
-        f.writelines(lines)
+        pictures_lib.write_file(os.path.join(out, name + ".bmp"),
+                                pictures_lib.solid_bmp(w, h, table[name + key_suffix]))
+    pictures_lib.write_rc(os.path.join(out, "pictures.rc"),
+                          [(name, "BITMAP", name + ".bmp") for name, _, _ in pictures])
 
 
 def main():
@@ -161,7 +96,8 @@ def main():
             for gif in GIFS:
                 name = gif + variant + ".gif"
                 frames = [table["%s#%d" % (name, f)] for f in range(GIF_FRAMES)]
-                write_gif(os.path.join(out, name), frames, GIF_SIZE)
+                pictures_lib.write_file(os.path.join(out, name),
+                                        pictures_lib.animated_gif(frames, GIF_SIZE))
     else:
         sys.exit("unknown kind " + kind)
 

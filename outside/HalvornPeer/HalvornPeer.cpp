@@ -11,15 +11,15 @@
 // With [Peer] noSave=1 in HalvornPeer.inx the save request goes unanswered.
 #include <windows.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 
 #include "MailSlot.h"
 #include "MappedMail.h"
+#include "TextUtil.h"
 
 namespace {
 
+const char kLogFile[] = "HalvornPeer.log";
 const UINT kSaveChannels = 1276;
 const UINT kRecorderState = 1238;
 const UINT kQueueMail = 1734;
@@ -30,19 +30,8 @@ CMailSlot* g_slot = nullptr;
 CMappedMail* g_queue = nullptr;
 bool g_queueOpen = false;
 
-void Log(const char* format, ...) {
-  FILE* f = fopen("HalvornPeer.log", "a");
-  if (!f) return;
-  va_list args;
-  va_start(args, format);
-  vfprintf(f, format, args);
-  va_end(args);
-  fputs("\r\n", f);
-  fclose(f);
-}
-
 void LogMail(const char* source, const MailMessage& mail) {
-  Log("%s %ld %ld %ld %ld |%s", source, long(mail.id), long(mail.category), long(mail.message),
+  AppendLineF(kLogFile, "%s %ld %ld %ld %ld |%s", source, long(mail.id), long(mail.category), long(mail.message),
       long(mail.lParam[0]), mail.Text().c_str());
 }
 
@@ -50,11 +39,11 @@ void LogMail(const char* source, const MailMessage& mail) {
 void OpenMail() {
   if (!g_slot) {
     g_slot = new CMailSlot();
-    if (!g_slot->Initialize("\\\\.\\mailslot\\halvorn", 0, 0, g_window)) Log("SLOT FAILED");
+    if (!g_slot->Initialize("\\\\.\\mailslot\\halvorn", 0, 0, g_window)) AppendLineF(kLogFile, "SLOT FAILED");
   }
   if (!g_queueOpen && g_queue) {
     g_queueOpen = g_queue->CreateNewMail("halvorn", g_window, kQueueMail) == 1;
-    if (!g_queueOpen) Log("QUEUE FAILED");
+    if (!g_queueOpen) AppendLineF(kLogFile, "QUEUE FAILED");
   }
 }
 
@@ -71,7 +60,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return 0;
   }
   if (message >= 1100 && message <= 1800) {
-    Log("MSG %u %ld %ld", message, long(wParam), long(lParam));
+    AppendLineF(kLogFile, "MSG %u %ld %ld", message, long(wParam), long(lParam));
     if (message == kSaveChannels && !g_noSave) {
       HWND controller = FindWindowA(nullptr, "Brindale Control");
       if (controller) PostMessageA(controller, UINT(wParam), WPARAM(lParam), 0);
@@ -84,7 +73,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
   // Whether a run's Recorder was still there when the main program closed.
   if (message == WM_CLOSE)
-    Log("CLOSE %s", FindWindowA(nullptr, "Recorder") ? "RECORDER RUNNING" : "RECORDER GONE");
+    AppendLineF(kLogFile, "CLOSE %s", FindWindowA(nullptr, "Recorder") ? "RECORDER RUNNING" : "RECORDER GONE");
   if (message == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
@@ -114,7 +103,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                            nullptr, instance, nullptr);
   if (!g_window) return 1;
   g_queue = new CMappedMail(nullptr);
-  Log("START");
+  AppendLineF(kLogFile, "START");
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
@@ -123,6 +112,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (g_queueOpen) g_queue->CloseMail("halvorn");
   delete g_slot;
   delete g_queue;
-  Log("END");
+  AppendLineF(kLogFile, "END");
   return 0;
 }

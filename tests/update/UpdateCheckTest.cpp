@@ -148,7 +148,7 @@ TEST_F(UpdateCheckTest, UserCheckUpToDate) {
     // The user's "Ok" ends the check.
     ASSERT_TRUE(PressOk(dialog->Handle()));
     EXPECT_FALSE(FindOwnWindow("TfrmUserUpdate"));
-    EXPECT_FALSE(FileThere("TezUpdate.ran"));
+    EXPECT_FALSE(PathExists("TezUpdate.ran"));
   }
 }
 
@@ -184,7 +184,7 @@ TEST_F(UpdateCheckTest, UpgradeOfferedAndAcceptedStartsTheUpdater) {
     PressToClose(w, "Update");
   });
   UserCheck();
-  ASSERT_TRUE(PumpUntil([&] { return Ended() && FileThere("TezUpdate.ran"); }));
+  ASSERT_TRUE(PumpUntil([&] { return Ended() && PathExists("TezUpdate.ran"); }));
   EXPECT_TRUE(answer.Answered());
   // The reply came in two pieces; the offer shows all of it.
   EXPECT_EQ(shown,
@@ -223,7 +223,7 @@ TEST_F(UpdateCheckTest, UpgradeDeclinedOrNotPrepared) {
     ASSERT_TRUE(PumpUntil([&] { return answer.Answered() && Ended(); }));
     PumpFor(300);
     EXPECT_TRUE(Ended());
-    EXPECT_FALSE(FileThere("TezUpdate.ran"));
+    EXPECT_FALSE(PathExists("TezUpdate.ran"));
     EXPECT_EQ(settings_->ReadInteger("Update", "autoUpdateActive", -1), c.keepChecking ? 1 : 0);
     EXPECT_EQ(LastServiceQuery(), c.lastQuery);
   }

@@ -135,7 +135,7 @@ TEST_F(UpdateListTest, ProgramStillRunningAfterItsTimeOutIsEnded) {
 
 TEST_F(UpdateListTest, MissingListAndBadCommandLine) {
   ProcessUpdateList("NoSuchList.inx", trace);
-  EXPECT_FALSE(FileThere("NoSuchList.inx"));
+  EXPECT_FALSE(PathExists("NoSuchList.inx"));
   SetVersion(HKEY_CURRENT_USER, "Version", "3.0");
   {
     std::ofstream f("TezUpdateList.inx", std::ios::binary | std::ios::trunc);

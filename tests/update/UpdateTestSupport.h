@@ -1,60 +1,24 @@
-// Helpers of the update tests: message pumping, the local server, files,
-// and a driver that answers the dialogs of the update check as a user does,
+// Helpers of the update tests (on top of the local server's helpers):
+// windows of a process, and a driver that answers the dialogs of the update check as a user does,
 // with clicks on their buttons, from a thread of its own.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 
-template <typename Done>
-bool PumpUntil(Done done, DWORD guardMs = 20000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > guardMs) return done();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    if (done()) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
-}
+#include "../http/HttpTestSupport.h"
 
-inline void PumpFor(DWORD ms) {
-  DWORD start = GetTickCount();
-  PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
-}
-
-inline std::string ServerHostPort() {
-  const char* p = std::getenv("BRINDALE_HTTP_PORT");
-  return std::string("127.0.0.1:") + (p ? p : "0");
-}
+inline std::string ServerHostPort() { return "127.0.0.1:" + std::to_string(TestServerPort()); }
 
 inline std::string ProgramFolder() {
   char path[MAX_PATH];
   DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
   std::string s(path, n);
   return s.substr(0, s.find_last_of('\\'));
-}
-
-inline std::string ReadFileText(const std::string& name) {
-  std::ifstream f(name, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-inline bool FileThere(const std::string& name) {
-  return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 inline std::string WindowText(HWND w) {

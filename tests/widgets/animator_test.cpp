@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "../forms/Pump.h"
 #include "Application.h"
 #include "Fixtures.h"
 #include "Forms.h"
@@ -22,16 +23,6 @@ struct AnimatorForm : TForm {
     FormCreated();
   }
 };
-
-bool PumpUntil(const std::function<bool()>& done, int ms) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
-    Application->ProcessMessages();
-    Sleep(2);
-  }
-  return true;
-}
 
 COLORREF WindowPixel(HWND w, int x, int y) {
   HDC dc = GetDC(w);

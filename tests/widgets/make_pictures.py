@@ -1,21 +1,12 @@
 """Writes the test buttons' bitmaps (solid colours) and a resource script."""
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+import pictures as pictures_lib  # noqa: E402
 
 out = sys.argv[1]
 os.makedirs(out, exist_ok=True)
-
-
-def bmp(path, w, h, rgb):
-    row = bytes([rgb[2], rgb[1], rgb[0]]) * w
-    row += b"\0" * ((4 - len(row) % 4) % 4)
-    pixels = row * h
-    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    with open(path, "wb") as f:
-        f.write(header + info + pixels)
-
 
 pictures = {
     "HALVORN_BMP_UP1_BMP": (255, 0, 0),
@@ -26,10 +17,9 @@ pictures = {
     "HALVORN_BMP_DOWN1_BMP": (255, 0, 255),
     "HALVORN_BMP_DOWN2_BMP": (0, 255, 255),
 }
-lines = []
+entries = []
 for name, rgb in pictures.items():
     path = os.path.join(out, name + ".bmp")
-    bmp(path, 26, 22, rgb)
-    lines.append('%s BITMAP "%s"' % (name, path.replace("\\", "/")))
-with open(os.path.join(out, "pictures.rc"), "w") as f:
-    f.write("\n".join(lines) + "\n")
+    pictures_lib.write_file(path, pictures_lib.solid_bmp(26, 22, rgb))
+    entries.append((name, "BITMAP", path))
+pictures_lib.write_rc(os.path.join(out, "pictures.rc"), entries)

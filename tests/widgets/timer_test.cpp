@@ -7,19 +7,11 @@
 
 #include <atomic>
 
+#include "../forms/Pump.h"
 #include "Application.h"
 #include "ThreadedTimer.h"
 
 namespace {
-bool PumpUntil(const std::function<bool()>& done, int ms) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > static_cast<DWORD>(ms)) return false;
-    Application->ProcessMessages();
-    Sleep(2);
-  }
-  return true;
-}
 void Pump(int ms) { PumpUntil([] { return false; }, ms); }
 }  // namespace
 
