@@ -1,6 +1,6 @@
 #include "ChannelCleanup.h"
 
-#include "Screen.h"
+#include "NoSpaceMessage.h"
 
 namespace {
 template <typename T>
@@ -65,12 +65,7 @@ void TfrmChannelCleanup::ApplyChecked() {
 bool RunCleanupDialog(TForm* owner, TChannelList* list, bool runWorking) {
   if (runWorking) return false;
   TfrmChannelCleanup dialog(owner, list);
-  int w = dialog.Width(), h = dialog.Height();
-  if (owner && w < owner->Width() && h < owner->Height())
-    dialog.SetBounds(owner->Left() + (owner->Width() - w) / 2,
-                     owner->Top() + (owner->Height() - h) / 2, w, h);
-  else
-    dialog.SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
+  CentreOverOwner(&dialog, owner);
   if (dialog.ShowModal() == mrOk) dialog.ApplyChecked();
   if (owner) PostMessageA(owner->Handle(), 0x4DF, 20, 0);  // refresh the view
   return true;

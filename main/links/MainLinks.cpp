@@ -159,12 +159,16 @@ void TMainLinks::CopyLinkClick(TContentSection* contents, int item) {
   if (text.empty() || text.size() > 255) return;
   try {
     Clipboard()->Open();
+  } catch (const Exception&) {
+    return;  // the clipboard is another program's for now
+  }
+  try {
     Clipboard()->Clear();
     Clipboard()->SetAsText(text);
-    Clipboard()->Close();
   } catch (const Exception&) {
-    // The clipboard is another program's for now.
+    // Nothing is put there then.
   }
+  Clipboard()->Close();
 }
 
 void TMainLinks::timerCheckPendingTimer() {

@@ -188,6 +188,12 @@ int64_t TChannelList::StoredSize(int n) const {
   return contents ? contents->StoredSize() : 0;
 }
 
+int64_t TChannelList::TotalStoredSize() const {
+  int64_t size = StoredSize(DeletedList) + StoredSize(PendingList) + StoredSize(RejectedList);
+  for (int n = 1; n <= Count(); ++n) size += StoredSize(n);
+  return size;
+}
+
 void TChannelList::LoadButtonBitmaps(int n, TTezMMBut* button) {
   TChannelObj* c = Channel(n);
   if (c && c->bitmapLibrary && button) LoadButtonPictures(c->bitmapLibrary, c->butBitmap, button);

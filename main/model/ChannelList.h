@@ -73,6 +73,8 @@ class TChannelList : public TObject {
   void Exchange(int a, int b);
   void SetActive(int n, int value);
   int64_t StoredSize(int n) const;
+  // The stored bytes of the three special lists and every channel.
+  int64_t TotalStoredSize() const;
   // The channel's five button pictures, butBitmap + "1_BMP" ... "3_BMP",
   // from its bitmap library when it has one loaded.
   void LoadButtonBitmaps(int n, TTezMMBut* button);

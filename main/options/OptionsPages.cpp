@@ -719,6 +719,10 @@ void TOptionsPages::btnOptionsCancelClick() {
     test_->RestoreKeys();
   }
   panelDialerStatus->SetCaption("");
-  f_.options.SerializeOptionsParameters(false);
+  btnCloseOptionsClick();
+}
+
+void TOptionsPages::btnCloseOptionsClick() {
+  f_.options.SerializeOptionsParameters(false);  // the edits are dropped
   LeaveOptions();
 }

@@ -32,6 +32,7 @@ class TOptionsPages {
   void speedPlayerClick();
   void btnOkOptionsClick();
   void btnOptionsCancelClick();
+  void btnCloseOptionsClick();
   // Changes the page when the dial-up settings allow it.
   void SelectPage(int index);
 

@@ -310,6 +310,7 @@ void TForm1::FormCreate(TObject*) {
   PostMessageA(Handle(), WM_TEZ_UPDATE_REMINDER, 0, 0);
   ready = 1;
   PostMessageA(Handle(), WM_TEZ_IDLE_FLUSH, 0, 0);
+  if (!ShowStartupNotices()) return;
   imgLeftDoor->SetLeft(6);
   imgRightDoor->SetLeft(38);
   PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);

@@ -247,6 +247,9 @@ class TForm1 : public TForm {
   void SaveRecordChannels();
   void SavePlayItem();
   bool CheckFreeSpace();
+  // The low disk space and stored size notices of the start; false when
+  // the free space cannot be measured, which ends the start there.
+  bool ShowStartupNotices();
   void speedRecordNowClick(TObject* sender);
   void speedPlayNowClick(TObject* sender);
   void speedItemPlayNowClick(TObject* sender);

@@ -3,6 +3,7 @@
 #include "Aligrid.h"
 #include "Application.h"
 #include "MainForm.h"
+#include "MainLinks.h"
 #include "SplitterBar.h"
 #include "TezMMBut.h"
 
@@ -174,10 +175,13 @@ void TForm1::BuildChannelsView() {
     if (key == VK_DELETE && itemsEnabled) btnDelClick(gridItems);
   };
   gridItems->OnKeyPress = [this](TObject*, char& key) {
-    if (key == 1 && (GetKeyState(VK_CONTROL) & 0x8000)) {
+    if (!(GetKeyState(VK_CONTROL) & 0x8000)) return;
+    if (key == 1) {  // Ctrl+A
       multiSelect = true;
       for (int r = 1; r < gridItems->RowCount(); ++r) gridItems->SetSelectedRow(r, true);
       gridItems->InvalidateGrid();
+    } else if (key == 3 && !gridItems->EditorMode()) {  // Ctrl+C
+      TMainLinks::CopyLinkClick(CurrentChannel(), EntryNum(gridItems->Row()));
     }
   };
   gridItems->OnDblClick = [this](TObject*) {

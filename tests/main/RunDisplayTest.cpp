@@ -1,6 +1,7 @@
 // Halvorn.exe beside a window of this test captioned "Brindale Control":
 // the run state and mail records it is sent, the answers it gives, and
-// what its channel buttons and items grid do to the files when clicked.
+// what its channel buttons and items grid do to the files when clicked,
+// and what Ctrl+C in the grid puts on the clipboard.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -61,7 +62,7 @@ const char kItems[] =
 struct Halvorn {
   Install in{AllFiles()};
   HANDLE process = nullptr;
-  Halvorn() {
+  explicit Halvorn(const std::string& newsItems = kItems) {
     WriteSettings(in, 0);
     WriteText(in.Path("data\\TezData.inx"),
               "[Data Types]\r\nnumberTypes=3\r\ntype1=1\r\ntype2=2\r\ntype3=3\r\n"
@@ -73,7 +74,7 @@ struct Halvorn {
               "[Deleted]\r\nname=Deleted\r\nworkingDir=deleted\\\r\niniFile=deleted.inx\r\n");
     for (const char* d : {"news", "sports", "weather", "deleted"})
       CreateDirectoryA(in.Path(std::string("data\\") + d).c_str(), nullptr);
-    WriteText(in.Path("data\\news\\news.inx"), kItems);
+    WriteText(in.Path("data\\news\\news.inx"), newsItems);
     CopyFileA((BinDir() + "ChannelConfig.dll").c_str(),
               in.Path("data\\sports\\ChannelConfig.dll").c_str(), FALSE);
     WriteText(in.Path("data\\weather\\w.inx"),
