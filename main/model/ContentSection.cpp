@@ -121,10 +121,14 @@ void TContentSection::Save() {
     throw;
   }
   // Without the settings store nothing was written, and the old file stays.
-  if (IsFile(fresh) && !MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteIfFile(fresh);
-    throw Exception(Format("Unable to write to %s", path.c_str()));
+  if (!IsFile(fresh)) return;
+  // A reader of another program may hold the file open for a moment.
+  for (int tries = 0; tries < 50; ++tries) {
+    if (MoveFileExA(fresh.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+    Sleep(10);
   }
+  DeleteIfFile(fresh);
+  throw Exception(Format("Unable to write to %s", path.c_str()));
 }
 
 int TContentSection::AddItem() {

@@ -29,6 +29,19 @@ std::string ReadText(const std::string& path) {
 
 std::string Here() { return GetCurrentDir() + "\\"; }
 
+// A file handle closed after a time, by a thread of its own.
+struct Hold {
+  HANDLE file;
+  DWORD ms;
+};
+
+DWORD WINAPI CloseAfter(LPVOID p) {
+  auto* h = static_cast<Hold*>(p);
+  Sleep(h->ms);
+  CloseHandle(h->file);
+  return 0;
+}
+
 // The folder of the test program, where the built libraries lie.
 std::string BinDir() {
   char path[MAX_PATH] = {};
@@ -172,6 +185,41 @@ TEST_F(Model, FailedSaveLeavesTheOldFileWhole) {
     EXPECT_THROW(items.Save(), Exception);
   }  // and once more when freed, silently
   EXPECT_EQ(ReadText("data\\Keep\\Keep.inx"), original);
+}
+
+// A reader of another program holds the file without letting it be
+// replaced: a short hold delays the save, a long one refuses it.
+TEST_F(Model, SaveWaitsForAReaderOfTheFile) {
+  CreateDirectoryA("data\\Held", nullptr);
+  std::string original = "[Entry List]\r\nnumberEntries=1\r\n[1]\r\nlink=http://old\r\n";
+  struct Case {
+    DWORD holdMs;
+    bool saved;
+  } cases[] = {{150, true}, {3000, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.holdMs);
+    WriteText("data\\Held\\Held.inx", original);
+    TContentSection items(Data(), "Held", "Held\\", "Held.inx");
+    items.SetLink(1, "http://new");
+    HANDLE reader = CreateFileA("data\\Held\\Held.inx", GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    Hold hold{reader, c.holdMs};
+    HANDLE closer = CreateThread(nullptr, 0, CloseAfter, &hold, 0, nullptr);
+    bool threw = false;
+    try {
+      items.Save();
+    } catch (const Exception&) {
+      threw = true;
+    }
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_EQ(threw, !c.saved);
+    EXPECT_EQ(Key(Data() + "Held\\Held.inx", "1", "link"), c.saved ? "http://new" : "http://old");
+    EXPECT_FALSE(FileExists(Data() + "Held\\Held.inx.new"));
+    items.doNotSave = 1;
+  }
 }
 
 TEST_F(Model, RecordAndPlayStatusOfStoredFormats) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "HalvornRun.h"
+#include "RunSupport.h"
 
 namespace {
 
@@ -22,24 +23,13 @@ std::string Key(const std::string& file, const char* key) {
 
 void ClickOn(HWND control) {
   RECT r = WindowRect(control);
-  SetCursorPos(r.left + 6, (r.top + r.bottom) / 2);
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
+  ClickAt(control, 6, (r.bottom - r.top) / 2);
 }
 
 HWND WaitShown(const char* className, int ms = 20000) {
   HWND w = nullptr;
   PumpUntil([&] { return (w = FindWindowA(className, nullptr)) && IsWindowVisible(w); }, ms);
   return w && IsWindowVisible(w) ? w : nullptr;
-}
-
-std::string TextOf(HWND w) {
-  char text[256] = {};
-  GetWindowTextA(w, text, sizeof text);
-  return text;
 }
 
 // The notice's place: centred on the main window's bounds when it fits
@@ -106,15 +96,18 @@ TEST(HalvornNotices, ShownAtStartAndSwitchedOffByTheirBox) {
       HWND box = FindControlByName(notice, "chkDoNotShow");
       if (answer.tick) {
         ClickOn(box);
-        EXPECT_TRUE(PumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+        EXPECT_TRUE(PumpUntil(
+            [&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000));
       }
       ClickOn(FindControlByName(notice, answer.button));
-      EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(notice) || !IsWindow(notice); }));
+      EXPECT_TRUE(
+          PumpUntil([&] { return !IsWindowVisible(notice) || !IsWindow(notice); }, 10000));
       if (std::string(answer.button) == "btnYes") {
         HWND cleanup = WaitShown("TfrmChannelCleanup");
         ASSERT_NE(cleanup, nullptr) << "Yes opens the cleanup dialog";
         ClickOn(FindControlByName(cleanup, "btnCancel"));
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(cleanup) || !IsWindow(cleanup); }));
+        EXPECT_TRUE(
+            PumpUntil([&] { return !IsWindowVisible(cleanup) || !IsWindow(cleanup); }, 10000));
       } else {
         // Hiding a window may hold the program up to 2 s on this display.
         PumpUntil([] { return false; }, 3000);
