@@ -1,6 +1,6 @@
 #include "ChannelCleanup.h"
 
-#include "NoSpaceMessage.h"
+#include "Screen.h"
 
 namespace {
 template <typename T>
@@ -60,6 +60,15 @@ void TfrmChannelCleanup::ApplyChecked() {
       }
     }
   }
+}
+
+void CentreOverOwner(TForm* dialog, TForm* owner) {
+  int w = dialog->Width(), h = dialog->Height();
+  if (owner && w < owner->Width() && h < owner->Height())
+    dialog->SetBounds(owner->Left() + (owner->Width() - w) / 2,
+                      owner->Top() + (owner->Height() - h) / 2, w, h);
+  else
+    dialog->SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
 }
 
 bool RunCleanupDialog(TForm* owner, TChannelList* list, bool runWorking) {

@@ -25,6 +25,10 @@ class TfrmChannelCleanup : public TForm {
   TChannelList* list_;
 };
 
+// Places dialog over owner, centred, when it is smaller than owner both
+// ways; else centred on the screen.
+void CentreOverOwner(TForm* dialog, TForm* owner);
+
 // Shows the dialog over owner (centred on it when it fits, else on the
 // screen) and applies it on OK; false when a run is working: the lists
 // are not touched then.

@@ -1,6 +1,6 @@
 #include "NoSpaceMessage.h"
 
-#include "Screen.h"
+#include "ChannelCleanup.h"
 
 TfrmNoSpaceMessage::TfrmNoSpaceMessage(TComponent* owner)
     : TForm(owner, "TfrmNoSpaceMessage") {
@@ -26,15 +26,6 @@ TfrmNoSpaceMessage::TfrmNoSpaceMessage(TComponent* owner)
   btnNo->SetCaption("&No");
   btnNo->ModalResult = mrNo;
   FormCreated();
-}
-
-void CentreOverOwner(TForm* dialog, TForm* owner) {
-  int w = dialog->Width(), h = dialog->Height();
-  if (owner && w < owner->Width() && h < owner->Height())
-    dialog->SetBounds(owner->Left() + (owner->Width() - w) / 2,
-                      owner->Top() + (owner->Height() - h) / 2, w, h);
-  else
-    dialog->SetBounds((Screen->Width() - w) / 2, (Screen->Height() - h) / 2, w, h);
 }
 
 NoticeAnswer ShowNoSpaceNotice(TForm* owner, const std::string& text) {

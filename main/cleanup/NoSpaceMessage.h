@@ -17,10 +17,6 @@ class TfrmNoSpaceMessage : public TForm {
   TButton* btnNo;
 };
 
-// Places dialog over owner, centred, when it is smaller than owner both
-// ways; else centred on the screen.
-void CentreOverOwner(TForm* dialog, TForm* owner);
-
 struct NoticeAnswer {
   int modalResult;      // mrYes asks for the cleanup
   bool doNotShowAgain;  // the box was ticked

@@ -32,7 +32,6 @@ class TOptionsPages {
   void speedPlayerClick();
   void btnOkOptionsClick();
   void btnOptionsCancelClick();
-  void btnCloseOptionsClick();
   // Changes the page when the dial-up settings allow it.
   void SelectPage(int index);
 
@@ -81,6 +80,8 @@ class TOptionsPages {
   TLabel* lblAbout;
 
  private:
+  // Drops the edits and goes back to the channels view.
+  void btnCloseOptionsClick();
   void Build();
   void BuildRecording(TPanel* page);
   void BuildMedia(TPanel* page);

@@ -14,14 +14,18 @@ bool TForm1::ShowStartupNotices() {
   auto ask = [this](const std::string& text, int32_t& option, const char* key) {
     NoticeAnswer answer = ShowNoSpaceNotice(this, text);
     option = answer.doNotShowAgain ? 0 : 1;
-    if (paramIni) paramIni->WriteInteger("Notifications", key, option);
+    try {
+      if (paramIni) paramIni->WriteInteger("Notifications", key, option);
+    } catch (const Exception&) {
+      // The field keeps the answer; the options save at exit writes it.
+    }
     if (answer.modalResult == mrYes)
       RunCleanupDialog(this, channelList.get(), RecorderIsRecording());
   };
   if (options.shouldNotifyMinSpace) {
-    int64_t free = FreeDiskSpaceMB();
-    if (free < 0) return false;
-    if (free <= StrToIntDef(options.minSpaceText, 0))
+    int64_t freeMB = FreeDiskSpaceMB();
+    if (freeMB < 0) return false;
+    if (freeMB <= StrToIntDef(options.minSpaceText, 0))
       ask("", options.shouldNotifyMinSpace, "shouldNotifyMinSpace");
   }
   if (options.shouldNotifyMaxSize && channelList) {
