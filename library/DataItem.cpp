@@ -83,22 +83,24 @@ void CDataItem::Report(const char* format, ...) {
   PostTextReport(m_reportWindow, text.c_str());
 }
 
-int CDataItem::WriteKey(const char* key, const char* value) {
+int CDataItem::WriteKey(const char* key, const char* value, bool trace) {
+  if (trace) Report("\t\t Item : %s=%s", key, value ? value : "");
   CIniManager* ini = CIniManager::Instance();
   if (!ini || m_section.empty()) return 0;
   return ini->WriteString(m_itemFile.c_str(), m_section.c_str(), key, value);
 }
 
-int CDataItem::WriteKey(const char* key, int32_t value) {
+int CDataItem::WriteKey(const char* key, int32_t value, bool trace) {
+  if (trace) Report("\t\t Item : %s=%d", key, static_cast<int>(value));
   char text[16];
   snprintf(text, sizeof text, "%d", static_cast<int>(value));
-  return WriteKey(key, text);
+  return WriteKey(key, text, false);
 }
 
-int CDataItem::WriteTempFileKey(size_t number, const char* value) {
+std::string CDataItem::TempFileKey(size_t number) {
   char key[32];
   snprintf(key, sizeof key, "tempFile%u", static_cast<unsigned>(number));
-  return WriteKey(key, value);
+  return key;
 }
 
 std::string CDataItem::ReadText(const char* key) {
@@ -157,32 +159,33 @@ int CDataItem::Load() {
 int CDataItem::Save() {
   bool written = true;  // the main keys, up to the first failed write
   auto mainKey = [&](const char* key, const std::string& value) {
-    if (written) written = WriteKey(key, value.c_str()) != 0;
+    if (written) written = WriteKey(key, value.c_str(), false) != 0;
   };
   auto mainNumber = [&](const char* key, int32_t value) {
-    if (written) written = WriteKey(key, value) != 0;
+    if (written) written = WriteKey(key, value, false) != 0;
   };
   mainNumber("requestId", m_requestId);
   mainNumber("creationTime", m_creationTime);
   mainKey("link", m_link);
-  WriteKey("startDownload", m_startDownload);
-  WriteKey("finishDownload", m_finishDownload);
-  WriteKey("lengthBytes", m_lengthBytes);
+  WriteKey("startDownload", m_startDownload, false);
+  WriteKey("finishDownload", m_finishDownload, false);
+  WriteKey("lengthBytes", m_lengthBytes, false);
   mainKey("localFileName", m_localFileName);
-  WriteKey("startPlay", m_startPlay);
-  WriteKey("finishPlay", m_finishPlay);
-  WriteKey("lengthSeconds", m_lengthSeconds);
+  WriteKey("startPlay", m_startPlay, false);
+  WriteKey("finishPlay", m_finishPlay, false);
+  WriteKey("lengthSeconds", m_lengthSeconds, false);
   mainNumber("itemStatus", m_itemStatus);
   mainNumber("recStatus", m_recStatus);
   mainKey("type", m_type);
   mainNumber("fileCreatedByBrindale", m_fileCreatedByBrindale);
-  WriteKey("numberTempFiles", static_cast<int32_t>(m_tempFiles.size()));
-  WriteKey("numberPlayableTempFiles", m_numberPlayableTempFiles);
-  for (size_t i = 0; i < m_tempFiles.size(); ++i) WriteTempFileKey(i + 1, m_tempFiles[i].c_str());
-  WriteKey("previewFileName", m_previewFileName.c_str());
-  WriteKey("previewFileType", m_previewFileType.c_str());
-  WriteKey("errorHint", m_errorHint.c_str());
-  WriteKey("description", m_description.c_str());
+  WriteKey("numberTempFiles", static_cast<int32_t>(m_tempFiles.size()), false);
+  WriteKey("numberPlayableTempFiles", m_numberPlayableTempFiles, false);
+  for (size_t i = 0; i < m_tempFiles.size(); ++i)
+    WriteKey(TempFileKey(i + 1).c_str(), m_tempFiles[i].c_str(), false);
+  WriteKey("previewFileName", m_previewFileName.c_str(), false);
+  WriteKey("previewFileType", m_previewFileType.c_str(), false);
+  WriteKey("errorHint", m_errorHint.c_str(), false);
+  WriteKey("description", m_description.c_str(), false);
   return written ? 1 : 0;
 }
 

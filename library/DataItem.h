@@ -118,9 +118,10 @@ class CDataItem {
   int32_t GetSecondsLeft() const { return m_secondsLeft; }
 
  private:
-  int WriteKey(const char* key, const char* value);
-  int WriteKey(const char* key, int32_t value);
-  int WriteTempFileKey(size_t number, const char* value);
+  // Writes one key of the section; with trace, reports it to the report window.
+  int WriteKey(const char* key, const char* value, bool trace = true);
+  int WriteKey(const char* key, int32_t value, bool trace = true);
+  static std::string TempFileKey(size_t number);
   void Report(const char* format, ...);
   std::string ReadText(const char* key);
   int32_t ReadInt(const char* key);

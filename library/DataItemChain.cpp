@@ -68,7 +68,8 @@ int CDataItem::FindOperatorPlayerChain() {
     return 0;
   }
 
-  const bool isLink = isUrl && !url.scheme.empty();
+  // A link that the splitter refuses (no path after the host) is a name.
+  const bool isLink = isUrl && SplitUrl(name.c_str(), url) && !url.scheme.empty();
   m_player = m_playerMap ? m_playerMap->FirstSupporting(type.c_str()) : nullptr;
   if (m_player) {
     if (!m_player->GetState()) {
@@ -103,21 +104,19 @@ int CDataItem::FindOperatorPlayerChain() {
       m_operatorConnection = 1;
     }
   }
-  // Convert until a player takes the type; no operator joins twice.
-  for (;;) {
-    if (!m_operators.empty()) {
-      m_player = m_playerMap ? m_playerMap->FirstSupporting(type.c_str()) : nullptr;
-      if (m_player) break;
-    }
-    if (type.empty()) break;
+  // Once an operator works on the item, convert until a player takes the
+  // type; no operator joins twice. A local file goes straight to the default.
+  for (bool added = !m_operators.empty(); added;) {
+    m_player = m_playerMap ? m_playerMap->FirstSupporting(type.c_str()) : nullptr;
+    if (m_player || type.empty()) break;
     CTezItemOperator* converter = AddOperatorFor(type);
-    if (!converter) break;
+    added = converter != nullptr;
+    if (!added) break;
     const char* output = converter->GetOutputType(type.c_str());
     type = output ? ToLower(output) : "";
   }
   if (!m_player) {
-    m_operators.clear();
-    m_operatorConnection = 0;
+    m_operators.clear();  // the connection flag stays as the link set it
     m_player =
         m_playerMap ? m_playerMap->FirstSupporting(m_defaultExtension.c_str()) : nullptr;
     if (!m_player) {

@@ -62,7 +62,7 @@ int CDataItem::AddTempFile(const char* name) {
   if (!m_hasNewTempFile || m_newTempFile.empty()) return 0;
   m_tempFiles.push_back(m_newTempFile);
   WriteKey("numberTempFiles", static_cast<int32_t>(m_tempFiles.size()));
-  WriteTempFileKey(m_tempFiles.size(), m_newTempFile.c_str());
+  WriteKey(TempFileKey(m_tempFiles.size()).c_str(), m_newTempFile.c_str());
   m_newTempFile.clear();
   m_hasNewTempFile = 0;
   return 1;
@@ -76,7 +76,7 @@ void CDataItem::IncPlayableTempFiles() {
 void CDataItem::ClearTempFiles(int deleteFiles) {
   while (!m_tempFiles.empty()) {
     if (deleteFiles) DeleteFileA(m_tempFiles.back().c_str());
-    WriteTempFileKey(m_tempFiles.size(), nullptr);
+    WriteKey(TempFileKey(m_tempFiles.size()).c_str(), nullptr);
     m_tempFiles.pop_back();
   }
   m_fileCursor = 0;
@@ -94,7 +94,7 @@ int CDataItem::RemoveTempFile(const char* name, int deleteFile) {
   if (m_numberPlayableTempFiles > 0 &&
       at + static_cast<size_t>(m_numberPlayableTempFiles) >= count)
     --m_numberPlayableTempFiles;
-  WriteTempFileKey(count, nullptr);
+  WriteKey(TempFileKey(count).c_str(), nullptr);
   std::string file = m_tempFiles[at];
   m_tempFiles.erase(m_tempFiles.begin() + static_cast<std::ptrdiff_t>(at));
   // A cursor on the removed entry moves to the one before it, so that the
@@ -103,7 +103,7 @@ int CDataItem::RemoveTempFile(const char* name, int deleteFile) {
   if (deleteFile) DeleteFileA(file.c_str());
   WriteKey("numberTempFiles", static_cast<int32_t>(m_tempFiles.size()));
   WriteKey("numberPlayableTempFiles", m_numberPlayableTempFiles);
-  for (size_t i = 0; i < m_tempFiles.size(); ++i) WriteTempFileKey(i + 1, m_tempFiles[i].c_str());
+  for (size_t i = 0; i < m_tempFiles.size(); ++i) WriteKey(TempFileKey(i + 1).c_str(), m_tempFiles[i].c_str());
   return 1;
 }
 

@@ -43,8 +43,7 @@ DWORD WINAPI DecodeThread(LPVOID param) {
   if (!sink) return 1;
   FrameDecoder decoder(reader, header, *sink, s.scale, mono);
 
-  bool have = true;
-  while (have) {
+  for (bool have = true; have;) {
     WaitForSingleObject(s.running, INFINITE);  // held here while paused
     WaitForSingleObject(s.mutex, INFINITE);
     if (s.stopRequested) {
@@ -55,13 +54,12 @@ DWORD WINAPI DecodeThread(LPVOID param) {
     }
     if (s.seekRequested) {
       sink->Clear();
-      if (!reader.SeekFrame(header, s.seekTarget)) {
-        sink->SetStopped();
-        sink.reset();
-        ReleaseMutex(s.mutex);
-        return 1;
-      }
       s.seekRequested = 0;
+      if (!reader.SeekFrame(header, s.seekTarget)) {
+        // Past the last frame (the frame count is a guess): the file ends.
+        ReleaseMutex(s.mutex);
+        break;
+      }
       decoder.Reset();
       PostNotify(s, WM_PLAYER_SEEKED, 0, 0);
       PostPosition(s, header, reader.CurrentFrame());

@@ -8,6 +8,6 @@
 #include "PlaybackShared.h"
 
 // Thread routine; the parameter is the PlaybackShared of the player. Exit
-// code 0 after a stop or at the end of the file, 1 when the output cannot
-// be opened or a seek fails.
+// code 0 after a stop or at the end of the file (a seek past the last frame
+// ends it too), 1 when the output cannot be opened.
 DWORD WINAPI DecodeThread(LPVOID shared);

@@ -47,12 +47,18 @@ int64_t FrameReader::FileSize() const {
   return size.QuadPart;
 }
 
+// The frames are guessed from the audio data alone: a leading tag holds none.
+int64_t FrameReader::DataSize() const {
+  const int64_t size = FileSize() - dataStart_;
+  return size > 0 ? size : 0;
+}
+
 int FrameReader::FrameCount(const FrameHeader& header) const {
-  return static_cast<int>(FileSize() / header.UnpaddedLength());
+  return static_cast<int>(DataSize() / header.UnpaddedLength());
 }
 
 int FrameReader::TrackbarTotal(const FrameHeader& header) const {
-  return static_cast<int>(FileSize() / (header.UnpaddedLength() + 1));
+  return static_cast<int>(DataSize() / (header.UnpaddedLength() + 1));
 }
 
 int64_t FrameReader::FramePosition(int frame) const {
@@ -64,8 +70,13 @@ bool FrameReader::WaitForData(int64_t needed) {
   int64_t size = FileSize();
   DWORD stalled = 0;
   while (size < needed) {
-    if (cancel_ && *cancel_) return false;
-    if (stalled >= kStallLimitMs) return false;
+    // After one stall the writer is taken as gone: what is there is read
+    // without waiting again.
+    if (stalled_ || (cancel_ && *cancel_)) return false;
+    if (stalled >= kStallLimitMs) {
+      stalled_ = true;
+      return false;
+    }
     Sleep(100);
     int64_t now = FileSize();
     stalled = now == size ? stalled + 100 : 0;

@@ -56,6 +56,7 @@ class FrameReader {
   int64_t DataStart() const { return dataStart_; }
 
   int64_t FileSize() const;
+  int64_t DataSize() const;                            // the file after a leading tag
   int FrameCount(const FrameHeader& header) const;     // for the duration
   int TrackbarTotal(const FrameHeader& header) const;  // one byte more per frame
 
@@ -72,6 +73,7 @@ class FrameReader {
   HANDLE file_ = INVALID_HANDLE_VALUE;
   bool growing_ = false;
   int64_t expected_ = 0;
+  bool stalled_ = false;  // a growing file stopped growing once
   int64_t dataStart_ = 0;
   int64_t pos_ = 0;  // next byte to examine
 

@@ -37,9 +37,12 @@ struct PlayerFileInfo {
   int32_t reserved;
 };
 
+// Slot 0 ends the object: a virtual destructor would take two slots under
+// this compiler, so a deleting method stands in its place. The library's
+// one player is never freed: Delete ends its playback and forgets the file.
 class Player {
  public:
-  virtual ~Player() {}
+  virtual void Delete() = 0;
   virtual void Play() = 0;
   virtual int Open(const char* path, HWND notify, HWND trackbar) = 0;
   virtual void Stop() = 0;
@@ -53,6 +56,9 @@ class Player {
   virtual PlayerFileInfo* GetFileInfo(const char* path) = 0;
   virtual int IsDeviceAvailable() = 0;
   virtual int OpenGrowing(const char* path, int expectedSize, HWND notify, HWND trackbar) = 0;
+
+ protected:
+  ~Player() = default;
 };
 
 extern "C" Player* TEZAPI GetPlayerObject();

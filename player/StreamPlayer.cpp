@@ -16,6 +16,16 @@ StreamPlayer::~StreamPlayer() {
   CloseHandle(shared_.running);
 }
 
+void StreamPlayer::Delete() {
+  Stop();
+  prepared_ = false;
+  path_[0] = 0;
+  notify_ = nullptr;
+  trackbar_ = nullptr;
+  shared_.notify = nullptr;
+  shared_.trackbar = nullptr;
+}
+
 bool StreamPlayer::TakePath(const char* path) {
   if (!path || strlen(path) > static_cast<size_t>(kMaxPath)) {
     path_[0] = 0;
@@ -105,7 +115,7 @@ void StreamPlayer::Resume() {
 
 void StreamPlayer::Play() {
   if (!prepared_) return;
-  if (paused_ && thread_) {
+  if (paused_ && thread_ && !shared_.ended) {
     Resume();
   } else {
     Stop();

@@ -9,11 +9,12 @@
 #include "PlaybackShared.h"
 #include "Player.h"
 
-class StreamPlayer : public Player {
+class StreamPlayer final : public Player {
  public:
   StreamPlayer();
-  ~StreamPlayer() override;
+  ~StreamPlayer();
 
+  void Delete() override;
   void Play() override;
   int Open(const char* path, HWND notify, HWND trackbar) override;
   void Stop() override;

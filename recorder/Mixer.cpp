@@ -87,11 +87,11 @@ void CTezMixer::SetRunLevels(double master, double wave) {
     if (fraction > 1) fraction = 1;
     return int(fraction * 65535 + 0.5);
   };
-  if (master > 0 && m_startMaster >= 0) {
+  if (master >= 0 && m_startMaster >= 0) {
     WriteMaster(level(master));
     m_changed = true;
   }
-  if (wave > 0 && m_startWave >= 0) {
+  if (wave >= 0 && m_startWave >= 0) {
     WriteWave(level(wave));
     m_changed = true;
   }

@@ -17,7 +17,8 @@ class CTezMixer {
 
   // Remembers the levels found now (the start values).
   void Remember();
-  // Sets the run levels from fractions of each level's range.
+  // Sets the run levels from fractions of each level's range; a negative
+  // fraction leaves that level alone.
   void SetRunLevels(double master, double wave);
   // Puts back the start values when the run levels changed them.
   void Restore();

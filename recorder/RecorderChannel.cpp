@@ -111,7 +111,10 @@ int CRecorderChannel::AddItem(CDataItem* item, long number, int reinit) {
     item->Init(number, m_number, m_name.c_str(), m_itemFile.c_str(), m_paramFile.c_str(),
                m_tempFolder.c_str(), m_playSelected, m_dialog, m_itemOperators, m_itemPlayers,
                m_defaultExtension.c_str(), m_storeRecState, m_disabledFormats);
-  if (!item->FindOperatorPlayerChain()) return 0;
+  if (!item->FindOperatorPlayerChain()) {
+    delete item;
+    return 0;
+  }
   m_items.push_back(item);
   return 1;
 }

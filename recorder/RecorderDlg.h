@@ -112,10 +112,13 @@ class CRecorderDlg : public CTezDialog {
   void OnLoadChannels();
   void OnSetDialer();
   void Next(UINT step) { PostMessage(step); }
-  // Stores the step that the next stop mail of that sender posts.
-  void Await(int category, UINT step);
-  // Posts the stored step when it waits for that sender; clears it.
-  void Continue(int category);
+  // Stores the step that the next answer of that sender posts; with an
+  // event value, only an answer with that event.
+  void Await(int category, UINT step, int event = -1);
+  // Posts the stored step when it waits for that sender and event; clears it.
+  void Continue(int category, int event = -1);
+  // A media call that was refused ends the run as an error.
+  void MediaCalled(int result, const char* step);
   bool Stopping(const char* step);
   bool KeepItem(const CDataItem* item) const;
   CDataItem* NextKeptItem();
@@ -156,7 +159,7 @@ class CRecorderDlg : public CTezDialog {
   int m_activityLogSending = 0, m_playOpening = 0;
   std::string m_statusWord = "Recording";
   std::string m_startRecordMusic, m_startCassetteMessage, m_endCassetteMessage;
-  double m_masterVolume = 0, m_wavOutVolume = 0;
+  double m_masterVolume = -1, m_wavOutVolume = -1;  // fractions; -1: not set
   std::string m_defaultExtension, m_mediaType, m_mediaDll, m_dialerDll;
   int m_mediaLengthMinutes = 0;
   DWORD m_lengthLimit = 0;
@@ -191,8 +194,10 @@ class CRecorderDlg : public CTezDialog {
   int m_runState = eStateMachineState_NotDefined;
   UINT m_continuation = 0;
   int m_continuationFrom = 0;
+  int m_continuationEvent = -1;
   UINT m_savedContinuation = 0;
   int m_savedContinuationFrom = 0;
+  int m_savedContinuationEvent = -1;
   bool m_initError = false, m_terminating = false, m_kill = false, m_refuseCommands = true;
   bool m_startedByController;
   bool m_running = false;

@@ -82,12 +82,12 @@ void CRecorderDlg::OnMediaMail(const MailMessage& mail) {
           line += " Ignored.";
           m_blankPauseMark = false;
         } else {
-          Continue(TEZ_MAIL_MEDIA);
+          Continue(TEZ_MAIL_MEDIA, event);
         }
       } else if (event == TEZ_EVENT_STOP) {
         m_mediaEvent = event;
         line += "Stop.";
-        Continue(TEZ_MAIL_MEDIA);
+        Continue(TEZ_MAIL_MEDIA, event);
       } else {
         line += "undefined message (newMessage.lParam[0])";
       }
@@ -166,12 +166,16 @@ void CRecorderDlg::OnDialerMail(const MailMessage& mail) {
     case TEZ_MSG_STATUS:
       if (mail.textLength <= 0) return;
       line = WithText(line + " Status : ", mail);
-      SetDlgItemText(IDC_DIALER_TEXT, mail.Text().c_str());
-      if (mail.lParam[0] == 2) {
-        char countDown[32];
-        snprintf(countDown, sizeof countDown, ", %02d:%02d", mail.lParam[1] / 60,
-                 mail.lParam[1] % 60);
-        line += countDown;
+      {
+        std::string shown = mail.Text();
+        if (mail.lParam[0] == 2) {
+          char countDown[32];
+          snprintf(countDown, sizeof countDown, ", %02d:%02d", mail.lParam[1] / 60,
+                   mail.lParam[1] % 60);
+          line += countDown;
+          shown += countDown;
+        }
+        SetDlgItemText(IDC_DIALER_TEXT, shown.c_str());
       }
       {
         const int values[2] = {mail.lParam[0], mail.lParam[1]};
@@ -208,8 +212,10 @@ void CRecorderDlg::OnChannelOperatorMail(const MailMessage& mail) {
     case TEZ_MSG_STATUS:
       line = WithText(line + " Status : ", mail);
       if (m_channel) {
+        char value[16];
+        snprintf(value, sizeof value, ", %ld", long(mail.lParam[1]));
         EnterCriticalSection(&m_logLock);
-        SetDlgItemText(IDC_CHANNEL_STATUS, mail.Text().c_str());
+        SetDlgItemText(IDC_CHANNEL_STATUS, (mail.Text() + value).c_str());
         LeaveCriticalSection(&m_logLock);
         const int values[5] = {int(m_channel->Number()), m_channel->RecordState(),
                                mail.lParam[0], mail.lParam[1], mail.lParam[2]};
@@ -302,7 +308,7 @@ void CRecorderDlg::OnItemPlayerMail(const MailMessage& mail) {
         break;
       }
       m_lastPlayerEvent = event;
-      line += name;
+      line += event == TEZ_EVENT_READY ? "Pause." : name;
       if (event == TEZ_EVENT_STOP) {
         m_blankPauseMark = false;
         Continue(TEZ_MAIL_ITEM_PLAYER);

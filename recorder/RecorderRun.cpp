@@ -2,19 +2,30 @@
 // share.
 #include "RecorderDlg.h"
 
-void CRecorderDlg::Await(int category, UINT step) {
+void CRecorderDlg::Await(int category, UINT step, int event) {
   m_continuation = step;
   m_continuationFrom = category;
+  m_continuationEvent = event;
 }
 
-void CRecorderDlg::Continue(int category) {
-  // Only the sender the step waits for may post it, and only once: a late
-  // or repeated stop mail finds no continuation.
+void CRecorderDlg::Continue(int category, int event) {
+  // Only the answer to the call the step waits for may post it, and only
+  // once: a late or repeated answer finds no continuation, and the medium's
+  // late answer to an earlier call is not the answer to a later one.
   if (!m_continuation || category != m_continuationFrom) return;
+  if (m_continuationEvent >= 0 && event != m_continuationEvent) return;
   const UINT step = m_continuation;
   m_continuation = 0;
   m_continuationFrom = 0;
   PostMessage(step);
+}
+
+void CRecorderDlg::MediaCalled(int result, const char* step) {
+  if (result > 0) return;
+  // The medium did not take the call, so no answer will come: the run ends.
+  LogF("%s() : the media library refused the call", step);
+  m_continuation = 0;
+  PostMessage(WM_TEZ_ERROR);
 }
 
 bool CRecorderDlg::Stopping(const char* step) {
@@ -72,7 +83,7 @@ void CRecorderDlg::SetRecStatus(CDataItem* item, int status) {
 }
 
 void CRecorderDlg::Pause(UINT next) {
-  Await(TEZ_MAIL_MEDIA, next);
+  Await(TEZ_MAIL_MEDIA, next, TEZ_EVENT_READY);
   const int called = m_record2File ? m_pMedia->PauseWithWavs(m_recordFiles) : m_pMedia->Pause();
   if (!called) {
     // A medium that cannot pause sends nothing: go on.
@@ -151,9 +162,12 @@ void CRecorderDlg::OnStop() {
   m_stop = true;
   switch (m_runState) {
     case eStateMachineState_InitializeMedia:
-      // The step goes on now; the medium's later answer must not run it again.
-      m_continuation = 0;
-      Next(STEP_EDITION_HEADER_RESUME);
+      // The step goes on now, unless the medium's answer has already posted
+      // it; a later answer finds no continuation.
+      if (m_continuation == STEP_EDITION_HEADER_RESUME) {
+        m_continuation = 0;
+        Next(STEP_EDITION_HEADER_RESUME);
+      }
       break;
     case eStateMachineState_PlayHeader:
     case eStateMachineState_ChannelHeader:

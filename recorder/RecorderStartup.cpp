@@ -82,7 +82,7 @@ BOOL CRecorderDlg::OnInitDialog() {
   ReadSettings();
   LoadPluginLists();
   if (!m_initError) LoadWavPlayer();
-  if (!m_initError) LoadLogOperator();
+  LoadLogOperator();
   if (!m_initError) LoadMedia();
   LoadDialer();
   WriteRecorderState(1);
@@ -127,8 +127,13 @@ void CRecorderDlg::ReadSettings() {
   m_startRecordMusic = Param("Recorder", "startRecordMusic");
   m_startCassetteMessage = Param("Recorder", "startCassetteMessage");
   m_endCassetteMessage = Param("Recorder", "endCassetteMessage");
-  m_masterVolume = atof(Param("Recorder", "masterVolume").c_str());
-  m_wavOutVolume = atof(Param("Recorder", "wavOutVolume").c_str());
+  // A level that is not set stays as the mixer has it; a stored 0 is silence.
+  auto level = [this](const char* key) {
+    const std::string text = Param("Recorder", key);
+    return text.empty() ? -1.0 : atof(text.c_str());
+  };
+  m_masterVolume = level("masterVolume");
+  m_wavOutVolume = level("wavOutVolume");
   m_defaultExtension = Param("Extensions", "defaultExtension");
   char dialerKey[32];
   snprintf(dialerKey, sizeof dialerKey, "dialerDll%d", ParamInt("Dialer", "useDialer"));

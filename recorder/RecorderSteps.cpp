@@ -3,8 +3,10 @@
 
 LRESULT CRecorderDlg::OnStep(UINT message) {
   // Steps belong to a run of this dialog; one posted at another time (a
-  // late post, or another process) does nothing.
-  if (m_terminating || !m_running) return 0;
+  // late post, or another process) does nothing. The hang-up steps also
+  // serve a Disconnect of the user between runs.
+  const bool hangUp = message == STEP_PRE_DISCONNECT || message == STEP_SEND_LOG_FINISHED;
+  if (m_terminating || (!m_running && !hangUp)) return 0;
   auto pass = [this](const char* name) {
     m_runState = eStateMachineState_NotDefined;
     LogF("%s()", name);
@@ -36,8 +38,8 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
     case STEP_INITIALIZE_MEDIA:
       if (Stopping("InitializeMedia")) return Next(STEP_RECORD_LOOP_FINISHED), 0;
       acts(eStateMachineState_InitializeMedia, "InitializeMedia");
-      Await(TEZ_MAIL_MEDIA, STEP_EDITION_HEADER_RESUME);
-      m_pMedia->StartRecord(1, 1);
+      Await(TEZ_MAIL_MEDIA, STEP_EDITION_HEADER_RESUME, TEZ_EVENT_START);
+      MediaCalled(m_pMedia->StartRecord(1, 1), "InitializeMedia");
       break;
     case STEP_EDITION_HEADER_RESUME:
       if (Stopping("EditionHeader_MediaResume")) return Next(STEP_FINISH_MEDIA), 0;
@@ -117,8 +119,8 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
       if (Stopping("ChannelHeader_MediaResume")) return Next(STEP_CHANNEL_HEADER_PLAY), 0;
       acts(eStateMachineState_ChannelHeader, "ChannelHeader_MediaResume");
       m_resumeMark = m_recorded;
-      Await(TEZ_MAIL_MEDIA, STEP_CHANNEL_HEADER_PLAY);
-      m_pMedia->Resume();
+      Await(TEZ_MAIL_MEDIA, STEP_CHANNEL_HEADER_PLAY, TEZ_EVENT_START);
+      MediaCalled(m_pMedia->Resume(), "ChannelHeader_MediaResume");
       break;
     case STEP_CHANNEL_HEADER_PLAY:
       if (Stopping("ChannelHeader_Play")) return Next(STEP_CHANNEL_HEADER_PAUSE), 0;
@@ -198,8 +200,8 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
         Log("ItemPlay_MediaResume()");
         m_resumeMark = m_recorded;
         m_lastPlayerEvent = TEZ_EVENT_STOP;
-        Await(TEZ_MAIL_MEDIA, STEP_ITEM_PLAY);
-        m_pMedia->Resume();
+        Await(TEZ_MAIL_MEDIA, STEP_ITEM_PLAY, TEZ_EVENT_START);
+        MediaCalled(m_pMedia->Resume(), "ItemPlay_MediaResume");
       }
       break;
     case STEP_ITEM_PLAY:
@@ -230,8 +232,8 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
       if (Stopping("EditionFooter_MediaResume")) return Next(STEP_EDITION_FOOTER_MESSAGE), 0;
       pass("EditionFooter_MediaResume");
       m_resumeMark = m_recorded;
-      Await(TEZ_MAIL_MEDIA, STEP_EDITION_FOOTER_MESSAGE);
-      m_pMedia->Resume();
+      Await(TEZ_MAIL_MEDIA, STEP_EDITION_FOOTER_MESSAGE, TEZ_EVENT_START);
+      MediaCalled(m_pMedia->Resume(), "EditionFooter_MediaResume");
       break;
     case STEP_EDITION_FOOTER_MESSAGE:
       if (Stopping("EditionFooter_PlayMessage")) return Next(STEP_FINISH_DIALER), 0;
@@ -244,13 +246,11 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
       break;
     case STEP_FINISH_MEDIA:
       acts(eStateMachineState_Finishrecord, "FinishRecordLoop_Media");
-      Await(TEZ_MAIL_MEDIA, STEP_RECORD_LOOP_FINISHED);
-      if (m_stop)
-        m_pMedia->Stop();
-      else if (m_record2File)
-        m_pMedia->FinishRecordWithWavs(1, m_recordFiles);
-      else
-        m_pMedia->FinishRecord(1);
+      Await(TEZ_MAIL_MEDIA, STEP_RECORD_LOOP_FINISHED, TEZ_EVENT_STOP);
+      MediaCalled(m_stop            ? m_pMedia->Stop()
+                  : m_record2File ? m_pMedia->FinishRecordWithWavs(1, m_recordFiles)
+                                  : m_pMedia->FinishRecord(1),
+                  "FinishRecordLoop_Media");
       break;
     case STEP_RECORD_LOOP_FINISHED:
       FinishRun();
@@ -259,6 +259,7 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
       Log("PreDisconnect()");
       m_savedContinuation = m_continuation;
       m_savedContinuationFrom = m_continuationFrom;
+      m_savedContinuationEvent = m_continuationEvent;
       if (m_activityLogSending && m_logOperator) {
         m_runState = eStateMachineState_SendLog;
         Await(TEZ_MAIL_ITEM_OPERATOR, STEP_SEND_LOG_FINISHED);
@@ -275,8 +276,10 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
       Log("SendLogFinished()");
       m_continuation = m_savedContinuation;
       m_continuationFrom = m_savedContinuationFrom;
+      m_continuationEvent = m_savedContinuationEvent;
       m_savedContinuation = 0;
-      if (m_dialer && m_dialer->Connect(0) <= 0) Continue(m_continuationFrom);
+      if (!m_running) m_runState = eStateMachineState_Idle;
+      if (!m_dialer || m_dialer->Connect(0) <= 0) Continue(m_continuationFrom, m_continuationEvent);
       break;
     default:
       break;
@@ -376,6 +379,7 @@ void CRecorderDlg::StepItemPlay() {
 
 void CRecorderDlg::FinishRun() {
   m_runState = eStateMachineState_Idle;
+  Log("RecordLoopFinished()");
   if (m_mixer) m_mixer->Restore();
   EnableDlgItem(IDC_SKIP, FALSE);
   EnableDlgItem(IDC_STOP, FALSE);

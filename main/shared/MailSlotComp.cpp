@@ -103,7 +103,7 @@ void TCustomMailSlotComp::Open() {
   open_ = handle_ != INVALID_HANDLE_VALUE;
   if (!open_) {
     DWORD err = GetLastError();
-    if (err == ERROR_INVALID_NAME) Error("Bad mailslot name");
+    if (err == ERROR_BAD_PATHNAME) Error("Bad mailslot name");
     if (err == ERROR_ALREADY_EXISTS) Error("Mailslot already exists");
     Error("Cannot open mailslot");
   }

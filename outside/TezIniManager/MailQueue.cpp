@@ -74,8 +74,19 @@ Queue* Get(const char* name) {
   if (it != open.end()) return &it->second;
   Queue q;
   q.mutex = CreateMutexA(nullptr, FALSE, ObjectName(key, "Lock").c_str());
-  q.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Shared),
+  // The block lives in a file of the current folder, so that records stay
+  // when every process that held the queue has ended. A process that opens
+  // the queue while another holds it joins that one's block.
+  std::string file = ObjectName(key, "Box") + ".mbx";
+  HANDLE backing = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  q.mapping = CreateFileMappingA(backing, nullptr, PAGE_READWRITE, 0, sizeof(Shared),
                                  ObjectName(key, "Queue").c_str());
+  if (!q.mapping && backing != INVALID_HANDLE_VALUE)  // no room for the file: memory only
+    q.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                   sizeof(Shared), ObjectName(key, "Queue").c_str());
+  if (backing != INVALID_HANDLE_VALUE) CloseHandle(backing);
   if (q.mapping) q.shared = static_cast<Shared*>(MapViewOfFile(q.mapping, FILE_MAP_WRITE, 0, 0, 0));
   if (!q.mutex || !q.shared) {
     if (q.shared) UnmapViewOfFile(q.shared);
@@ -91,7 +102,9 @@ class Locked {
   explicit Locked(Queue* q) : q_(q) {
     DWORD r = WaitForSingleObject(q->mutex, 5000);
     held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
-    if (held_ && q->shared->magic != kMagic) {  // new block: the system zeroes it
+    Shared* s = q->shared;
+    if (held_ && (s->magic != kMagic || s->capacity != kCapacity || s->head >= kCapacity ||
+                  s->count > kCapacity)) {  // a new block (zeroed) or a damaged file
       q->shared->magic = kMagic;
       q->shared->capacity = kCapacity;
       q->shared->head = q->shared->count = 0;
@@ -171,7 +184,7 @@ int MailQueueTake(const char* name, MailMessage* mail) {
   Locked lock(q);
   if (!lock.held()) return 0;
   Shared* s = q->shared;
-  if (s->count == 0 || s->head >= kCapacity) return 0;
+  if (s->count == 0) return 0;
   *mail = s->records[s->head];
   s->head = (s->head + 1) % kCapacity;
   --s->count;

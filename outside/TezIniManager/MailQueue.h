@@ -1,6 +1,7 @@
 // Named mail queues shared between processes: a ring of MailMessage records
-// in a named shared memory block under a named mutex. A queue holds its
-// records until they are taken, as long as any process has it open.
+// in a named block, kept in a file of the current folder, under a named
+// mutex. A queue holds its records until they are taken, also when no
+// process has it open.
 #pragma once
 
 #include <windows.h>

@@ -1,9 +1,9 @@
 // Dial-up library over a permanent connection: Connect (1) reports
 // "connecting" and "connected" (or "connected (continued)" when up),
 // Connect (0) "disconnected" (or "disconnected (continued)" when down).
-// With the pre-disconnect message on, a Connect (0) first reports only
-// "pre disconnect", so that the host can send what it must before the line
-// goes; the host's next Connect (0) then hangs up.
+// With the pre-disconnect message on, a Connect (0) while the line is up
+// first reports only "pre disconnect", so that the host can send what it
+// must before the line goes; the host's next Connect (0) then hangs up.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,6 +43,7 @@ int TEZAPI TezDialer_GetState() { return g_link.IsReady(); }
 int TEZAPI TezDialer_Connect(int connect) {
   if (!g_link.IsReady()) return -1;
   if (connect) {
+    g_preDisconnectSent = 0;
     if (g_connected) {
       g_link.SendEvent(kConnectedContinued);
     } else {
@@ -50,7 +51,7 @@ int TEZAPI TezDialer_Connect(int connect) {
       g_connected = 1;
       g_link.SendEvent(kConnected);
     }
-  } else if (g_preDisconnectMessage && !g_preDisconnectSent) {
+  } else if (g_connected && g_preDisconnectMessage && !g_preDisconnectSent) {
     g_preDisconnectSent = 1;
     g_link.SendEvent(kPreDisconnect);
     return 1;

@@ -35,18 +35,26 @@ int CItemOperatorFrame::Initialize(HWND parent, const char* mailslotName, TezMai
   if (!parent || !IsWindow(parent)) return 0;
   m_parent = parent;
 
-  if (m_dialog) {
-    if (IsWindowVisible(m_dialog->Handle())) SetActiveWindow(m_dialog->Handle());
+  CItemOperatorDlg* dialog = m_dialog;
+  bool ready = true;
+  if (dialog) {
+    if (IsWindowVisible(dialog->Handle())) SetActiveWindow(dialog->Handle());
+    // Mail goes to the target given now, also when the dialog stays.
+    if (m_mailLink == MailLink::kByInitialize)
+      ready = dialog->OpenMailLink(m_params);
+    else
+      dialog->OpenMailLinkOrEnd();
   } else {
-    CItemOperatorDlg* dialog = NewDialog(m_parent);
+    dialog = NewDialog(m_parent);
     m_dialog = dialog;
-    if (!dialog->Create() ||
-        (m_mailLink == MailLink::kByInitialize && !dialog->OpenMailLink(m_params))) {
-      if (dialog->Handle()) DestroyWindow(dialog->Handle());  // deletes it
-      else delete dialog;
-      m_dialog = nullptr;
-      return 0;
-    }
+    ready = dialog->Create() &&
+            (m_mailLink != MailLink::kByInitialize || dialog->OpenMailLink(m_params));
+  }
+  if (!ready) {
+    if (dialog->Handle()) DestroyWindow(dialog->Handle());  // deletes it
+    else delete dialog;
+    m_dialog = nullptr;
+    return 0;
   }
   if (m_ini->GetInt(m_indexPath.c_str(), m_libraryFile.c_str(), "showDialog") == 1)
     ShowWindow(m_dialog->Handle(), SW_SHOWNORMAL);

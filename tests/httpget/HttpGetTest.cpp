@@ -374,6 +374,17 @@ TEST_F(HttpGet, MailsReachTheHostsMailslotAndASwitchedParentsHook) {
   EXPECT_EQ(1, CountEvents(TEZ_EVENT_START));
 }
 
+TEST_F(HttpGet, ASecondInitializeSendsMailTheNewWay) {
+  // First nowhere (no mailslot, no hook), then to the hook: the dialog stays.
+  ASSERT_EQ(1, p.init3(host, "\\\\.\\mailslot\\unused", nullptr, 0, 0, nullptr));
+  HWND dialog = FindWindowA(nullptr, kDialogCaption);
+  Init();
+  EXPECT_EQ(dialog, FindWindowA(nullptr, kDialogCaption));
+  p.getLink(TestUrl("/ok/10").c_str(), "again.txt");
+  ASSERT_TRUE(WaitStop());
+  EXPECT_EQ(1, CountEvents(TEZ_EVENT_START));
+}
+
 TEST_F(HttpGet, ConnectionTestMailGoesOnlyToTheMappedQueue) {
   const char* name = "halvorn";
   CMappedMail queue("");

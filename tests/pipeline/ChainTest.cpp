@@ -73,6 +73,14 @@ TEST_F(Chain, LocalFileWithUpperCaseExtensionGoesToItsPlayer) {
   EXPECT_EQ(item->GetPlayerConnection(), 0);
 }
 
+TEST_F(Chain, LocalFileWithoutPlayerGetsTheDefaultPlayerAndNoConverter) {
+  WriteTextFile("files\\show.ra", "x");
+  auto item = MakeItem("localFileName=files\\show.ra\r\n");
+  EXPECT_EQ(item->FindOperatorPlayerChain(), 1);
+  EXPECT_EQ(Names(*item), "PipePlayer.dll");
+  EXPECT_EQ(item->GetOperatorConnection(), 0);
+}
+
 TEST_F(Chain, LinkCases) {
   struct Case {
     const char* link;
@@ -89,8 +97,11 @@ TEST_F(Chain, LinkCases) {
       {"gopher://host/a.mp3", 0, "", 0, 0, "Unknown Internet protocol."},
       // No player for ra: fetch, then convert to wav for the player.
       {"http://host/show.ra", 1, "PipeOperator.dll;PipeConverter.dll;PipePlayer.dll", 1, 0, ""},
-      // Nothing converts xyz: the default extension's player, no operators.
-      {"http://host/page.xyz", 1, "PipePlayer.dll", 0, 0, ""},
+      // Nothing converts xyz: the default extension's player, no operators;
+      // the link still needs the connection.
+      {"http://host/page.xyz", 1, "PipePlayer.dll", 1, 0, ""},
+      // No path after the host: not a link, a name whose type is mp3.
+      {"http://host.mp3", 1, "PipePlayer.dll", 0, 0, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.link);

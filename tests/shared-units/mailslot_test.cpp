@@ -77,9 +77,15 @@ TEST(MailSlotComp, ErrorsAndClientRoutines) {
   first.GetInfo();
   EXPECT_EQ(first.MessageCount(), 0);
 
+  // Neither an unknown server nor a name the system finds invalid (error
+  // 123) is the bad-name error of the slot functions.
   TMailSlotComp bad(nullptr);
   bad.SetServer("no such server");
-  EXPECT_NE(ErrorOf([&] { bad.SetActive(true); }), "");
+  EXPECT_EQ(ErrorOf([&] { bad.SetActive(true); }), "Cannot open mailslot");
+  EXPECT_FALSE(bad.Active());
+  bad.SetServer(".");
+  bad.SetSlot("a\\..\\..\\b");
+  EXPECT_EQ(ErrorOf([&] { bad.SetActive(true); }), "Cannot open mailslot");
   EXPECT_FALSE(bad.Active());
 
   EXPECT_FALSE(MailSlotSendBinMessage(".", "forms_test_nobody", "x", 1));

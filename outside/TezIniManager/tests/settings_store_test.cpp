@@ -266,4 +266,35 @@ TEST(SettingsStore, RecordsWaitingBeforeTheOwnerOpensAreAnnounced) {
   DestroyWindow(owner);
 }
 
+TEST(SettingsStore, RecordsOfASenderThatEndedWaitForTheOwner) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = Quiet;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "StoreTestAfterSender";
+  RegisterClassA(&wc);
+  HWND owner = CreateWindowA("StoreTestAfterSender", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             wc.hInstance, nullptr);
+  // A name no earlier run has used: the queue outlives its processes.
+  std::string q = "after sender " + std::to_string(GetCurrentProcessId()) + "-" +
+                  std::to_string(GetTickCount());
+  // The peer is the only process that ever held the queue, and it has ended.
+  ASSERT_EQ(RunPeer("send \"" + q + "\" 2 40"), 0u);
+  ASSERT_EQ(Store().CreateNewMail(q.c_str(), owner, 1734), 1);
+  int notes = 0;
+  MSG msg;
+  while (PeekMessageA(&msg, owner, 1734, 1734, PM_REMOVE)) ++notes;
+  EXPECT_EQ(notes, 2);
+  EXPECT_EQ(Store().GetMailCount(q.c_str()), 2);
+  MailMessage m;
+  int scratch;
+  for (int id : {40, 41}) {
+    ASSERT_EQ(Store().GetMail(q.c_str(), &m, &scratch), 1);
+    EXPECT_EQ(m.id, id);
+    EXPECT_STREQ(m.text, ("record " + std::to_string(id)).c_str());
+  }
+  EXPECT_EQ(Store().GetMail(q.c_str(), &m, &scratch), 0);
+  EXPECT_EQ(Store().CloseMail(q.c_str()), 1);
+  DestroyWindow(owner);
+}
+
 }  // namespace
