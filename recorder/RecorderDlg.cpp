@@ -129,6 +129,10 @@ LRESULT CRecorderDlg::OnShowWindow(WPARAM wParam, LPARAM) {
 
 LRESULT CRecorderDlg::OnTimer(WPARAM wParam, LPARAM) {
   if (wParam == kRunClockTimer) RunClock();
+  if (wParam == kRefusedCallTimer) {
+    KillTimer(m_hwnd, kRefusedCallTimer);
+    if (m_running && !m_terminating) PostMessage(WM_TEZ_ERROR);
+  }
   return 0;
 }
 

@@ -37,6 +37,7 @@ enum : UINT {
   WM_TEZ_SKIP = 5808,
   WM_TEZ_HIDE = 5810,
   kRunClockTimer = 5809,
+  kRefusedCallTimer = 5811,  // a media call was refused: the run ends unless its error came
 };
 
 // Run steps: each a message the dialog posts to itself.

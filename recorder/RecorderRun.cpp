@@ -22,10 +22,12 @@ void CRecorderDlg::Continue(int category, int event) {
 
 void CRecorderDlg::MediaCalled(int result, const char* step) {
   if (result > 0) return;
-  // The medium did not take the call, so no answer will come: the run ends.
+  // The medium did not take the call, so no answer will come: the run ends,
+  // after a moment in which the medium's own error mail may still arrive
+  // and end it with its text.
   LogF("%s() : the media library refused the call", step);
   m_continuation = 0;
-  PostMessage(WM_TEZ_ERROR);
+  SetTimer(m_hwnd, kRefusedCallTimer, 1000, nullptr);
 }
 
 bool CRecorderDlg::Stopping(const char* step) {
@@ -258,6 +260,7 @@ void CRecorderDlg::RunClock() {
 LRESULT CRecorderDlg::OnErrorMessage(WPARAM, LPARAM) {
   if (m_terminating) return 0;
   Log("OnErrorMessage()");
+  KillTimer(m_hwnd, kRefusedCallTimer);
   m_runState = eStateMachineState_Error;
   m_continuation = 0;
   m_running = false;

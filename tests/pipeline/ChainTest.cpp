@@ -127,12 +127,16 @@ TEST_F(Chain, ItemsThatCannotGoOn) {
     const char* hint;
     const char* report;
   } cases[] = {
-      {"localFileName=files\\a.longextens\r\n", nullptr, "Failed to recognize item type.", ""},
+      {"localFileName=files\\a.longextens\r\n", nullptr, "Failed to recognize item type.",
+       "\t\t Item : errorHint=Failed to recognize item type."},
       {"localFileName=files\\b.mp3\r\n", &disabled,
-       "This item cannot be recorded onto the selected device.", ""},
+       "This item cannot be recorded onto the selected device.",
+       "\t\t Item : errorHint=This item cannot be recorded onto the selected device."},
       {"localFileName=files\\c.ogg\r\n", nullptr, "Internal software problem.",
-       "Failed to load player PipeDeadPlayer.dll. Abort this item !"},
+       "Failed to load player PipeDeadPlayer.dll. Abort this item !\n"
+       "\t\t Item : errorHint=Internal software problem."},
       {"localFileName=files\\gone.mp3\r\n", nullptr, "File not found.",
+       "\t\t Item : errorHint=File not found.\n"
        "Current working name [files\\gone.mp3] is not valid"},
   };
   for (const Case& c : cases) {

@@ -177,6 +177,23 @@ TEST_F(Item, SettersWriteAtOnceWithAutoSave) {
   EXPECT_EQ(Key("Set.inx", "1", "description"), "Written on request");
 }
 
+TEST_F(Item, KeysWrittenOneByOneAreTracedToTheReportWindow) {
+  WriteTextFile("Trace.inx", "[1]\r\nlink=http://host/a.mp3\r\n");
+  CReportWindow window("PipelineTrace");
+  CDataItem item;
+  Setup(item, "Trace.inx", 1, "News", window.Handle());
+  ASSERT_EQ(item.Load(), 1);
+  item.SetRecStatus(6);
+  item.SetErrorHint("Bad URL", 1);
+  item.SetPlayTimes(1, 2, 3);
+  EXPECT_EQ(window.TakeReports(),
+            "\t\t Item : recStatus=6\n\t\t Item : errorHint=Bad URL\n"
+            "\t\t Item : startPlay=1\n\t\t Item : finishPlay=2\n\t\t Item : lengthSeconds=3");
+  // A whole save is not traced key by key.
+  EXPECT_EQ(item.Save(), 1);
+  EXPECT_EQ(window.TakeReports(), "");
+}
+
 TEST_F(Item, DisplayNameTable) {
   struct Case {
     long number;

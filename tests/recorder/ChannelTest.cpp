@@ -87,6 +87,36 @@ TEST_F(ChannelTest, ItemsWithoutAChainAreSkippedAndPlaySelectedNeedsNoOperator) 
   EXPECT_EQ(ItemKey("2", "errorHint"), "File not found.");
 }
 
+TEST_F(ChannelTest, AddItemKeepsAnItemWithAChainAndDeletesOneWithout) {
+  m_run.WriteItems({"localFileName=items\\a.wav\r\nrecStatus=1\r\n",
+                    "localFileName=items\\gone.wav\r\nrecStatus=1\r\n"});
+  WithoutChannelOperator();
+  CRecorderChannel channel;
+  InitChannel(channel, 0);
+  ASSERT_EQ(channel.Load(), 1);
+  ASSERT_EQ(channel.Items().size(), 1u);
+
+  // Items as a channel operator makes them: set up, then given the
+  // channel's context by AddItem.
+  CDataItem* good = new CDataItem;
+  good->SetRecStatus(1);
+  good->SetLocalFileName("items\\a.wav", 0);
+  EXPECT_EQ(channel.AddItem(good, 1, 1), 1);
+  ASSERT_EQ(channel.Items().size(), 2u);
+  EXPECT_EQ(channel.Items()[1], good);
+
+  // The failed item is deleted: its pending temp file goes with it.
+  CDataItem* bad = new CDataItem;
+  bad->SetRecStatus(1);
+  bad->SetLocalFileName("items\\gone.wav", 0);
+  m_run.Write("temp\\pending.tzx", "x");
+  std::string pending;
+  ASSERT_EQ(bad->GetNewTempFile(pending, nullptr, 0, m_run.File("temp\\pending.tzx").c_str()), 1);
+  EXPECT_EQ(channel.AddItem(bad, 2, 1), 0);
+  EXPECT_EQ(channel.Items().size(), 2u);
+  EXPECT_EQ(GetFileAttributesA(m_run.File("temp\\pending.tzx").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(ChannelTest, SavingRenumbersItemsAndKeepsKeysOfOtherPrograms) {
   m_run.WriteItems({"localFileName=items\\a.wav\r\nrecStatus=1\r\noriginalChannel=Pending\r\n",
                     "localFileName=items\\gone.wav\r\nrecStatus=1\r\n",

@@ -162,6 +162,49 @@ TEST(RecorderRun, MediaErrorHaltsTheRun) {
   EXPECT_EQ(reports.lines.back(), "EXIT 0");
 }
 
+TEST(RecorderRun, AMediaCallThatIsRefusedEndsTheRunWithAnError) {
+  RunFolder run("refused");
+  run.SetParam("FileDisk", "dllName", "RecPeerMedia.dll");  // takes no recording
+  run.WriteWave("items\\a.wav", 1000, 0.2);
+  run.WriteItems({LocalItem("a.wav")});
+  RunReports reports = run.Run();
+
+  EXPECT_TRUE(reports.Has("W 6 0"));
+  EXPECT_FALSE(reports.Has("W 1 3"));
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+  EXPECT_NE(run.Read("Recorder.log").find("InitializeMedia() : the media library refused the call"),
+            std::string::npos);
+  EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "recorderState"), "1");
+}
+
+// Lines of the Recorder's log that hold text.
+int LogCount(const RunFolder& run, const std::string& text) {
+  const std::string log = run.Read("Recorder.log");
+  int n = 0;
+  for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+  return n;
+}
+
+TEST(RecorderRun, TheItemLogGoesOnceWhenTheLineIsHungUp) {
+  RunFolder run("hangup");
+  run.SetParam("Recorder", "sendActivityLog", "1");
+  run.WriteWave("items\\a.wav", 1000, 0.2);
+  run.WriteWave("source\\c.wav", 3000, 0.2);
+  run.WriteWave("items\\d.wav", 4000, 0.2);
+  // Only the fetched item needs the line: it comes up for its fetch.
+  run.WriteItems({LocalItem("a.wav"), LinkItem("c.wav"), LocalItem("d.wav")});
+  RunReports reports = run.Run();
+
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "3", "recStatus"), "4");
+  EXPECT_EQ(LogCount(run, "State == Connected."), 1);
+  EXPECT_EQ(LogCount(run, "State == Pre disconnect."), 1);
+  EXPECT_EQ(LogCount(run, "PreDisconnect()"), 1);
+  EXPECT_EQ(LogCount(run, "SendLogFinished()"), 1);
+  EXPECT_EQ(LogCount(run, "State == Disconnected."), 1);
+  EXPECT_EQ(LogCount(run, "RecordLoopFinished()"), 1);
+}
+
 TEST(RecorderRun, StartFailsWhenThePlaybackDeviceCannotBeSwitched) {
   RunFolder run("trap");
   run.SetParam("Recorder", "audioTrap", "1");  // this machine has no Brindale Wave Device
@@ -213,6 +256,65 @@ TEST(RecorderStart, RunsOnlyBesideTheControllerAndOnce) {
   EXPECT_EQ(WaitForSingleObject(first, 20000), WAIT_OBJECT_0);
   CloseHandle(first);
   EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "recorderState"), "1");
+}
+
+// Waits until the Recorder's log holds text.
+bool LogShows(const RunFolder& run, const std::string& text) {
+  for (int i = 0; i < 400; ++i) {
+    if (run.Read("Recorder.log").find(text) != std::string::npos) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+TEST(RecorderStart, AUserDisconnectBetweenRunsSendsTheLogAndHangsUp) {
+  RunFolder run("user-hangup");
+  run.Write("openrecorder", "");
+  run.SetParam("Recorder", "sendActivityLog", "1");
+  HWND window = nullptr;
+  HANDLE process = StartRecorder(run.Path(), &window);
+  ASSERT_NE(process, nullptr);
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_COMMAND, 1014, 0);  // Connect
+  EXPECT_TRUE(LogShows(run, "State == Connected."));
+  PostMessageA(window, WM_COMMAND, 1015, 0);  // Disconnect
+  EXPECT_TRUE(LogShows(run, "State == Disconnected."));
+  PostMessageA(window, 5806, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+  CloseHandle(process);
+
+  const std::string log = run.Read("Recorder.log");
+  const size_t pre = log.find("State == Pre disconnect.");
+  const size_t sent = log.find("SendLogFinished()");
+  ASSERT_NE(pre, std::string::npos);
+  ASSERT_NE(sent, std::string::npos);
+  EXPECT_LT(pre, sent);
+  EXPECT_LT(sent, log.find("State == Disconnected."));
+}
+
+TEST(RecorderStart, EveryUnusablePlugInIsLoggedAtStart) {
+  RunFolder run("unusable");
+  run.Write("openrecorder", "");
+  run.Write("TezPlayers.inx", "[Entry List]\r\nnumberEntries=0\r\n");
+  run.Write("TezItemOperators.inx",
+            "[Entry List]\r\nnumberEntries=1\r\nentry1=RecPeerFetch.dll\r\n"
+            "[RecPeerFetch.dll]\r\nid=fetch\r\nidentifiers=peer\r\n");
+  HWND window = nullptr;
+  HANDLE process = StartRecorder(run.Path(), &window);
+  ASSERT_NE(process, nullptr);
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, 5806, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+  CloseHandle(process);
+
+  // The log operator is looked at although the wav player failed; the
+  // medium is not.
+  const std::string log = run.Read("Recorder.log");
+  EXPECT_NE(log.find("Error loading WavPlayer DLL (format=wav, file=TezPlayers.inx): "
+                     "m_pWavPlayer == NULL"),
+            std::string::npos);
+  EXPECT_NE(log.find("Error loading Log Operator DLL: "), std::string::npos);
+  EXPECT_EQ(log.find("Error loading Media DLL"), std::string::npos);
 }
 
 TEST(RecorderStart, LogFileSettingsAndDebugMessages) {
