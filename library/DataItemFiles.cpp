@@ -103,7 +103,8 @@ int CDataItem::RemoveTempFile(const char* name, int deleteFile) {
   if (deleteFile) DeleteFileA(file.c_str());
   WriteKey("numberTempFiles", static_cast<int32_t>(m_tempFiles.size()));
   WriteKey("numberPlayableTempFiles", m_numberPlayableTempFiles);
-  for (size_t i = 0; i < m_tempFiles.size(); ++i) WriteKey(TempFileKey(i + 1).c_str(), m_tempFiles[i].c_str());
+  for (size_t i = 0; i < m_tempFiles.size(); ++i)
+    WriteKey(TempFileKey(i + 1).c_str(), m_tempFiles[i].c_str());
   return 1;
 }
 

@@ -86,6 +86,7 @@ Queue* Get(const char* name) {
   if (!q.mapping && backing != INVALID_HANDLE_VALUE)  // no room for the file: memory only
     q.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                    sizeof(Shared), ObjectName(key, "Queue").c_str());
+  const bool first = q.mapping && GetLastError() != ERROR_ALREADY_EXISTS;
   if (backing != INVALID_HANDLE_VALUE) CloseHandle(backing);
   if (q.mapping) q.shared = static_cast<Shared*>(MapViewOfFile(q.mapping, FILE_MAP_WRITE, 0, 0, 0));
   if (!q.mutex || !q.shared) {
@@ -93,6 +94,15 @@ Queue* Get(const char* name) {
     if (q.mapping) CloseHandle(q.mapping);
     if (q.mutex) CloseHandle(q.mutex);
     return nullptr;
+  }
+  if (first) {
+    // No process holds the queue: an owner kept in the file has ended, and
+    // its window handle may now name another window.
+    DWORD r = WaitForSingleObject(q.mutex, 5000);
+    if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) {
+      q.shared->ownerWindow = q.shared->ownerMessage = q.shared->ownerProcess = 0;
+      ReleaseMutex(q.mutex);
+    }
   }
   return &open.emplace(key, q).first->second;
 }

@@ -143,7 +143,8 @@ TEST_F(RecorderFtpLog, TheLogIsArchivedOnlyWhenTheReceiverTookIt) {
     run.WriteWave("items\\a.wav", 1000, 0.2);
     run.WriteWave("items\\b.wav", 2000, 0.2);
     run.WriteWave("source\\c.wav", 3000, 0.2);
-    run.WriteItems({LocalItem("a.wav"), LocalItem("b.wav"), FtpItem("", "/log/source/c.wav")});  // the run folder "log"
+    // (The server's root is the test's folder: the run folder is "log".)
+    run.WriteItems({LocalItem("a.wav"), LocalItem("b.wav"), FtpItem("", "/log/source/c.wav")});
     run.Run();
 
     const std::string items = "data\\news\\news.inx";

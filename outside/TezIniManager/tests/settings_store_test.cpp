@@ -204,14 +204,19 @@ TEST(SettingsStore, AWriterKilledMidWriteLeavesAWholeFile) {
 
 LRESULT CALLBACK Quiet(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
-TEST(SettingsStore, MailQueueCarriesRecordsBetweenProcessesAndNotifies) {
+// A message-only window that receives a queue's notices.
+HWND OwnerWindow(const char* className) {
   WNDCLASSA wc = {};
   wc.lpfnWndProc = Quiet;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "StoreTestOwner";
+  wc.lpszClassName = className;
   RegisterClassA(&wc);
-  HWND owner = CreateWindowA("StoreTestOwner", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             wc.hInstance, nullptr);
+  return CreateWindowA(className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                       nullptr);
+}
+
+TEST(SettingsStore, MailQueueCarriesRecordsBetweenProcessesAndNotifies) {
+  HWND owner = OwnerWindow("StoreTestOwner");
   ASSERT_NE(owner, nullptr);
   const char* q = "\\\\.\\mailslot\\Store_Test_Queue";
   ASSERT_EQ(Store().CreateNewMail(q, owner, 1724), 1);
@@ -244,13 +249,7 @@ TEST(SettingsStore, MailQueueCarriesRecordsBetweenProcessesAndNotifies) {
 }
 
 TEST(SettingsStore, RecordsWaitingBeforeTheOwnerOpensAreAnnounced) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = Quiet;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "StoreTestLate";
-  RegisterClassA(&wc);
-  HWND owner = CreateWindowA("StoreTestLate", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             wc.hInstance, nullptr);
+  HWND owner = OwnerWindow("StoreTestLate");
   const char* q = "late queue";
   MailMessage m = {};
   m.id = 7;
@@ -267,13 +266,7 @@ TEST(SettingsStore, RecordsWaitingBeforeTheOwnerOpensAreAnnounced) {
 }
 
 TEST(SettingsStore, RecordsOfASenderThatEndedWaitForTheOwner) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = Quiet;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "StoreTestAfterSender";
-  RegisterClassA(&wc);
-  HWND owner = CreateWindowA("StoreTestAfterSender", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                             wc.hInstance, nullptr);
+  HWND owner = OwnerWindow("StoreTestAfterSender");
   // A name no earlier run has used: the queue outlives its processes.
   std::string q = "after sender " + std::to_string(GetCurrentProcessId()) + "-" +
                   std::to_string(GetTickCount());
