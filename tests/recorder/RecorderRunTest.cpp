@@ -292,6 +292,26 @@ TEST(RecorderStart, AUserDisconnectBetweenRunsSendsTheLogAndHangsUp) {
   EXPECT_LT(sent, log.find("State == Disconnected."));
 }
 
+TEST(RecorderStart, ARunStartedByHandShowsTheChannelOperatorsStatusWithItsValue) {
+  RunFolder run("by-hand");
+  run.Write("openrecorder", "");
+  run.WriteWave("items\\a.wav", 1000, 0.2);
+  run.WriteItems({LocalItem("a.wav")});
+  HWND window = nullptr;
+  HANDLE process = StartRecorder(run.Path(), &window);
+  ASSERT_NE(process, nullptr);
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, 5572, 0, 0);  // Start
+  EXPECT_TRUE(LogShows(run, "RecordLoopFinished()"));
+  char shown[64] = "";
+  GetDlgItemTextA(window, 1035, shown, sizeof shown);
+  EXPECT_STREQ(shown, "Channel ready, 100");
+  PostMessageA(window, 5806, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process, 20000), WAIT_OBJECT_0);
+  CloseHandle(process);
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+}
+
 TEST(RecorderStart, EveryUnusablePlugInIsLoggedAtStart) {
   RunFolder run("unusable");
   run.Write("openrecorder", "");
