@@ -414,7 +414,19 @@ void THttpClient::BodyChunk(const char* data, int len) {
   if (bodyChunks_++ == 0 && OnDocBegin) OnDocBegin(this);
   rcvdCount_ += len;
   document_.append(data, static_cast<size_t>(len));
-  if (rcvdStream) rcvdStream->WriteBuffer(data, len);
+  if (rcvdStream) {
+    try {
+      rcvdStream->WriteBuffer(data, len);
+    } catch (const std::exception& e) {
+      // The document is not whole: the request ends in error, without its end.
+      requestDoneError_ = httperrStreamWrite;
+      statusCode_ = 404;
+      reasonPhrase_ = std::string("can't store the document: ") + e.what();
+      bodyStarted_ = false;
+      socket_->Close();
+      return;
+    }
+  }
   if (OnDocData) OnDocData(this, data, len);
 }
 

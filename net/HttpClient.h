@@ -36,6 +36,8 @@ enum THttpRequest { httpGET = 1, httpPOST = 2, httpHEAD = 3 };
 constexpr int httperrAborted = 3;
 // requestDoneError of a URL whose scheme is fetched only through a proxy.
 constexpr int httperrUnsupportedScheme = 10043;
+// requestDoneError of a body that rcvdStream refused to take.
+constexpr int httperrStreamWrite = 5;
 
 using THttpRequestDone = std::function<void(TObject* sender, THttpRequest request, int error)>;
 using TDocDataEvent = std::function<void(TObject* sender, const char* data, int len)>;

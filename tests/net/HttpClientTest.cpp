@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -465,6 +466,17 @@ TEST(HttpClient, BodyGoesIntoTheCallersStream) {
   ASSERT_EQ(stream.Size(), 30000);
   EXPECT_TRUE(std::string(static_cast<const char*>(stream.Memory()), 30000) == ServerBody(30000));
   EXPECT_EQ(r.docEnds, 1);
+}
+
+TEST(HttpClient, AStreamThatRefusesTheBodyEndsTheRequestInError) {
+  std::ofstream("readonly.bin") << "x";
+  TFileStream stream("readonly.bin", fmOpenRead);
+  Recorder r;
+  r.h->rcvdStream = &stream;
+  r.Get(TestUrl("/ok/20000"));
+  EXPECT_EQ(r.doneError, httperrStreamWrite);
+  EXPECT_EQ(r.h->reasonPhrase().find("can't store the document: "), 0u) << r.h->reasonPhrase();
+  EXPECT_EQ(r.docEnds, 0);
 }
 
 TEST(HttpClient, PostSendsTheStreamWithItsEvents) {
