@@ -11,7 +11,7 @@ int CWavPlayback::Start(const std::string& path, int recordToFile, const char* r
                         CDataItem* item) {
   Finish(false);
   m_item = item;
-  m_position = 0;
+  m_position = m_queued = 0;
   m_ended = false;
   std::string error;
   m_link.SendEvent(TEZ_EVENT_START);
@@ -67,7 +67,6 @@ bool CWavPlayback::FeedSpeaker() {
       continue;
     }
     if (inUse) {
-      m_position += h.dwBufferLength / kWaveFrameBytes;
       waveOutUnprepareHeader(m_waveOut, &h, sizeof h);
       h = WAVEHDR{};
     }
@@ -83,6 +82,7 @@ bool CWavPlayback::FeedSpeaker() {
       CloseSpeaker();
       return true;
     }
+    m_queued += buffer.size() / kWaveChannels;
     allDone = false;
   }
   return m_ended && allDone;
@@ -99,8 +99,12 @@ void CWavPlayback::CloseSpeaker() {
   m_waveOut = nullptr;
 }
 
+uint64_t CWavPlayback::FramesDue(DWORD now) const {
+  return uint64_t(now - m_startTick) * kWaveRate * uint64_t(m_speed) / 1000;
+}
+
 bool CWavPlayback::WriteDue(DWORD now) {
-  const uint64_t due = uint64_t(now - m_startTick) * kWaveRate * uint64_t(m_speed) / 1000;
+  const uint64_t due = FramesDue(now);
   while (!m_ended && m_position < due) {
     const size_t want = size_t(std::min<uint64_t>(due - m_position, kWriteBlockFrames));
     m_block.clear();
@@ -119,7 +123,16 @@ void CALLBACK CWavPlayback::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 void CWavPlayback::Tick() {
   if (!m_playing) return;
   const DWORD now = GetTickCount();
-  const bool done = m_writer.IsOpen() ? WriteDue(now) : FeedSpeaker();
+  bool done;
+  if (m_writer.IsOpen()) {
+    done = WriteDue(now);
+  } else {
+    // Paced by the clock as a record file is, whatever pace the device keeps.
+    const bool played = FeedSpeaker();
+    const uint64_t due = FramesDue(now);
+    m_position = std::min(due, m_queued);
+    done = played && due >= m_queued;
+  }
   // The size of an MPEG item only estimates its length.
   if (m_ended && m_total < m_position) m_total = m_position;
   if (!done && now - m_lastReport >= DWORD(m_reportMs)) {

@@ -43,6 +43,8 @@ class CWavPlayback {
   void Fail(const std::string& text);
   void Finish(bool report);
   bool OpenSpeaker();
+  // Frames due by now at the speed setting.
+  uint64_t FramesDue(DWORD now) const;
   // Writes the frames due by now into the record file; true at the end.
   bool WriteDue(DWORD now);
   // Hands the next block to each buffer the device is done with; true
@@ -59,6 +61,7 @@ class CWavPlayback {
   bool m_ended = false;    // the sound has no more frames
   uint64_t m_total = 0;    // frames of the whole item
   uint64_t m_position = 0;  // frames done
+  uint64_t m_queued = 0;    // frames handed to wave-out
   int m_playing = 0;
   int m_speed = 1;
   int m_reportMs = 1000;

@@ -4,8 +4,12 @@
 
 #include <fstream>
 
+#include <windows.h>
+
 #include "FileDecoder.h"
 #include "ItemAudio.h"
+#include "MailMessage.h"
+#include "TezDllInitParams.h"
 #include "UserMessage.h"
 #include "WaveFile.h"
 
@@ -114,4 +118,47 @@ TEST(ItemAudio, UnplayableFilesAreRefusedWithTheirReason) {
     EXPECT_FALSE(audio.Open(c.file, error)) << c.file;
     EXPECT_EQ(c.reason, error) << c.file;
   }
+}
+
+namespace {
+
+std::vector<MailMessage> g_mail;
+void TEZAPI Hook(const MailMessage* m) { g_mail.push_back(*m); }
+
+}  // namespace
+
+TEST(WavPlayer, PlaysAnItemThroughWaveOutToItsEnd) {
+  HMODULE player = LoadLibraryA("TezWavPlayer.dll");
+  ASSERT_TRUE(player);
+  auto init = reinterpret_cast<TezInitialize3_t>(
+      reinterpret_cast<void*>(GetProcAddress(player, "TezItemPlayer_Initialize3")));
+  auto play = reinterpret_cast<int(TEZAPI*)(const char*, int, const char*)>(
+      reinterpret_cast<void*>(GetProcAddress(player, "TezWavPlayer_PlayFile")));
+  auto close = reinterpret_cast<int(TEZAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(player, "TezItemPlayer_Close")));
+  ASSERT_TRUE(init && play && close);
+  ASSERT_EQ(1, init(nullptr, "\\\\.\\mailslot\\unused", Hook, 0, 0, nullptr));
+  WriteWave("play.wav", 2, 44100, 16, 44100);
+  for (const char* file : {"tone.mp2", "play.wav"}) {
+    SCOPED_TRACE(file);
+    g_mail.clear();
+    ASSERT_EQ(1, play(file, 0, nullptr));
+    const DWORD start = GetTickCount();
+    auto stopped = [] {
+      for (const MailMessage& m : g_mail)
+        if (m.message == TEZ_MSG_EVENT && m.lParam[0] == TEZ_EVENT_STOP) return true;
+      return false;
+    };
+    MSG msg;
+    while (!stopped() && GetTickCount() - start < 60000) {
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      Sleep(10);
+    }
+    ASSERT_TRUE(stopped());
+    // The device played the sound out: about its length (a second or so).
+    EXPECT_GE(GetTickCount() - start, 800u);
+    for (const MailMessage& m : g_mail) EXPECT_NE(TEZ_MSG_ERROR, m.message) << m.Text();
+  }
+  close();
+  FreeLibrary(player);
 }
