@@ -58,6 +58,7 @@ TCustomAsyncSocket::~TCustomAsyncSocket() {
     if (dnsTask_ && ws::Loaded()) ws::WSACancelAsyncRequest(dnsTask_);
   } catch (const std::exception&) {
   }
+  if (dnsTask_) AbandonDnsBuffer();
   dnsTask_ = nullptr;
   try {
     InternalClose(false, 0);
@@ -537,6 +538,13 @@ bool TCustomAsyncSocket::TryToSend() {
       }
       break;
     }
+    bool lineAtATime = false;
+    if (SendLineLimit > 0) {
+      if (const void* lf = std::memchr(p, '\n', static_cast<size_t>(len))) {
+        len = static_cast<int>(static_cast<const char*>(lf) - p) + 1;
+        lineAtATime = true;
+      }
+    }
     int sent = RealSend(p, len);
     if (!Live(gen)) return false;
     if (sent < 0) {
@@ -551,6 +559,7 @@ bool TCustomAsyncSocket::TryToSend() {
       return false;
     }
     b->Remove(sent);
+    if (lineAtATime && sent == len && SendLineLimit > 0) --SendLineLimit;
     if (b->Empty() && sendQueue_.size() > 1) sendQueue_.pop_front();
     if (sent < len) break;
   }
@@ -611,7 +620,10 @@ int TCustomAsyncSocket::DoRecv(void* buffer, int size) {
 }
 
 int TCustomAsyncSocket::RcvdCount() {
-  if (hSocket_ == INVALID_TSOCKET) return 0;
+  if (hSocket_ == INVALID_TSOCKET) {
+    SocketError("ioctlSocket", WSAENOTSOCK);
+    return -1;
+  }
   u_long n = 0;
   if (ws::ioctlsocket(hSocket_, FIONREAD, &n) != 0) {
     SocketError("ioctlSocket", ws::WSAGetLastError());
@@ -711,11 +723,26 @@ void TCustomAsyncSocket::InternalClose(bool signal, int error) {
   sentPosts_ = 0;
   ClearSendQueue();
   ChangeState(wsClosed);
+  // Before the signal, so that a handler may set up the next connection.
+  AssignDefaults();
   if (!closeSignalled_) {
     closeSignalled_ = true;
     if (signal && !Destroying()) TriggerSessionClosed(error);
   }
   if (failure) SocketError("Disconnect (closesocket)", failure);
+}
+
+void TCustomAsyncSocket::AssignDefaults() {
+  proto_ = "tcp";
+  localAddr_ = "0.0.0.0";
+  localPort_ = "0";
+  addrResolved_ = portResolved_ = protoResolved_ = false;
+  localAddrResolved_ = localPortResolved_ = false;
+  LingerOnOff = true;
+  LingerTimeout = 0;
+  FlushTimeout = 60;
+  SendLineLimit = 0;
+  paused_ = false;
 }
 
 void TCustomAsyncSocket::Close() { InternalClose(true, 0); }
@@ -756,10 +783,18 @@ void TCustomAsyncSocket::ResetDnsLookup() {
   if (dnsTask_) {
     ws::WSACancelAsyncRequest(dnsTask_);
     dnsTask_ = nullptr;
+    AbandonDnsBuffer();
   }
   dnsResult_.clear();
   dnsResultList_.Clear();
   if (!dnsBuffer_) dnsBuffer_.reset(new char[MAXGETHOSTSTRUCT]);
+}
+
+void TCustomAsyncSocket::AbandonDnsBuffer() {
+  // The sockets library may still write the answer of a cancelled lookup
+  // into its buffer, even after this component is gone: the buffer is left
+  // to it, and the next lookup gets a new one.
+  (void)dnsBuffer_.release();
 }
 
 void TCustomAsyncSocket::DnsStartFailed(const std::string& name) {
@@ -800,6 +835,7 @@ void TCustomAsyncSocket::CancelDnsLookup() {
   if (!dnsTask_) return;
   HANDLE task = dnsTask_;
   dnsTask_ = nullptr;
+  AbandonDnsBuffer();
   if (ws::WSACancelAsyncRequest(task) != 0)
     return SocketError("WSACancelAsyncRequest", ws::WSAGetLastError());
   if (!Destroying() && OnDnsLookupDone) OnDnsLookupDone(this, WSAEINTR);

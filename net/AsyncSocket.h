@@ -86,6 +86,9 @@ class TCustomAsyncSocket : public TComponent {
   int SendFlags = 0;
   bool LingerOnOff = true;
   int LingerTimeout = 0;
+  // Lines still to be sent one by one: while above 0, each send goes up to
+  // the next LF only and counts one line down; 0 sends the queue as it is.
+  int SendLineLimit = 0;
 
   TSessionEvent OnDataAvailable;
   TSessionEvent OnDataSent;
@@ -171,6 +174,7 @@ class TCustomAsyncSocket : public TComponent {
   // is raised.
   void RejectDnsName();
   void ResetDnsLookup();
+  void AbandonDnsBuffer();
   void DnsStartFailed(const std::string& name);
   void ReadLoop(int error);
   // Sends what the queue holds; false when the socket was closed.
@@ -178,6 +182,9 @@ class TCustomAsyncSocket : public TComponent {
   void ClearSendQueue();
   void PurgeSocketEvents();
   void SetLinger();
+  // The settings a close returns to: protocol, local address and port,
+  // linger, flush time-out, nothing resolved, not paused.
+  void AssignDefaults();
   void OpenSocket(int type, int proto);
   void BindLocal();
   void Resolve();

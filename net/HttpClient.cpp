@@ -22,6 +22,7 @@ THttpClient::THttpClient(TComponent* owner) : TComponent(owner) {
   socket_->OnSessionConnected = [this](TObject*, int e) { SocketSessionConnected(e); };
   socket_->OnDataAvailable = [this](TObject*, int e) { SocketDataAvailable(e); };
   socket_->OnSessionClosed = [this](TObject*, int e) { SocketSessionClosed(e); };
+  socket_->OnDataSent = [this](TObject*, int e) { SocketDataSent(e); };
   window_ = AllocateHWnd(
       [this](HWND w, UINT msg, WPARAM wp, LPARAM lp) { return WindowProc(w, msg, wp, lp); });
 }
@@ -34,12 +35,16 @@ THttpClient::~THttpClient() {
   socket_->OnSessionConnected = nullptr;
   socket_->OnDataAvailable = nullptr;
   socket_->OnSessionClosed = nullptr;
+  socket_->OnDataSent = nullptr;
 }
 
 LRESULT THttpClient::WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_HTTP_REQUEST_DONE:
-      if (OnRequestDone) OnRequestDone(this, static_cast<THttpRequest>(wp), static_cast<int>(lp));
+      // Only while no later request has started: an aborted request's end
+      // must not reach the one after it.
+      if (static_cast<unsigned>(wp) == serial_ && state_ == httpReady && OnRequestDone)
+        OnRequestDone(this, requestType_, static_cast<int>(lp));
       return 0;
     case WM_HTTP_SET_READY:
       if (static_cast<unsigned>(wp) == serial_) SetState(httpReady);
@@ -58,7 +63,7 @@ void THttpClient::SetState(THttpState s) {
   state_ = s;
   if (OnStateChange) OnStateChange(this);
   if (s == httpReady)
-    PostMessageA(window_, WM_HTTP_REQUEST_DONE, static_cast<WPARAM>(requestType_),
+    PostMessageA(window_, WM_HTTP_REQUEST_DONE, static_cast<WPARAM>(serial_),
                  static_cast<LPARAM>(requestDoneError_));
 }
 
@@ -71,6 +76,19 @@ void THttpClient::Fail(int error, const std::string& reason) {
 
 void THttpClient::GetASync() { DoRequestAsync(httpGET); }
 
+void THttpClient::PostASync() { DoRequestAsync(httpPOST); }
+
+void THttpClient::HeadASync() { DoRequestAsync(httpHEAD); }
+
+void THttpClient::ClearReply() {
+  statusCode_ = 0;
+  reasonPhrase_.clear();
+  contentLength_ = -1;
+  contentType_.clear();
+  rcvLen_ = 0;
+  bodyStarted_ = sendingBody_ = false;
+}
+
 void THttpClient::DoRequestAsync(THttpRequest type) {
   if (state_ != httpReady) throw EHttpException("HTTP component is busy", 1);
   ++serial_;
@@ -81,28 +99,34 @@ void THttpClient::DoRequestAsync(THttpRequest type) {
   socket_->OnSessionClosed = [this](TObject*, int e) { SocketSessionClosed(e); };
   SetState(httpNotConnected);
   docName_.clear();
-  statusCode_ = 0;
-  reasonPhrase_.clear();
+  ClearReply();
   rcvdCount_ = 0;
   headerLines_ = bodyChunks_ = 0;
-  contentLength_ = -1;
-  contentType_.clear();
   location_ = URL;
   lastChunk_.clear();
   document_.clear();
-  rcvLen_ = 0;
-  bodyStarted_ = locationChange_ = connected_ = false;
+  locationChange_ = connected_ = false;
   redirects_ = 0;
 
   http::UrlParts u = http::ParseUrl(URL);
+  scheme_ = u.scheme.empty() ? "http" : LowerCase(u.scheme);
   hostName_ = u.host;
-  port_ = u.port.empty() ? "80" : u.port;
+  port_ = u.port.empty() && scheme_ == "http" ? "80" : u.port;
   path_ = u.path.empty() ? "/" : u.path;
   path_ = path_.substr(0, path_.find('#'));
   if (path_.empty()) path_ = "/";
   UpdateTarget();
   docName_ = http::DocNameOf(path_);
+  // Only a proxy fetches another scheme; this client speaks HTTP alone.
+  if (Proxy.empty() && scheme_ != "http")
+    return Fail(httperrUnsupportedScheme,
+                "unsupported scheme '" + scheme_ + "': only http is fetched without a proxy");
   StartLookup();
+}
+
+std::string THttpClient::HostAndPort() const {
+  bool defaultPort = port_.empty() || (scheme_ == "http" && port_ == "80");
+  return hostName_ + (defaultPort ? "" : ":" + port_);
 }
 
 void THttpClient::UpdateTarget() {
@@ -112,7 +136,7 @@ void THttpClient::UpdateTarget() {
     connectPort_ = port_;
     return;
   }
-  target_ = "http://" + hostName_ + (port_ != "80" ? ":" + port_ : "") + path_;
+  target_ = scheme_ + "://" + HostAndPort() + path_;
   http::UrlParts p = http::ParseUrl(Proxy);
   connectHost_ = p.host;
   connectPort_ = p.port.empty() ? ProxyPort : p.port;
@@ -163,11 +187,42 @@ void THttpClient::SocketSessionConnected(int error) {
   if (OnSessionConnected) OnSessionConnected(this);
   if (state_ != httpConnected) return;
   SetState(httpWaitingHeader);
+  static const char* const kMethods[] = {"GET", "POST", "HEAD"};
   try {
-    SendRequest("GET", "1.0");
+    SendRequest(kMethods[requestType_ - httpGET], "1.0");
+    if (requestType_ == httpPOST) {
+      // The body follows as the socket takes it: a piece at each
+      // OnDataSent, the first once the header went out.
+      sendingBody_ = true;
+      if (SendStream) SendStream->SetPosition(0);
+      if (OnSendBegin) OnSendBegin(this);
+    }
   } catch (const std::exception&) {
     socket_->Close();
   }
+}
+
+void THttpClient::SocketDataSent(int) {
+  if (!sendingBody_ || !connected_) return;
+  try {
+    SendNextChunk();
+  } catch (const std::exception&) {
+    sendingBody_ = false;
+    socket_->Close();
+  }
+}
+
+void THttpClient::SendNextChunk() {
+  char chunk[kBufferSize];
+  int n = SendStream ? SendStream->Read(chunk, kBufferSize) : 0;
+  if (n <= 0) {
+    sendingBody_ = false;
+    if (OnSendEnd) OnSendEnd(this);
+    return;
+  }
+  unsigned serial = serial_, conn = conn_;
+  socket_->Send(chunk, n);
+  if (SameConnection(serial, conn) && OnSendData) OnSendData(this, chunk, n);
 }
 
 void THttpClient::SendRequest(const std::string& method, const std::string& version) {
@@ -182,7 +237,7 @@ void THttpClient::SendRequest(const std::string& method, const std::string& vers
   if (!Accept.empty()) put("Accept: " + Accept);
   if (!Reference.empty()) put("Referer: " + Reference);
   if (!Agent.empty()) put("User-Agent: " + Agent);
-  put("Host: " + hostName_ + (port_ != "80" ? ":" + port_ : ""));
+  put("Host: " + HostAndPort());
   if (NoCache) put("Pragma: no-cache");
   if (ModifiedSince != 0) put("If-Modified-Since: " + http::HttpDate(ModifiedSince));
   if (!Username.empty()) put("Authorization: Basic " + http::Base64(Username + ":" + Password));
@@ -193,6 +248,10 @@ void THttpClient::SendRequest(const std::string& method, const std::string& vers
     put("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
     ContentRangeBegin.clear();
     ContentRangeEnd.clear();
+  }
+  if (requestType_ == httpPOST) {
+    put("Content-Type: " + ContentTypePost);
+    put("Content-Length: " + IntToStr(SendStream ? SendStream->Size() : 0));
   }
   AcceptRanges.clear();
   if (OnRequestHeaderEnd) OnRequestHeaderEnd(this);
@@ -281,7 +340,8 @@ bool THttpClient::HeaderLine(const std::string& line) {
           hostName_ = host;
           port_ = port;
           path_ = path;
-          location_ = "http://" + hostName_ + (port_ != "80" ? ":" + port_ : "") + path_;
+          if (value.find("://") != std::string::npos) scheme_ = "http";
+          location_ = scheme_ + "://" + HostAndPort() + path_;
           locationChange_ = true;
         }
       } else if (name == "content-length") {
@@ -331,6 +391,12 @@ void THttpClient::HeaderEnd() {
     socket_->Close();
     return;
   }
+  if (requestType_ == httpHEAD) {
+    // A HEAD reply has no body, whatever its header says.
+    if (OnHeaderEnd) OnHeaderEnd(this);
+    socket_->Close();
+    return;
+  }
   if (docName_.size() >= 4 && SameText(docName_.substr(docName_.size() - 4), ".exe") &&
       contentType_ == "text/html")
     docName_ = docName_.substr(0, docName_.size() - 3) + "htm";
@@ -348,6 +414,19 @@ void THttpClient::BodyChunk(const char* data, int len) {
   if (bodyChunks_++ == 0 && OnDocBegin) OnDocBegin(this);
   rcvdCount_ += len;
   document_.append(data, static_cast<size_t>(len));
+  if (rcvdStream) {
+    try {
+      rcvdStream->WriteBuffer(data, len);
+    } catch (const std::exception& e) {
+      // The document is not whole: the request ends in error, without its end.
+      requestDoneError_ = httperrStreamWrite;
+      statusCode_ = 404;
+      reasonPhrase_ = std::string("can't store the document: ") + e.what();
+      bodyStarted_ = false;
+      socket_->Close();
+      return;
+    }
+  }
   if (OnDocData) OnDocData(this, data, len);
 }
 
@@ -370,6 +449,7 @@ void THttpClient::LocationSessionClosed(int) {
   locationChange_ = false;
   socket_->OnSessionClosed = [this](TObject*, int e) { SocketSessionClosed(e); };
   if (state_ == httpReady || state_ == httpAborting) return;
+  ClearReply();  // the next hop's reply starts clean
   UpdateTarget();
   if (OnLocationChange) OnLocationChange(this);
   PostMessageA(window_, WM_HTTP_LOGIN, static_cast<WPARAM>(serial_), 0);
@@ -391,7 +471,14 @@ void THttpClient::Abort() {
   statusCode_ = 404;
   reasonPhrase_ = "Connection aborted on request";
   requestDoneError_ = httperrAborted;
-  if (!lookingUp) socket_->Close();
+  sendingBody_ = false;
+  if (!lookingUp) {
+    try {
+      socket_->Close();
+    } catch (const std::exception&) {
+      // The socket is gone either way; the request still ends.
+    }
+  }
   // Whatever this request posted to itself is void now.
   ++serial_;
   SetState(httpReady);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Classes.h"
+#include "Streams.h"
 #include "SyncSocket.h"
 
 class EHttpException : public Exception {
@@ -29,10 +30,14 @@ enum THttpState {
   httpAborting = 7
 };
 
-enum THttpRequest { httpGET = 1 };
+enum THttpRequest { httpGET = 1, httpPOST = 2, httpHEAD = 3 };
 
 // requestDoneError of a request ended by Abort.
 constexpr int httperrAborted = 3;
+// requestDoneError of a URL whose scheme is fetched only through a proxy.
+constexpr int httperrUnsupportedScheme = 10043;
+// requestDoneError of a body that rcvdStream refused to take.
+constexpr int httperrStreamWrite = 5;
 
 using THttpRequestDone = std::function<void(TObject* sender, THttpRequest request, int error)>;
 using TDocDataEvent = std::function<void(TObject* sender, const char* data, int len)>;
@@ -67,6 +72,7 @@ class THttpClient : public TComponent {
   bool MultiThreaded() const { return socket_->MultiThreaded; }
   void SetMultiThreaded(bool on) { socket_->MultiThreaded = on; }
 
+  TNotifyEvent OnTrace;
   TNotifyEvent OnSessionConnected;
   TNotifyEvent OnHeaderData;
   THttpCommandEvent OnCommand;
@@ -77,14 +83,22 @@ class THttpClient : public TComponent {
   TNotifyEvent OnDocBegin;
   TDocDataEvent OnDocData;
   TNotifyEvent OnDocEnd;
+  // The body of a POST: before its first chunk, each chunk, after the last.
+  TNotifyEvent OnSendBegin;
+  TDocDataEvent OnSendData;
+  TNotifyEvent OnSendEnd;
   TNotifyEvent OnStateChange;
   THttpRequestDone OnRequestDone;
   TNotifyEvent OnLocationChange;
   TCookieRcvdEvent OnCookie;
 
-  // Starts a GET of URL; EHttpException "HTTP component is busy" unless
-  // the component is ready.
+  // Start a request for URL; EHttpException "HTTP component is busy"
+  // unless the component is ready. A POST sends SendStream (from its start;
+  // none sends an empty body) as ContentTypePost; a HEAD ends after the
+  // reply's header.
   void GetASync();
+  void PostASync();
+  void HeadASync();
   void Abort();
 
   THttpState state() const { return state_; }
@@ -103,6 +117,10 @@ class THttpClient : public TComponent {
   // The whole body of the current request as received so far.
   const std::string& rcvdDocument() const { return document_; }
   int requestDoneError() const { return requestDoneError_; }
+  // Streams of the caller, not owned: each body chunk is written to
+  // rcvdStream when set; a POST sends SendStream.
+  TStream* rcvdStream = nullptr;
+  TStream* SendStream = nullptr;
   bool connected() const { return connected_; }
   TAsyncSocket* CtrlSocket() const { return socket_; }
 
@@ -120,6 +138,13 @@ class THttpClient : public TComponent {
   void SocketSessionClosed(int error);
   void LocationSessionClosed(int error);
   void SendRequest(const std::string& method, const std::string& version);
+  void SocketDataSent(int error);
+  // Sends the next piece of SendStream; the end of it ends the sending.
+  void SendNextChunk();
+  // The reply values that each hop of a request starts without.
+  void ClearReply();
+  // "host" or "host:port" as the request names it.
+  std::string HostAndPort() const;
   void ProcessLines();
   // One header line; true when the line itself starts the body.
   bool HeaderLine(const std::string& line);
@@ -150,7 +175,7 @@ class THttpClient : public TComponent {
 
   // The current request: the host, port and path asked for, what the
   // request line names, and where the connection goes.
-  std::string hostName_, port_, path_, target_;
+  std::string scheme_, hostName_, port_, path_, target_;
   std::string connectHost_, connectPort_;
   char rcvBuf_[kBufferSize];
   int rcvLen_ = 0;
@@ -158,6 +183,7 @@ class THttpClient : public TComponent {
   int bodyChunks_ = 0;
   bool bodyStarted_ = false;
   bool locationChange_ = false;
+  bool sendingBody_ = false;
   int redirects_ = 0;
   // Which request and which connection posted messages and handlers
   // belong to.

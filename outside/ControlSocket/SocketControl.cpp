@@ -1,5 +1,6 @@
 #include "SocketControl.h"
 
+#include <cctype>
 #include <climits>
 #include <cstring>
 
@@ -52,7 +53,7 @@ CSocketControl::CSocketControl(IControlEvents* events, const char* windowClass,
 CSocketControl::~CSocketControl() {
   for (SOCKET s : sockets_)
     if (s != INVALID_SOCKET) closesocket(s);
-  if (resolveTask_) WSACancelAsyncRequest(resolveTask_);
+  AbandonLookup();
   if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
   if (wnd_) {
     SetWindowLongPtrA(wnd_, GWLP_USERDATA, 0);
@@ -106,6 +107,19 @@ unsigned CSocketControl::BeginOperation() {
   return ++generation_;
 }
 
+// Names under the reserved top-level domain "invalid" never resolve: no
+// lookup is started for them. (A lookup still running when the module that
+// started it is unloaded would outlive the sockets library.)
+bool IsReservedInvalidName(std::string host) {
+  while (!host.empty() && host.back() == '.') host.pop_back();
+  static const char kTld[] = ".invalid";
+  const size_t n = sizeof kTld - 1;
+  if (host.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (tolower(static_cast<unsigned char>(host[host.size() - n + i])) != kTld[i]) return false;
+  return true;
+}
+
 void CSocketControl::ResolveAndConnect(const std::string& host, uint16_t port) {
   unsigned gen = generation_;
   connectPort_ = port;
@@ -117,10 +131,24 @@ void CSocketControl::ResolveAndConnect(const std::string& host, uint16_t port) {
     if (Alive(gen)) Connect(static_cast<uint32_t>(addr));
     return;
   }
+  if (IsReservedInvalidName(host)) {
+    Fail(SOCKCTL_ERR_HOST_NOT_FOUND, "Host not found: " + host);
+    return;
+  }
   hostBuffer_.reset(new char[MAXGETHOSTSTRUCT]);
   resolveTask_ = WSAAsyncGetHostByName(wnd_, kResolvedMsg, host.c_str(), hostBuffer_.get(),
                                        MAXGETHOSTSTRUCT);
   if (!resolveTask_) Fail(SOCKCTL_ERR_HOST_NOT_FOUND, "Host not found: " + host);
+}
+
+void CSocketControl::AbandonLookup() {
+  if (!resolveTask_) return;
+  WSACancelAsyncRequest(resolveTask_);
+  resolveTask_ = nullptr;
+  // The sockets library may still write a late answer into the buffer,
+  // whatever the cancel said (and after this control and its module are
+  // gone): the buffer is left to it.
+  (void)hostBuffer_.release();
 }
 
 void CSocketControl::OnResolved(HANDLE task, WORD error) {
@@ -196,10 +224,7 @@ void CSocketControl::End(short errorNumber, const std::string& errorText) {
       s = INVALID_SOCKET;
     }
   }
-  if (resolveTask_) {
-    WSACancelAsyncRequest(resolveTask_);
-    resolveTask_ = nullptr;
-  }
+  AbandonLookup();
   if (file_ != INVALID_HANDLE_VALUE) {
     CloseHandle(file_);
     file_ = INVALID_HANDLE_VALUE;

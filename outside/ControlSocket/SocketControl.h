@@ -68,6 +68,9 @@ class CDocOutput {
 // A byte count held to the range of the controls' 32-bit properties.
 int32_t Clamp32(int64_t v);
 
+// True for a host name under the reserved top-level domain "invalid".
+bool IsReservedInvalidName(std::string host);
+
 class CSocketControl {
  public:
   CSocketControl(const CSocketControl&) = delete;
@@ -141,6 +144,8 @@ class CSocketControl {
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   void OnResolved(HANDLE task, WORD error);
+  // Cancels a host lookup in progress.
+  void AbandonLookup();
   void Connect(uint32_t addrNetOrder);
 
   IControlEvents* events_;

@@ -237,6 +237,10 @@ void CFtpControl::ReadData(bool toEnd) {
       return;
     }
     Touch();
+    if (announced_ >= 0 && received_ + n > announced_) {
+      LongTransfer(received_ + n);
+      return;
+    }
     if (!WriteOutput(RecvBuffer(), static_cast<size_t>(n))) {
       Fail(FTPCTL_ERR_FILE, "Cannot write the output file");
       return;
@@ -255,6 +259,11 @@ void CFtpControl::Begin() {
   begun_ = true;
   doc_.total_ = announced_ > 0 ? Clamp32(announced_) : 0;
   FireDocOutput(FTPCTL_DOC_BEGIN);
+}
+
+void CFtpControl::LongTransfer(int64_t received) {
+  Fail(FTPCTL_ERR_LONG, "Transfer longer than its size: " + std::to_string(received) + " of " +
+                            std::to_string(announced_) + " bytes");
 }
 
 void CFtpControl::TryComplete() {

@@ -19,8 +19,8 @@
 //   StateChanged 5 (closing) and 6 (closed: the transfer has ended)
 //   Busy FALSE
 // Every refusal of the server (a 4xx or 5xx reply, among them 530, 550,
-// 425 and 426), a connection lost or reset, a file shorter than its
-// announced size and a server silent for longer than the idle time-out
+// 425 and 426), a connection lost or reset, a file shorter or longer than
+// its announced size and a server silent for longer than the idle time-out
 // raise Error. The output file is closed before ProtocolStateChanged 0.
 // Cancel ends a running fetch with ProtocolStateChanged 0 and StateChanged
 // 6 at once; on an idle control it does nothing.
@@ -84,6 +84,7 @@ enum : short {
   FTPCTL_ERR_TIMEOUT = SOCKCTL_ERR_TIMEOUT,
   FTPCTL_ERR_REFUSED = 9,
   FTPCTL_ERR_SHORT = 10,
+  FTPCTL_ERR_LONG = 11,
 };
 
 // The document output object of event 1017.
@@ -149,6 +150,8 @@ class CFtpControl : public CSocketControl {
   void ReadData(bool toEnd);
   void Begin();
   void TryComplete();
+  // More bytes arrived than the size announced.
+  void LongTransfer(int64_t received);
   void Refused(const FtpReply& reply);
   void FireDocOutput(int32_t stage);
   void Touch();

@@ -89,6 +89,7 @@ uint16_t ParsePassivePort(const std::string& text) {
       if (n > 0) {
         if (at >= text.size() || text[at] != ',') break;
         ++at;
+        while (at < text.size() && text[at] == ' ') ++at;  // "(127, 0, 0, 1, 4, 5)"
       }
       v[n] = Number(text, at);
       if (v[n] < 0 || v[n] > 255) break;

@@ -1,9 +1,9 @@
 #include "WavPlayback.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "DataItem.h"
-#include "ItemAudio.h"
 
 static CWavPlayback* g_timerOwner = nullptr;
 
@@ -11,19 +11,23 @@ int CWavPlayback::Start(const std::string& path, int recordToFile, const char* r
                         CDataItem* item) {
   Finish(false);
   m_item = item;
-  m_position = 0;
+  m_position = m_queued = 0;
+  m_ended = false;
   std::string error;
   m_link.SendEvent(TEZ_EVENT_START);
-  if (!ReadItemAudio(path, m_frames, error)) {
+  if (!m_audio.Open(path, error)) {
     Fail(error + " [" + path + "]");
     return 1;
   }
+  m_total = m_audio.TotalFrames();
   if (recordToFile && recordFile && *recordFile) {
     if (!m_writer.Open(recordFile)) {
+      m_audio.Close();
       Fail(std::string("Cannot write the record file ") + recordFile);
       return 1;
     }
   } else if (!OpenSpeaker()) {
+    m_audio.Close();
     Fail("Cannot open the wave-out device.");
     return 1;
   }
@@ -47,17 +51,69 @@ bool CWavPlayback::OpenSpeaker() {
     m_waveOut = nullptr;
     return false;
   }
-  m_header = {};
-  m_header.lpData = reinterpret_cast<LPSTR>(m_frames.data());
-  m_header.dwBufferLength = DWORD(m_frames.size() * sizeof(int16_t));
-  if (m_header.dwBufferLength == 0) return true;
-  if (waveOutPrepareHeader(m_waveOut, &m_header, sizeof m_header) != MMSYSERR_NOERROR ||
-      waveOutWrite(m_waveOut, &m_header, sizeof m_header) != MMSYSERR_NOERROR) {
-    waveOutClose(m_waveOut);
-    m_waveOut = nullptr;
-    return false;
-  }
+  for (WAVEHDR& h : m_headers) h = WAVEHDR{};
+  FeedSpeaker();
+  if (!m_waveOut) return false;  // the device refused a buffer
   return true;
+}
+
+bool CWavPlayback::FeedSpeaker() {
+  bool allDone = true;
+  for (int i = 0; i < kSpeakerBuffers && m_waveOut; ++i) {
+    WAVEHDR& h = m_headers[i];
+    const bool inUse = (h.dwFlags & WHDR_PREPARED) != 0;
+    if (inUse && !(h.dwFlags & WHDR_DONE)) {
+      allDone = false;
+      continue;
+    }
+    if (inUse) {
+      waveOutUnprepareHeader(m_waveOut, &h, sizeof h);
+      h = WAVEHDR{};
+    }
+    if (m_ended) continue;
+    std::vector<int16_t>& buffer = m_buffers[i];
+    buffer.clear();
+    if (m_audio.Read(kSpeakerBufferFrames, buffer) < kSpeakerBufferFrames) m_ended = true;
+    if (buffer.empty()) continue;
+    h.lpData = reinterpret_cast<LPSTR>(buffer.data());
+    h.dwBufferLength = DWORD(buffer.size() * sizeof(int16_t));
+    if (waveOutPrepareHeader(m_waveOut, &h, sizeof h) != MMSYSERR_NOERROR ||
+        waveOutWrite(m_waveOut, &h, sizeof h) != MMSYSERR_NOERROR) {
+      CloseSpeaker();
+      return true;
+    }
+    m_queued += buffer.size() / kWaveChannels;
+    allDone = false;
+  }
+  return m_ended && allDone;
+}
+
+void CWavPlayback::CloseSpeaker() {
+  if (!m_waveOut) return;
+  waveOutReset(m_waveOut);
+  for (WAVEHDR& h : m_headers) {
+    if (h.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(m_waveOut, &h, sizeof h);
+    h = WAVEHDR{};
+  }
+  waveOutClose(m_waveOut);
+  m_waveOut = nullptr;
+}
+
+uint64_t CWavPlayback::FramesDue(DWORD now) const {
+  return uint64_t(now - m_startTick) * kWaveRate * uint64_t(m_speed) / 1000;
+}
+
+bool CWavPlayback::WriteDue(DWORD now) {
+  const uint64_t due = FramesDue(now);
+  while (!m_ended && m_position < due) {
+    const size_t want = size_t(std::min<uint64_t>(due - m_position, kWriteBlockFrames));
+    m_block.clear();
+    const size_t got = m_audio.Read(want, m_block);
+    if (got < want) m_ended = true;
+    if (got) m_writer.Append(m_block.data(), got);
+    m_position += got;
+  }
+  return m_ended;
 }
 
 void CALLBACK CWavPlayback::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -67,14 +123,18 @@ void CALLBACK CWavPlayback::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 void CWavPlayback::Tick() {
   if (!m_playing) return;
   const DWORD now = GetTickCount();
-  const size_t total = m_frames.size() / kWaveChannels;
-  size_t due = size_t(uint64_t(now - m_startTick) * kWaveRate * m_speed / 1000);
-  if (due > total) due = total;
-  if (m_writer.IsOpen() && due > m_position)
-    m_writer.Append(&m_frames[m_position * kWaveChannels], due - m_position);
-  m_position = due;
-  bool done = m_position >= total;
-  if (m_waveOut && m_header.dwBufferLength) done = done && (m_header.dwFlags & WHDR_DONE);
+  bool done;
+  if (m_writer.IsOpen()) {
+    done = WriteDue(now);
+  } else {
+    // Paced by the clock as a record file is, whatever pace the device keeps.
+    const bool played = FeedSpeaker();
+    const uint64_t due = FramesDue(now);
+    m_position = std::min(due, m_queued);
+    done = played && due >= m_queued;
+  }
+  // The size of an MPEG item only estimates its length.
+  if (m_ended && m_total < m_position) m_total = m_position;
   if (!done && now - m_lastReport >= DWORD(m_reportMs)) {
     m_lastReport = now;
     const int values[3] = {1, PositionSeconds(), TotalSeconds()};
@@ -103,12 +163,8 @@ void CWavPlayback::Finish(bool report) {
   if (m_timer) KillTimer(nullptr, m_timer);
   m_timer = 0;
   if (g_timerOwner == this) g_timerOwner = nullptr;
-  if (m_waveOut) {
-    waveOutReset(m_waveOut);
-    if (m_header.dwBufferLength) waveOutUnprepareHeader(m_waveOut, &m_header, sizeof m_header);
-    waveOutClose(m_waveOut);
-    m_waveOut = nullptr;
-  }
+  CloseSpeaker();
+  m_audio.Close();
   const bool wasPlaying = m_playing;
   m_playing = 0;
   bool written = m_writer.IsOpen() ? m_writer.Close() : true;

@@ -54,13 +54,13 @@ void CFetchDlg::KillEndTimer() {
   m_endTimer = 0;
 }
 
-void CFetchDlg::ReportProgress(int32_t received, int32_t total, bool mail) {
+void CFetchDlg::ReportProgress(int32_t received, int32_t total) {
   const clock_t now = clock();
   if (now - m_lastProgress <= kProgressEvery) return;
   m_progress[0] = 1;
   m_progress[1] = received;
   m_progress[2] = total;
-  if (mail) MailStatus(3, m_progress, "Downloading");
+  MailStatus(3, m_progress, "Downloading");
   SetStatus(FormatText("Received %d out of %d bytes.", m_progress[1], m_progress[2]));
   m_lastProgress = now;
 }

@@ -45,9 +45,8 @@ class CFetchDlg : public CItemOperatorDlg {
   void Succeed();
   void ArmEndTimer();
   void KillEndTimer();
-  // Shows (and, when mail, mails) the bytes so far, at most once in
-  // kProgressEvery.
-  void ReportProgress(int32_t received, int32_t total, bool mail);
+  // Shows and mails the bytes so far, at most once in kProgressEvery.
+  void ReportProgress(int32_t received, int32_t total);
 
   std::string m_link;
   std::string m_outputFile;

@@ -28,6 +28,9 @@ enum : UINT {
 };
 
 constexpr int kStatusDialogResource = 129;
+// Host and path of the address that a clean-up fetches after "scheme://" to
+// leave the transfer control idle: the host never resolves.
+constexpr char kCleanupHostPath[] = "brindale-cleanup.invalid/index.html";
 constexpr int kStatusLinesPerPane = 500;
 
 // The entries that every status dialog's message map starts with (Class:

@@ -38,6 +38,8 @@ void CFtpGetDlg::InitLibrary() {
 
 void CFtpGetDlg::OnCleanup() {
   m_control.Cancel();
+  m_control.GetFile((std::string("ftp://") + kCleanupHostPath).c_str(), nullptr, nullptr);
+  m_control.Cancel();
   KillEndTimer();
 }
 
@@ -66,7 +68,6 @@ void CFtpGetDlg::Operate(CDataItem* item) {
   m_start = static_cast<int32_t>(time(nullptr));
   item->SetDownloadTimes(m_start, -1, -1);
   m_working = 1;
-  m_fromHost = 1;
   MailEvent(TEZ_EVENT_START);
   Post(WM_TEZ_OP_SHOW_FIELDS, 0);
   Post(WM_TEZ_OP_START);
@@ -78,7 +79,6 @@ LRESULT CFtpGetDlg::OnGetButton(WPARAM, LPARAM) {
   m_lastProgress = 0;
   m_item = nullptr;
   m_working = 1;
-  m_fromHost = 0;
   Post(WM_TEZ_OP_START);
   return 0;
 }
@@ -86,6 +86,7 @@ LRESULT CFtpGetDlg::OnGetButton(WPARAM, LPARAM) {
 void CFtpGetDlg::Start() {
   if (!m_working) return;  // stopped before the start was delivered
   m_errorSeen = m_stopped = m_errorReported = 0;
+  m_transferDone = 0;
   m_errorText.clear();
   m_lastProgress = 0;
   if (!m_control.GetFile(m_link.c_str(), nullptr, m_outputFile.c_str())) {
@@ -114,7 +115,7 @@ void CFtpGetDlg::Fail(const std::string& hint) {
     m_item->SetRecStatus(6);
     m_item->SetErrorHint(hint.c_str(), 1);
   }
-  if (m_fromHost) MailError(nullptr);
+  MailError(nullptr);
   m_errorReported = 1;
   Finish();
 }
@@ -126,13 +127,15 @@ void CFtpGetDlg::DropOutput() {
 void CFtpGetDlg::Finish() {
   if (!m_working) return;
   m_working = 0;
+  // A complete file of the dialog's own fetch goes to no item: no mail.
+  const bool mail = m_item || !m_transferDone;
   m_item = nullptr;
-  if (m_fromHost) MailEvent(TEZ_EVENT_STOP);
+  if (mail) MailEvent(TEZ_EVENT_STOP);
 }
 
 void CFtpGetDlg::OnDocOutput(CFtpDocOutput& doc) {
   if (doc.Stage() != FTPCTL_DOC_DATA || !m_working) return;
-  ReportProgress(doc.BytesTransferred(), doc.BytesTotal(), m_fromHost != 0);
+  ReportProgress(doc.BytesTransferred(), doc.BytesTotal());
 }
 
 void CFtpGetDlg::OnError(short number, std::string& description, long, const std::string&,
@@ -165,5 +168,6 @@ void CFtpGetDlg::OnProtocolStateChanged(short state) {
     FileSize32(m_outputFile, size);
     m_item->SetDownloadTimes(m_start, m_finish, size);
   }
+  m_transferDone = 1;
   ArmEndTimer();
 }

@@ -48,5 +48,5 @@ class CFtpGetDlg : public CFetchDlg, private IFtpControlEvents {
   CFtpControl m_control;
   std::string m_errorText;
   std::string m_currentDir;
-  int m_fromHost = 0;  // the fetch is the host's (Operate), not the dialog's own
+  int m_transferDone = 0;  // the file is in; the end timer hands it over
 };

@@ -55,6 +55,8 @@ void CHttpGetDlg::InitLibrary() {
 
 void CHttpGetDlg::OnCleanup() {
   m_control.Cancel();
+  m_control.GetDoc((std::string("http://") + kCleanupHostPath).c_str(), nullptr, nullptr);
+  m_control.Cancel();
   for (const std::string& file : m_deleteList) DeleteFileA(file.c_str());
   m_deleteList.clear();
   KillEndTimer();
@@ -246,7 +248,7 @@ void CHttpGetDlg::OnDocOutput(CHttpDocOutput& doc) {
   if (doc.Stage() == HTTPCTL_DOC_HEADERS) {
     CheckReply(doc);
   } else if (doc.Stage() == HTTPCTL_DOC_DATA && !m_failed) {
-    ReportProgress(doc.BytesTransferred(), doc.BytesTotal(), true);
+    ReportProgress(doc.BytesTransferred(), doc.BytesTotal());
   }
 }
 

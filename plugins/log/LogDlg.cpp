@@ -1,6 +1,7 @@
 #include "LogDlg.h"
 
 #include "DataItem.h"
+#include "FetchDlg.h"
 #include "IniManager.h"
 #include "ItemOperatorFrame.h"
 #include "LogFiles.h"
@@ -69,6 +70,8 @@ void CLogDlg::OnStatusLine(const std::string& text) {
 void CLogDlg::OnCleanup() {
   DisarmTimeouts();
   m_control.Cancel();
+  m_control.GetDoc((std::string("http://") + kCleanupHostPath).c_str(), nullptr, nullptr);
+  m_control.Cancel();
   KillSendTimer();
 }
 
@@ -114,6 +117,10 @@ LRESULT CLogDlg::OnSendLogMessage(WPARAM, LPARAM) {
   m_control.SetTimeout(HTTPCTL_TIMEOUT_CONNECT, m_timeout);
   m_control.SetTimeout(HTTPCTL_TIMEOUT_RECEIVE, 2 * m_timeout);
   m_errorSeen = m_errorReported = m_stopped = 0;
+  // The control takes the document as it stands now; later lines wait.
+  int32_t size = 0;
+  FileSize32(m_document, size);
+  m_sentBytes = size;
   if (!m_control.SendDoc(m_logUrl.c_str(), nullptr, nullptr, m_document.c_str(), nullptr)) {
     SetStatus("Error : " + m_control.LastError());
     DisarmTimeouts();
@@ -197,7 +204,7 @@ void CLogDlg::OnDocOutput(CHttpDocOutput&) {}
 
 LRESULT CLogDlg::OnSentMessage(WPARAM, LPARAM) {
   if (!m_sending || !m_delivered) return 0;
-  const std::string error = ArchiveLog(m_document, m_currentDir + kArchiveFile);
+  const std::string error = ArchiveLog(m_document, m_currentDir + kArchiveFile, m_sentBytes);
   if (!error.empty()) {
     SetStatus("Error opening log file : " + error);
     MailError(m_status.c_str());

@@ -61,4 +61,5 @@ class CLogDlg : public CItemOperatorDlg, private IHttpControlEvents {
   int m_timeoutsArmed = 0;
   int m_sending = 0;    // between the START and the STOP mail of a send
   int m_delivered = 0;  // the receiver took the document
+  long m_sentBytes = 0;  // how much of the document the send took
 };

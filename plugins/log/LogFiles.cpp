@@ -39,7 +39,7 @@ std::string AppendLogLine(const std::string& document, CDataItem& item, const ch
   return grown ? std::string() : "The log line was not written";
 }
 
-std::string ArchiveLog(const std::string& document, const std::string& archive) {
+std::string ArchiveLog(const std::string& document, const std::string& archive, long sent) {
   errno = 0;
   FILE* in = fopen(document.c_str(), "rb");
   if (!in) return ErrorText(errno);
@@ -49,20 +49,38 @@ std::string ArchiveLog(const std::string& document, const std::string& archive) 
     fclose(in);
     return ErrorText(error);
   }
-  // The document's lines go over byte for byte, their line ends with them.
+  // The sent lines go over byte for byte, their line ends with them.
   const std::string header =
       "\r\n\r\n" + LogTimeStamp() + " : The following log was sent to server\r\n";
   bool ok = fwrite(header.data(), 1, header.size(), out) == header.size();
   char buf[8192];
+  long left = sent > 0 ? sent : 0;
+  while (ok && left > 0) {
+    const size_t want = left < long(sizeof buf) ? static_cast<size_t>(left) : sizeof buf;
+    const size_t n = fread(buf, 1, want, in);
+    if (n == 0) break;
+    ok = fwrite(buf, 1, n, out) == n;
+    left -= static_cast<long>(n);
+  }
+  // Lines logged while the send ran.
+  std::string later;
   size_t n;
-  while (ok && (n = fread(buf, 1, sizeof buf, in)) > 0) ok = fwrite(buf, 1, n, out) == n;
+  while (ok && (n = fread(buf, 1, sizeof buf, in)) > 0) later.append(buf, n);
   ok = ok && !ferror(in);
   const int error = errno;
   fclose(in);
   if (fclose(out) != 0) ok = false;
   if (!ok) return ErrorText(error ? error : errno);
-  if (!DeleteFileA(document.c_str())) return "Cannot delete " + document;
-  return std::string();
+  if (later.empty()) {
+    if (!DeleteFileA(document.c_str())) return "Cannot delete " + document;
+    return std::string();
+  }
+  errno = 0;
+  FILE* rest = fopen(document.c_str(), "wb");
+  if (!rest) return ErrorText(errno);
+  ok = fwrite(later.data(), 1, later.size(), rest) == later.size();
+  if (fclose(rest) != 0) ok = false;
+  return ok ? std::string() : ErrorText(errno);
 }
 
 void AppendPaneLine(const std::string& file, const std::string& text) {

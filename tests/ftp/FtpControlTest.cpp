@@ -75,6 +75,7 @@ TEST_F(FtpControl, FetchesAFileWithItsEventsInOrder) {
   } cases[] = {
       {"anonymous", FtpUrlOf("/whole.bin")},
       {"named user", FtpUrlOf("/whole.bin", "user:secret")},
+      {"passive reply with blanks", FtpUrlOf("/whole.bin", "spaced:secret")},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(Fetch(c.url)) << c.what << ": " << ctl.LastError();
@@ -93,7 +94,7 @@ TEST_F(FtpControl, FetchesAFileWithItsEventsInOrder) {
 TEST_F(FtpControl, EveryRefusalAndBrokenTransferRaisesTheErrorOnce) {
   const std::string bytes = FtpFixture(200000);
   for (const char* name : {"refuse425-a.bin", "refuse426-a.bin", "short-a.bin", "reset-a.bin",
-                           "stall-a.bin"})
+                           "stall-a.bin", "long-a.bin"})
     WriteBytes(name, bytes);
   ctl.SetIdleTimeout(2000);
   const struct {
@@ -109,6 +110,8 @@ TEST_F(FtpControl, EveryRefusalAndBrokenTransferRaisesTheErrorOnce) {
       {"transfer aborted", FtpUrlOf("/refuse426-a.bin"), FTPCTL_ERR_REFUSED, "426 ", 0},
       {"shorter than its size", FtpUrlOf("/short-a.bin"), FTPCTL_ERR_SHORT,
        "Transfer ended short: 100000 of 200000 bytes", 0},
+      {"longer than its size", FtpUrlOf("/long-a.bin"), FTPCTL_ERR_LONG,
+       "Transfer longer than its size: ", 0},
       {"reset mid-file", FtpUrlOf("/reset-a.bin"), FTPCTL_ERR_CONNECTION_LOST, "",
        FTPCTL_ERR_SHORT},
       {"stalled", FtpUrlOf("/stall-a.bin"), FTPCTL_ERR_TIMEOUT, "", 0},

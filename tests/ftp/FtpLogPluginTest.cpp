@@ -156,7 +156,7 @@ TEST_F(FtpGet, FetchesAnItemIntoAPlayableTempFile) {
   EXPECT_EQ(1, CountEvents(TEZ_EVENT_STOP));
 }
 
-TEST_F(FtpGet, TheShownDialogsGetButtonFetchesALinkWithoutMailToTheHost) {
+TEST_F(FtpGet, TheShownDialogsGetButtonMailsProgressAndItsStop) {
   WriteIni("FtpIndex.inx", "[TezFtpGet.dll]\r\nshowDialog=1\r\n");
   ASSERT_EQ(1, ftp.init3(host, "\\\\.\\mailslot\\unused", Hook, 0, 0, "FtpIndex.inx"));
   HWND dialog = OwnDialog("Brindale Ftp Get");
@@ -171,8 +171,28 @@ TEST_F(FtpGet, TheShownDialogsGetButtonFetchesALinkWithoutMailToTheHost) {
   EXPECT_TRUE(PumpUntil([] { return ReadFileText("button-out.bin").size() == 20000; }));
   PumpFor(3500);
   EXPECT_EQ(bytes, ReadFileText("button-out.bin"));
-  EXPECT_TRUE(g_mail.empty());
   EXPECT_NE(std::string::npos, PaneText("Brindale Ftp Get", 1003).find("Received 20000 out of 20000 bytes."));
+  // A complete file of the dialog's own goes to no item: progress at most.
+  for (const MailMessage& m : g_mail) EXPECT_EQ(TEZ_MSG_STATUS, m.message);
+
+  // A stalled fetch of the button mails its progress, and the stop button
+  // its end.
+  g_mail.clear();
+  WriteBytes("stall-button.bin", FtpFixture(200000));
+  SetDlgItemTextA(dialog, 1002, FtpUrlOf("/stall-button.bin").c_str());
+  SendDlgItemMessageA(dialog, 1000, BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([] { return !g_mail.empty(); }));
+  EXPECT_EQ(TEZ_MSG_STATUS, g_mail[0].message);
+  EXPECT_EQ("Downloading", g_mail[0].Text());
+  EXPECT_EQ(1, g_mail[0].lParam[0]);
+  EXPECT_GT(g_mail[0].lParam[1], 0);
+  EXPECT_EQ(200000, g_mail[0].lParam[2]);
+  SendDlgItemMessageA(dialog, 1004, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitStops(1));
+  PumpFor(300);
+  EXPECT_EQ(1, CountEvents(TEZ_EVENT_STOP));
+  EXPECT_EQ(0, CountEvents(TEZ_EVENT_START));
+  EXPECT_TRUE(Errors().empty());
 }
 
 TEST_F(FtpGet, RefusedLinksMarkTheItemAndStopAtOnce) {
@@ -295,6 +315,55 @@ TEST_F(LogPlugin, LinesAreSentThenArchivedWithTheirLineEnds) {
   EXPECT_NE(std::string::npos, archive.find(" : The following log was sent to server\r\nlis7,"));
   const std::string paneCopy = ReadFileText("TezLog.log");
   EXPECT_NE(std::string::npos, paneCopy.find(" : Finished sending log")) << paneCopy;
+  // The clean-up's fetch of an address that never resolves leaves the
+  // control idle.
+  log.close();
+  EXPECT_NE(std::string::npos, ReadFileText("TezLog.log").find(
+                                   "Host not found: brindale-cleanup.invalid"));
+}
+
+TEST_F(LogPlugin, LinesLoggedDuringASendWaitForTheNextOne) {
+  const std::string url =
+      "http://127.0.0.1:" + std::to_string(TestServerPort()) + "/log/200?ms=1500";
+  WriteIni("TezParam.inx", "[Recorder]\r\nlogUrl=" + url + "\r\n[DragDrop]\r\ntezID=lis7\r\n");
+  DeleteFileA("TezP1.inx");
+  DeleteFileA("TezP2.inx");
+  DeleteFileA("log-received.txt");
+  ASSERT_EQ(1, log.init3(host, nullptr, Hook, 0, 0, nullptr));
+  CDataItem a, b, c;
+  MakeItem(a, "ftp://host/a.wav");
+  log.logItem(&a, "FileDisk");
+  ASSERT_TRUE(WaitStops(1));
+  const std::string first = ReadFileText("TezP1.inx");
+  // The receiver answers late: the next line is written while it holds on.
+  log.sendLog();
+  MakeItem(b, "ftp://host/b.wav");
+  log.logItem(&b, "FileDisk");
+  ASSERT_TRUE(WaitStops(3));
+  PumpFor(200);
+  // The later line stays, alone.
+  const std::string later = ReadFileText("TezP1.inx");
+  ASSERT_NE(std::string::npos, later.find(",ftp://host/b.wav,"));
+  EXPECT_EQ(std::string::npos, later.find(",ftp://host/a.wav,"));
+  EXPECT_EQ(first, ReadFileText("log-received.txt"));
+  std::string archive = ReadFileText("TezP2.inx");
+  EXPECT_NE(std::string::npos, archive.find(first));
+  EXPECT_EQ(std::string::npos, archive.find(",ftp://host/b.wav,"));
+
+  MakeItem(c, "ftp://host/c.wav");
+  log.logItem(&c, "FileDisk");
+  ASSERT_TRUE(WaitStops(4));
+  const std::string next = ReadFileText("TezP1.inx");
+  log.sendLog();
+  ASSERT_TRUE(WaitStops(5));
+  PumpFor(200);
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(first + next, ReadFileText("log-received.txt")) << "each line sent once";
+  EXPECT_FALSE(PathExists("TezP1.inx"));
+  archive = ReadFileText("TezP2.inx");
+  EXPECT_EQ(archive.find(first), archive.rfind(first));
+  EXPECT_EQ(archive.find(later), archive.rfind(later));
+  EXPECT_EQ(archive.size() - next.size(), archive.rfind(next));
 }
 
 TEST_F(LogPlugin, AStopOrAFailureAtAnyMomentEndsTheSendWithOneStopMail) {

@@ -67,6 +67,8 @@ TEST(FtpReply, BrokenStreamsAreErrorsWithinBounds) {
 TEST(FtpReply, ValuesTakenFromReplies) {
   EXPECT_EQ(0x1234, ParsePassivePort("Entering Passive Mode (127,0,0,1,18,52)."));
   EXPECT_EQ(0x1234, ParsePassivePort("Entering Passive Mode 127,0,0,1,18,52"));
+  EXPECT_EQ(0x0405, ParsePassivePort("Entering Passive Mode (127, 0, 0, 1, 4, 5)"));
+  EXPECT_EQ(0, ParsePassivePort("Entering Passive Mode (127 ,0,0,1,4,5)"));
   EXPECT_EQ(0, ParsePassivePort("Entering Passive Mode (127,0,0,1,18)"));
   EXPECT_EQ(0, ParsePassivePort("Entering Passive Mode (127,0,0,1,256,1)"));
   EXPECT_EQ(0, ParsePassivePort("Entering Passive Mode (127,0,0,1,0,0)"));

@@ -14,6 +14,9 @@ so on RETR (SIZE always tells the file's full size):
   short-       the first half is sent, then the transfer ends as complete
   reset-       the first half is sent, then the data connection is reset
   stall-       the first half is sent, then the server stays silent
+  long-        the file and 1000 bytes more are sent
+The login "spaced" (password "secret") gets its passive replies with a
+blank after each comma: "(127, 0, 0, 1, p1, p2)".
 """
 import os
 import socket
@@ -55,6 +58,11 @@ class Handler(FTPHandler):
     use_sendfile = False  # the half producers hand their bytes over themselves
     auth_failed_timeout = 0.1  # answer a refused login without the usual delay
 
+    def respond(self, resp, *args, **kwargs):
+        if resp.startswith("227") and self.username == "spaced":
+            resp = resp.replace(",", ", ")
+        return super().respond(resp, *args, **kwargs)
+
     def ftp_RETR(self, file):
         name = os.path.basename(file)
         for code, text in (("425", "Can't open data connection."),
@@ -63,6 +71,15 @@ class Handler(FTPHandler):
                 self.respond("%s %s" % (code, text))
                 return None
         kind = name.split("-", 1)[0] if "-" in name else ""
+        if kind == "long":
+            try:
+                with self.run_as_current_user(self.fs.open, file, "rb") as fd:
+                    data = fd.read()
+            except OSError as err:
+                self.respond("550 %s." % err.strerror)
+                return None
+            self.push_dtp_data(data + b"x" * 1000, isproducer=False, cmd="RETR")
+            return file
         if kind not in ("short", "reset", "stall"):
             return super().ftp_RETR(file)
         try:
@@ -81,6 +98,7 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_anonymous(root)
     authorizer.add_user("user", "secret", root)
+    authorizer.add_user("spaced", "secret", root)
     authorizer.add_user("anonymous@far.example", "brindale@", proxied)
     Handler.authorizer = authorizer
     Handler.passive_ports = None

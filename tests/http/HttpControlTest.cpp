@@ -141,6 +141,8 @@ TEST_F(Fixture, BrokenRepliesEndWithOneErrorThenBaseThenClosed) {
       {TestUrl("/longheader"), HTTPCTL_ERR_BAD_REPLY},
       {TestUrl("/badchunk"), HTTPCTL_ERR_BAD_REPLY},
       {"http://127.0.0.1:1/", HTTPCTL_ERR_CONNECT},
+      // A reserved name is never looked up.
+      {"http://cleanup.INVALID./index.html", HTTPCTL_ERR_HOST_NOT_FOUND},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.url);

@@ -20,6 +20,10 @@ body(n) = (b"0123456789abcdef" * ...)[:n]):
   /cookie              echoes the Cookie header (empty body without one)
   /echo                echoes the request line and headers
   /post                stores a POST body; GET /posted returns the last one
+                       and /postedtype the Content-Type it came with
+  HEAD of any path     200 with Content-Length 1000 and no body, then the
+                       connection is held open (up to 30 s) for the client
+                       to close
   /garbage             not an HTTP reply
   /longheader          a header line longer than any sane limit
   /badchunk            a chunk size that is not hex
@@ -39,8 +43,8 @@ Routes of the update check's tests (the update service):
                        a failure otherwise
   /isapi/last          the query of the last request to the service, as sent
 Log receiver of the item log upload (POST only):
-  /log/c               appends the body to log-received.txt in the working
-                       folder and answers with reply code c
+  /log/c[?ms=d]        appends the body to log-received.txt in the working
+                       folder and answers with reply code c (after d ms)
   /log/silent          reads the body and never answers
 A request line with an absolute http:// address is a proxy request: it is
 answered with 407 unless Proxy-Authorization matches --proxy-auth (when
@@ -69,6 +73,7 @@ class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     proxy_auth = None
     posted = b""
+    posted_type = ""
     lock = threading.Lock()
 
     def log_message(self, fmt, *args):
@@ -195,6 +200,9 @@ class Handler(BaseHTTPRequestHandler):
         elif head == "posted":
             with Handler.lock:
                 self.reply(200, Handler.posted)
+        elif head == "postedtype":
+            with Handler.lock:
+                self.reply(200, Handler.posted_type.encode())
         elif head == "garbage":
             self.raw(b"SPLAT 42 whatever\r\n\r\nnonsense")
         elif head == "longheader":
@@ -216,13 +224,25 @@ class Handler(BaseHTTPRequestHandler):
             return
         n = int(self.headers.get("Content-Length", "0"))
         data = self.rfile.read(n)
-        parts = r[0]
+        parts, q = r
         if parts and parts[0] == "log":
+            time.sleep(int(q.get("ms", "0")) / 1000.0)
             self.log_receiver(parts[1] if len(parts) > 1 else "", data)
             return
         with Handler.lock:
             Handler.posted = data
+            Handler.posted_type = self.headers.get("Content-Type", "")
         self.reply(200, b"stored %d\n" % len(data))
+
+    def do_HEAD(self):
+        if self.route() is None:
+            return
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", "1000")
+        self.end_headers()
+        self.wfile.flush()
+        net_silent(self, [])
 
     # ---- Log receiver of the item log upload --------------------------
     def log_receiver(self, arg, data):

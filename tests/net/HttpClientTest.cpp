@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "HttpClient.h"
 #include "NetTestSupport.h"
+#include "Streams.h"
 
 namespace {
 
@@ -16,9 +18,11 @@ struct Recorder {
   std::vector<std::string> events;
   std::vector<int> states;
   std::vector<std::string> commands;
-  std::string docData;
+  std::string docData, sentData;
+  std::vector<std::string> headerData;  // lastChunk at each OnHeaderData
   std::string lastChunkAtDocEnd, documentAtDocEnd;
   int done = 0, doneError = -1, docEnds = 0, locationChanges = 0;
+  THttpRequest doneType = httpGET;
 
   Recorder() {
     auto note = [this](const char* name) {
@@ -30,6 +34,14 @@ struct Recorder {
     h->OnRequestHeaderBegin = note("request-begin");
     h->OnRequestHeaderEnd = note("request-end");
     h->OnDocBegin = note("doc-begin");
+    // Never for a GET: the event lists of GETs below would show them.
+    h->OnSendBegin = note("send-begin");
+    h->OnSendEnd = note("send-end");
+    h->OnSendData = [this](TObject*, const char* p, int n) {
+      if (sentData.empty()) events.push_back("send-data");
+      sentData.append(p, static_cast<size_t>(n));
+    };
+    h->OnHeaderData = [this](TObject*) { headerData.push_back(h->lastChunk()); };
     h->OnLocationChange = [this](TObject*) {
       ++locationChanges;
       events.push_back("location");
@@ -46,17 +58,17 @@ struct Recorder {
       documentAtDocEnd = h->rcvdDocument();
     };
     h->OnRequestDone = [this](TObject*, THttpRequest type, int error) {
-      EXPECT_EQ(type, httpGET);
+      doneType = type;
       ++done;
       doneError = error;
       events.push_back("done");
     };
   }
 
-  // Runs one GET to its end (and a little beyond, to see nothing more).
-  void Get(const std::string& url) {
+  // Runs one request to its end (and a little beyond, to see nothing more).
+  void Get(const std::string& url, void (THttpClient::*start)() = &THttpClient::GetASync) {
     h->URL = url;
-    h->GetASync();
+    (h.get()->*start)();
     ASSERT_TRUE(PumpUntil([&] { return done > 0; })) << url;
     PumpFor(100);
   }
@@ -177,6 +189,11 @@ TEST(HttpClient, HeaderValuesAreTakenOver) {
   ASSERT_EQ(r.h->authorizationRequest().Count(), 1);
   EXPECT_EQ(r.h->authorizationRequest().Strings(0), "Basic realm=x");
   EXPECT_EQ(r.h->docName(), "setup.htm");
+  // One OnHeaderData for each line of the header, the line at hand.
+  const std::vector<std::string> lines = {
+      "HTTP/1.0 200 OK",       "Content-Type: Text/HTML",        "Content-Range: bytes 5-9/100",
+      "Accept-Ranges: bytes", "Set-Cookie: a=b; path=/",        "WWW-Authenticate: Basic realm=x"};
+  EXPECT_EQ(r.headerData, lines);
   // A too short range is listed and otherwise left alone.
   Recorder s;
   s.Get(TestUrl(Q("/raw?l=HTTP/1.0 200 OK&l=Content-Range: x&b=y")));
@@ -439,4 +456,140 @@ TEST(HttpClient, HostNameIsLookedUp) {
   r.Get("http://localhost:" + std::to_string(TestServerPort()) + "/ok/5");
   EXPECT_EQ(r.h->statusCode(), 200);
   EXPECT_EQ(r.h->rcvdDocument(), ServerBody(5));
+}
+
+TEST(HttpClient, BodyGoesIntoTheCallersStream) {
+  Recorder r;
+  TMemoryStream stream;
+  r.h->rcvdStream = &stream;
+  r.Get(TestUrl("/slow/30000?ms=50&k=10000"));
+  ASSERT_EQ(stream.Size(), 30000);
+  EXPECT_TRUE(std::string(static_cast<const char*>(stream.Memory()), 30000) == ServerBody(30000));
+  EXPECT_EQ(r.docEnds, 1);
+}
+
+TEST(HttpClient, AStreamThatRefusesTheBodyEndsTheRequestInError) {
+  std::ofstream("readonly.bin") << "x";
+  TFileStream stream("readonly.bin", fmOpenRead);
+  Recorder r;
+  r.h->rcvdStream = &stream;
+  r.Get(TestUrl("/ok/20000"));
+  EXPECT_EQ(r.doneError, httperrStreamWrite);
+  EXPECT_EQ(r.h->reasonPhrase().find("can't store the document: "), 0u) << r.h->reasonPhrase();
+  EXPECT_EQ(r.docEnds, 0);
+}
+
+TEST(HttpClient, PostSendsTheStreamWithItsEvents) {
+  std::string body(50000, '\0');
+  for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>('a' + i % 23);
+  TMemoryStream stream;
+  stream.WriteBuffer(body.data(), static_cast<int32_t>(body.size()));
+  Recorder r;
+  r.h->SendStream = &stream;
+  r.h->ContentTypePost = "text/x-brindale";
+  r.Get(TestUrl("/post"), &THttpClient::PostASync);
+  EXPECT_EQ(r.doneType, httpPOST);
+  EXPECT_EQ(r.doneError, 0);
+  EXPECT_EQ(r.h->statusCode(), 200);
+  EXPECT_EQ(r.h->rcvdDocument(), "stored 50000\n");
+  EXPECT_EQ(r.commands.at(0), "POST /post HTTP/1.0");
+  EXPECT_NE(std::find(r.commands.begin(), r.commands.end(), "Content-Type: text/x-brindale"),
+            r.commands.end());
+  EXPECT_NE(std::find(r.commands.begin(), r.commands.end(), "Content-Length: 50000"),
+            r.commands.end());
+  EXPECT_TRUE(r.sentData == body);
+  const std::vector<std::string> sending = {"request-begin", "request-end", "send-begin",
+                                            "send-data", "send-end"};
+  std::vector<std::string> seen;
+  for (const std::string& e : r.events)
+    if (std::find(sending.begin(), sending.end(), e) != sending.end()) seen.push_back(e);
+  EXPECT_EQ(seen, sending);
+  // The server got the body as sent, with its type.
+  Recorder check;
+  check.Get(TestUrl("/posted"));
+  EXPECT_TRUE(check.h->rcvdDocument() == body);
+  Recorder type;
+  type.Get(TestUrl("/postedtype"));
+  EXPECT_EQ(type.h->rcvdDocument(), "text/x-brindale");
+}
+
+TEST(HttpClient, HeadEndsAfterTheHeader) {
+  Recorder r;
+  // The server holds the connection open after the header: only the client
+  // ends this request.
+  r.Get(TestUrl("/ok/1000"), &THttpClient::HeadASync);
+  EXPECT_EQ(r.doneType, httpHEAD);
+  EXPECT_EQ(r.doneError, 0);
+  EXPECT_EQ(r.commands.at(0), "HEAD /ok/1000 HTTP/1.0");
+  EXPECT_EQ(r.h->statusCode(), 200);
+  EXPECT_EQ(r.h->contentLength(), 1000);
+  EXPECT_EQ(r.docEnds, 0);
+  EXPECT_EQ(r.h->rcvdCount(), 0);
+  EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "header-end"), 1);
+  EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "send-begin"), 0);
+}
+
+TEST(HttpClient, ARequestRightAfterAnAbortGetsOnlyItsOwnEnd) {
+  Recorder r;
+  r.h->URL = TestUrl("/silent");
+  r.h->GetASync();
+  ASSERT_TRUE(PumpUntil([&] { return r.h->state() == httpWaitingHeader; }));
+  r.h->Abort();
+  r.Get(TestUrl("/ok/10"));
+  PumpFor(300);
+  EXPECT_EQ(r.done, 1);
+  EXPECT_EQ(r.doneError, 0);
+  EXPECT_EQ(r.docEnds, 1);
+  EXPECT_EQ(r.h->rcvdDocument(), ServerBody(10));
+  // The end came after the new request's document, not before it.
+  ASSERT_GE(r.events.size(), 2u);
+  EXPECT_EQ(r.events[r.events.size() - 2], "doc-end");
+}
+
+TEST(HttpClient, AbortEndsEvenWhenTheSocketCannotBeClosed) {
+  Recorder r;
+  r.h->URL = TestUrl("/silent");
+  r.h->GetASync();
+  ASSERT_TRUE(PumpUntil([&] { return r.h->state() == httpWaitingHeader; }));
+  // The handle goes behind the component's back: its own close fails.
+  ASSERT_EQ(closesocket(static_cast<SOCKET>(r.h->CtrlSocket()->HSocket())), 0);
+  EXPECT_NO_THROW(r.h->Abort());
+  EXPECT_EQ(r.h->state(), httpReady);
+  ASSERT_TRUE(PumpUntil([&] { return r.done > 0; }));
+  EXPECT_EQ(r.doneError, httperrAborted);
+  r.done = 0;
+  r.Get(TestUrl("/ok/4"));
+  EXPECT_EQ(r.h->rcvdDocument(), ServerBody(4));
+}
+
+TEST(HttpClient, EachLocationHopStartsClean) {
+  Recorder r;
+  r.Get(TestUrl(Q("/raw?l=HTTP/1.0 302 Found&l=Content-Length: 6&l=Content-Type: text/plain"
+                  "&l=Location: /noclen/10&b=moved!")));
+  EXPECT_EQ(r.locationChanges, 1);
+  EXPECT_EQ(r.h->statusCode(), 200);
+  EXPECT_EQ(r.h->rcvdDocument(), ServerBody(10));
+  EXPECT_EQ(r.h->contentLength(), -1);
+  EXPECT_EQ(r.h->contentType(), "");
+}
+
+TEST(HttpClient, OtherSchemesOnlyThroughAProxy) {
+  for (const char* url : {"ftp://127.0.0.1/a.bin", "https://127.0.0.1/", "mailto:me@example.org"}) {
+    Recorder r;
+    r.Get(url);
+    EXPECT_EQ(r.done, 1) << url;
+    EXPECT_EQ(r.doneError, httperrUnsupportedScheme) << url;
+    EXPECT_EQ(r.h->statusCode(), 404) << url;
+    EXPECT_EQ(r.h->reasonPhrase().find("unsupported scheme"), 0u) << r.h->reasonPhrase();
+    EXPECT_TRUE(r.commands.empty()) << url;
+    EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "connected"), 0) << url;
+  }
+  // A proxy is asked for the address with its own scheme.
+  Recorder r;
+  r.h->Proxy = "127.0.0.1";
+  r.h->ProxyPort = std::to_string(TestServerPort());
+  r.h->ProxyUsername = r.h->ProxyPassword = "test";
+  r.Get("ftp://far.example/pub/a.bin");
+  EXPECT_EQ(r.commands.at(0), "GET ftp://far.example/pub/a.bin HTTP/1.0");
+  EXPECT_EQ(r.h->docName(), "a.bin");
 }

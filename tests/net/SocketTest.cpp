@@ -220,6 +220,72 @@ TEST(AsyncSocket, OneSentEventPerSend) {
   EXPECT_TRUE(got == all);
 }
 
+TEST(AsyncSocket, LineLimitSendsALineAtATime) {
+  const std::string all = "a\nbb\ncccc\ndd";
+  std::string got;
+  // The peer reads until the client closes: its close cannot come first.
+  auto peer = std::make_unique<TcpPeer>(1, [&](SOCKET s, int) {
+    got = TcpPeer::ReadAll(s);
+    closesocket(s);
+  });
+  Client c;
+  std::vector<int> sends;
+  c.s->OnSendData = [&](TObject*, int n) { sends.push_back(n); };
+  c.ConnectTo(peer->Port());
+  ASSERT_TRUE(c.WaitConnected());
+  c.s->SendLineLimit = 2;
+  c.s->SendStr(all);
+  ASSERT_TRUE(PumpUntil([&] { return c.sent == 1; }));
+  // Two lines one by one, then the rest in one send.
+  EXPECT_EQ(sends, (std::vector<int>{2, 3, 7}));
+  EXPECT_EQ(c.s->SendLineLimit, 0);
+  c.s->Close();
+  peer.reset();
+  EXPECT_EQ(got, all);
+}
+
+TEST(AsyncSocket, CloseReturnsToTheDefaults) {
+  TcpPeer peer(1, [](SOCKET s, int) {
+    TcpPeer::ReadAll(s);
+    closesocket(s);
+  });
+  Client c;
+  int errors = 0;
+  c.s->OnError = [&](TObject*) { ++errors; };
+  // No socket: no count, and an error.
+  EXPECT_EQ(c.s->RcvdCount(), -1);
+  EXPECT_EQ(c.s->LastError(), 10038);
+  EXPECT_EQ(errors, 1);
+  c.s->OnError = nullptr;
+  EXPECT_THROW(c.s->RcvdCount(), ESocketException);
+
+  c.s->SetLocalAddr("127.0.0.1");
+  c.s->LingerOnOff = false;
+  c.s->LingerTimeout = 5;
+  c.s->FlushTimeout = 7;
+  c.s->SendLineLimit = 3;
+  c.ConnectTo(peer.Port());
+  ASSERT_TRUE(c.WaitConnected());
+  EXPECT_EQ(c.s->RcvdCount(), 0);
+  std::string protoAtClose, localAtClose;
+  c.s->OnSessionClosed = [&](TObject*, int) {
+    protoAtClose = c.s->Proto();
+    localAtClose = c.s->LocalAddr();
+  };
+  c.s->Close();
+  EXPECT_EQ(c.s->State(), wsClosed);
+  EXPECT_EQ(localAtClose, "0.0.0.0");
+  EXPECT_EQ(protoAtClose, "tcp");
+  EXPECT_EQ(c.s->LocalPort(), "0");
+  EXPECT_TRUE(c.s->LingerOnOff);
+  EXPECT_EQ(c.s->LingerTimeout, 0);
+  EXPECT_EQ(c.s->FlushTimeout, 60);
+  EXPECT_EQ(c.s->SendLineLimit, 0);
+  // The remote end is the caller's and stays.
+  EXPECT_EQ(c.s->Addr(), "127.0.0.1");
+  EXPECT_EQ(c.s->Port(), peer.Port());
+}
+
 TEST(AsyncSocket, HandlerThatDoesNotReadIsNotCalledForEver) {
   TcpPeer peer(1, [](SOCKET s, int) {
     TcpPeer::SendAll(s, "0123456789");
