@@ -1,6 +1,7 @@
 #include "Aligrid.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -58,6 +59,10 @@ void CutLine(std::map<int, V>& m, int count) {
 template <class V>
 void CutCellRows(std::map<std::pair<int, int>, V>& m, int count) {
   for (auto it = m.begin(); it != m.end();) it = it->first.second >= count ? m.erase(it) : ++it;
+}
+template <class V>
+void CutCellCols(std::map<std::pair<int, int>, V>& m, int count) {
+  m.erase(m.lower_bound({count, std::numeric_limits<int>::min()}), m.end());
 }
 
 // The application's hint handlers of the grids, the last registered first;
@@ -703,10 +708,26 @@ void TAlignedStringGrid::InsertRow(int index) {
   Redraw();
 }
 
+void TAlignedStringGrid::SetColCount(int count) {
+  const int old = ColCount();
+  TStringGrid::SetColCount(count);
+  // Columns that are gone take their attributes with them; a grid that
+  // grows keeps entries stored beyond its old end.
+  const int n = ColCount();
+  if (n >= old) return;
+  CutLine(alignCol_, n); CutLine(fixedAlignCol_, n); CutLine(fontCol_, n);
+  CutLine(fontFixedCol_, n); CutLine(brushCol_, n); CutLine(brushFixedCol_, n);
+  CutLine(editCol_, n); CutLine(selColorCol_, n);
+  CutCellCols(alignCell_, n); CutCellCols(fontCell_, n); CutCellCols(brushCell_, n);
+  CutCellCols(editCell_, n); CutCellCols(selColorCell_, n); CutCellCols(hintCell_, n);
+}
+
 void TAlignedStringGrid::SetRowCount(int count) {
+  const int old = RowCount();
   TStringGrid::SetRowCount(count);
   // Rows that are gone take their attributes with them.
   const int n = RowCount();
+  if (n >= old) return;
   CutLine(alignRow_, n); CutLine(fixedAlignRow_, n); CutLine(fontRow_, n);
   CutLine(fontFixedRow_, n); CutLine(brushRow_, n); CutLine(brushFixedRow_, n);
   CutLine(editRow_, n); CutLine(selColorRow_, n); CutLine(rowMarks_, n);

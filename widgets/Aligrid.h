@@ -121,6 +121,7 @@ class TAlignedStringGrid : public TStringGrid {
   void MeasureCellText(const std::string& text, int col, int row, int& width, int& height);
   void InsertCol(int index);
   void InsertRow(int index);
+  void SetColCount(int count) override;
   void SetRowCount(int count) override;
   bool Editing() const { return editing_; }
 

@@ -7,8 +7,11 @@ namespace {
 const char* const SBadGridData = "Invalid grid data";
 constexpr int kMaxIndex = 0xFFFF;  // indexes are stored in two bytes
 
+bool InRange(int i) { return i >= 0 && i <= kMaxIndex; }
+bool InRange(const std::pair<int, int>& cell) { return InRange(cell.first) && InRange(cell.second); }
+
 int CheckIndex(int i) {
-  if (i < 0 || i > kMaxIndex) throw EReadError(SBadGridData);
+  if (!InRange(i)) throw EReadError(SBadGridData);
   return i;
 }
 
@@ -23,7 +26,7 @@ void ReadRecords(TStream& s, int size, Fn each) {
 template <class V, class Fn>
 void WriteLineBytes(TStream& s, const std::map<int, V>& m, Fn value) {
   for (const auto& e : m) {
-    if (e.first < 0 || e.first > kMaxIndex) continue;
+    if (!InRange(e.first)) continue;
     s.WriteWord(static_cast<uint16_t>(e.first));
     s.WriteByte(value(e.second));
   }
@@ -33,9 +36,7 @@ template <class V, class Fn>
 void WriteCellBytes(TStream& s, const std::map<std::pair<int, int>, V>& m, Fn value) {
   // Column by column, rows in order: the map's own order.
   for (const auto& e : m) {
-    if (e.first.first < 0 || e.first.first > kMaxIndex || e.first.second < 0 ||
-        e.first.second > kMaxIndex)
-      continue;
+    if (!InRange(e.first)) continue;
     s.WriteWord(static_cast<uint16_t>(e.first.first));
     s.WriteWord(static_cast<uint16_t>(e.first.second));
     s.WriteByte(value(e.second));
@@ -184,6 +185,7 @@ void TAlignedStringGrid::DefineProperties(TFiler& filer) {
              },
              [&table, writeOne](TWriter& w) {
                for (auto& e : table) {
+                 if (!InRange(e.first)) continue;
                  w.WriteInteger(e.first.first);
                  w.WriteInteger(e.first.second);
                  writeOne(w, e.second);
@@ -198,6 +200,7 @@ void TAlignedStringGrid::DefineProperties(TFiler& filer) {
              },
              [&table, writeOne](TWriter& w) {
                for (auto& e : table) {
+                 if (!InRange(e.first)) continue;
                  w.WriteInteger(e.first);
                  writeOne(w, e.second);
                }

@@ -520,12 +520,17 @@ void TGIFImage::SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& pale
 
 namespace {
 // The picture system knows GIF files and the "GIF Image" clipboard format
-// while the program runs.
+// while the program runs; streams know the image and its frames by name.
 struct Registration {
   Registration() {
+    RegisterStreamClass("TGIFFrame", [] { return new TGIFFrame(nullptr); });
+    RegisterStreamClass("TGIFImage", [] { return new TGIFImage; });
     TPicture::RegisterFileFormat<TGIFImage>("gif", "CompuServe GIF Image");
     TPicture::RegisterClipboardFormat<TGIFImage>(GIFClipboardFormat());
   }
-  ~Registration() { TPicture::UnregisterGraphicClass(typeid(TGIFImage)); }
+  ~Registration() {
+    UnRegisterStreamClass("TGIFImage");
+    TPicture::UnregisterGraphicClass(typeid(TGIFImage));
+  }
 } registration;
 }  // namespace

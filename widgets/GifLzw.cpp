@@ -102,8 +102,9 @@ void DecodeGifLzw(const uint8_t* data, size_t size, int width, int height, bool 
   int lastPercent = -1;
   while (!cursor.Done()) {
     int code;
-    // Data that ends before the end code and before the last row is corrupt.
-    if (!reader.Read(codeSize, code)) throw EInvalidGraphicOperation(SGIFDecodeError);
+    // Data that ends before the end code ends the decoding: the rows so
+    // far stay, the rest keep what they held.
+    if (!reader.Read(codeSize, code)) break;
     if (code == clear) {
       codeSize = minSize + 1;
       nextFree = clear + 2;

@@ -206,6 +206,18 @@ void DrawImage(HDC dc, const ToxMenuData& d, const TMenuItem* item, int x, int y
   if (!(d.style == oxmWin95 && selected)) DrawMaskBits(dc, x, y, w, h, light, Sys(clBtnHighlight));
 }
 
+// The window of an open menu that an item is drawn in: the one the
+// context belongs to, else the top-most menu window.
+HWND MenuWindowOf(HDC dc) {
+  HWND w = WindowFromDC(dc);
+  char cls[16] = {};
+  if (w && GetClassNameA(w, cls, sizeof cls) && lstrcmpA(cls, "#32768") == 0) return w;
+  for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT))
+    if (IsWindowVisible(top) && GetClassNameA(top, cls, sizeof cls) && lstrcmpA(cls, "#32768") == 0)
+      return top;
+  return nullptr;
+}
+
 // The union of the menu's item rectangles in the item DC's co-ordinates.
 RECT MenuArea(const DRAWITEMSTRUCT& dis, HMENU menu, int pos) {
   RECT area = {0, 0, 0, 0}, mine;
@@ -269,7 +281,10 @@ void PaintBanner(HDC dc, ToxMenuData& d, HMENU menu, const RECT& area, const REC
 
 void PaintBackground(HDC dc, ToxMenuData& d, HMENU menu, const RECT& area, const RECT& item) {
   BackgroundBits& cache = BackCache();
-  const int w = area.right - area.left, h = area.bottom - area.top;
+  // The cache covers the menu area and whatever of the window lies below
+  // or right of it.
+  const int w = std::max(area.right, item.right) - area.left;
+  const int h = std::max(area.bottom, item.bottom) - area.top;
   if (cache.menu != menu || cache.width != w || cache.height != h) {
     cache.menu = menu;
     HDC cdc = cache.Prepare(w, h);
@@ -399,7 +414,10 @@ void MeasureMenuItem(ToxMenuData& d, MEASUREITEMSTRUCT& mis) {
   const int textH = std::max<int>(tr.bottom - tr.top, fontH + tm.tmInternalLeading);
   const int textW = tr.right - tr.left;
   int w, h;
-  if (item->Caption() == "-") {
+  const bool separator = item->Caption() == "-";
+  if (separator) {
+    // The check-mark width, not reduced below: Windows gives a separator
+    // no check column of its own.
     h = roomH + 8;
     w = CheckWidth();
   } else if (d.imageList) {
@@ -410,8 +428,10 @@ void MeasureMenuItem(ToxMenuData& d, MEASUREITEMSTRUCT& mis) {
     w = textW + 4 + roomW;
     if (d.style == oxmWin97) w += h;
   }
-  if (!(d.style != oxmWin97 && (!item->Parent() || ParentHoldsChecked(item)))) w -= CheckWidth();
-  if (!text.empty() && item->Caption() != "-") w += 2 * fontH;
+  if (!separator) {
+    if (!(d.style != oxmWin97 && (!item->Parent() || ParentHoldsChecked(item)))) w -= CheckWidth();
+    if (!text.empty()) w += 2 * fontH;
+  }
   mis.itemWidth = static_cast<UINT>(std::max(w, 0));
   mis.itemHeight = static_cast<UINT>(std::max(h, 0));
   SelectObject(dc, oldFont);
@@ -437,8 +457,13 @@ void DrawMenuItem(ToxMenuData& d, const DRAWITEMSTRUCT& dis) {
   if (d.Has(oxmBackground)) {
     RECT fill = r;
     if (lastOpened == menu) {
+      // The whole window of the menu just opened, once.
       lastOpened = nullptr;
-      fill = area;  // the whole menu window once
+      if (HWND w = MenuWindowOf(dc)) {
+        RECT client;
+        GetClientRect(w, &client);
+        UnionRect(&fill, &fill, &client);
+      }
     }
     PaintBackground(dc, d, menu, area, fill);
   }

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 
 #include "Application.h"
+#include "Forms.h"
 
 namespace {
 
@@ -19,17 +21,28 @@ PopupList& List() {
   return *list;
 }
 
-ToxPopupMenu* MenuOfItem(ULONG_PTR data) {
+// Every owner-drawn menu, popup or main, with its settings.
+struct OwnerDrawn {
+  TMenu* menu;
+  ToxMenuData* data;
+};
+std::vector<OwnerDrawn>& AllMenus() {
+  static auto* all = new std::vector<OwnerDrawn>;
+  return *all;
+}
+
+TMenu* MenuOfItem(ULONG_PTR data) {
   auto* item = reinterpret_cast<TMenuItem*>(data);
   if (!item) return nullptr;
-  for (ToxPopupMenu* m : List().menus)
-    if (m->ContainsItem(item)) return m;
+  for (const OwnerDrawn& m : AllMenus())
+    if (m.menu->ContainsItem(item)) return m.menu;
   return nullptr;
 }
 
 LRESULT PopupListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = DefWindowProcA(w, msg, wp, lp);
   auto menus = List().menus;
+  const std::vector<TMenu*> asMenus(menus.begin(), menus.end());
   switch (msg) {
     case WM_COMMAND:
       for (ToxPopupMenu* m : menus)
@@ -41,30 +54,15 @@ LRESULT PopupListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
         if (m->DispatchPopup(reinterpret_cast<HMENU>(wp))) break;
       break;
     case WM_MENUSELECT:
-      MenuSelectHint(std::vector<TMenu*>(menus.begin(), menus.end()), wp, lp);
+      MenuSelectHint(asMenus, wp, lp);
       break;
-    case WM_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-      if (mis->CtlType != ODT_MENU) break;
-      if (ToxPopupMenu* m = MenuOfItem(mis->itemData)) {
-        m->Data().item = reinterpret_cast<TMenuItem*>(mis->itemData);
-        m->Data().window = w;
-        MeasureMenuItem(m->Data(), *mis);
-        result = 1;
-      }
+    case WM_HELP:
+      if (MenuItemHelp(asMenus, *reinterpret_cast<HELPINFO*>(lp))) result = TRUE;
       break;
-    }
-    case WM_DRAWITEM: {
-      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-      if (dis->CtlType != ODT_MENU) break;
-      if (ToxPopupMenu* m = MenuOfItem(dis->itemData)) {
-        m->Data().item = reinterpret_cast<TMenuItem*>(dis->itemData);
-        m->Data().window = w;
-        DrawMenuItem(m->Data(), *dis);
-        result = 1;
-      }
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (ToxMenuItemMessage(w, msg, lp)) result = 1;
       break;
-    }
     case WM_MENUCHAR:
       result = ToxMenuChar(static_cast<char>(LOWORD(wp)), reinterpret_cast<HMENU>(lp));
       break;
@@ -72,21 +70,6 @@ LRESULT PopupListProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
       break;
   }
   return result;
-}
-
-void AddMenu(ToxPopupMenu* m) {
-  PopupList& l = List();
-  l.menus.push_back(m);
-  if (!l.window) l.window = AllocateMenuWindow(PopupListProc);
-}
-
-void RemoveMenu(ToxPopupMenu* m) {
-  PopupList& l = List();
-  l.menus.erase(std::remove(l.menus.begin(), l.menus.end(), m), l.menus.end());
-  if (l.menus.empty() && l.window) {
-    DeallocateHWnd(l.window);
-    l.window = nullptr;
-  }
 }
 
 char LowerChar(char c) {
@@ -108,6 +91,36 @@ char Accelerator(const std::string& caption) {
 }  // namespace
 
 HWND ToxPopupListWindow() { return List().window; }
+
+ToxMenuData* ToxMenuDataOf(ULONG_PTR itemData) {
+  auto* item = reinterpret_cast<TMenuItem*>(itemData);
+  if (!item) return nullptr;
+  for (const OwnerDrawn& m : AllMenus())
+    if (m.menu->ContainsItem(item)) return m.data;
+  return nullptr;
+}
+
+bool ToxMenuItemMessage(HWND window, UINT msg, LPARAM lp) {
+  if (msg == WM_MEASUREITEM) {
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+    ToxMenuData* d = mis->CtlType == ODT_MENU ? ToxMenuDataOf(mis->itemData) : nullptr;
+    if (!d) return false;
+    d->item = reinterpret_cast<TMenuItem*>(mis->itemData);
+    d->window = window;
+    MeasureMenuItem(*d, *mis);
+    return true;
+  }
+  if (msg == WM_DRAWITEM) {
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+    ToxMenuData* d = dis->CtlType == ODT_MENU ? ToxMenuDataOf(dis->itemData) : nullptr;
+    if (!d) return false;
+    d->item = reinterpret_cast<TMenuItem*>(dis->itemData);
+    d->window = window;
+    DrawMenuItem(*d, *dis);
+    return true;
+  }
+  return false;
+}
 
 LRESULT ToxMenuChar(char typed, HMENU menu) {
   int count = GetMenuItemCount(menu);
@@ -296,70 +309,99 @@ void ToxMenuBack::Assign(TPersistent* source) {
   Changed();
 }
 
-ToxPopupMenu::ToxPopupMenu(TComponent* owner) : TPopupMenu(owner) {
+template <class Base>
+ToxMenuComponent<Base>::ToxMenuComponent(TComponent* owner) : Base(owner) {
   data_.font.SetHandle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-  data_.font.OnChange = [this](TObject*) { MarkChanged(); };
-  data_.banner.OnChange = [this](TObject*) { MarkChanged(); };
+  data_.font.OnChange = [this](TObject*) {
+    DesignSwitch(oxmCustomFont);
+    MarkChanged();
+  };
+  data_.banner.OnChange = [this](TObject*) {
+    DesignSwitch(oxmBanner);
+    MarkChanged();
+  };
   // Only the cached rendering depends on the background.
-  data_.background.OnChange = [](TObject*) { ForgetMenuCaches(); };
-  AddMenu(this);
+  data_.background.OnChange = [this](TObject*) {
+    DesignSwitch(oxmBackground);
+    if (this->ComponentState() & csDesigning)
+      MarkChanged();
+    else
+      ForgetMenuCaches();
+  };
+  AllMenus().push_back({this, &data_});
 }
 
-ToxPopupMenu::~ToxPopupMenu() {
-  RemoveMenu(this);
+template <class Base>
+ToxMenuComponent<Base>::~ToxMenuComponent() {
+  auto& all = AllMenus();
+  all.erase(std::remove_if(all.begin(), all.end(), [this](const OwnerDrawn& m) { return m.data == &data_; }),
+            all.end());
   if (data_.imageList) data_.imageList->RemoveFreeNotification(this);
 }
 
-void ToxPopupMenu::MarkChanged() {
-  data_.changed = true;
-  ForgetMenuCaches();
+template <class Base>
+void ToxMenuComponent<Base>::DesignSwitch(ToxmOption option) {
+  if (this->ComponentState() & csDesigning) data_.options |= oxmSet(option);
 }
 
-void ToxPopupMenu::Notification(TComponent* component, TOperation operation) {
-  TPopupMenu::Notification(component, operation);
+template <class Base>
+void ToxMenuComponent<Base>::MarkChanged() {
+  data_.changed = true;
+  ForgetMenuCaches();
+  if constexpr (std::is_base_of_v<TMainMenu, Base>) this->UpdateBar();
+}
+
+template <class Base>
+void ToxMenuComponent<Base>::Notification(TComponent* component, TOperation operation) {
+  Base::Notification(component, operation);
   if (operation == opRemove && component == data_.imageList) {
     data_.imageList = nullptr;
     MarkChanged();
   }
 }
 
-void ToxPopupMenu::SetImageList(TImageList* list) {
+template <class Base>
+void ToxMenuComponent<Base>::SetImageList(TImageList* list) {
   if (data_.imageList) data_.imageList->RemoveFreeNotification(this);
   data_.imageList = list;
   if (list) list->FreeNotification(this);
   MarkChanged();
 }
-void ToxPopupMenu::SetStyle(ToxmStyle style) {
+template <class Base>
+void ToxMenuComponent<Base>::SetStyle(ToxmStyle style) {
   data_.style = style;
   MarkChanged();
 }
-void ToxPopupMenu::SetOptions(ToxmOptions options) {
+template <class Base>
+void ToxMenuComponent<Base>::SetOptions(ToxmOptions options) {
   data_.options = options;
   MarkChanged();
 }
 // Colour and caption show in the cached banner and background, so their
 // caches are rendered again.
-void ToxPopupMenu::SetColor(TColor color) {
+template <class Base>
+void ToxMenuComponent<Base>::SetColor(TColor color) {
   data_.color = color;
   ForgetMenuCaches();
 }
-void ToxPopupMenu::SetCaption(const std::string& caption) {
+template <class Base>
+void ToxMenuComponent<Base>::SetCaption(const std::string& caption) {
   data_.caption = caption;
   ForgetMenuCaches();
 }
-void ToxPopupMenu::SetFont3D(T3DEffect effect) { data_.font3D = effect; }
-void ToxPopupMenu::SetSelectionStyle(ToxmSelectionStyle style) { data_.selectionStyle = style; }
 
-void ToxPopupMenu::PrepareItems(bool refresh) {
+template <class Base>
+void ToxMenuComponent<Base>::PrepareItems(bool refresh) {
   const bool ownerDraw = data_.style != oxmNormal;
-  // Depth first, children before their parent.
+  // Depth first, children (and the items merged into them) before their
+  // parent.
   std::function<void(TMenuItem*)> walk = [&](TMenuItem* parent) {
-    for (int i = 0; i < parent->Count(); ++i) {
-      TMenuItem* item = parent->Items(i);
+    HMENU menu = parent->Handle();
+    std::vector<TMenuItem*> shown = parent->ShownItems();
+    for (size_t pos = 0; pos < shown.size(); ++pos) {
+      TMenuItem* item = shown[pos];
       if (item->Count() > 0) walk(item);
-      int pos = item->VisibleIndex();
-      if (pos < 0) continue;
-      HMENU menu = parent->Handle();
+      if (item->IsMenuBarItem()) continue;
       UINT flags = item->StateFlags();
       UINT_PTR id = item->Count() > 0 ? reinterpret_cast<UINT_PTR>(item->Handle()) : item->Command();
       if (ownerDraw) {
@@ -373,7 +415,25 @@ void ToxPopupMenu::PrepareItems(bool refresh) {
       }
     }
   };
-  walk(Items());
+  walk(this->Items());
+}
+
+template class ToxMenuComponent<TPopupMenu>;
+template class ToxMenuComponent<TMainMenu>;
+
+ToxPopupMenu::ToxPopupMenu(TComponent* owner) : ToxMenuComponent<TPopupMenu>(owner) {
+  PopupList& l = List();
+  l.menus.push_back(this);
+  if (!l.window) l.window = AllocateMenuWindow(PopupListProc);
+}
+
+ToxPopupMenu::~ToxPopupMenu() {
+  PopupList& l = List();
+  l.menus.erase(std::remove(l.menus.begin(), l.menus.end(), this), l.menus.end());
+  if (l.menus.empty() && l.window) {
+    DeallocateHWnd(l.window);
+    l.window = nullptr;
+  }
 }
 
 void ToxPopupMenu::Popup(int x, int y) {
@@ -386,4 +446,15 @@ void ToxPopupMenu::Popup(int x, int y) {
   TrackPopupMenu(Handle(), AlignmentFlags() | (place.rightButton ? TPM_RIGHTBUTTON : 0), place.x,
                  place.y, 0, owner, nullptr);
   PostMessageA(owner, WM_NULL, 0, 0);
+}
+
+ToxMenu::ToxMenu(TComponent* owner) : ToxMenuComponent<TMainMenu>(owner) {
+  auto* form = dynamic_cast<TForm*>(owner);
+  hook_ = TMenuFormSubclass::Of(form);
+  if (!hook_ && form) hook_ = new TMenuFormSubclass(form);
+  if (hook_) ++hook_->RefCount;
+}
+
+ToxMenu::~ToxMenu() {
+  if (hook_ && --hook_->RefCount == 0) delete hook_;
 }

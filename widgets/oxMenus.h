@@ -149,14 +149,17 @@ struct ToxPopupPlace {
 };
 ToxPopupPlace ToxPopupPlacement(int x, int y);
 
-class ToxPopupMenu : public TPopupMenu {
+// The settings of the owner-drawn menus and their preparation, shared by
+// the popup menu and the main menu.
+template <class Base>
+class ToxMenuComponent : public Base {
  public:
-  explicit ToxPopupMenu(TComponent* owner);
-  ~ToxPopupMenu() override;
+  explicit ToxMenuComponent(TComponent* owner);
+  ~ToxMenuComponent() override;
 
-  void Popup(int x, int y) override;
   // Makes every visible item owner-drawn (or plain with oxmNormal); a full
-  // refresh rewrites items that are owner-drawn already.
+  // refresh rewrites items that are owner-drawn already. The items of a
+  // menu bar stay as they are.
   void PrepareItems(bool refresh);
 
   TImageList* ImageList() const { return data_.imageList; }
@@ -171,24 +174,51 @@ class ToxPopupMenu : public TPopupMenu {
   TColor Color() const { return data_.color; }
   void SetColor(TColor color);
   ToxBanner* Banner() { return &data_.banner; }
+  void SetBanner(ToxBanner* banner) { data_.banner.Assign(banner); }
   const std::string& Caption() const { return data_.caption; }
   void SetCaption(const std::string& caption);
   T3DEffect Font3D() const { return data_.font3D; }
-  void SetFont3D(T3DEffect effect);
+  void SetFont3D(T3DEffect effect) { data_.font3D = effect; }
   ToxMenuBack* Background() { return &data_.background; }
+  void SetBackground(ToxMenuBack* back) { data_.background.Assign(back); }
   ToxmSelectionStyle SelectionStyle() const { return data_.selectionStyle; }
-  void SetSelectionStyle(ToxmSelectionStyle style);
+  void SetSelectionStyle(ToxmSelectionStyle style) { data_.selectionStyle = style; }
   bool OwnerDraw() const { return data_.ownerDraw; }
   void SetOwnerDraw(bool value) { data_.ownerDraw = value; }
 
   ToxMenuData& Data() { return data_; }
+  // Marks the menu changed: the next preparation rewrites every item, and
+  // banner and background are rendered again.
   void MarkChanged();
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // At design time a change of the banner, background or font turns its
+  // option on.
+  void DesignSwitch(ToxmOption option);
+
+  ToxMenuData data_;
+};
+
+class ToxPopupMenu : public ToxMenuComponent<TPopupMenu> {
+ public:
+  explicit ToxPopupMenu(TComponent* owner);
+  ~ToxPopupMenu() override;
+  void Popup(int x, int y) override;
+};
+
+class TMenuFormSubclass;
+
+// The owner-drawn menu bar of a form (set as the form's Menu).
+class ToxMenu : public ToxMenuComponent<TMainMenu> {
+ public:
+  explicit ToxMenu(TComponent* owner);
+  ~ToxMenu() override;
+  // The hook of the owner form (shared by its owner-drawn menus).
+  TMenuFormSubclass* FormHook() const { return hook_; }
 
  private:
-  ToxMenuData data_;
+  TMenuFormSubclass* hook_ = nullptr;
 };
 
 // The hidden window that owns the owner-drawn popup menus while they show;
@@ -196,3 +226,11 @@ class ToxPopupMenu : public TPopupMenu {
 HWND ToxPopupListWindow();
 // The accelerator search of WM_MENUCHAR on an owner-drawn menu.
 LRESULT ToxMenuChar(char typed, HMENU menu);
+// The settings of the owner-drawn menu that holds the item; none when no
+// such menu holds it (or the data is not an item).
+ToxMenuData* ToxMenuDataOf(ULONG_PTR itemData);
+// Answers WM_MEASUREITEM and WM_DRAWITEM of owner-drawn menu items for the
+// window; false for anything else.
+bool ToxMenuItemMessage(HWND window, UINT msg, LPARAM lp);
+
+#include "oxSubClass.h"

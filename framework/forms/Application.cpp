@@ -183,3 +183,10 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   if (operation == opRemove && component == mainForm_) mainForm_ = nullptr;
 }
+
+bool TApplication::HelpCommand(UINT command, ULONG_PTR data, HWND window) {
+  bool callHelp = true, result = false;
+  if (OnHelp) result = OnHelp(command, data, callHelp);
+  if (!callHelp || HelpFile.empty()) return result;
+  return WinHelpA(window ? window : handle_, HelpFile.c_str(), command, data) != FALSE;
+}

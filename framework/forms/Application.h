@@ -33,6 +33,9 @@ struct THintInfo {
   int HideTimeout = 0;
 };
 using TShowHintEvent = std::function<void(std::string& hintStr, bool& canShow, THintInfo& info)>;
+// A help request (HELP_CONTEXT, HELP_CONTEXTPOPUP...); setting callHelp to
+// false keeps it from the help program. The result is the call's result.
+using THelpEvent = std::function<bool(UINT command, ULONG_PTR data, bool& callHelp)>;
 
 class TApplication : public TComponent {
  public:
@@ -84,6 +87,12 @@ class TApplication : public TComponent {
   TWinControl* HintControl() const { return hintControl_; }
   // The window that shows hints (made on first use).
   HWND HintWindow();
+  // Help: OnHelp sees every request first; then, with a HelpFile, the
+  // help program is called for the form that asks.
+  std::string HelpFile;
+  THelpEvent OnHelp;
+  bool HelpCommand(UINT command, ULONG_PTR data, HWND window = nullptr);
+  bool HelpContext(int context) { return HelpCommand(HELP_CONTEXT, static_cast<ULONG_PTR>(context)); }
   TNotifyEvent OnMinimize;
   TNotifyEvent OnRestore;
   TExceptionEvent OnException;

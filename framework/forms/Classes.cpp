@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <typeinfo>
 
 void TStringList::Check(int index) const {
@@ -143,8 +144,16 @@ void TStringList::SetText(const std::string& text) {
 TComponent::TComponent(TComponent* owner) : owner_(nullptr) {
   if (owner) {
     owner->Insert(this);
-    if (owner->state_ & csLoading) state_ |= csLoading;
+    state_ |= owner->state_ & (csLoading | csDesigning);
   }
+}
+
+void TComponent::SetDesigning(bool designing) {
+  if (designing)
+    state_ |= csDesigning;
+  else
+    state_ &= ~csDesigning;
+  for (TComponent* c : components_) c->SetDesigning(designing);
 }
 
 TComponent::~TComponent() {
@@ -247,4 +256,29 @@ void TPersistent::AssignTo(TPersistent* dest) { dest->AssignError(this); }
 
 void TPersistent::AssignError(TPersistent* source) {
   throw EConvertError(Format(SAssignError, ClassNameOf(source).c_str(), ClassNameOf(this).c_str()));
+}
+
+namespace {
+std::map<std::string, TPersistentFactory>& StreamClasses() {
+  // Never freed: units unregister their classes at exit.
+  static auto* classes = new std::map<std::string, TPersistentFactory>;
+  return *classes;
+}
+}  // namespace
+
+void RegisterStreamClass(const std::string& name, TPersistentFactory factory) {
+  StreamClasses()[name] = std::move(factory);
+}
+
+void UnRegisterStreamClass(const std::string& name) { StreamClasses().erase(name); }
+
+TPersistentFactory GetStreamClass(const std::string& name) {
+  auto it = StreamClasses().find(name);
+  return it == StreamClasses().end() ? TPersistentFactory() : it->second;
+}
+
+TPersistentFactory FindStreamClass(const std::string& name) {
+  TPersistentFactory f = GetStreamClass(name);
+  if (!f) throw EClassNotFound(Format(SClassNotFound, name.c_str()));
+  return f;
 }

@@ -78,6 +78,21 @@ class TStringList : public TObject {
 };
 using TStrings = TStringList;
 
+// Classes known by name for streaming: each registered name makes a new
+// object of its class.
+using TPersistentFactory = std::function<TPersistent*()>;
+// Registers (or replaces) the class of that name.
+void RegisterStreamClass(const std::string& name, TPersistentFactory factory);
+void UnRegisterStreamClass(const std::string& name);
+// The factory of a registered class; empty when the name is unknown.
+TPersistentFactory GetStreamClass(const std::string& name);
+// As GetStreamClass; EClassNotFound "Class <name> not found" when unknown.
+TPersistentFactory FindStreamClass(const std::string& name);
+
+class EClassNotFound : public Exception {
+  using Exception::Exception;
+};
+
 class TFiler;
 
 enum TOperation { opInsert, opRemove };
@@ -100,6 +115,9 @@ class TComponent : public TPersistent {
   TComponent* Components(int index) const { return components_.at(static_cast<size_t>(index)); }
   TComponent* FindComponent(const std::string& name) const;
   unsigned ComponentState() const { return state_; }
+  // Marks this component and everything it owns (and will own) as being
+  // designed rather than run.
+  void SetDesigning(bool designing);
   // A number for the program's own use.
   intptr_t Tag = 0;
 

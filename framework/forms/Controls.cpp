@@ -306,6 +306,10 @@ LRESULT TWinControl::Perform(UINT msg, WPARAM wp, LPARAM lp) {
 // message was consumed (result set).
 bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
+  if (msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONDBLCLK && GraphicMouse(msg, wp, x, y)) {
+    if (msg == WM_MOUSEMOVE) Application->HintMouseMessage(this, {x, y});
+    return true;
+  }
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -378,6 +382,17 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
       Resize();
       return false;
     case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == handle_ && LOWORD(lp) == HTCLIENT) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(handle_, &p);
+        TGraphicControl* g = GraphicControlAt(p.x, p.y);
+        if (g && g->Cursor != crDefault) {
+          ::SetCursor(Screen->Cursors(g->Cursor));
+          result = TRUE;
+          return true;
+        }
+      }
       if (cursor_ != crDefault && reinterpret_cast<HWND>(wp) == handle_ && LOWORD(lp) == HTCLIENT) {
         ::SetCursor(Screen->Cursors(cursor_));
         result = TRUE;
@@ -385,6 +400,16 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
       }
       return false;
     case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) == handle_ && !(x == -1 && y == -1)) {
+        POINT p = {x, y};
+        ScreenToClient(handle_, &p);
+        TGraphicControl* g = GraphicControlAt(p.x, p.y);
+        if (g && g->PopupMenu() && g->PopupMenu()->AutoPopup) {
+          g->PopupMenu()->PopupComponent = g;
+          g->PopupMenu()->Popup(x, y);
+          return true;
+        }
+      }
       if (popupMenu_ && popupMenu_->AutoPopup && reinterpret_cast<HWND>(wp) == handle_) {
         POINT p = {x, y};
         if (x == -1 && y == -1) {

@@ -184,6 +184,10 @@ class TWinControl : public TComponent {
   friend class TGraphicControl;
   static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
   bool InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // Hands a mouse message over a graphic child (or to the one that holds
+  // the mouse) to that child; true when one took it.
+  bool GraphicMouse(UINT msg, WPARAM wp, int x, int y);
+  TGraphicControl* GraphicControlAt(int x, int y) const;
   LRESULT PaintWithGraphicControls(WPARAM wp, LPARAM lp);
   void Detach();
   void ApplyNameTag();
@@ -193,6 +197,7 @@ class TWinControl : public TComponent {
   TWinControl* parent_ = nullptr;
   std::vector<TWinControl*> controls_;
   std::vector<TGraphicControl*> graphicControls_;
+  TGraphicControl* graphicCapture_ = nullptr;
   bool enabled_ = true;
   bool visible_ = true;
   TColor fontColor_ = clWindowText;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Application.h"
+#include "Menus.h"
 
 TForm::TForm(TComponent* owner, const char* className) : TWinControl(owner), className_(className) {
   RegisterOwnClass(className_);
@@ -20,6 +21,7 @@ TForm::TForm(TComponent* owner, const char* className) : TWinControl(owner), cla
 
 TForm::~TForm() {
   Destroying();
+  SetMenu(nullptr);
   if (OnDestroy) OnDestroy(this);
 }
 
@@ -62,6 +64,10 @@ void TForm::ApplyStyle() {
       if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) ex |= WS_EX_TOOLWINDOW;
       break;
   }
+  if (borderStyle_ != bsNone && (borderIcons_ & biSystemMenu) && (borderIcons_ & biHelp))
+    ex |= WS_EX_CONTEXTHELP;
+  else
+    ex &= ~static_cast<LONG_PTR>(WS_EX_CONTEXTHELP);
   if (borderStyle_ != bsNone && (borderIcons_ & biSystemMenu)) {
     style |= WS_SYSMENU;
     if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow && borderStyle_ != bsSizeToolWin) {
@@ -109,6 +115,29 @@ void TForm::SetClientSize(int width, int height) {
   AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_EXSTYLE)));
   SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  if (menu_) {
+    menu_->RemoveFreeNotification(this);
+    menu_->SetWindowHandle(nullptr);
+  }
+  menu_ = menu;
+  if (menu_) menu_->FreeNotification(this);
+  if (Handle()) {
+    ::SetMenu(Handle(), menu_ ? menu_->Handle() : nullptr);
+    if (menu_) menu_->SetWindowHandle(Handle());
+    DrawMenuBar(Handle());
+  }
+}
+
+void TForm::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == opRemove && component == menu_) {
+    menu_ = nullptr;
+    if (Handle()) ::SetMenu(Handle(), nullptr);
+  }
 }
 
 void TForm::Show() {
@@ -181,6 +210,18 @@ LRESULT TForm::FormDefault(UINT msg, WPARAM wp, LPARAM lp) {
       FillRect(reinterpret_cast<HDC>(wp), &r, BackgroundBrush());
       return 1;
     }
+    case WM_COMMAND:
+      if (menu_ && lp == 0 && HIWORD(wp) == 0 && menu_->DispatchCommand(LOWORD(wp))) return 0;
+      break;
+    case WM_INITMENUPOPUP:
+      if (menu_ && menu_->DispatchPopup(reinterpret_cast<HMENU>(wp))) return 0;
+      break;
+    case WM_MENUSELECT:
+      if (menu_) MenuSelectHint({menu_}, wp, lp);
+      break;
+    case WM_HELP:
+      if (menu_ && MenuItemHelp({menu_}, *reinterpret_cast<HELPINFO*>(lp))) return TRUE;
+      break;
     default:
       break;
   }

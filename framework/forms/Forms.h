@@ -8,10 +8,12 @@
 
 #include "Controls.h"
 
+class TMainMenu;
+
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TFormStyle { fsNormal, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
-enum : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
              mrYes = 6, mrNo = 7 };
 
@@ -53,6 +55,11 @@ class TForm : public TWinControl {
   void SetWindowState(TWindowState state);
   void SetClientSize(int width, int height);
 
+  // The menu bar; its commands, popups, highlighted items and F1 on an
+  // item are handled by the form.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
+
   // Message methods: handler runs for every message of that number; it may
   // hand the message on to the default handling with DefaultHandler.
   void SetMessageMethod(UINT msg, TMessageMethod method);
@@ -66,6 +73,7 @@ class TForm : public TWinControl {
   void FormCreated();
   void FillCreateParams(CreateParams& p) override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
   void ApplyStyle();
@@ -75,5 +83,6 @@ class TForm : public TWinControl {
   unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   TFormStyle formStyle_ = fsNormal;
   bool modal_ = false;
+  TMainMenu* menu_ = nullptr;
   std::map<UINT, TMessageMethod> methods_;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Menus.h"
+
 namespace {
 
 // Paints onto dc through the canvas, which lets go of dc afterwards, also
@@ -57,6 +59,56 @@ void TWinControl::PaintGraphicControls(HDC dc) {
   }
 }
 
+TGraphicControl* TWinControl::GraphicControlAt(int x, int y) const {
+  const POINT p = {x, y};
+  for (auto it = graphicControls_.rbegin(); it != graphicControls_.rend(); ++it) {
+    RECT r = (*it)->BoundsRect();
+    if ((*it)->Visible() && (*it)->Enabled() && PtInRect(&r, p)) return *it;
+  }
+  return nullptr;
+}
+
+bool TWinControl::GraphicMouse(UINT msg, WPARAM wp, int x, int y) {
+  TGraphicControl* g = graphicCapture_ ? graphicCapture_ : GraphicControlAt(x, y);
+  if (!g) return false;
+  const int gx = x - g->Left(), gy = y - g->Top();
+  const TShiftState shift = MouseShiftState(wp);
+  const TMouseButton button = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_LBUTTONDBLCLK)
+                                  ? mbLeft
+                              : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP || msg == WM_RBUTTONDBLCLK)
+                                  ? mbRight
+                                  : mbMiddle;
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      g->MouseMove(shift, gx, gy);
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK: {
+      const bool dbl = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
+      graphicCapture_ = g;
+      SetCapture(handle_);
+      if (msg == WM_LBUTTONDBLCLK) g->DblClick();
+      g->MouseDown(button, dbl ? shift | ssDouble : shift, gx, gy);
+      break;
+    }
+    default: {  // a button went up
+      const bool inside = gx >= 0 && gy >= 0 && gx < g->Width() && gy < g->Height();
+      if (!(wp & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+        graphicCapture_ = nullptr;
+        if (GetCapture() == handle_) ReleaseCapture();
+      }
+      g->MouseUp(button, shift, gx, gy);
+      if (msg == WM_LBUTTONUP && inside) g->Click();
+      break;
+    }
+  }
+  return true;
+}
+
 TControlCanvas::~TControlCanvas() { FreeHandle(); }
 
 void TControlCanvas::CreateHandle() {
@@ -97,6 +149,7 @@ void TGraphicControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
   canvas_.FreeHandle();
   if (parent_) {
+    if (parent_->graphicCapture_ == this) parent_->graphicCapture_ = nullptr;
     Invalidate();
     auto& list = parent_->graphicControls_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -106,6 +159,33 @@ void TGraphicControl::SetParent(TWinControl* parent) {
     parent_->graphicControls_.push_back(this);
     Invalidate();
   }
+}
+
+void TGraphicControl::SetPopupMenu(TPopupMenu* menu) {
+  if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
+  popupMenu_ = menu;
+  if (menu) menu->FreeNotification(this);
+}
+
+void TGraphicControl::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == opRemove && component == popupMenu_) popupMenu_ = nullptr;
+}
+
+void TGraphicControl::Click() {
+  if (OnClick) OnClick(this);
+}
+void TGraphicControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+void TGraphicControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+void TGraphicControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+void TGraphicControl::MouseMove(TShiftState shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
 }
 
 void TGraphicControl::SetBounds(int left, int top, int width, int height) {

@@ -74,9 +74,29 @@ class TGraphicControl : public TComponent {
 
   std::string Hint;
   bool ShowHint = false;
+  // The parent's ShowHint counts while ParentShowHint is set.
+  bool ParentShowHint = true;
+  // Shown while the mouse is over the control.
+  TCursor Cursor = crDefault;
+  // The menu a right click on the control opens (with its AutoPopup).
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+  // The parent hands the mouse over the control to it, in the control's
+  // co-ordinates; a button pressed on it holds the mouse until released.
   TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
 
  protected:
+  friend class TWinControl;
+  virtual void Click();
+  virtual void DblClick();
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseMove(TShiftState shift, int x, int y);
+  void Notification(TComponent* component, TOperation operation) override;
   virtual void Paint() {}
   // After the bounds changed (the control's size message).
   virtual void Resized() {}
@@ -92,6 +112,7 @@ class TGraphicControl : public TComponent {
   bool parentColor_ = true;
   TFont font_;
   TControlCanvas canvas_;
+  TPopupMenu* popupMenu_ = nullptr;
 };
 
 // A windowed control that paints itself on its Canvas.

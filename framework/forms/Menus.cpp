@@ -4,6 +4,7 @@
 #include <set>
 
 #include "Application.h"
+#include "Forms.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner), command_(NewCommand
 
 TMenuItem::~TMenuItem() {
   Destroying();
+  if (mergedInto_) mergedInto_->Merge(nullptr);
+  if (merged_) merged_->mergedInto_ = nullptr;
   while (!items_.empty()) delete items_.back();
   if (parent_) parent_->Remove(this);
   if (handle_) DestroyMenu(handle_);
@@ -118,14 +121,49 @@ int TMenuItem::IndexOf(const TMenuItem* item) const {
   return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
 }
 
+std::vector<TMenuItem*> TMenuItem::ShownItems() const {
+  std::vector<TMenuItem*> shown;
+  std::set<int> mergedGroups;
+  if (merged_)
+    for (TMenuItem* i : merged_->items_)
+      if (i->visible_) mergedGroups.insert(i->GroupIndex);
+  for (TMenuItem* i : items_)
+    if (i->visible_ && !mergedGroups.count(i->GroupIndex)) shown.push_back(i);
+  if (merged_)
+    for (TMenuItem* i : merged_->items_) {
+      if (!i->visible_) continue;
+      auto at = std::find_if(shown.begin(), shown.end(),
+                             [i](TMenuItem* o) { return o->GroupIndex > i->GroupIndex; });
+      shown.insert(at, i);
+    }
+  return shown;
+}
+
+void TMenuItem::Merge(TMenuItem* menu) {
+  if (menu == merged_ || menu == this) return;
+  if (merged_) merged_->mergedInto_ = nullptr;
+  if (menu && menu->mergedInto_) menu->mergedInto_->Merge(nullptr);
+  merged_ = menu;
+  if (menu) menu->mergedInto_ = this;
+  Rebuild();
+}
+
+TMenuItem* TMenuItem::ShownParent() const {
+  if (!parent_) return nullptr;
+  return parent_->mergedInto_ ? parent_->mergedInto_ : parent_;
+}
+
 int TMenuItem::VisibleIndex() const {
-  if (!parent_ || !visible_) return -1;
-  int n = 0;
-  for (TMenuItem* i : parent_->items_) {
-    if (i == this) return n;
-    if (i->visible_) ++n;
-  }
-  return -1;
+  TMenuItem* shownParent = ShownParent();
+  if (!shownParent || !visible_) return -1;
+  std::vector<TMenuItem*> shown = shownParent->ShownItems();
+  auto it = std::find(shown.begin(), shown.end(), this);
+  return it == shown.end() ? -1 : static_cast<int>(it - shown.begin());
+}
+
+bool TMenuItem::IsMenuBarItem() const {
+  TMenuItem* p = ShownParent();
+  return p && p->menu_ && p->menu_->IsMenuBar();
 }
 
 TMenu* TMenuItem::GetParentMenu() const {
@@ -153,7 +191,7 @@ std::string TMenuItem::DisplayText() const {
 
 HMENU TMenuItem::Handle() {
   if (!handle_) {
-    handle_ = CreatePopupMenu();
+    handle_ = menu_ && menu_->IsMenuBar() ? CreateMenu() : CreatePopupMenu();
     Rebuild();
   }
   return handle_;
@@ -161,11 +199,11 @@ HMENU TMenuItem::Handle() {
 
 // Refills this item's Windows menu from its visible children.
 void TMenuItem::Rebuild() {
+  if (mergedInto_) mergedInto_->Rebuild();
   if (!handle_) return;
   while (GetMenuItemCount(handle_) > 0) RemoveMenu(handle_, 0, MF_BYPOSITION);
   UINT pos = 0;
-  for (TMenuItem* i : items_) {
-    if (!i->visible_) continue;
+  for (TMenuItem* i : ShownItems()) {
     std::string text = i->DisplayText();
     MENUITEMINFOA mi = {};
     mi.cbSize = sizeof mi;
@@ -182,6 +220,7 @@ void TMenuItem::Rebuild() {
     mi.dwTypeData = &text[0];
     InsertMenuItemA(handle_, pos++, TRUE, &mi);
   }
+  if (menu_) menu_->MenuChanged();
 }
 
 void TMenuItem::Changed() {
@@ -237,7 +276,11 @@ TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this))
   items_->menu_ = this;
 }
 
-TMenu::~TMenu() { Destroying(); }
+TMenu::~TMenu() {
+  Destroying();
+  // The items outlive this object while the owned components are freed.
+  items_->menu_ = nullptr;
+}
 
 TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind) const {
   std::vector<TMenuItem*> stack{items_};
@@ -247,14 +290,21 @@ TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind) const {
     if (kind == fkCommand && i != items_ && i->command_ == value) return i;
     if (kind == fkHandle && i->handle_ && reinterpret_cast<UINT_PTR>(i->handle_) == value) return i;
     stack.insert(stack.end(), i->items_.begin(), i->items_.end());
+    if (i->merged_) stack.insert(stack.end(), i->merged_->items_.begin(), i->merged_->items_.end());
   }
   return nullptr;
 }
 
 bool TMenu::ContainsItem(const TMenuItem* item) const {
-  for (const TMenuItem* i = item; i; i = i->parent_)
+  for (const TMenuItem* i = item; i; i = i->parent_ ? i->parent_ : i->mergedInto_)
     if (i == items_) return true;
   return false;
+}
+
+int TMenu::HelpContextOf(UINT_PTR commandOrHandle) const {
+  TMenuItem* i = FindItem(commandOrHandle, fkCommand);
+  if (!i) i = FindItem(commandOrHandle, fkHandle);
+  return i ? i->HelpContext : 0;
 }
 
 bool TMenu::DispatchCommand(UINT command) {
@@ -290,6 +340,26 @@ void MenuSelectHint(const std::vector<TMenu*>& menus, WPARAM wp, LPARAM lp) {
   Application->SetHint("");
 }
 
+bool MenuItemHelp(const std::vector<TMenu*>& menus, const HELPINFO& info) {
+  if (info.iContextType != HELPINFO_MENUITEM) return false;
+  for (TMenu* m : menus) {
+    bool holds = m->FindItem(static_cast<UINT_PTR>(info.iCtrlId), fkCommand) ||
+                 m->FindItem(reinterpret_cast<UINT_PTR>(info.hItemHandle), fkHandle);
+    if (!holds) continue;
+    int context = m->HelpContextOf(static_cast<UINT_PTR>(info.iCtrlId));
+    if (!context) context = m->HelpContextOf(reinterpret_cast<UINT_PTR>(info.hItemHandle));
+    TForm* form = Screen->ActiveForm();
+    if (!form) return true;
+    const LONG_PTR ex = GetWindowLongPtrA(form->Handle(), GWL_EXSTYLE);
+    if (ex & WS_EX_CONTEXTHELP)
+      Application->HelpCommand(HELP_CONTEXTPOPUP, static_cast<ULONG_PTR>(context), form->Handle());
+    else
+      Application->HelpContext(context);
+    return true;
+  }
+  return false;
+}
+
 HWND AllocateMenuWindow(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> handler) {
   return AllocateHandlerWindow(kMenuWindowClass, WS_EX_TOOLWINDOW, WS_POPUP, nullptr,
                                std::move(handler));
@@ -308,6 +378,11 @@ HWND PopupListWindow() {
         break;
       case WM_MENUSELECT:
         MenuSelectHint(std::vector<TMenu*>(PopupMenus().begin(), PopupMenus().end()), wp, lp);
+        break;
+      case WM_HELP:
+        if (MenuItemHelp(std::vector<TMenu*>(PopupMenus().begin(), PopupMenus().end()),
+                         *reinterpret_cast<HELPINFO*>(lp)))
+          return TRUE;
         break;
       default:
         break;
@@ -342,4 +417,27 @@ void TPopupMenu::Popup(int x, int y) {
   SetForegroundWindow(owner);
   TrackPopupMenu(Handle(), AlignmentFlags() | TPM_RIGHTBUTTON, x, y, 0, owner, nullptr);
   PostMessageA(owner, WM_NULL, 0, 0);
+}
+
+TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
+
+TMainMenu::~TMainMenu() {
+  // The bar must not show a menu that is gone.
+  if (window_ && IsWindow(window_) && Items()->HasHandle() && GetMenu(window_) == Items()->Handle())
+    ::SetMenu(window_, nullptr);
+}
+
+void TMainMenu::SetWindowHandle(HWND window) {
+  window_ = window;
+  UpdateBar();
+}
+
+void TMainMenu::Merge(TMainMenu* menu) { Items()->Merge(menu ? menu->Items() : nullptr); }
+
+void TMainMenu::Unmerge(TMainMenu* menu) {
+  if (menu && Items()->Merged() == menu->Items()) Items()->Merge(nullptr);
+}
+
+void TMainMenu::UpdateBar() const {
+  if (window_ && IsWindow(window_)) DrawMenuBar(window_);
 }

@@ -51,6 +51,16 @@ class TMenuItem : public TComponent {
   // Children; the item frees them when it is freed.
   int Count() const { return static_cast<int>(items_.size()); }
   TMenuItem* Items(int index) const { return items_.at(static_cast<size_t>(index)); }
+  // The items shown in this item's Windows menu, in order: the visible
+  // children and the visible items merged into them, by group index (a
+  // merged group replaces the children of the same group).
+  std::vector<TMenuItem*> ShownItems() const;
+  // Merges the children of another item into this one (none: unmerges).
+  void Merge(TMenuItem* menu);
+  TMenuItem* Merged() const { return merged_; }
+  // The item whose Windows menu shows this one (the parent, or the item
+  // its parent is merged into).
+  TMenuItem* ShownParent() const;
   void Add(TMenuItem* item) { Insert(Count(), item); }
   void Insert(int index, TMenuItem* item);
   void Remove(TMenuItem* item);
@@ -59,9 +69,11 @@ class TMenuItem : public TComponent {
   int IndexOf(const TMenuItem* item) const;
   TMenuItem* Parent() const { return parent_; }
   int MenuIndex() const { return parent_ ? parent_->IndexOf(this) : -1; }
-  // Position of this item in its parent's Windows menu (visible items
-  // only); -1 when hidden.
+  // Position of this item in its shown parent's Windows menu; -1 when
+  // hidden.
   int VisibleIndex() const;
+  // True for the items of a menu bar (the top level of a main menu).
+  bool IsMenuBarItem() const;
   // The Windows menu of the children (made on first use).
   HMENU Handle();
   bool HasHandle() const { return handle_ != nullptr; }
@@ -86,6 +98,8 @@ class TMenuItem : public TComponent {
   TMenuBreak break_ = mbNone;
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;
+  TMenuItem* merged_ = nullptr;      // merged into this one
+  TMenuItem* mergedInto_ = nullptr;  // this one is merged into it
   TMenu* menu_ = nullptr;  // set on the root item only
   HMENU handle_ = nullptr;
   UINT command_;
@@ -108,9 +122,44 @@ class TMenu : public TComponent {
   bool DispatchPopup(HMENU menu);
   // The item that a WM_MENUSELECT names, or none.
   TMenuItem* MenuSelectItem(WPARAM wp, LPARAM lp) const;
+  // The help context of the item with that command (else that submenu
+  // handle); 0 when none.
+  int HelpContextOf(UINT_PTR commandOrHandle) const;
+
+ protected:
+  friend class TMenuItem;
+  // The root's Windows menu was rebuilt.
+  virtual void MenuChanged() {}
+  // True when the root's Windows menu is a menu bar.
+  virtual bool IsMenuBar() const { return false; }
 
  private:
   TMenuItem* items_;
+};
+
+// The menu bar of a form: set as the form's Menu, its top-level items
+// show in the bar and their children drop down from it.
+class TMainMenu : public TMenu {
+ public:
+  explicit TMainMenu(TComponent* owner);
+  ~TMainMenu() override;
+  // The window whose bar shows the menu (set by the form); none while the
+  // menu is not shown.
+  HWND WindowHandle() const { return window_; }
+  void SetWindowHandle(HWND window);
+  // Shows the items of another main menu in this one, in group order, as
+  // a form's menu takes an MDI child's; Unmerge takes them out again.
+  void Merge(TMainMenu* menu);
+  void Unmerge(TMainMenu* menu);
+  // Redraws the bar of the window that shows the menu.
+  void UpdateBar() const;
+
+ protected:
+  void MenuChanged() override { UpdateBar(); }
+  bool IsMenuBar() const override { return true; }
+
+ private:
+  HWND window_ = nullptr;
 };
 
 enum TPopupAlignment { paLeft, paRight, paCenter };
@@ -139,6 +188,11 @@ HWND PopupListWindow();
 // The application's hint for a WM_MENUSELECT: the item's hint when one of
 // the menus holds it, else empty.
 void MenuSelectHint(const std::vector<TMenu*>& menus, WPARAM wp, LPARAM lp);
+
+// F1 on an item of one of the menus: its help context shows as a context
+// popup when the active form has the help border icon, else through the
+// application's help-context call. False when no menu holds the item.
+bool MenuItemHelp(const std::vector<TMenu*>& menus, const HELPINFO& info);
 
 // A hidden top-level window (menus need one as their owner) whose messages
 // go to handler; freed by DeallocateHWnd.

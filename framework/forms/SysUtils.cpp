@@ -13,6 +13,7 @@ const char* const SWindowCreate = "Error creating window";
 const char* const SThreadCreateError = "Thread creation error: %s";
 const char* const SInOutError = "I/O error %d";
 const char* const SAssignError = "Cannot assign a %s to a %s";
+const char* const SClassNotFound = "Class %s not found";
 const char* const SOperationAborted = "Operation aborted";
 
 void Abort() { throw EAbort(SOperationAborted); }

@@ -55,6 +55,7 @@ extern const char* const SWindowCreate;       // "Error creating window"
 extern const char* const SThreadCreateError;  // "Thread creation error: %s"
 extern const char* const SInOutError;         // "I/O error %d"
 extern const char* const SAssignError;        // "Cannot assign a %s to a %s"
+extern const char* const SClassNotFound;      // "Class %s not found"
 extern const char* const SOperationAborted;   // "Operation aborted"
 
 // printf-style formatting with the class library's conventions: "%S" is a

@@ -150,3 +150,65 @@ TEST(GIFAnimator, RunningAnimatorIsDestroyedCleanly) {
   PumpUntil([] { return false; }, 200);
   EXPECT_EQ(form.GraphicControlCount(), 0);
 }
+
+namespace {
+
+void MouseButton(DWORD flag) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flag;
+  SendInput(1, &in, sizeof in);
+  Sleep(40);
+}
+
+}  // namespace
+
+// The form hands the mouse over the animator to it: clicks, a double
+// click, moves and buttons in the animator's co-ordinates, and its cursor.
+TEST(GIFAnimator, TakesTheMouseOverItFromItsParent) {
+  Application->Initialize();
+  AnimatorForm form(nullptr);
+  form.SetFormStyle(fsStayOnTop);
+  auto* animator = new TGIFAnimator(&form);
+  animator->SetLeft(30);
+  animator->SetTop(20);
+  animator->SetParent(&form);
+  LoadInto(animator, "solid3.gif");
+  animator->Cursor = crHandPoint;
+  int clicks = 0, doubles = 0, formClicks = 0;
+  std::vector<POINT> downs, moves;
+  animator->OnClick = [&](TObject*) { ++clicks; };
+  animator->OnDblClick = [&](TObject*) { ++doubles; };
+  animator->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { downs.push_back({x, y}); };
+  animator->OnMouseMove = [&](TObject*, TShiftState, int x, int y) { moves.push_back({x, y}); };
+  form.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++formClicks; };
+  form.Show();
+  SetForegroundWindow(form.Handle());
+  POINT at = {30 + 5, 20 + 7};
+  ClientToScreen(form.Handle(), &at);
+  ASSERT_TRUE(PumpUntil([&] { return WindowFromPoint(at) == form.Handle(); }, 3000));
+  SetCursorPos(at.x, at.y);
+  ASSERT_TRUE(PumpUntil([&] { return !moves.empty(); }, 3000));
+  EXPECT_EQ(moves.back().x, 5);
+  EXPECT_EQ(moves.back().y, 7);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }, 3000));
+  ASSERT_EQ(downs.size(), 1u);
+  EXPECT_EQ(downs[0].x, 5);
+  EXPECT_EQ(downs[0].y, 7);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(PumpUntil([&] { return doubles == 1; }, 3000));
+  EXPECT_EQ(formClicks, 0);
+  // Beside the animator the form has the mouse.
+  POINT beside = {5, 5};
+  ClientToScreen(form.Handle(), &beside);
+  SetCursorPos(beside.x, beside.y);
+  Sleep(60);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(PumpUntil([&] { return formClicks == 1; }, 3000));
+  EXPECT_EQ(clicks, 2);  // the double click's second press ends as a click too
+}

@@ -192,11 +192,10 @@ TEST_F(GridTest, StoredDataRoundTrip) {
   EXPECT_FALSE(copy.CellEditable(4, 3));
   EXPECT_EQ(copy.CellHint(4, 2), "a hint");
   EXPECT_EQ(copy.CellSelectedColor(1, 2), clTeal);
+  // Written again, the same bytes.
+  EXPECT_EQ(Saved(copy), data);
   copy.SetColCount(8);
   EXPECT_EQ(copy.CellAlignment(7, 2), TMyAlign::alCenter);
-  // Written again, the same bytes.
-  copy.SetColCount(6);
-  EXPECT_EQ(Saved(copy), data);
   // Older data: colours of brushes, read only.
   TAlignedStringGrid old(nullptr);
   Load(old, IntListProperty("ColorRow", {2, static_cast<int32_t>(clRed)}));
@@ -229,6 +228,51 @@ TEST_F(GridTest, BadStoredDataIsRefused) {
   TAlignedStringGrid g(nullptr);
   Load(g, BinaryProperty("AlignCell", {0xFF, 0xFF, 0xFF, 0xFF, 0}));
   EXPECT_EQ(g.CellAlignment(65535, 65535), TMyAlign::alRight);
+}
+
+// Entries at indexes that stored data cannot hold are left out when
+// writing, so what is written always loads again.
+TEST_F(GridTest, OutOfRangeEntriesAreNotWritten) {
+  grid_->SetHintCell(4, 2, "kept");
+  grid_->SetHintCell(-1, 0, "negative");
+  grid_->SetHintCell(1, 70000, "too far");
+  grid_->SetSelectedColorCol(-3, clRed);
+  grid_->SetSelectedColorRow(65536, clRed);
+  grid_->SetSelectedColorCell(0, -1, clRed);
+  grid_->SetAlignRow(-2, TMyAlign::alRight);
+  grid_->GetFontRow(-1)->SetColor(clRed);
+  grid_->GetBrushCell(-1, 3)->SetColor(clRed);
+  std::vector<uint8_t> data = Saved(*grid_);
+  TAlignedStringGrid copy(nullptr);
+  ASSERT_NO_THROW(Load(copy, data));
+  EXPECT_EQ(copy.CellHint(4, 2), "kept");
+  EXPECT_EQ(copy.CellHint(1, 0), "");
+}
+
+// Shrinking the grid drops the attributes of the columns and rows that
+// went; growing it again shows the defaults there.
+TEST_F(GridTest, ShrinkingCutsColumnAndRowTables) {
+  grid_->SetColCount(6);
+  grid_->SetRowCount(6);
+  grid_->SetAlignCol(5, TMyAlign::alRight);
+  grid_->SetAlignCell(5, 1, TMyAlign::alCenter);
+  grid_->SetEditCol(5, false);
+  grid_->SetHintCell(5, 1, "col five");
+  grid_->SetSelectedColorCol(5, clRed);
+  grid_->GetBrushCol(5)->SetColor(clRed);
+  grid_->SetAlignRow(5, TMyAlign::alRight);
+  grid_->SetHintCell(1, 5, "row five");
+  grid_->SetColCount(5);
+  grid_->SetRowCount(5);
+  grid_->SetColCount(6);
+  grid_->SetRowCount(6);
+  EXPECT_EQ(grid_->CellAlignment(5, 1), TMyAlign::alLeft);
+  EXPECT_EQ(grid_->CellAlignment(1, 5), TMyAlign::alLeft);
+  EXPECT_TRUE(grid_->CellEditable(5, 2));
+  EXPECT_EQ(grid_->CellHint(5, 1), "");
+  EXPECT_EQ(grid_->CellHint(1, 5), "");
+  EXPECT_EQ(grid_->CellSelectedColor(5, 2), grid_->SelectedCellColor());
+  EXPECT_EQ(grid_->CellBrushColor(5, 2), grid_->CellBrushColor(4, 2));
 }
 
 // Mutated copies of good stored data either load or raise a read error.

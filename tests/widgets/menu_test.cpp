@@ -177,7 +177,14 @@ TEST(OwnerDrawnMenu, MeasuresBannerLinesSeparatorAndClampsWidth) {
   menu.Handle();
 
   MEASUREITEMSTRUCT plain = Measure(first);
-  EXPECT_EQ(Measure(sep).itemHeight, 8u);
+  // A separator is as wide as a check mark in every style.
+  const UINT checkWidth = static_cast<UINT>(GetSystemMetrics(SM_CXMENUCHECK));
+  for (ToxmStyle style : {oxmWin95, oxmWin97}) {
+    menu.SetStyle(style);
+    EXPECT_EQ(Measure(sep).itemHeight, 8u);
+    EXPECT_EQ(Measure(sep).itemWidth, checkWidth);
+  }
+  menu.SetStyle(oxmWin95);
   MEASUREITEMSTRUCT lines = Measure(two);
   EXPECT_GT(lines.itemHeight, plain.itemHeight + 5);  // two lines
   EXPECT_LT(lines.itemWidth, plain.itemWidth);
