@@ -87,9 +87,11 @@ void TForm1::StopCaddrel(bool atExit) {
     process = id ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id) : nullptr;
   }
   if (process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-    Trace("Device program ended by force");
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 5000);
+    if (!own) CloseHandle(process);
+    Trace("Device program ended by force");
+    return;
   }
   if (process && !own) CloseHandle(process);
 }

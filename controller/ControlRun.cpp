@@ -199,7 +199,6 @@ void TForm1::OnChannelsSaved(WPARAM mode) {
                                        "Brindale Error Running  Play Item"};
   std::string hint = started ? kRunning[kind] : kError[kind];
   SetTrayHint(hint);
-  Trace(hint);
   if (!started) {
     // Reported as a failed run; nothing is left waiting for the Recorder.
     // Kind and state 0; the main program is still told that the run
@@ -209,8 +208,10 @@ void TForm1::OnChannelsSaved(WPARAM mode) {
     armed_ = true;
     SetState(0, 0);
     if (SendToMain(WM_TEZ_SCHED_FAIL)) SendToMain(WM_TEZ_REFRESH_VIEW, 10);
+    Trace(hint);
     return;
   }
+  Trace(hint);
   UpdateTrayIcon();
 }
 
@@ -261,14 +262,14 @@ void TForm1::m_timerWaitForRecorderEndTimer() {
     if (!recorderProcess_) {
       // A Recorder that this controller cannot reach by its process: the
       // wait ends here, once, and the run's end follows as for any other.
-      Trace("Recorder not ended: its process cannot be opened");
       m_timerWaitForRecorderEnd->SetEnabled(false);
       stopRequested_ = false;
       EndOfRecorderWait();
+      Trace("Recorder not ended: its process cannot be opened");
       return;
     }
-    Trace("Recorder ended by force");
     TerminateProcess(recorderProcess_, 0);
+    Trace("Recorder ended by force");
   } else if (ticks_ == 600) {
     PostToRecorder(WM_TEZ_RECORDER_TERMINATE, 0, 0);
   } else if (ticks_ == 300 && stopRequested_ && !recorderKilled_) {
@@ -366,11 +367,11 @@ void TForm1::EndRecorderAtExit() {
   while (!RecorderEnded()) {
     const DWORD waited = GetTickCount() - start;
     if (waited > 20000) {
-      Trace("Recorder ended by force at exit");
       if (recorderProcess_) {
         TerminateProcess(recorderProcess_, 0);
         WaitForSingleObject(recorderProcess_, 5000);
       }
+      Trace("Recorder ended by force at exit");
       break;
     }
     if (waited > 15000 && !terminateSent) {

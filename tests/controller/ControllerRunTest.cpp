@@ -206,6 +206,29 @@ TEST(ControllerRun, SavedChannelsCommandARecorderThatAnotherProgramStarted) {
   EXPECT_EQ(Param(f, "Recorder", "lastRecordingTime").find("ProcID="), std::string::npos);
 }
 
+TEST(ControllerRun, SettingsChangedDuringARunRestartTheDeviceProgramAfterIt) {
+  ControllerFolder f("settingsrun");
+  f.SetParam("Recorder", "optionPlayOpening", "0");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 3.0)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  f.Post(kStartSession, 0);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 60000));
+  f.Post(1227);  // settings changed while recording
+  // The device program is left alone while the run records...
+  Sleep(1500);
+  ASSERT_NE(FindWindowA(nullptr, "Recorder"), nullptr);
+  EXPECT_EQ(f.FindLine("Caddrel.log", "COMMAND 20"), -1);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 120000));
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+  // ...and restarted once it had ended.
+  const DWORD start = GetTickCount();
+  while (f.CountLines("Caddrel.log", "START") < 2 && GetTickCount() - start < 30000) Sleep(200);
+  EXPECT_EQ(f.CountLines("Caddrel.log", "START"), 2);
+  EXPECT_GE(f.FindLine("Caddrel.log", "COMMAND 20"), 0);
+}
+
 TEST(ControllerRun, ItemInErrorLeavesTheRunGoing) {
   ControllerFolder f("itemerror");
   f.WriteItems({f.HttpItem("first.wav", 1000, 0.5), f.MissingHttpItem("gone.wav"),

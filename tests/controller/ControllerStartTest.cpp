@@ -158,4 +158,34 @@ TEST(ControllerStart, RecordingOnADeviceThatIsNotReadyShowsTheNotice) {
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
 }
 
+TEST(ControllerStart, DeviceProgramAlreadyRunningIsRegisteredWith) {
+  ControllerFolder f("devrunning", kNoRecorder);
+  HANDLE device = f.Start("Caddrel.exe");
+  ASSERT_NE(device, nullptr);
+  ASSERT_TRUE(WaitForWindow("BrindaleCaddrel", true, 15000));
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  EXPECT_EQ(f.CountLines("Caddrel.log", "START"), 1);
+}
+
+TEST(ControllerStart, MessagesPassedOnToTheMainProgram) {
+  ControllerFolder f("tomain", kNoRecorder);
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  const int states = f.CountLines(kPeer, "MSG 1238 ");
+  f.Post(1248);  // the main program started: it is told the state
+  const DWORD start = GetTickCount();
+  while (f.CountLines(kPeer, "MSG 1238 ") == states && GetTickCount() - start < 10000) Sleep(100);
+  EXPECT_GT(f.CountLines(kPeer, "MSG 1238 "), states);
+  f.Post(1230);
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1230", 10000));
+  f.Post(1236);  // a failed run to retry: state 5, passed on, views refreshed
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1236", 10000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1238 5 0", 10000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 10000));
+}
+
 }  // namespace

@@ -90,6 +90,13 @@ bool WaitForMenu(bool shown, DWORD ms) {
   return true;
 }
 
+// The controller's tray icon window, once it is there.
+HWND TrayWindow() {
+  HWND tray = nullptr;
+  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  return tray;
+}
+
 void Click(POINT p) {
   SetCursorPos(p.x, p.y);
   Sleep(100);
@@ -103,8 +110,7 @@ TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
   f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
   SetCursorPos(300, 200);
 
@@ -177,8 +183,7 @@ TEST(ControllerTray, CloseAsksFirstAndNoKeepsEverythingRunning) {
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
   ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
 
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
@@ -211,8 +216,7 @@ TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
   f.SetParam("AutoUpdate", "active", "0");
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
 
   // Off: the item shows the picture of a schedule that is off.
@@ -264,8 +268,7 @@ TEST(ControllerTray, ViewAndPlayItemsAndRecordNowAfterTheNotReadyNotice) {
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
   ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 510 0", 15000));
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
 
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_MAX_BMP"));  // "&Full View"
@@ -289,8 +292,7 @@ TEST(ControllerTray, PlayNowAsksForAPlayRun) {
   f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_PLAY_BMP"));
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 100", 10000));
