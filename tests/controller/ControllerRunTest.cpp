@@ -149,13 +149,18 @@ TEST(ControllerRun, RecordCommandMakesTheRecordingAndTellsTheMainProgram) {
     EXPECT_GE(f.FindLine("Caddrel.log", line), 0) << line;
 }
 
+// One channel item of that length, the main-program stand-in and the
+// controller, up to the device program's port.
+bool StartWithOneItem(ControllerFolder& f, double seconds) {
+  f.SetParam("Recorder", "optionPlayOpening", "0");
+  f.WriteItems({f.HttpItem("first.wav", 1000, seconds)});
+  return f.StartPeer() && f.StartController() &&
+         f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000);
+}
+
 TEST(ControllerRun, BurstOfMalformedMailLeavesTheMailAndTheRunsWorking) {
   ControllerFolder f("burst");
-  f.SetParam("Recorder", "optionPlayOpening", "0");
-  f.WriteItems({f.HttpItem("first.wav", 1000, 3.0)});
-  ASSERT_TRUE(f.StartPeer());
-  ASSERT_TRUE(f.StartController());
-  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  ASSERT_TRUE(StartWithOneItem(f, 3.0));
   // A few thousand malformed blocks are taken as fast as they come.
   ASSERT_TRUE(SendMalformedBurst("\\\\.\\mailslot\\pellomar", 3000, 29, 240000));
   // The mail goes on: a sound record after the burst reaches the main program.
@@ -184,11 +189,7 @@ TEST(ControllerRun, BurstOfMalformedMailLeavesTheMailAndTheRunsWorking) {
 
 TEST(ControllerRun, SavedChannelsCommandARecorderThatAnotherProgramStarted) {
   ControllerFolder f("elsewhere");
-  f.SetParam("Recorder", "optionPlayOpening", "0");
-  f.WriteItems({f.HttpItem("first.wav", 1000, 0.5)});
-  ASSERT_TRUE(f.StartPeer());
-  ASSERT_TRUE(f.StartController());
-  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  ASSERT_TRUE(StartWithOneItem(f, 0.5));
   HWND recorder = nullptr;
   HANDLE process = StartRecorder(f.File(""), &recorder);
   ASSERT_NE(process, nullptr);
@@ -208,11 +209,7 @@ TEST(ControllerRun, SavedChannelsCommandARecorderThatAnotherProgramStarted) {
 
 TEST(ControllerRun, SettingsChangedDuringARunRestartTheDeviceProgramAfterIt) {
   ControllerFolder f("settingsrun");
-  f.SetParam("Recorder", "optionPlayOpening", "0");
-  f.WriteItems({f.HttpItem("first.wav", 1000, 3.0)});
-  ASSERT_TRUE(f.StartPeer());
-  ASSERT_TRUE(f.StartController());
-  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  ASSERT_TRUE(StartWithOneItem(f, 3.0));
   f.Post(kStartSession, 0);
   ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 60000));
   f.Post(1227);  // settings changed while recording
