@@ -31,7 +31,12 @@ void TForm1::PostToCaddrel(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TForm1::StartCaddrel() {
   msgSendCaddrel->WindowCaption = kCaddrelCaption;
-  if (msgSendCaddrel->FindTarget()) return;
+  // A device program already running (started by someone else, or left
+  // from before) is registered with as one started here.
+  if (msgSendCaddrel->FindTarget()) {
+    RegisterWithCaddrel();
+    return;
+  }
   if (caddrelProcess_) CloseHandle(caddrelProcess_);
   caddrelProcess_ = nullptr;
   const std::string program = GetCurrentDir() + "\\" + driverName_;
@@ -46,6 +51,10 @@ void TForm1::StartCaddrel() {
     Trace("Device program shows no window");
     return;
   }
+  RegisterWithCaddrel();
+}
+
+void TForm1::RegisterWithCaddrel() {
   const WPARAM self = reinterpret_cast<WPARAM>(Handle());
   PostToCaddrel(WM_TEZ_DEVICE_REGISTER, self, 0);
   PostToCaddrel(WM_TEZ_DEVICE_COMMAND, 10, mediaComPort_);
@@ -78,9 +87,11 @@ void TForm1::StopCaddrel(bool atExit) {
     process = id ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id) : nullptr;
   }
   if (process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-    Trace("Device program ended by force");
     TerminateProcess(process, 0);
     WaitForSingleObject(process, 5000);
+    if (!own) CloseHandle(process);
+    Trace("Device program ended by force");
+    return;
   }
   if (process && !own) CloseHandle(process);
 }

@@ -108,6 +108,7 @@ class TForm1 : public TForm {
   // The device program (ControlDevice.cpp).
   void StartCaddrel();
   void StopCaddrel(bool atExit);
+  void RegisterWithCaddrel();
   void PostToCaddrel(UINT message, WPARAM wParam, LPARAM lParam);
   void tmCaddrelEndTimer();
 
@@ -128,6 +129,9 @@ class TForm1 : public TForm {
   bool RecorderEnded();
   void ForgetRecorderProcess();
   void m_timerWaitForRecorderEndTimer();
+  void EndOfRecorderWait();
+  bool RunUnderWay() const;
+  void RestartCaddrelIfWaiting();
   void SetState(int kind, int state);
   bool Running(int kind) const;
   void WriteLastDate(int value);
@@ -191,6 +195,7 @@ class TForm1 : public TForm {
   int ticks_ = 0;
   bool recorderKilled_ = false;  // the kill command went out for this run
   int lastDate_ = 0;
+  bool caddrelRestartWaiting_ = false;  // a settings change came during a run
 
   // Schedule and media settings.
   int schedActive_ = 1;

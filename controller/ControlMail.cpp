@@ -3,7 +3,7 @@
 
 #include "Application.h"
 #include "ControlForm.h"
-#include "MailMessage.h"
+#include "MailSlot.h"
 
 void TForm1::MailSlotPellomarBinMessageAvail(const char* data, int len) {
   if (len == 7 && std::memcmp(data, "Testing", 7) == 0) {
@@ -12,11 +12,14 @@ void TForm1::MailSlotPellomarBinMessageAvail(const char* data, int len) {
     return;
   }
   if (len < static_cast<int>(sizeof(MailMessage))) return;
+  // What cannot be a record of ours is dropped here, cheaply, rather than
+  // passed on to fill the main program's mail.
+  MailMessage mail;
+  std::memcpy(&mail, data, sizeof mail);
+  if (!MailRecordIsSound(mail)) return;
   if (MailSlotSendBinMessage(".", "halvorn", data, len)) return;
   // The main program opens its mailslot only while it knows of a run: what
   // comes before waits in its queue instead of being lost.
-  MailMessage mail;
-  std::memcpy(&mail, data, sizeof mail);
   IniManagerSendMail("halvorn", mail);
 }
 

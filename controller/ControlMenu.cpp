@@ -37,6 +37,7 @@ void TForm1::MakePopupMenu() {
   add(nullptr, "-", nullptr);
   mnuAutomaticRec =
       add("mnuAutomaticRec", "&Automatic Recording", [this] { mnuAutomaticRecClick(); });
+  mnuAutomaticRec->Hint = "Set Automatic Recording";
   add(nullptr, "-", nullptr);
   mnuHelp1 = add("mnuHelp1", "&Help", [this] { mnuHelp1Click(); });
   mnuAbout1 = add("mnuAbout1", "&About", [this] { mnuAbout1Click(); });

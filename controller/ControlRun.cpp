@@ -39,7 +39,11 @@ void TForm1::InstallRunMessages() {
   });
   SetMessageMethod(WM_TEZ_DEVICE_STATE, [this](TMessage& m) {
     if (m.WParam == 60) deviceReady_ = false;
-    if (m.WParam == 525) deviceReady_ = true;
+    if (m.WParam == 525) {
+      deviceReady_ = true;
+      // A tray command refused while the device was not ready is taken again.
+      UpdateMenuItems();
+    }
   });
   SetMessageMethod(WM_TEZ_MAIL_ARRIVED, [this](TMessage&) { OnMailArrived(); });
   SetMessageMethod(WM_TEZ_SCHED_OK, [this](TMessage&) { OnSchedOk(); });
@@ -89,8 +93,12 @@ void TForm1::OnStartSession(WPARAM mode) {
   }
   PostToCaddrel(WM_TEZ_DEVICE_COMMAND, 510, 0);
   SendToMain(WM_TEZ_RECORDER_STATE, PackRecorderState(recorderState_));
-  TMdNotReadyErrorDlg dialog(nullptr);
-  dialog.ShowModal();
+  {
+    TMdNotReadyErrorDlg dialog(nullptr);
+    dialog.ShowModal();
+  }
+  // No run came of the command: its tray item takes the next click.
+  UpdateMenuItems();
 }
 
 void TForm1::WriteRunKeys(int mode) {
@@ -149,7 +157,7 @@ bool TForm1::StartRecorder() {
 }
 
 void TForm1::OnChannelsSaved(WPARAM mode) {
-  if (startInProgress_ || RecorderWindow()) return;
+  if (startInProgress_) return;
   FlagScope inProgress(startInProgress_);
   PostToSelf(WM_TEZ_UPDATE_CANCEL);
   const int kind = mode == 100 ? 1 : mode == 150 ? 2 : 0;
@@ -191,15 +199,19 @@ void TForm1::OnChannelsSaved(WPARAM mode) {
                                        "Brindale Error Running  Play Item"};
   std::string hint = started ? kRunning[kind] : kError[kind];
   SetTrayHint(hint);
-  Trace(hint);
   if (!started) {
     // Reported as a failed run; nothing is left waiting for the Recorder.
+    // Kind and state 0; the main program is still told that the run
+    // failed, so that the failure is not lost to it.
     commandReceived_ = false;
     stopPending_ = false;
     armed_ = true;
-    OnSchedFail();
+    SetState(0, 0);
+    if (SendToMain(WM_TEZ_SCHED_FAIL)) SendToMain(WM_TEZ_REFRESH_VIEW, 10);
+    Trace(hint);
     return;
   }
+  Trace(hint);
   UpdateTrayIcon();
 }
 
@@ -243,13 +255,21 @@ void TForm1::m_timerWaitForRecorderEndTimer() {
     m_timerWaitForRecorderEnd->SetEnabled(false);
     ForgetRecorderProcess();
     stopRequested_ = false;
-    if (followUp_ == WM_TEZ_SCHED_OK) OnSchedOk();
-    if (followUp_ == WM_TEZ_SCHED_FAIL) OnSchedFail();
+    EndOfRecorderWait();
     return;
   }
   if (ticks_ > 769) {
+    if (!recorderProcess_) {
+      // A Recorder that this controller cannot reach by its process: the
+      // wait ends here, once, and the run's end follows as for any other.
+      m_timerWaitForRecorderEnd->SetEnabled(false);
+      stopRequested_ = false;
+      EndOfRecorderWait();
+      Trace("Recorder not ended: its process cannot be opened");
+      return;
+    }
+    TerminateProcess(recorderProcess_, 0);
     Trace("Recorder ended by force");
-    if (recorderProcess_) TerminateProcess(recorderProcess_, 0);
   } else if (ticks_ == 600) {
     PostToRecorder(WM_TEZ_RECORDER_TERMINATE, 0, 0);
   } else if (ticks_ == 300 && stopRequested_ && !recorderKilled_) {
@@ -257,6 +277,12 @@ void TForm1::m_timerWaitForRecorderEndTimer() {
     PostToRecorder(WM_TEZ_RECORDER_COMMAND, 3, 0);
     recorderKilled_ = true;
   }
+}
+
+void TForm1::EndOfRecorderWait() {
+  if (followUp_ == WM_TEZ_SCHED_OK) OnSchedOk();
+  if (followUp_ == WM_TEZ_SCHED_FAIL) OnSchedFail();
+  RestartCaddrelIfWaiting();
 }
 
 void TForm1::OnRecorderReport(WPARAM code, LPARAM value) {
@@ -305,11 +331,28 @@ void TForm1::OnSchedFail() {
 
 void TForm1::OnSettingsChanged() {
   ReadSettings();
-  StopCaddrel(false);
-  StartCaddrel();
+  // A run keeps its device program: the restart waits for the run's end.
+  if (RunUnderWay()) {
+    caddrelRestartWaiting_ = true;
+  } else {
+    StopCaddrel(false);
+    StartCaddrel();
+  }
   commandReceived_ = false;
   WriteLastDate(lastDate_);
   CheckSchedule();
+}
+
+bool TForm1::RunUnderWay() const {
+  return startInProgress_ || RecorderWindow() || m_timerWaitForRecorderEnd->Enabled() ||
+         (recorderState_.state >= 1 && recorderState_.state <= 3) || recorderState_.state == 7;
+}
+
+void TForm1::RestartCaddrelIfWaiting() {
+  if (!caddrelRestartWaiting_ || RunUnderWay()) return;
+  caddrelRestartWaiting_ = false;
+  StopCaddrel(false);
+  StartCaddrel();
 }
 
 void TForm1::EndRecorderAtExit() {
@@ -324,11 +367,11 @@ void TForm1::EndRecorderAtExit() {
   while (!RecorderEnded()) {
     const DWORD waited = GetTickCount() - start;
     if (waited > 20000) {
-      Trace("Recorder ended by force at exit");
       if (recorderProcess_) {
         TerminateProcess(recorderProcess_, 0);
         WaitForSingleObject(recorderProcess_, 5000);
       }
+      Trace("Recorder ended by force at exit");
       break;
     }
     if (waited > 15000 && !terminateSent) {

@@ -40,6 +40,7 @@ std::string TForm1::ScheduleTimeText() const {
 }
 
 void TForm1::timerCheckSchedulerTimer() {
+  RestartCaddrelIfWaiting();
   const int state = recorderState_.state;
   if (state == 0 || state == 4 || state == 5 || state == 6) {
     CheckSchedule();

@@ -188,20 +188,23 @@ void TTrayIcon::EndIconsUpdate() {
 
 void TTrayIcon::SetAnimated(bool animated) {
   if (animated && icons_.GetCount() == 0) animated = false;
-  if (animated == animated_) return;
+  // An animation turned off by an emptied list still has its thread: it is
+  // ended here, before any new one starts.
+  if (animated == animated_ && (animated_ || !thread_)) return;
   TTrayAnimThread* stopping = nullptr;
   {
     Guard guard(&lock_);
+    if (thread_) {
+      stopping = thread_;
+      thread_->Unlink();
+      thread_->Stop();
+      thread_ = nullptr;
+    }
     animated_ = animated;
     if (animated) {
       thread_ = new TTrayAnimThread(this);
       if (!added_) thread_->Pause();
       thread_->Resume();
-    } else if (thread_) {
-      stopping = thread_;
-      thread_->Unlink();
-      thread_->Stop();
-      thread_ = nullptr;
     }
     frame_ = 0;
   }

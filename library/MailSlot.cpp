@@ -213,11 +213,14 @@ void CMailSlot::ServeMail() {
   while (m_running) {
     DWORD count = 0, size = 0;
     if (!QueryCount(&count, &size)) return;
-    if (count == 0) {
+    // An empty record waiting shows as a next size of 0 with no count on
+    // some systems: it is taken (and dropped) like any other.
+    if (count == 0 && size != 0) {
+      ReportDropped();
       Sleep(100);
       continue;
     }
-    while (count > 0) {
+    while (count > 0 || size == 0) {
       if (!m_running) return;
       if (!ReadOne(size, ring, reads)) {
         m_running = 0;
@@ -241,9 +244,8 @@ bool CMailSlot::ReadOne(DWORD size, int32_t (&ring)[kRingIds], uint32_t& reads) 
   MailMessage mail;
   DWORD got = 0;
   if (!ReadFile(m_handle, &mail, kMailRecordSize, &got, nullptr)) return ReadFailed();
-  if (got != static_cast<DWORD>(kMailRecordSize)) {
-    SetLastError(ERROR_INVALID_DATA);
-    ReportErrorF("Skipped record of %lu bytes", static_cast<unsigned long>(got));
+  if (got != static_cast<DWORD>(kMailRecordSize) || !MailRecordIsSound(mail)) {
+    ++m_dropped;
     return true;
   }
   bool seen = false;
@@ -265,11 +267,18 @@ bool CMailSlot::DropOddRecord(DWORD size) {
     return false;
   }
   DWORD got = 0;
-  if (!ReadFile(m_handle, buffer.get(), size, &got, nullptr)) return ReadFailed();
-  SetLastError(got > static_cast<DWORD>(kMailRecordSize) ? ERROR_INSUFFICIENT_BUFFER
-                                                         : ERROR_INVALID_DATA);
-  ReportErrorF("Skipped record of %lu bytes", static_cast<unsigned long>(got));
+  // An empty record may be reported as a failed read; it is gone all the same.
+  if (!ReadFile(m_handle, buffer.get(), size ? size : 1, &got, nullptr) && size != 0)
+    return ReadFailed();
+  ++m_dropped;
   return true;
+}
+
+void CMailSlot::ReportDropped() {
+  if (!m_dropped) return;
+  SetLastError(ERROR_INVALID_DATA);
+  ReportErrorF("Skipped %lu malformed records", m_dropped);
+  m_dropped = 0;
 }
 
 bool CMailSlot::ReadFailed() {

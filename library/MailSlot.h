@@ -17,6 +17,25 @@
 
 class CMappedMail;
 
+// Whether a record read from a mailslot can be one of ours: a known sender
+// category and a text length in bounds. Anything else is dropped unread.
+inline bool MailRecordIsSound(const MailMessage& mail) {
+  switch (mail.category) {
+    case TEZ_MAIL_RECORDER:
+    case TEZ_MAIL_TO_CONTROLLER:
+    case TEZ_MAIL_INTERNAL:
+    case TEZ_MAIL_MEDIA:
+    case TEZ_MAIL_DIALER:
+    case TEZ_MAIL_CHANNEL_OPERATOR:
+    case TEZ_MAIL_ITEM_OPERATOR:
+    case TEZ_MAIL_ITEM_PLAYER:
+    case TEZ_MAIL_CONTROLLER:
+      return mail.textLength >= 0 && mail.textLength <= kMailTextMax;
+    default:
+      return false;
+  }
+}
+
 // Posted to the notify window for each record queued (wParam 0, lParam 0).
 constexpr UINT WM_TEZ_MAIL_QUEUED = 5576;
 
@@ -71,6 +90,9 @@ class CMailSlot {
   bool ReadOne(DWORD size, int32_t (&ring)[kRingIds], uint32_t& reads);
   // Reads a record of another size than 184 bytes and drops it.
   bool DropOddRecord(DWORD size);
+  // One report for the malformed records dropped since the last one.
+  void ReportDropped();
+  unsigned long m_dropped = 0;  // reader thread only
   // Reports a failed read; false when the reader must stop.
   bool ReadFailed();
   bool QueryCount(DWORD* count, DWORD* nextSize);

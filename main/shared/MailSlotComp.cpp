@@ -1,5 +1,6 @@
 #include "MailSlotComp.h"
 
+#include <memory>
 #include <new>
 
 #include "Application.h"
@@ -7,6 +8,8 @@
 // Largest message the component reads; anything bigger is taken out of the
 // slot and dropped.
 constexpr DWORD kLargestMessage = 65533;
+// Messages delivered by one call on the main thread.
+constexpr int kMessagesPerCall = 64;
 
 class TMailSlotCompWaitThread : public TThread {
  public:
@@ -18,7 +21,9 @@ class TMailSlotCompWaitThread : public TThread {
     while (!Terminated()) {
       DWORD next = 0, count = 0;
       if (!GetMailslotInfo(handle_, nullptr, &next, &count, nullptr)) break;  // closed
-      if (count < 1) {
+      // An empty message waiting shows as a next size of 0 with no count
+      // on some systems: it is taken like any other.
+      if (count < 1 && next != 0) {
         Sleep(10);
         // Blocks until a message arrives where the system supports it;
         // returns at once otherwise (then this is a 10 ms poll).
@@ -155,26 +160,52 @@ void TCustomMailSlotComp::GetInfo() {
   messageCount_ = static_cast<int32_t>(count);
 }
 
+namespace {
+
+// Takes the message at the head of the slot out and drops it, whatever its
+// size.
+void DropHeadMessage(HANDLE slot, DWORD size) {
+  std::unique_ptr<char[]> junk(new (std::nothrow) char[size ? size : 1]);
+  DWORD got = 0;
+  if (junk) ReadFile(slot, junk.get(), size ? size : 1, &got, nullptr);
+}
+
+}  // namespace
+
 bool TCustomMailSlotComp::ReadMessage(MessageBuffer& buffer) {
   GetInfo();
-  if (messageCount_ == 0) Error("No messages waiting");
+  if (messageCount_ == 0 && nextSize_ != 0) Error("No messages waiting");
   FreeBuffer(buffer);
   auto next = static_cast<DWORD>(nextSize_);
   DWORD got = 0;
   if (next == MAILSLOT_NO_MESSAGE) return false;  // taken meanwhile
   if (next >= kLargestMessage) {
     // Too big to hand on: take it out of the slot so it is not offered again.
-    char* junk = new (std::nothrow) char[next];
-    if (junk) ReadFile(handle_, junk, next, &got, nullptr);
-    delete[] junk;
+    DropHeadMessage(handle_, next);
     return false;
   }
   buffer.Size = static_cast<int32_t>(next);
   buffer.Data = new (std::nothrow) char[next + 1]();
-  if (!buffer.Data) buffer.Size = 0;
-  bool ok = ReadFile(handle_, buffer.Data, static_cast<DWORD>(buffer.Size), &got, nullptr) &&
-            got == static_cast<DWORD>(buffer.Size);
-  if (!ok) Error("Error reading message");
+  if (!buffer.Data) {
+    DropHeadMessage(handle_, next);
+    buffer.Size = 0;
+    return false;
+  }
+  if (next == 0) {
+    // An empty message is read with room for one byte (a read of no bytes
+    // does not take it out of the slot everywhere); some systems report
+    // that read as failed, but it is taken all the same.
+    ReadFile(handle_, buffer.Data, 1, &got, nullptr);
+    return true;
+  }
+  if (!ReadFile(handle_, buffer.Data, next, &got, nullptr)) {
+    // The size offered was not the message's: it leaves the slot all the
+    // same, so that the slot never sticks on it.
+    if (GetLastError() == ERROR_INSUFFICIENT_BUFFER || GetLastError() == ERROR_MORE_DATA)
+      DropHeadMessage(handle_, kLargestMessage);
+    Error("Error reading message");
+  }
+  if (got != static_cast<DWORD>(buffer.Size)) Error("Error reading message");
   return true;
 }
 
@@ -185,23 +216,35 @@ void TCustomMailSlotComp::FreeBuffer(MessageBuffer& buffer) {
 }
 
 void TCustomMailSlotComp::MessageAvail() {
-  MessageBuffer buffer;
   struct Delivering {
     bool& flag;
     explicit Delivering(bool& f) : flag(f) { flag = true; }
     ~Delivering() { flag = false; }
   };
   Delivering mark(delivering_);
-  try {
-    if (ReadMessage(buffer)) {
+  // Several messages a call, so that reading keeps pace with a burst; a
+  // message that cannot be read is dropped and the next one taken.
+  for (int taken = 0; taken < kMessagesPerCall && open_; ++taken) {
+    MessageBuffer buffer;
+    bool read = false;
+    try {
+      GetInfo();
+      if (messageCount_ < 1 && nextSize_ != 0) break;
+      read = ReadMessage(buffer);
+    } catch (const EMailSlotComp&) {
+      FreeBuffer(buffer);
+      continue;
+    }
+    if (!read) continue;
+    try {
       DoMessageAvail(buffer.Data ? std::string(buffer.Data) : std::string());
       DoBinMessageAvail(buffer.Data, buffer.Size);
+    } catch (...) {
+      FreeBuffer(buffer);
+      throw;
     }
-  } catch (...) {
     FreeBuffer(buffer);
-    throw;
   }
-  FreeBuffer(buffer);
 }
 
 void TCustomMailSlotComp::DoOpen() {

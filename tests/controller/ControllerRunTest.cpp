@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ControllerSupport.h"
+#include "MailBurst.h"
 #include "MailMessage.h"
 
 namespace {
@@ -146,6 +147,83 @@ TEST(ControllerRun, RecordCommandMakesTheRecordingAndTellsTheMainProgram) {
   ASSERT_TRUE(f.CloseController());
   for (const char* line : {"UNREGISTER", "COMMAND 20 0", "CLOSE", "END"})
     EXPECT_GE(f.FindLine("Caddrel.log", line), 0) << line;
+}
+
+// One channel item of that length, the main-program stand-in and the
+// controller, up to the device program's port.
+bool StartWithOneItem(ControllerFolder& f, double seconds) {
+  f.SetParam("Recorder", "optionPlayOpening", "0");
+  f.WriteItems({f.HttpItem("first.wav", 1000, seconds)});
+  return f.StartPeer() && f.StartController() &&
+         f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000);
+}
+
+TEST(ControllerRun, BurstOfMalformedMailLeavesTheMailAndTheRunsWorking) {
+  ControllerFolder f("burst");
+  ASSERT_TRUE(StartWithOneItem(f, 3.0));
+  // A few thousand malformed blocks are taken as fast as they come.
+  ASSERT_TRUE(SendMalformedBurst("\\\\.\\mailslot\\pellomar", 3000, 29, 240000));
+  // The mail goes on: a sound record after the burst reaches the main program.
+  MailMessage after = {};
+  after.id = 0x2929;
+  after.category = TEZ_MAIL_TO_CONTROLLER;
+  after.message = 78;
+  after.lParam[0] = 6;
+  for (int i = 0; i < 10; ++i) {
+    after.id = 0x2929 + i;
+    ASSERT_TRUE(SendToController(&after, sizeof after));
+  }
+  f.Post(kStartSession, 0);
+  // The Recorder's own slot takes a burst in the middle of its run, and
+  // the run still hears its operators and player to the end.
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 60000));
+  ASSERT_TRUE(SendMalformedBurst("\\\\.\\mailslot\\Brindale_Recorder_Mailslot", 3000, 31,
+                                 240000));
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 120000));
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1226"), 0);
+  EXPECT_TRUE(PeerGotMail(f, TEZ_MAIL_TO_CONTROLLER, 78, 6));
+  EXPECT_TRUE(PeerGotMail(f, TEZ_MAIL_TO_CONTROLLER, 1, 3));  // the run's own reports
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+  EXPECT_FALSE(f.Recording().empty());
+}
+
+TEST(ControllerRun, SavedChannelsCommandARecorderThatAnotherProgramStarted) {
+  ControllerFolder f("elsewhere");
+  ASSERT_TRUE(StartWithOneItem(f, 0.5));
+  HWND recorder = nullptr;
+  HANDLE process = StartRecorder(f.File(""), &recorder);
+  ASSERT_NE(process, nullptr);
+  ASSERT_NE(recorder, nullptr);
+  // The main program's answer to a save request comes while that Recorder
+  // is open: the controller commands it rather than starting one of its own.
+  f.Post(1277, 0);
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 120000));
+  EXPECT_GE(f.FindLine(kPeer, "MSG 1225"), 0);
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+  EXPECT_FALSE(f.Recording().empty());
+  // Its end is watched through its process all the same.
+  EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
+  CloseHandle(process);
+  EXPECT_EQ(Param(f, "Recorder", "lastRecordingTime").find("ProcID="), std::string::npos);
+}
+
+TEST(ControllerRun, SettingsChangedDuringARunRestartTheDeviceProgramAfterIt) {
+  ControllerFolder f("settingsrun");
+  ASSERT_TRUE(StartWithOneItem(f, 3.0));
+  f.Post(kStartSession, 0);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 60000));
+  f.Post(1227);  // settings changed while recording
+  // The device program is left alone while the run records...
+  Sleep(1500);
+  ASSERT_NE(FindWindowA(nullptr, "Recorder"), nullptr);
+  EXPECT_EQ(f.FindLine("Caddrel.log", "COMMAND 20"), -1);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 120000));
+  EXPECT_EQ(f.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+  // ...and restarted once it had ended.
+  const DWORD start = GetTickCount();
+  while (f.CountLines("Caddrel.log", "START") < 2 && GetTickCount() - start < 30000) Sleep(200);
+  EXPECT_EQ(f.CountLines("Caddrel.log", "START"), 2);
+  EXPECT_GE(f.FindLine("Caddrel.log", "COMMAND 20"), 0);
 }
 
 TEST(ControllerRun, ItemInErrorLeavesTheRunGoing) {

@@ -31,14 +31,14 @@ TEST(ControllerStart, FailedRecorderStartIsReportedAndRunKeysFollowTheMode) {
     const char* playOpening;
     const char* virtualMedia;
     const char* selected;
-    const char* failedState;  // packed kind and state 5
+    const char* failedState;  // the state told to the main program: kind and state 0
     const char* hint;
   };
   const Case cases[] = {
-      {0, 1, "1", "1", "0", "0", "MSG 1238 5 0", "Brindale Error Running  Recorder"},
-      {100, 1, "0", "0", "1", "0", "MSG 1238 21 0", "Brindale Error Running  Player"},
-      {150, 1, "0", "0", "1", "1", "MSG 1238 37 0", "Brindale Error Running  Play Item"},
-      {100, 0, "1", "1", "1", "0", "MSG 1238 21 0", "Brindale Error Running  Player"},
+      {0, 1, "1", "1", "0", "0", "MSG 1238 0 0", "Brindale Error Running  Recorder"},
+      {100, 1, "0", "0", "1", "0", "MSG 1238 0 0", "Brindale Error Running  Player"},
+      {150, 1, "0", "0", "1", "1", "MSG 1238 0 0", "Brindale Error Running  Play Item"},
+      {100, 0, "1", "1", "1", "0", "MSG 1238 0 0", "Brindale Error Running  Player"},
   };
   int failures = 0;
   for (const Case& c : cases) {
@@ -49,13 +49,18 @@ TEST(ControllerStart, FailedRecorderStartIsReportedAndRunKeysFollowTheMode) {
       Sleep(1500);
     }
     const int saves = f.CountLines(kPeer, "MSG 1276 1277 " + std::to_string(c.mode));
+    const int idles = f.CountLines(kPeer, c.failedState);
     f.Post(kStartSession, WPARAM(c.mode));
     // Each start goes on after its failure: none is left waiting in state 7.
     const DWORD start = GetTickCount();
     while (f.CountLines(kPeer, "MSG 1226") == failures && GetTickCount() - start < 40000) Sleep(100);
     ASSERT_EQ(f.CountLines(kPeer, "MSG 1226"), ++failures);
     EXPECT_EQ(f.CountLines(kPeer, "MSG 1276 1277 " + std::to_string(c.mode)), saves + 1);
-    EXPECT_GE(f.FindLine(kPeer, c.failedState), 0);
+    // After the failure the main program hears kind and state 0 (never a
+    // failed state), and the failure itself.
+    EXPECT_GT(f.CountLines(kPeer, c.failedState), idles);
+    for (const char* failedState : {"MSG 1238 5 ", "MSG 1238 21 ", "MSG 1238 37 "})
+      EXPECT_LT(f.FindLine(kPeer, failedState), 0);
     EXPECT_EQ(Param(f, "Recorder", "storeRecState"), c.storeRecState);
     EXPECT_EQ(Param(f, "Recorder", "playOpening"), c.playOpening);
     EXPECT_EQ(Param(f, "Recorder", "useVirtualMedia"), c.virtualMedia);
@@ -151,6 +156,36 @@ TEST(ControllerStart, RecordingOnADeviceThatIsNotReadyShowsTheNotice) {
   PostMessageA(f.Controller(), 1164, 525, 0);
   f.Post(kStartSession, 0);
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+}
+
+TEST(ControllerStart, DeviceProgramAlreadyRunningIsRegisteredWith) {
+  ControllerFolder f("devrunning", kNoRecorder);
+  HANDLE device = f.Start("Caddrel.exe");
+  ASSERT_NE(device, nullptr);
+  ASSERT_TRUE(WaitForWindow("BrindaleCaddrel", true, 15000));
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  EXPECT_EQ(f.CountLines("Caddrel.log", "START"), 1);
+}
+
+TEST(ControllerStart, MessagesPassedOnToTheMainProgram) {
+  ControllerFolder f("tomain", kNoRecorder);
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  const int states = f.CountLines(kPeer, "MSG 1238 ");
+  f.Post(1248);  // the main program started: it is told the state
+  const DWORD start = GetTickCount();
+  while (f.CountLines(kPeer, "MSG 1238 ") == states && GetTickCount() - start < 10000) Sleep(100);
+  EXPECT_GT(f.CountLines(kPeer, "MSG 1238 "), states);
+  f.Post(1230);
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1230", 10000));
+  f.Post(1236);  // a failed run to retry: state 5, passed on, views refreshed
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1236", 10000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1238 5 0", 10000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 10000));
 }
 
 }  // namespace

@@ -90,6 +90,13 @@ bool WaitForMenu(bool shown, DWORD ms) {
   return true;
 }
 
+// The controller's tray icon window, once it is there.
+HWND TrayWindow() {
+  HWND tray = nullptr;
+  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  return tray;
+}
+
 void Click(POINT p) {
   SetCursorPos(p.x, p.y);
   Sleep(100);
@@ -103,8 +110,7 @@ TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
   f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
   SetCursorPos(300, 200);
 
@@ -177,14 +183,14 @@ TEST(ControllerTray, CloseAsksFirstAndNoKeepsEverythingRunning) {
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
   ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
 
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
   ASSERT_TRUE(WaitForWindow("Brindale Software", true, 5000));
   // A second "Close" while the question is open asks nothing more.
-  if (ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP")) Sleep(1000);
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
+  Sleep(1000);
   EXPECT_EQ(CountWindows("Brindale Software"), 1);
   Answer("&No");
   ASSERT_TRUE(WaitForWindow("Brindale Software", false, 5000));
@@ -210,8 +216,7 @@ TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
   f.SetParam("AutoUpdate", "active", "0");
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
+  HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
 
   // Off: the item shows the picture of a schedule that is off.
@@ -249,6 +254,48 @@ TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
   keybd_event(VK_ESCAPE, 0, 0, 0);
   keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
   if (!WaitForMenu(false, 2000)) PostMessageA(tray, WM_CANCELMODE, 0, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ControllerTray, ViewAndPlayItemsAndRecordNowAfterTheNotReadyNotice) {
+  ControllerFolder f("traynotready", kNoRecorder);
+  f.SetParam("FileDisk", "mdSetEnabled", "1");
+  f.Write("Caddrel.inx", "[Device]\r\nneverReady=1\r\n");
+  f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 510 0", 15000));
+  HWND tray = TrayWindow();
+  ASSERT_NE(tray, nullptr);
+
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_MAX_BMP"));  // "&Full View"
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 0 1", 10000));
+
+  // "&Record Now" on a device that is not ready: the notice, no run.
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
+  ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", true, 10000));
+  PostMessageA(FindWindowA(nullptr, "MiniDisc is not ready for recording."), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", false, 5000));
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1276"), 0);
+  // The device reports ready: the next click on the same item starts the run.
+  PostMessageA(f.Controller(), 1164, 525, 0);
+  Sleep(500);
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+}
+
+TEST(ControllerTray, PlayNowAsksForAPlayRun) {
+  ControllerFolder f("trayplay", kNoRecorder);
+  f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  HWND tray = TrayWindow();
+  ASSERT_NE(tray, nullptr);
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_PLAY_BMP"));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 100", 10000));
 }
 
 }  // namespace

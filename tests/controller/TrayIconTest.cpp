@@ -1,5 +1,8 @@
 // The icon list and the tray icon in this process: the stored form of the
 // list, its change notices, the tip and the animation thread.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include "Application.h"
@@ -146,6 +149,48 @@ TEST(TrayIcon, TipAndAnimation) {
   tray.Icons()->Clear();
   tray.EndIconsUpdate();
   EXPECT_FALSE(tray.Animated());
+}
+
+int ThreadsOfThisProcess() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snap == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  int n = 0;
+  for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry))
+    n += entry.th32OwnerProcessID == GetCurrentProcessId();
+  CloseHandle(snap);
+  return n;
+}
+
+TEST(TrayIcon, EmptiedListEndsTheAnimationThreadBeforeANewOne) {
+  Application->Initialize();
+  TIcon frames[2];
+  for (int i = 0; i < 2; ++i) frames[i].SetHandle(MakeIcon(RGB(0, 90 * i, 0)));
+  TTrayIcon tray(nullptr);
+  tray.Icon()->Assign(&frames[0]);
+  tray.SetInterval(20);
+  Pump(100);
+  const int before = ThreadsOfThisProcess();
+  ASSERT_GT(before, 0);
+  // Emptying the list turns the animation off; switching it on again
+  // (as every run's icon does) must leave one thread, not one more each time.
+  for (int round = 0; round < 5; ++round) {
+    for (TIcon& frame : frames) tray.Icons()->Add(&frame);
+    tray.SetAnimated(true);
+    ASSERT_TRUE(tray.Animated());
+    Pump(60);
+    tray.Icons()->Clear();
+    EXPECT_FALSE(tray.Animated());
+    Pump(60);
+  }
+  for (TIcon& frame : frames) tray.Icons()->Add(&frame);
+  tray.SetAnimated(true);
+  Pump(200);
+  EXPECT_LE(ThreadsOfThisProcess(), before + 1);
+  tray.SetAnimated(false);
+  Pump(200);
+  EXPECT_LE(ThreadsOfThisProcess(), before);
 }
 
 }  // namespace

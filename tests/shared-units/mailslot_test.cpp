@@ -6,8 +6,10 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "MailBurst.h"
 #include "MailMessage.h"
 #include "MailSlotComp.h"
 #include "ProbeProcess.h"
@@ -178,4 +180,27 @@ TEST(MailSlotComp, NothingCallsAClosedOrFreedComponent) {
   PumpUntil([&] { return GetTickCount() - t0 > 200; });
   EXPECT_EQ(events, 1);
   EXPECT_FALSE(again.Active());
+}
+
+TEST(MailSlotComp, BurstOfMalformedMailIsTakenWholeAndReadingGoesOn) {
+  Application->Initialize();
+  TMailSlotComp slot(nullptr);
+  slot.SetSlot("forms_test_burst");
+  Received r;
+  Listen(slot, r);
+  slot.SetActive(true);
+  // Blocks of 0 to 400 bytes, empty ones among them, as fast as a writer
+  // can: each is handed on, in order, and none stops the reading.
+  bool sent = false;
+  std::thread writer(
+      [&sent] { sent = SendMalformedBurst("\\\\.\\mailslot\\forms_test_burst", 2000, 7, 240000); });
+  PumpUntil([&] { return r.data.size() >= 2000; }, 240000);
+  writer.join();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(r.data.size(), 2000u);
+  size_t empty = 0;
+  for (const std::string& d : r.data) empty += d.empty();
+  EXPECT_GT(empty, 0u);
+  ASSERT_TRUE(MailSlotSendMessage(".", "forms_test_burst", "after"));
+  ASSERT_TRUE(PumpUntil([&] { return !r.texts.empty() && r.texts.back() == "after"; }));
 }
