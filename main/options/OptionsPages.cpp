@@ -61,10 +61,7 @@ void TOptionsPages::speedPlayerClick() {
     std::string library = TIniFile(settings).ReadString(section, "playerDll", "");
     media_->BindMediaConfigDll2(library, settings, section, f_.pnlViewPlayer->Handle());
   }
-  if (!media_->PlayerBound() || f_.ViewPlayer->Visible()) return;
-  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
-    p->SetVisible(p == f_.ViewPlayer);
-  f_.speedPlayer->SetDown(true);
+  if (media_->PlayerBound()) f_.ChangeToPlayerView();
 }
 
 TOptionsPages::~TOptionsPages() { Shutdown(); }
@@ -249,18 +246,23 @@ void TOptionsPages::BuildConnection(TPanel* p) {
       }
     }
     loading_ = false;
+    StartLabelAnimation();
   };
   editOptionsUserName->OnChange = [this](TObject*) {
     if (!loading_) f_.options.user = editOptionsUserName->Caption();
   };
-  editOptionsPassword2->OnChange = [this](TObject*) {
-    if (loading_) return;
-    std::string a = editOptionsPassword->Caption(), b = editOptionsPassword2->Caption();
-    if (a == b) f_.options.pwd = a;
-  };
-  panelDialerTest = Put<TPanel>(&f_, p, "panelDialerTest", 8, 162, 430, 40);
-  btnTestConnection = Put<TButton>(&f_, panelDialerTest, "btnTestConnection", 6, 8, 90, 24, "&Test");
-  panelDialerStatus = Put<TPanel>(&f_, panelDialerTest, "panelDialerStatus", 102, 8, 320, 24);
+  editOptionsPassword2->OnExit = [this](TObject*) { editOptionsPassword2Exit(); };
+  panelDialerTest = Put<TPanel>(&f_, p, "panelDialerTest", 8, 162, 430, 58);
+  lblTestConnectivity = Put<TLabel>(&f_, panelDialerTest, "lblTestConnectivity", 2, 4, 190, 16,
+                                    "Test your Internet connection");
+  btnTestConnection = Put<TButton>(&f_, panelDialerTest, "btnTestConnection", 6, 26, 90, 24, "&Test");
+  panelDialerStatus = Put<TPanel>(&f_, panelDialerTest, "panelDialerStatus", 102, 26, 320, 24);
+  ClearDialerStatus();
+  timerAnimateLabel = new TTimer(&f_);
+  timerAnimateLabel->SetName("timerAnimateLabel");
+  timerAnimateLabel->SetInterval(100);
+  timerAnimateLabel->SetEnabled(false);
+  timerAnimateLabel->SetOnTimer([this](TObject*) { timerAnimateLabelTimer(); });
   btnTestConnection->OnClick = [this](TObject*) {
     THalvornOptions& o = f_.options;
     if (!test_) {
@@ -274,6 +276,7 @@ void TOptionsPages::BuildConnection(TPanel* p) {
       };
       test_->OnDialPanel = [this](bool on) { pnlDialUp->SetEnabled(on); };
     }
+    StopLabelAnimation();
     if (test_->Running()) {
       test_->Cancel();
       return;
@@ -290,6 +293,7 @@ void TOptionsPages::BuildConnection(TPanel* p) {
     keys.ftpHost = o.ftpHost;
     keys.ftpPort = o.ftpPort;
     test_->WriteKeys(keys);
+    panelDialerStatus->SetBevelOuter(bvRaised);
     test_->Start(kind_);
   };
 }
@@ -500,10 +504,49 @@ void TOptionsPages::FillDialUpEntries() {
   radioDialUp->SetEnabled(listed && !names.empty());
 }
 
+void TOptionsPages::ClearDialerStatus() {
+  panelDialerStatus->SetBevelOuter(bvNone);
+  panelDialerStatus->SetCaption("");
+}
+
+void TOptionsPages::StartLabelAnimation() {
+  StopLabelAnimation();
+  int room = lblTestConnectivity->Parent()->ClientWidth() - lblTestConnectivity->Width();
+  labelStep_ = std::min(room / 10, 10);
+  if (labelStep_ < 1) labelStep_ = 1;
+  timerAnimateLabel->SetEnabled(true);
+}
+
+void TOptionsPages::StopLabelAnimation() {
+  timerAnimateLabel->SetEnabled(false);
+  lblTestConnectivity->SetLeft(2);
+}
+
+void TOptionsPages::timerAnimateLabelTimer() {
+  // The label slides to the right edge and starts again at the left.
+  int left = lblTestConnectivity->Left() + labelStep_;
+  if (left + lblTestConnectivity->Width() > lblTestConnectivity->Parent()->ClientWidth()) left = 2;
+  lblTestConnectivity->SetLeft(left);
+}
+
+void TOptionsPages::editOptionsPassword2Exit() {
+  if (loading_) return;
+  std::string first = editOptionsPassword->Caption(), second = editOptionsPassword2->Caption();
+  if (!second.empty() && second != first) {
+    loading_ = true;
+    editOptionsPassword->SetCaption("");
+    editOptionsPassword2->SetCaption("");
+    loading_ = false;
+    MessageBoxA(f_.Handle(), "Please enter the same password in both places", "Brindale", MB_OK);
+    return;
+  }
+  f_.options.pwd = second;
+}
+
 void TOptionsPages::DialUpSettingClick(int kind) {
   kind_ = kind;
   f_.options.useDialer = kind;
-  panelDialerStatus->SetCaption("");
+  ClearDialerStatus();
   THalvornOptions& o = f_.options;
   bool testAllowed = kind != 2;
   if (kind == 1) {
@@ -523,6 +566,10 @@ void TOptionsPages::DialUpSettingClick(int kind) {
   EnablePanel(pnlDialUp, kind == 1, kind == 1 ? clWindow : clBtnFace);
   EnablePanel(panelDialerTest, testAllowed, testAllowed ? clWindow : clBtnFace);
   btnTestConnection->SetEnabled(testAllowed);
+  if (testAllowed)
+    StartLabelAnimation();
+  else
+    StopLabelAnimation();
 }
 
 bool TOptionsPages::DialUpValidation(bool withMessages) {
@@ -547,7 +594,8 @@ bool TOptionsPages::DialUpValidation(bool withMessages) {
 
 void TOptionsPages::SelectPage(int index) {
   if (index < 0 || index >= static_cast<int>(pages.size()) || index == page_) return;
-  if (!DialUpValidation(false)) return;
+  // A refused change says why.
+  if (!DialUpValidation(true)) return;
   SaveControls();  // the lists and texts are taken into the fields
   for (size_t i = 0; i < pages.size(); ++i) pages[i]->SetVisible(static_cast<int>(i) == index);
   page_ = index;
@@ -600,6 +648,7 @@ void TOptionsPages::LoadControls() {
     r->SetChecked(r == radio);
   loading_ = false;
   DialUpSettingClick(kind == 1 || kind == 2 || kind == 3 ? kind : 0);
+  StopLabelAnimation();
   f_.options.useDialer = o.useDialer;  // the kind stays as stored until the user picks one
   loading_ = true;
 
@@ -675,12 +724,15 @@ void TOptionsPages::speedOptionsClick() {
     p->SetVisible(p == f_.ViewOptions);
   f_.options.SerializeOptionsParameters(false);
   LoadControls();
-  for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(false);
+  for (TTezMMBut* b : f_.MainButtons()) b->SetEnabled(false);
   OptionspageControlChange();
 }
 
 void TOptionsPages::LeaveOptions() {
-  for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(true);
+  StopLabelAnimation();
+  for (TTezMMBut* b : f_.MainButtons()) b->SetEnabled(true);
+  // The player button only where the media type has a player.
+  f_.speedPlayer->SetEnabled(f_.options.playerAvailable == 1);
   for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
     p->SetVisible(p == f_.ViewChannels);
   f_.links->timerCheckPending->SetEnabled(true);
@@ -705,8 +757,11 @@ void TOptionsPages::btnOkOptionsClick() {
   } catch (const std::exception& e) {
     MessageBoxA(f_.Handle(), e.what(), "Brindale", MB_OK);
   }
+  // What a test wrote is now what the settings hold.
+  if (test_) test_->KeepKeys();
   LeaveOptions();
   f_.options.InitPlayerParams();
+  f_.ApplyPlayerParams();
   f_.msgsendControl->MsgVal = kSettingsChanged;
   f_.msgsendControl->PostMsg();
   PostMessageA(f_.Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
@@ -718,7 +773,7 @@ void TOptionsPages::btnOptionsCancelClick() {
     // The keys a connection test wrote go back to what they were.
     test_->RestoreKeys();
   }
-  panelDialerStatus->SetCaption("");
+  ClearDialerStatus();
   btnCloseOptionsClick();
 }
 

@@ -55,6 +55,8 @@ class TOptionsPages {
   TCheckBox* chkAdvancedProxy;
   TButton *btnProxySettings, *btnTestConnection;
   TPanel *pnlDialUp, *panelDialerTest, *panelDialerStatus;
+  TLabel* lblTestConnectivity;  // slides while a test can be started
+  TTimer* timerAnimateLabel;
   TComboBox* cmbConnectionToUse;
   TEdit *editOptionsUserName, *editOptionsPassword, *editOptionsPassword2;
   // Sounds and start-up.
@@ -95,6 +97,11 @@ class TOptionsPages {
   void OptionspageControlChange();
   bool DialUpValidation(bool withMessages);
   void DialUpSettingClick(int kind);
+  void ClearDialerStatus();
+  void StartLabelAnimation();
+  void StopLabelAnimation();
+  void timerAnimateLabelTimer();
+  void editOptionsPassword2Exit();
   void FillDialUpEntries();
   void ShowSpeech();
   void ShowVoiceBars();
@@ -106,6 +113,7 @@ class TOptionsPages {
   TForm1& f_;
   int page_ = 0;
   int32_t kind_ = 0;
+  int labelStep_ = 10;
   bool loading_ = false;
   std::string minDiskSaved_, maxSizeSaved_;
   std::unique_ptr<TTTsControl1> tts_;
