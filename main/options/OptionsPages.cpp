@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "Application.h"
 #include "AskSchedTime.h"
 #include "ChannelCleanup.h"
 #include "MainForm.h"
 #include "MainLinks.h"
+#include "Screen.h"
 #include "TempSweep.h"
 
 namespace {
@@ -18,6 +20,9 @@ T* Put(TForm* form, TWinControl* parent, const char* name, int l, int t, int w, 
   c->SetName(name);
   c->SetBounds(l, t, w, h);
   c->SetParent(parent);
+  // Labels write in the font of the controls beside them.
+  if constexpr (std::is_same_v<T, TLabel>)
+    c->Font()->SetHandle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   if (!caption.empty()) c->SetCaption(caption);
   return c;
 }
@@ -105,10 +110,10 @@ void TOptionsPages::Build() {
 
 void TOptionsPages::BuildRecording(TPanel* p) {
   chkAutoRecord = Put<TCheckBox>(&f_, p, "chkAutoRecord", 8, 8, 200, 20, "Record every day at");
-  cmbFullTime = Put<TComboBox>(&f_, p, "cmbFullTime", 210, 6, 100, 22);
+  cmbFullTime = Put<TComboBox>(&f_, p, "cmbFullTime", 250, 6, 100, 22);
   for (int i = 0; i < 96; ++i) cmbFullTime->Items()->Add(TfrmAskSchedTime1::TimeEntryText(i));
-  Put<TLabel>(&f_, p, "lblLiveStream", 8, 40, 200, 18, "Live stream length (minutes):");
-  cmbLiveStream = Put<TEdit>(&f_, p, "cmbLiveStream", 210, 38, 60, 22);
+  Put<TLabel>(&f_, p, "lblLiveStream", 8, 40, 240, 18, "Live stream length (minutes):");
+  cmbLiveStream = Put<TEdit>(&f_, p, "cmbLiveStream", 250, 38, 80, 22);
   chkAutoUpdate = Put<TCheckBox>(&f_, p, "chkAutoUpdate", 8, 70, 260, 20,
                                  "Check for updates automatically");
   btnCheckForUpdate = Put<TButton>(&f_, p, "btnCheckForUpdate", 8, 100, 150, 24,
@@ -131,12 +136,13 @@ void TOptionsPages::BuildRecording(TPanel* p) {
 
 void TOptionsPages::BuildMedia(TPanel* p) {
   ListMediaTypes = Put<TListBox>(&f_, p, "ListMediaTypes", 8, 8, 150, 110);
-  Put<TLabel>(&f_, p, "lblMediaLength", 170, 8, 200, 18, "Recording length (minutes):");
+  Put<TLabel>(&f_, p, "lblMediaLength", 170, 8, 230, 18, "Recording length (minutes):");
   cmbMediaLength = Put<TEdit>(&f_, p, "cmbMediaLength", 170, 28, 90, 22);
   lblComPort = Put<TLabel>(&f_, p, "lblComPort", 170, 58, 100, 18, "COM port:");
   cmbComPort = Put<TComboBox>(&f_, p, "cmbComPort", 170, 78, 100, 22);
   cmbComPort->Items()->Add("(None)");
   for (int i = 1; i <= 8; ++i) cmbComPort->Items()->Add("COM" + std::to_string(i));
+  imgMediaType = Put<TImage>(&f_, p, "imgMediaType", 290, 30, 64, 48);
   lblNote = Put<TLabel>(&f_, p, "lblNote", 8, 124, 420, 18);
   pnlMediaParamsOptions = Put<TPanel>(&f_, p, "pnlMediaParamsOptions", 8, 146, 420, 80);
   ListMediaTypes->OnChange = [this](TObject*) {
@@ -155,6 +161,11 @@ void TOptionsPages::ShowMediaType(int index) {
   cmbMediaLength->SetCaption(view.lengthText);
   lblNote->SetCaption(view.note);
   lblNote->SetVisible(!view.note.empty());
+  HBITMAP picture = nullptr;
+  if (!view.imagePath.empty())
+    picture = static_cast<HBITMAP>(
+        LoadImageA(nullptr, view.imagePath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  imgMediaType->SetBitmap(picture);
   lblComPort->SetVisible(view.comPortVisible);
   cmbComPort->SetVisible(view.comPortVisible);
   if (view.comPortVisible) cmbComPort->SetItemIndex(view.comPort);
@@ -215,11 +226,18 @@ void TOptionsPages::BuildConnection(TPanel* p) {
     btnProxySettings->SetEnabled(ok);
     btnTestConnection->SetEnabled(true);
   };
-  pnlDialUp = Put<TPanel>(&f_, p, "pnlDialUp", 8, 94, 430, 62);
-  cmbConnectionToUse = Put<TComboBox>(&f_, pnlDialUp, "cmbConnectionToUse", 6, 6, 200, 22);
-  editOptionsUserName = Put<TEdit>(&f_, pnlDialUp, "editOptionsUserName", 6, 34, 130, 22);
-  editOptionsPassword = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword", 142, 34, 130, 22);
-  editOptionsPassword2 = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword2", 278, 34, 130, 22);
+  pnlDialUp = Put<TPanel>(&f_, p, "pnlDialUp", 8, 94, 430, 76);
+  Put<TLabel>(&f_, pnlDialUp, "lblConnectionToUse", 6, 9, 110, 16, "Connect with:");
+  cmbConnectionToUse = Put<TComboBox>(&f_, pnlDialUp, "cmbConnectionToUse", 118, 6, 200, 22);
+  const char* editLabels[] = {"User name:", "Password:", "Confirm password:"};
+  for (int i = 0; i < 3; ++i)
+    Put<TLabel>(&f_, pnlDialUp, (std::string("lblDialUp") + std::to_string(i)).c_str(),
+                6 + 140 * i, 33, 138, 16, editLabels[i]);
+  editOptionsUserName = Put<TEdit>(&f_, pnlDialUp, "editOptionsUserName", 6, 49, 134, 22);
+  editOptionsPassword = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword", 146, 49, 134, 22);
+  editOptionsPassword2 = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword2", 286, 49, 134, 22);
+  for (TEdit* e : {editOptionsPassword, editOptionsPassword2})
+    SendMessageA(e->Handle(), EM_SETPASSWORDCHAR, '*', 0);
   cmbConnectionToUse->OnChange = [this](TObject*) {
     int i = cmbConnectionToUse->ItemIndex();
     if (loading_ || i < 0) return;
@@ -252,8 +270,8 @@ void TOptionsPages::BuildConnection(TPanel* p) {
     if (!loading_) f_.options.user = editOptionsUserName->Caption();
   };
   editOptionsPassword2->OnExit = [this](TObject*) { editOptionsPassword2Exit(); };
-  panelDialerTest = Put<TPanel>(&f_, p, "panelDialerTest", 8, 162, 430, 58);
-  lblTestConnectivity = Put<TLabel>(&f_, panelDialerTest, "lblTestConnectivity", 2, 4, 190, 16,
+  panelDialerTest = Put<TPanel>(&f_, p, "panelDialerTest", 8, 174, 430, 58);
+  lblTestConnectivity = Put<TLabel>(&f_, panelDialerTest, "lblTestConnectivity", 2, 4, 240, 16,
                                     "Test your Internet connection");
   btnTestConnection = Put<TButton>(&f_, panelDialerTest, "btnTestConnection", 6, 26, 90, 24, "&Test");
   panelDialerStatus = Put<TPanel>(&f_, panelDialerTest, "panelDialerStatus", 102, 26, 320, 24);
@@ -304,8 +322,8 @@ void TOptionsPages::BuildSounds(TPanel* p) {
       Put<TCheckBox>(&f_, p, "chkOptPlayOpening", 8, 32, 260, 20, "Play the opening");
   chkOptRecordTrap =
       Put<TCheckBox>(&f_, p, "chkOptRecordTrap", 8, 56, 260, 20, "Trap the recorded audio");
-  Put<TLabel>(&f_, p, "lblSlideHops", 8, 84, 120, 18, "Window slide hops:");
-  cmbSlideHops = Put<TComboBox>(&f_, p, "cmbSlideHops", 130, 82, 60, 22);
+  Put<TLabel>(&f_, p, "lblSlideHops", 8, 84, 150, 18, "Window slide hops:");
+  cmbSlideHops = Put<TComboBox>(&f_, p, "cmbSlideHops", 160, 82, 60, 22);
   for (int i = 0; i <= 5; ++i) cmbSlideHops->Items()->Add(std::to_string(i));
   chkoptStartWithWin =
       Put<TCheckBox>(&f_, p, "chkoptStartWithWin", 8, 112, 260, 20, "Start with Windows");
@@ -397,10 +415,12 @@ void TOptionsPages::BuildSpeech(TPanel* p) {
                                 "Defaults");
   editTestText = Put<TEdit>(&f_, p, "editTestText", 8, 164, 250, 22);
   btnTestSpeech = Put<TButton>(&f_, p, "btnTestSpeech", 264, 163, 80, 24, "Test");
-  Put<TLabel>(&f_, p, "lblDetailLevel", 8, 196, 80, 18, "Text detail:");
-  trbDetaiLevel = Put<TTrackBar>(&f_, p, "trbDetaiLevel", 88, 192, 150, 26);
+  Put<TLabel>(&f_, p, "lblDetailLevel", 8, 196, 100, 18, "Text detail:");
+  trbDetaiLevel = Put<TTrackBar>(&f_, p, "trbDetaiLevel", 108, 192, 136, 26);
   lblTTsError = Put<TLabel>(&f_, p, "lblTTsError", 244, 192, 190, 36);
   lblTTsError->WordWrap = true;
+  pnlLoadingTTS = Put<TPanel>(&f_, p, "pnlLoadingTTS", 100, 60, 240, 40);
+  pnlLoadingTTS->SetVisible(false);
   tts_ = std::make_unique<TTTsControl1>(nullptr);
   speech_ = std::make_unique<TSpeechOptions>(*tts_);
   speech_->ShowMessage = [this](const std::string& m) {
@@ -489,13 +509,24 @@ void TOptionsPages::ShowSpeech() {
   btnAddVoice->SetEnabled(s.addEnabled);
   btnRemoveVoice->SetEnabled(s.removeEnabled);
   ShowVoiceBars();
-  lblTTsError->SetCaption(s.errorText.empty() ? s.loadingText : s.errorText);
+  lblTTsError->SetCaption(s.errorText);
 }
 
 void TOptionsPages::FillDialUpEntries() {
   cmbConnectionToUse->Items()->Clear();
   std::vector<std::string> names;
   bool listed = RasBinding::Module() && ListDialUpEntries(nullptr, names);
+  if (!listed || names.empty()) {
+    // A system without a phone book of its own: the dial-up library's.
+    std::string library = TIniFile(GetCurrentDir() + "\\TezParam.inx")
+                              .ReadString("Dialer", "dialerDll1", "TezRasDialer.dll");
+    TRasControl1 dialer(library);
+    std::vector<std::string> dialerNames;
+    if (dialer.Loaded() && ListDialUpEntries(&dialer, dialerNames) && !dialerNames.empty()) {
+      names = dialerNames;
+      listed = true;
+    }
+  }
   for (const std::string& n : names) cmbConnectionToUse->Items()->Add(n);
   if (listed && names.empty()) {
     cmbConnectionToUse->Items()->Add("No dialup connection");
@@ -604,16 +635,26 @@ void TOptionsPages::SelectPage(int index) {
 
 void TOptionsPages::OptionspageControlChange() {
   if (page_ == kSpeechPage && !speech_->Loaded()) {
+    lblTTsError->SetCaption("");
+    pnlLoadingTTS->SetCaption("Loading TTS...");
+    pnlLoadingTTS->SetVisible(true);
+    SetWindowPos(pnlLoadingTTS->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Screen->SetCursor(crHourGlass);
     f_.links->timerCheckPending->SetEnabled(false);
-    lblTTsError->SetCaption("Loading TTS...");
     Application->ProcessMessages();
     speech_->Load(f_.Handle(), GetCurrentDir() + "\\TezTTS.dll", kMakerAddress);
+    Screen->SetCursor(crDefault);
     editTestText->SetCaption(f_.options.ttsTestText);
     if (speech_->Loaded()) {
       trbDetaiLevel->SetMax(f_.options.numberOfLevels - 1);
       trbDetaiLevelChange();
     }
     ShowSpeech();
+    // A library that is there but fails keeps the panel with its text.
+    if (speech_->Loaded() || !speech_->errorText.empty())
+      pnlLoadingTTS->SetVisible(false);
+    else
+      pnlLoadingTTS->SetCaption(speech_->loadingText);
     f_.links->timerCheckPending->SetEnabled(true);
   }
   if (page_ == 6) lblAbout->SetCaption(ProductVersionText());

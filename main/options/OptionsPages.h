@@ -49,6 +49,7 @@ class TOptionsPages {
   TEdit* cmbMediaLength;
   TComboBox* cmbComPort;
   TLabel *lblComPort, *lblNote;
+  TImage* imgMediaType;  // the media type's picture
   TPanel* pnlMediaParamsOptions;
   // Connection.
   TRadioButton *radioDirectConnection, *radioDialUp, *radioAOLConnection, *radioNoConnection;
@@ -73,6 +74,7 @@ class TOptionsPages {
   TButton *btnAddVoice, *btnRemoveVoice, *btnTestSpeech;
   TEdit* editTestText;
   TLabel *lblTTsError, *lblVoice;
+  TPanel* pnlLoadingTTS;  // shown while the speech library loads
   TPanel* grpVoiceSettings;
   TTrackBar *trackPitch, *trackSpeed;
   TLabel *lblMinPitch, *lblMaxPitch, *txtCurPitch, *lblMinSpeed, *lblMaxSpeed, *txtCurSpeed;
