@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
+#include <initializer_list>
 
 #include "Application.h"
 #include "AskSchedTime.h"
@@ -20,10 +20,20 @@ T* Put(TForm* form, TWinControl* parent, const char* name, int l, int t, int w, 
   c->SetName(name);
   c->SetBounds(l, t, w, h);
   c->SetParent(parent);
-  // Labels write in the font of the controls beside them.
-  if constexpr (std::is_same_v<T, TLabel>)
-    c->Font()->SetHandle(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   if (!caption.empty()) c->SetCaption(caption);
+  return c;
+}
+
+// A combo box that takes typing, with its preset entries.
+TComboBox* PutTyping(TForm* form, TWinControl* parent, const char* name, int l, int t, int w,
+                     std::initializer_list<const char*> entries, int maxLength = 0) {
+  TComboBox* c = new TComboBox(form);
+  c->Style = csDropDown;
+  c->SetName(name);
+  c->SetBounds(l, t, w, 22);
+  c->SetParent(parent);
+  for (const char* e : entries) c->Items()->Add(e);
+  if (maxLength > 0) SendMessageA(c->Handle(), CB_LIMITTEXT, maxLength, 0);
   return c;
 }
 
@@ -31,7 +41,7 @@ const char* const kPageNames[] = {"TabAutoUpdate", "TabMedia", "TabConnection", 
                                   "TabNotifications", "OptionsTabTTs", "tabAbout"};
 const char* const kTabCaptions[] = {"Recording", "Media", "Connection", "Sounds",
                                     "Notices", "Speech", "About"};
-constexpr int kSpeechPage = 5, kConnectionPage = 2;
+constexpr int kRecordingPage = 0, kConnectionPage = 2, kSpeechPage = 5, kAboutPage = 6;
 constexpr UINT kSettingsChanged = 0x4CB, kUserUpdateCheck = 0x59C, kUpdateOffline = 0x59D;
 const char* const kMakerAddress = "http://www.brindale.example/tts";
 
@@ -80,23 +90,25 @@ void TOptionsPages::Shutdown() {
 void TOptionsPages::Build() {
   TWinControl* host = f_.pnlOptions;
   int w = host->Width(), h = host->Height();
-  OptionspageControl = Put<TPanel>(&f_, host, "OptionspageControl", 4, 4, w - 8, h - 8);
-  OptionspageControl->SetBevelOuter(bvNone);
-  int tabWidth = (w - 8) / 7;
+  OptionspageControl =
+      Put<TPageControl>(&f_, host, "OptionspageControl", 4, 4, w - 8, h - 46);
   for (int i = 0; i < 7; ++i) {
-    std::string name = std::string("tab") + std::to_string(i);
-    TButton* tab = Put<TButton>(&f_, OptionspageControl, name.c_str(), i * tabWidth, 0,
-                                tabWidth, 22, kTabCaptions[i]);
-    tab->OnClick = [this, i](TObject*) { SelectPage(i); };
-    tabs.push_back(tab);
-    TPanel* page = Put<TPanel>(&f_, OptionspageControl, kPageNames[i], 0, 24, w - 8, h - 66);
-    page->SetVisible(i == 0);
+    TTabSheet* page = new TTabSheet(&f_);
+    page->SetName(kPageNames[i]);
+    page->SetPageControl(OptionspageControl);
+    page->SetCaption(kTabCaptions[i]);
     pages.push_back(page);
   }
-  btnOkOptions = Put<TButton>(&f_, OptionspageControl, "btnOkOptions", w - 178, h - 38, 80, 26,
-                              "OK");
-  btnOptionsCancel = Put<TButton>(&f_, OptionspageControl, "btnOptionsCancel", w - 92, h - 38, 80,
-                                  26, "Cancel");
+  OptionspageControl->SetActivePageIndex(0);
+  OptionspageControl->OnChanging = [this](TObject*, bool& allow) {
+    allow = OptionspageControlChanging();
+  };
+  OptionspageControl->OnChange = [this](TObject*) { OptionspageControlChange(); };
+  TPanel* buttons = Put<TPanel>(&f_, host, "pnlOptionsButtons", 0, h - 42, w, 42);
+  buttons->SetBevelOuter(bvNone);
+  buttons->SetColor(clBtnFace);
+  btnOkOptions = Put<TButton>(&f_, buttons, "btnOkOptions", w - 178, 6, 80, 26, "OK");
+  btnOptionsCancel = Put<TButton>(&f_, buttons, "btnOptionsCancel", w - 92, 6, 80, 26, "Cancel");
   btnOkOptions->OnClick = [this](TObject*) { btnOkOptionsClick(); };
   btnOptionsCancel->OnClick = [this](TObject*) { btnOptionsCancelClick(); };
   BuildRecording(pages[0]);
@@ -108,12 +120,16 @@ void TOptionsPages::Build() {
   lblAbout = Put<TLabel>(&f_, pages[6], "lblAbout", 8, 8, 400, 18);
 }
 
-void TOptionsPages::BuildRecording(TPanel* p) {
+void TOptionsPages::BuildRecording(TWinControl* p) {
   chkAutoRecord = Put<TCheckBox>(&f_, p, "chkAutoRecord", 8, 8, 200, 20, "Record every day at");
   cmbFullTime = Put<TComboBox>(&f_, p, "cmbFullTime", 250, 6, 100, 22);
   for (int i = 0; i < 96; ++i) cmbFullTime->Items()->Add(TfrmAskSchedTime1::TimeEntryText(i));
   Put<TLabel>(&f_, p, "lblLiveStream", 8, 40, 240, 18, "Live stream length (minutes):");
-  cmbLiveStream = Put<TEdit>(&f_, p, "cmbLiveStream", 250, 38, 80, 22);
+  cmbLiveStream = PutTyping(&f_, p, "cmbLiveStream", 250, 38, 80,
+                            {"30", "45", "60", "74", "80", "120", "150"});
+  cmbLiveStream->OnChange = [this](TObject*) {
+    if (!loading_) cmbLiveStreamChange();
+  };
   chkAutoUpdate = Put<TCheckBox>(&f_, p, "chkAutoUpdate", 8, 70, 260, 20,
                                  "Check for updates automatically");
   btnCheckForUpdate = Put<TButton>(&f_, p, "btnCheckForUpdate", 8, 100, 150, 24,
@@ -134,10 +150,11 @@ void TOptionsPages::BuildRecording(TPanel* p) {
   };
 }
 
-void TOptionsPages::BuildMedia(TPanel* p) {
+void TOptionsPages::BuildMedia(TWinControl* p) {
   ListMediaTypes = Put<TListBox>(&f_, p, "ListMediaTypes", 8, 8, 150, 110);
   Put<TLabel>(&f_, p, "lblMediaLength", 170, 8, 230, 18, "Recording length (minutes):");
-  cmbMediaLength = Put<TEdit>(&f_, p, "cmbMediaLength", 170, 28, 90, 22);
+  cmbMediaLength = PutTyping(&f_, p, "cmbMediaLength", 170, 28, 90,
+                             {"30", "45", "60", "74", "80", "120", "150", "Unlimited"});
   lblComPort = Put<TLabel>(&f_, p, "lblComPort", 170, 58, 100, 18, "COM port:");
   cmbComPort = Put<TComboBox>(&f_, p, "cmbComPort", 170, 78, 100, 22);
   cmbComPort->Items()->Add("(None)");
@@ -171,7 +188,7 @@ void TOptionsPages::ShowMediaType(int index) {
   if (view.comPortVisible) cmbComPort->SetItemIndex(view.comPort);
 }
 
-void TOptionsPages::BuildConnection(TPanel* p) {
+void TOptionsPages::BuildConnection(TWinControl* p) {
   radioDirectConnection =
       Put<TRadioButton>(&f_, p, "radioDirectConnection", 8, 4, 180, 20, "Direct connection");
   radioDialUp = Put<TRadioButton>(&f_, p, "radioDialUp", 8, 26, 180, 20, "Dial-up networking");
@@ -236,8 +253,7 @@ void TOptionsPages::BuildConnection(TPanel* p) {
   editOptionsUserName = Put<TEdit>(&f_, pnlDialUp, "editOptionsUserName", 6, 49, 134, 22);
   editOptionsPassword = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword", 146, 49, 134, 22);
   editOptionsPassword2 = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword2", 286, 49, 134, 22);
-  for (TEdit* e : {editOptionsPassword, editOptionsPassword2})
-    SendMessageA(e->Handle(), EM_SETPASSWORDCHAR, '*', 0);
+  for (TEdit* e : {editOptionsPassword, editOptionsPassword2}) e->SetPasswordChar('*');
   cmbConnectionToUse->OnChange = [this](TObject*) {
     int i = cmbConnectionToUse->ItemIndex();
     if (loading_ || i < 0) return;
@@ -316,7 +332,7 @@ void TOptionsPages::BuildConnection(TPanel* p) {
   };
 }
 
-void TOptionsPages::BuildSounds(TPanel* p) {
+void TOptionsPages::BuildSounds(TWinControl* p) {
   chkOptAudioEffects = Put<TCheckBox>(&f_, p, "chkOptAudioEffects", 8, 8, 260, 20, "Sound effects");
   chkOptPlayOpening =
       Put<TCheckBox>(&f_, p, "chkOptPlayOpening", 8, 32, 260, 20, "Play the opening");
@@ -344,13 +360,13 @@ void TOptionsPages::BuildSounds(TPanel* p) {
   };
 }
 
-void TOptionsPages::EnableNotice(TCheckBox* box, TEdit* edit) {
+void TOptionsPages::EnableNotice(TCheckBox* box, TComboBox* edit) {
   bool on = box->Checked();
   edit->SetEnabled(on);
   edit->SetColor(on ? clWindow : clBtnFace);
 }
 
-void TOptionsPages::DigitFilter(TEdit* edit, std::string& saved) {
+void TOptionsPages::DigitFilter(TComboBox* edit, std::string& saved) {
   std::string text = edit->Caption();
   if (AllDigits(text) && text.size() <= 4) {
     saved = text;
@@ -358,19 +374,21 @@ void TOptionsPages::DigitFilter(TEdit* edit, std::string& saved) {
   }
   // A key that is no digit leaves the text and the caret as they were.
   DWORD start = 0;
-  SendMessageA(edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  SendMessageA(edit->Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), 0);
   edit->SetCaption(saved);
   int caret = start > 0 ? static_cast<int>(start) - 1 : 0;
-  SendMessageA(edit->Handle(), EM_SETSEL, caret, caret);
+  SendMessageA(edit->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
 }
 
-void TOptionsPages::BuildNotices(TPanel* p) {
+void TOptionsPages::BuildNotices(TWinControl* p) {
   ShouldNotifyDiskSpace = Put<TCheckBox>(&f_, p, "ShouldNotifyDiskSpace", 8, 8, 220, 20,
                                          "When disk space is less than");
-  MinDiskSpaceEdit = Put<TEdit>(&f_, p, "MinDiskSpaceEdit", 232, 6, 60, 22);
+  MinDiskSpaceEdit =
+      PutTyping(&f_, p, "MinDiskSpaceEdit", 232, 6, 70, {"10", "50", "100", "150", "200"}, 4);
   ShouldNotifySizeExceeded = Put<TCheckBox>(&f_, p, "ShouldNotifySizeExceeded", 8, 36, 220, 20,
                                             "When total file size exceeds");
-  MaxSizeEdit = Put<TEdit>(&f_, p, "MaxSizeEdit", 232, 34, 60, 22);
+  MaxSizeEdit =
+      PutTyping(&f_, p, "MaxSizeEdit", 232, 34, 70, {"10", "50", "100", "150", "200"}, 4);
   Button1 = Put<TButton>(&f_, p, "Button1", 8, 70, 90, 24, "Cleanup");
   ShouldNotifyDiskSpace->OnClick = [this](TObject*) {
     EnableNotice(ShouldNotifyDiskSpace, MinDiskSpaceEdit);
@@ -391,26 +409,26 @@ void TOptionsPages::BuildNotices(TPanel* p) {
   };
 }
 
-void TOptionsPages::BuildSpeech(TPanel* p) {
+void TOptionsPages::BuildSpeech(TWinControl* p) {
   listboxSystemNames = Put<TListBox>(&f_, p, "listboxSystemNames", 8, 4, 150, 72);
   btnAddVoice = Put<TButton>(&f_, p, "btnAddVoice", 164, 14, 70, 24, "Add >");
   btnRemoveVoice = Put<TButton>(&f_, p, "btnRemoveVoice", 164, 44, 70, 24, "Remove");
   listboxTezNames = Put<TListBox>(&f_, p, "listboxTezNames", 240, 4, 150, 72);
-  grpVoiceSettings = Put<TPanel>(&f_, p, "grpVoiceSettings", 8, 80, 420, 78);
-  grpVoiceSettings->SetBevelOuter(bvLowered);
-  lblVoice = Put<TLabel>(&f_, grpVoiceSettings, "lblVoice", 6, 3, 300, 16);
+  grpVoiceSettings = Put<TGroupBox>(&f_, p, "grpVoiceSettings", 8, 78, 420, 82, "Voice Settings");
   auto row = [this](int top, const char* caption, const char* prefix, const char* current,
-                    TLabel*& low, TTrackBar*& bar, TLabel*& high, TLabel*& now) {
+                    TLabel*& title, TLabel*& low, TTrackBar*& bar, TLabel*& high, TLabel*& now) {
     std::string name = prefix;
-    Put<TLabel>(&f_, grpVoiceSettings, ("lbl" + name).c_str(), 6, top + 4, 50, 16, caption);
+    title = Put<TLabel>(&f_, grpVoiceSettings, ("lbl" + name).c_str(), 6, top + 4, 50, 16, caption);
     low = Put<TLabel>(&f_, grpVoiceSettings, ("lblMin" + name).c_str(), 56, top + 4, 28, 16);
     low->Alignment = taRightJustify;
     bar = Put<TTrackBar>(&f_, grpVoiceSettings, ("track" + name).c_str(), 86, top, 186, 26);
     high = Put<TLabel>(&f_, grpVoiceSettings, ("lblMax" + name).c_str(), 276, top + 4, 32, 16);
     now = Put<TLabel>(&f_, grpVoiceSettings, current, 312, top + 4, 36, 16);
   };
-  row(20, "Pitch", "Pitch", "txtCurPitch", lblMinPitch, trackPitch, lblMaxPitch, txtCurPitch);
-  row(48, "Speed", "Speed", "txtCurSpeed", lblMinSpeed, trackSpeed, lblMaxSpeed, txtCurSpeed);
+  row(20, "Pitch", "Pitch", "txtCurPitch", lblPitch, lblMinPitch, trackPitch, lblMaxPitch,
+      txtCurPitch);
+  row(48, "Speed", "Speed", "txtCurSpeed", lblSpeed, lblMinSpeed, trackSpeed, lblMaxSpeed,
+      txtCurSpeed);
   btnTtsDefaults = Put<TButton>(&f_, grpVoiceSettings, "btnTtsDefaults", 352, 34, 62, 24,
                                 "Defaults");
   editTestText = Put<TEdit>(&f_, p, "editTestText", 8, 164, 250, 22);
@@ -466,14 +484,21 @@ void TOptionsPages::BuildSpeech(TPanel* p) {
   };
 }
 
+void TOptionsPages::cmbLiveStreamChange() {
+  int32_t minutes = 0;
+  if (TryStrToInt(Trimmed(cmbLiveStream->Caption()), minutes) && minutes >= 1 && minutes <= 1000)
+    f_.options.liveStreamMinutes = minutes;
+}
+
 void TOptionsPages::trbDetaiLevelChange() {
   f_.options.detailLevel = f_.options.numberOfLevels - trbDetaiLevel->Position();
 }
 
 void TOptionsPages::ShowVoiceBars() {
   TSpeechOptions& s = *speech_;
-  lblVoice->SetCaption(s.controlsEnabled ? s.settingsCaption : "");
+  grpVoiceSettings->SetCaption(s.settingsCaption.empty() ? "Voice Settings" : s.settingsCaption);
   grpVoiceSettings->SetEnabled(s.controlsEnabled);
+  for (TLabel* l : {lblPitch, lblSpeed}) l->SetEnabled(s.controlsEnabled);
   btnTtsDefaults->SetEnabled(s.controlsEnabled);
   struct Row {
     const TVoiceBar& bar;
@@ -604,7 +629,7 @@ void TOptionsPages::DialUpSettingClick(int kind) {
 }
 
 bool TOptionsPages::DialUpValidation(bool withMessages) {
-  if (page_ != kConnectionPage || kind_ != 1) return true;
+  if (OptionspageControl->ActivePageIndex() != kConnectionPage || kind_ != 1) return true;
   HWND w = f_.Handle();
   if (cmbConnectionToUse->ItemIndex() < 0) {
     if (withMessages)
@@ -623,18 +648,16 @@ bool TOptionsPages::DialUpValidation(bool withMessages) {
   return true;
 }
 
-void TOptionsPages::SelectPage(int index) {
-  if (index < 0 || index >= static_cast<int>(pages.size()) || index == page_) return;
+bool TOptionsPages::OptionspageControlChanging() {
   // A refused change says why.
-  if (!DialUpValidation(true)) return;
+  if (!DialUpValidation(true)) return false;
   SaveControls();  // the lists and texts are taken into the fields
-  for (size_t i = 0; i < pages.size(); ++i) pages[i]->SetVisible(static_cast<int>(i) == index);
-  page_ = index;
-  OptionspageControlChange();
+  return true;
 }
 
 void TOptionsPages::OptionspageControlChange() {
-  if (page_ == kSpeechPage && !speech_->Loaded()) {
+  int page = OptionspageControl->ActivePageIndex();
+  if (page == kSpeechPage && !speech_->Loaded()) {
     lblTTsError->SetCaption("");
     pnlLoadingTTS->SetCaption("Loading TTS...");
     pnlLoadingTTS->SetVisible(true);
@@ -657,8 +680,11 @@ void TOptionsPages::OptionspageControlChange() {
       pnlLoadingTTS->SetCaption(speech_->loadingText);
     f_.links->timerCheckPending->SetEnabled(true);
   }
-  if (page_ == 6) lblAbout->SetCaption(ProductVersionText());
-  if (page_ == 0) cmbLiveStream->SetCaption(IntToStr(f_.options.liveStreamMinutes));
+  if (page == kAboutPage) {
+    Application->ProcessMessages();
+    lblAbout->SetCaption(ProductVersionText());
+  }
+  if (page == kRecordingPage) cmbLiveStream->SetCaption(IntToStr(f_.options.liveStreamMinutes));
 }
 
 void TOptionsPages::LoadControls() {
@@ -679,6 +705,8 @@ void TOptionsPages::LoadControls() {
 
   FillDialUpEntries();
   int kind = o.useDialer;
+  // Without the online-service client its kind falls back to direct, and
+  // that is what is saved.
   if (kind == 3 && !IsOnlineServiceClientInstalled()) kind = 0;
   radioAOLConnection->SetEnabled(IsOnlineServiceClientInstalled());
   TRadioButton* radio = kind == 1   ? radioDialUp
@@ -690,7 +718,6 @@ void TOptionsPages::LoadControls() {
   loading_ = false;
   DialUpSettingClick(kind == 1 || kind == 2 || kind == 3 ? kind : 0);
   StopLabelAnimation();
-  f_.options.useDialer = o.useDialer;  // the kind stays as stored until the user picks one
   loading_ = true;
 
   chkOptAudioEffects->SetChecked(o.audioEffects == 1);
@@ -724,9 +751,7 @@ void TOptionsPages::SaveControls() {
     o.autoRecMin = (entry % 4) * 15;
     o.autoRecHour = (entry % 48) / 4;
   }
-  int32_t minutes = 0;
-  if (TryStrToInt(Trimmed(cmbLiveStream->Caption()), minutes) && minutes >= 1 && minutes <= 1000)
-    o.liveStreamMinutes = minutes;
+  cmbLiveStreamChange();
   o.autoUpdateActive = chkAutoUpdate->Checked() ? 1 : 0;
 
   int media = ListMediaTypes->ItemIndex();

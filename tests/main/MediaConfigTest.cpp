@@ -143,7 +143,7 @@ TEST(MediaConfig, TheOptionsPageShowsTheMediaTypesPicture) {
   SendInput(2, click, sizeof(INPUT));
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(FindControlByName(main, "ViewOptions")); },
                         10000));
-  SendMessageA(FindControlByName(main, "tab1"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(SelectOptionsPage(main, 1));
   HWND picture = FindControlByName(main, "imgMediaType");
   ASSERT_NE(picture, nullptr);
   auto centre = [&] {

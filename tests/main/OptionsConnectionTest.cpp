@@ -50,7 +50,7 @@ TEST(OptionsConnection, TestFromTheConnectionPage) {
     ASSERT_TRUE(PumpUntil(
         [&] { return (options = FindControlByName(main, "ViewOptions")) && IsWindowVisible(options); },
         10000));
-    SendMessageA(FindControlByName(main, "tab2"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(SelectOptionsPage(main, 2));
     // Stored without a connection; the test runs with a direct one.
     EXPECT_FALSE(IsWindowEnabled(FindControlByName(main, "btnTestConnection")));
     SendMessageA(FindControlByName(main, "radioDirectConnection"), BM_CLICK, 0, 0);
