@@ -209,6 +209,8 @@ void TOptionsPages::BuildConnection(TWinControl* p) {
   chkAdvancedProxy = Put<TCheckBox>(&f_, p, "chkAdvancedProxy", 200, 4, 200, 20,
                                     "Use a proxy server");
   btnProxySettings = Put<TButton>(&f_, p, "btnProxySettings", 200, 28, 100, 24, "Proxy...");
+  TButton* proxyHelp = Put<TButton>(&f_, p, "btnHelpProxy", 306, 28, 24, 24, "?");
+  proxyHelp->OnClick = [this](TObject*) { ShowProxyHelp(&f_); };
   auto runProxy = [this]() {
     TfrmProxySettings dialog(&f_);
     THalvornOptions& o = f_.options;

@@ -134,15 +134,7 @@ TEST(MediaConfig, TheOptionsPageShowsTheMediaTypesPicture) {
   HWND main = WaitForMainWindow();
   ASSERT_NE(main, nullptr);
   PumpUntil([] { return false; }, 500);
-  POINT at = ScreenPoint(FindControlByName(main, "pnlMenu"), 8 + 60 + 13, 24 + 11);
-  SetCursorPos(at.x, at.y);
-  INPUT click[2] = {};
-  click[0].type = click[1].type = INPUT_MOUSE;
-  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, click, sizeof(INPUT));
-  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(FindControlByName(main, "ViewOptions")); },
-                        10000));
+  ASSERT_TRUE(OpenOptionsPages(main));
   ASSERT_TRUE(SelectOptionsPage(main, 1));
   HWND picture = FindControlByName(main, "imgMediaType");
   ASSERT_NE(picture, nullptr);

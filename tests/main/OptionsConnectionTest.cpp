@@ -39,17 +39,7 @@ TEST(OptionsConnection, TestFromTheConnectionPage) {
     HWND main = WaitForMainWindow();
     ASSERT_NE(main, nullptr);
     PumpUntil([] { return false; }, 500);
-    POINT p = ScreenPoint(FindControlByName(main, "pnlMenu"), 8 + 60 + 13, 24 + 11);
-    SetCursorPos(p.x, p.y);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
-    HWND options = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] { return (options = FindControlByName(main, "ViewOptions")) && IsWindowVisible(options); },
-        10000));
+    ASSERT_TRUE(OpenOptionsPages(main));
     ASSERT_TRUE(SelectOptionsPage(main, 2));
     // Stored without a connection; the test runs with a direct one.
     EXPECT_FALSE(IsWindowEnabled(FindControlByName(main, "btnTestConnection")));

@@ -257,12 +257,24 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   EXPECT_EQ(Key(param, "Recorder", "audioTrap"), "1");
 }
 
-TEST_F(OptionsWindow, DialUpWithoutAnEntryKeepsThePageAndSaysWhy) {
+TEST_F(OptionsWindow, ProxyHelpAndDialUpWithoutAnEntryKeepingThePageAndSayingWhy) {
   // The system lists no dial-up entry here; the dialer library does.
   CopyFileA((BinDir() + "TezRasDialer.dll").c_str(), in_.Path("TezRasDialer.dll").c_str(), FALSE);
   WriteText(in_.Path("TezRasDialer.inx"), "[Entries]\r\nnames=Office,Home\r\n");
   OpenOptions();
   Tab(2);
+  // The page's proxy help.
+  PostMessageA(C("btnHelpProxy"), BM_CLICK, 0, 0);
+  HWND help = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    return (help = FindWindowA("TfrmProxyHelp", "Proxy Settings Help")) && IsWindowVisible(help);
+  }));
+  char line[128] = {};
+  SendMessageA(FindControlByName(help, "lblLine1"), WM_GETTEXT, sizeof line,
+               reinterpret_cast<LPARAM>(line));
+  EXPECT_STREQ(line, "1) Usually used in LAN environments");
+  SendMessageA(FindControlByName(help, "btnOk"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(help); }));
   ASSERT_TRUE(IsWindowEnabled(C("radioDialUp")));
   SendMessageA(C("radioDialUp"), BM_CLICK, 0, 0);
   EXPECT_EQ(SendMessageA(C("cmbConnectionToUse"), CB_GETCOUNT, 0, 0), 2);
