@@ -29,8 +29,8 @@ class ControlsTest : public ::testing::Test {
   void SetUp() override {
     Application->Initialize();
     form_ = new LoadedForm;
-    form_->SetFormStyle(fsStayOnTop);
-    form_->SetBounds(40, 40, 480, 360);
+    // Away from the top left, where most tests put their windows.
+    form_->SetBounds(520, 380, 480, 360);
     form_->Show();
     SetForegroundWindow(form_->Handle());
     PumpUntil([] { return false; }, 200);
@@ -133,7 +133,9 @@ TEST_F(ControlsTest, PageControlChangesPageOnATabClickUnlessRefused) {
     events.push_back("changing from " + std::to_string(pages->ActivePageIndex()));
     allowChange = allow;
   };
-  pages->OnChange = [&](TObject*) { events.push_back("change to " + std::to_string(pages->ActivePageIndex())); };
+  pages->OnChange = [&](TObject*) {
+    events.push_back("change to " + std::to_string(pages->ActivePageIndex()));
+  };
   auto clickTab = [&](int i) {
     RECT r = {};
     SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
