@@ -66,7 +66,7 @@ TEST_F(ControlsTest, ComboBoxTakesTypingAndPicksFromItsList) {
   ASSERT_TRUE(GetComboBoxInfo(combo->Handle(), &info));
   ASSERT_NE(info.hwndItem, nullptr) << "an edit field to type into";
   ClickAt(combo->Handle(), info.rcItem.left + 5, (info.rcItem.top + info.rcItem.bottom) / 2);
-  TypeText("xy1");
+  TypeText(info.hwndItem, "xy1");
   EXPECT_EQ(combo->Text(), "xy1");
   EXPECT_EQ(combo->ItemIndex(), -1);
   EXPECT_EQ(changes, (std::vector<std::string>{"x", "xy", "xy1"}));
@@ -202,7 +202,7 @@ TEST_F(ControlsTest, PasswordEditShowsMaskCharactersAndKeepsTheText) {
   auto* plain = Add<TEdit>(10, 90, 160, 24);
   plain->SetText("secret");
   ClickAt(password->Handle(), 5, 10);
-  TypeText("secret");
+  TypeText(password->Handle(), "secret");
   EXPECT_EQ(password->Text(), "secret");
   EXPECT_EQ(SendMessageA(password->Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
   std::vector<COLORREF> shown = ClientPixels(password->Handle());
@@ -223,8 +223,8 @@ TEST_F(ControlsTest, MemoTypesAtTheCaretScrollsAndWraps) {
   gui.cbSize = sizeof gui;
   ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &gui));
   EXPECT_EQ(gui.hwndCaret, memo->Handle()) << "the memo has the caret";
-  PressKey(VK_HOME);
-  TypeText("abc ");
+  PressKey(memo->Handle(), VK_HOME);
+  TypeText(memo->Handle(), "abc ");
   EXPECT_EQ(memo->Lines()->Strings(0), "abc line 0") << "each key goes in at the caret";
   EXPECT_EQ(changes.size(), 4u);
   EXPECT_EQ(memo->Lines()->Count(), 40);
@@ -245,7 +245,7 @@ TEST_F(ControlsTest, MemoTypesAtTheCaretScrollsAndWraps) {
   // Read-only: keys change nothing.
   memo->SetReadOnly(true);
   ClickAt(h, 3, 5);
-  TypeText("zz");
+  TypeText(h, "zz");
   EXPECT_EQ(memo->Lines()->Count(), 40);
   EXPECT_EQ(changes.size(), 4u);
 
@@ -280,7 +280,7 @@ TEST_F(ControlsTest, CheckListBoxTicksByClickAndSpaceAndScrolls) {
   ClickAt(h, 80, itemY(2));
   EXPECT_EQ(list->ItemIndex(), 2);
   EXPECT_FALSE(list->Checked(2));
-  PressKey(VK_SPACE);
+  PressKey(h, VK_SPACE);
   EXPECT_TRUE(list->Checked(2));
   EXPECT_EQ(clicks, 2);
   ClickAt(h, 8, itemY(1));
