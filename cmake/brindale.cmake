@@ -1,12 +1,28 @@
 # Helpers shared by every folder: one way to declare a library, a program
 # and a test.
 
+# The version every program and library carries in its version resource.
+set(BRINDALE_VERSION 1.0.0.1)
+
+# brindale_version_resource(<target> <suffix> <file type>): adds a version
+# resource naming the target.
+function(brindale_version_resource target suffix type)
+  set(BRINDALE_FILE_NAME ${target})
+  set(BRINDALE_FILE_SUFFIX ${suffix})
+  set(BRINDALE_FILE_TYPE ${type})
+  string(REPLACE "." "," BRINDALE_VERSION_COMMAS ${BRINDALE_VERSION})
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()
+
 # brindale_dll(<name> SOURCES ... [DEF file] [LIBS ...])
 # A DLL named exactly <name>.dll; its exports come from the .def file.
 function(brindale_dll name)
   cmake_parse_arguments(A "" "DEF" "SOURCES;LIBS" ${ARGN})
   add_library(${name} SHARED ${A_SOURCES})
   set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
+  brindale_version_resource(${name} .dll VFT_DLL)
   if(A_DEF)
     target_sources(${name} PRIVATE ${A_DEF})
   endif()
@@ -23,6 +39,7 @@ function(brindale_exe name)
   else()
     add_executable(${name} ${A_SOURCES})
   endif()
+  brindale_version_resource(${name} .exe VFT_APP)
   if(A_LIBS)
     target_link_libraries(${name} PRIVATE ${A_LIBS})
   endif()

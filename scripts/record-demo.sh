@@ -68,6 +68,7 @@ sendActivityLog=1
 logUrl=http://127.0.0.1:${BRINDALE_HTTP_PORT}/log/200
 storeRecState=1
 playOpening=1
+maxItemLength=1800
 startRecordMusic=music
 startCassetteMessage=hello
 endCassetteMessage=bye
@@ -76,16 +77,42 @@ defaultExtension=wav
 [Dialer]
 useDialer=1
 dialerDll1=TezRasDialer.dll
+dialerName=Brindale Dial-Up
+user=listener
+pwd=$(printf '\xfa\xfb\xf3\xf1')
 [Notifications]
 minRecSpace=1
 [MediaTypes]
+count=2
+recor001=FileDisk
+recor002=Device
 selectedMediaType=FileDisk
+imagesPath=images\\
 [FileDisk]
 dllName=TezFileMedia.dll
 record2File=1
 playerFormat=wav
 outputFolder=Recordings
+image=filedisk.bmp
+note=Recordings are written as wave files.
+configDll=TezDiskConfig.dll
+[Device]
+image=device.bmp
+note=A portable player on a serial port.
+mediaUsingComPort=1
+mediaComPort=1
+mediaLength=60
 INI
+# The dial-up entry the dialer lists.
+crlf >TezRasDialer.inx <<'INI'
+[Entries]
+names=Brindale Dial-Up
+INI
+# The media types' pictures.
+mkdir -p images
+convert -size 64x48 xc:'#2060c0' -fill white -draw 'rectangle 8,8 56,40' BMP3:images/filedisk.bmp
+convert -size 64x48 xc:'#20a040' -fill white -draw 'circle 32,24 32,8' BMP3:images/device.bmp
+convert -size 64x48 xc:'#808080' BMP3:images/img3.bmp
 crlf >TezPlayers.inx <<'INI'
 [Entry List]
 numberEntries=1

@@ -21,21 +21,17 @@ TfrmChannelCleanup::TfrmChannelCleanup(TComponent* owner, TChannelList* list)
   SetName("frmChannelCleanup");
   SetCaption("Brindale Cleanup");
   SetBorderStyle(bsDialog);
-  int count = 3 + (list ? list->Count() : 0);
-  int listHeight = count * 20 + 6;
+  // Twelve rows show; more scroll.
+  constexpr int kRows = 12, kRowHeight = 18;
+  int listHeight = kRows * kRowHeight + 4;
   SetClientSize(260, 80 + listHeight);
   Label1 = Place<TLabel>(this, this, "Label1", 10, 8, 240, 16);
   Label1->SetCaption("Select the channels you want to delete:");
-  ChannelsList = Place<TPanel>(this, this, "ChannelsList", 10, 28, 240, listHeight);
-  ChannelsList->SetBevelOuter(bvLowered);
+  ChannelsList = Place<TCheckListBox>(this, this, "ChannelsList", 10, 28, 240, listHeight);
   const char* special[] = {"Deleted Items", "Rejected Items", "Pending Items"};
-  for (int i = 0; i < count; ++i) {
-    std::string name = "Entry" + std::to_string(i);
-    TCheckBox* box = Place<TCheckBox>(this, ChannelsList, name.c_str(), 4, 3 + i * 20, 230, 18);
-    box->SetCaption(i < 3 ? special[i] : list->GetName(i - 2));
-    box->SetChecked(i < 3);
-    Entries.push_back(box);
-  }
+  for (const char* s : special) ChannelsList->Items()->Add(s);
+  for (int n = 1; list && n <= list->Count(); ++n) ChannelsList->Items()->Add(list->GetName(n));
+  for (int i = 0; i < 3; ++i) ChannelsList->SetChecked(i, true);
   int top = 38 + listHeight;
   btnOk = Place<TButton>(this, this, "btnOk", 90, top, 75, 25);
   btnOk->SetCaption("OK");
@@ -48,9 +44,9 @@ TfrmChannelCleanup::TfrmChannelCleanup(TComponent* owner, TChannelList* list)
 
 void TfrmChannelCleanup::ApplyChecked() {
   if (!list_) return;
-  for (size_t i = 0; i < Entries.size(); ++i) {
-    if (!Entries[i]->Checked()) continue;
-    int n = i < 3 ? kSpecial[i] : static_cast<int>(i) - 2;
+  for (int i = 0; i < ChannelsList->Items()->Count(); ++i) {
+    if (!ChannelsList->Checked(i)) continue;
+    int n = i < 3 ? kSpecial[i] : i - 2;
     list_->ClearContents(n);
     if (TContentSection* contents = list_->GetContents(n)) {
       try {

@@ -1,10 +1,11 @@
 // The channel cleanup dialog: the three special lists and every channel,
-// each with a check box; OK empties the checked ones with their files.
+// in a check list; OK empties the checked ones with their files.
 #pragma once
 
 #include <vector>
 
 #include "ChannelList.h"
+#include "CheckListBox.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 
@@ -16,8 +17,7 @@ class TfrmChannelCleanup : public TForm {
   void ApplyChecked();
 
   TLabel* Label1;
-  TPanel* ChannelsList;
-  std::vector<TCheckBox*> Entries;  // Deleted, Rejected, Pending, then the channels
+  TCheckListBox* ChannelsList;  // Deleted, Rejected, Pending, then the channels
   TButton* btnOk;
   TButton* btnCancel;
 

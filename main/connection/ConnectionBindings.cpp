@@ -20,10 +20,18 @@ typedef void(TEZAPI* TOperatorGetLink)(const char*, const char*);
 typedef int(TEZAPI* TOperatorCall)();
 }  // namespace
 
-HMODULE RasBinding::Module() {
-  static HMODULE module = LoadLibraryA("rasapi32.dll");
-  return module;
-}
+namespace {
+// The system's remote-access library, from the program's start to its end.
+struct RasLibrary {
+  RasLibrary() : module(LoadLibraryA("rasapi32.dll")) {}
+  ~RasLibrary() {
+    if (module) FreeLibrary(module);
+  }
+  HMODULE module;
+} rasLibrary;
+}  // namespace
+
+HMODULE RasBinding::Module() { return rasLibrary.module; }
 
 int32_t RasBinding::RasEnumEntries(void* reserved, const char* phoneBook, void* entries,
                                    DWORD* size, DWORD* count) {

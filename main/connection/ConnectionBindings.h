@@ -11,7 +11,8 @@
 
 #include "TezDllInitParams.h"
 
-// The system's remote-access library, loaded for the process on first use.
+// The system's remote-access library, loaded when the program starts and
+// freed when it ends.
 namespace RasBinding {
 HMODULE Module();
 // -1 when the library or the entry is missing.

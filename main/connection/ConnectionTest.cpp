@@ -106,18 +106,17 @@ void TConnectionTest::WriteKeys(const TConnectionKeys& keys) {
   for (const auto& v : values) {
     size_t slash = v.first.find('/');
     std::string section = v.first.substr(0, slash), key = v.first.substr(slash + 1);
-    if (!keysSaved_) {
-      bool known = false;
-      for (const auto& s : savedKeys_) known = known || s.first == v.first;
-      if (!known) savedKeys_.push_back({v.first, param.ReadString(section, key, absent)});
-    }
+    // Each key keeps the value it had before the first test that wrote it.
+    bool known = false;
+    for (const auto& s : savedKeys_) known = known || s.first == v.first;
+    if (!known) savedKeys_.push_back({v.first, param.ReadString(section, key, absent)});
     param.WriteString(section, key, v.second);
   }
-  keysSaved_ = true;
 }
 
+void TConnectionTest::KeepKeys() { savedKeys_.clear(); }
+
 void TConnectionTest::RestoreKeys() {
-  if (!keysSaved_) return;
   TIniFile param(paramFile_);
   for (const auto& s : savedKeys_) {
     size_t slash = s.first.find('/');
@@ -132,7 +131,6 @@ void TConnectionTest::RestoreKeys() {
     param.WriteString(s.first.substr(0, slash), s.first.substr(slash + 1), value);
   }
   savedKeys_.clear();
-  keysSaved_ = false;
 }
 
 void TConnectionTest::RasAndHttpFree() {
@@ -285,6 +283,9 @@ void TConnectionTest::ParseHttpMsg(const MailMessage& mail) {
 void TConnectionTest::ParseRasMsg(const MailMessage& mail) {
   if (!running_) return;
   Status(TestStatusText(mail));
+  OutputDebugStringA(("RasMsg mess=" + IntToStr(mail.message) + " lp[0]=" +
+                      IntToStr(mail.lParam[0]))
+                         .c_str());
   std::string text = mail.Text();
   int32_t value = mail.lParam[0];
   switch (mail.message) {

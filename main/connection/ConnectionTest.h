@@ -35,10 +35,12 @@ class TConnectionTest {
   TConnectionTest(const TConnectionTest&) = delete;
   TConnectionTest& operator=(const TConnectionTest&) = delete;
 
-  // Writes the keys the test works with, remembering what they were the
-  // first time; RestoreKeys puts those back (the options were cancelled).
+  // Writes the keys the test works with, remembering what each was before
+  // a test first wrote it; RestoreKeys puts those back (the options were
+  // cancelled), KeepKeys forgets them (the options were saved).
   void WriteKeys(const TConnectionKeys& keys);
   void RestoreKeys();
+  void KeepKeys();
   // Starts a test with the connection kind; a running one is cancelled.
   void Start(int32_t kind);
   void Cancel();
@@ -81,6 +83,5 @@ class TConnectionTest {
   std::unique_ptr<TBrindaleHttpGetInterface> http_;
   bool running_ = false, started_ = false, cancelled_ = false;
   bool fetchRequested_ = false, downloadDone_ = false;
-  bool keysSaved_ = false;
   std::vector<std::pair<std::string, std::string>> savedKeys_;  // "section/key", value
 };

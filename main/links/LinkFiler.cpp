@@ -54,9 +54,6 @@ bool TLinkFiler::IsInactiveChannel(const std::string& section) const {
 bool TLinkFiler::AddToList(const TTezAddFileStuct& record) {
   TContentSection* target = ListOf(record.listName);
   if (!target) return false;
-  // A full Rejected list makes room by dropping its oldest entry.
-  if (SameText(record.listName, "Rejected") && target->Count() >= TContentSection::MaxItems)
-    target->DeleteItem(1, true);
   int n = target->AddItem();
   if (n == 0) return false;
   target->SetLocalFileName(n, record.localFileName);
@@ -68,8 +65,8 @@ bool TLinkFiler::AddToList(const TTezAddFileStuct& record) {
   target->SetRequestId(n, record.requestId);
   target->SetExtension(n, record.extension);
   if (!SameText(record.listName, "Deleted") && !SameText(record.listName, "Pending") &&
-      !SameText(record.listName, "Rejected"))
-    TrimChannel(record.listName);
+      TrimChannel(record.listName) && OnMovedToDeleted)
+    OnMovedToDeleted();
   try {
     target->Save();
   } catch (const std::exception&) {

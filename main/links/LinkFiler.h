@@ -35,10 +35,12 @@ class TLinkFiler {
   bool FileIsLegal(const std::string& name) const { return !FileSectionName(name).empty(); }
   std::string DefaultFileExtension() const;
 
-  // Appends the record to its list, saves the list and keeps channels to
-  // 50 items (older ones to Deleted, which keeps 20). False when the list
-  // is missing or full: nothing was added.
+  // Appends the record to its list, saves the list and keeps channels and
+  // Rejected to 50 items (older ones to Deleted, which keeps 20). False
+  // when the list is missing or full: nothing was added.
   bool AddToList(const TTezAddFileStuct& record);
+  // Called when an add moved items to Deleted.
+  std::function<void()> OnMovedToDeleted;
   // The list of that section exists and is a channel that is not active.
   bool IsInactiveChannel(const std::string& section) const;
   // The first Pending link, or empty without one.

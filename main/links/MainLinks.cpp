@@ -25,6 +25,9 @@ TMainLinks::TMainLinks(TForm1& form) : form_(form), filer_(nullptr) {
   form.mnuPasteLink->OnClick = [this](TObject*) { mnuPasteLinkClick(); };
   form.SetMessageMethod(WM_TEZ_NO_INET_CONNECTION,
                         [this](TMessage&) { ShowNoInetConnection(&form_); });
+  filer_.OnMovedToDeleted = [this] {
+    if (form_.memoPreview) form_.memoPreview->SetCaption("");
+  };
   AskFileType = [this](const std::string& link, const std::string& extension,
                        std::string& outExtension, std::string& outChannelExtension) {
     TfrmAskFileType dialog(&form_);
@@ -207,9 +210,12 @@ void TMainLinks::wmFinishedCheck() {
       ask = [this](const std::string& link, const std::string& ext, std::string& outExt,
                    std::string& outChannelExt) {
         form_.TezDropFileTarget1->Unregister();
+        // The dialog's message loop must not free the list being filed into.
+        ++form_.modalDepth;
         AskFileType(link, ext, outExt, outChannelExt);
+        --form_.modalDepth;
         form_.TezDropFileTarget1->Register(&form_);
-        SetForegroundWindow(form_.Handle());
+        form_.BringToTop();
       };
     result = filer_.ApplyReply(GetCurrentDir() + "\\CheckAuth.inx", ask);
   } catch (const std::exception&) {

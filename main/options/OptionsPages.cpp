@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 
 #include "Application.h"
 #include "AskSchedTime.h"
 #include "ChannelCleanup.h"
 #include "MainForm.h"
 #include "MainLinks.h"
+#include "Screen.h"
 #include "TempSweep.h"
 
 namespace {
@@ -22,11 +24,24 @@ T* Put(TForm* form, TWinControl* parent, const char* name, int l, int t, int w, 
   return c;
 }
 
+// A combo box that takes typing, with its preset entries.
+TComboBox* PutTyping(TForm* form, TWinControl* parent, const char* name, int l, int t, int w,
+                     std::initializer_list<const char*> entries, int maxLength = 0) {
+  TComboBox* c = new TComboBox(form);
+  c->Style = csDropDown;
+  c->SetName(name);
+  c->SetBounds(l, t, w, 22);
+  c->SetParent(parent);
+  for (const char* e : entries) c->Items()->Add(e);
+  if (maxLength > 0) SendMessageA(c->Handle(), CB_LIMITTEXT, maxLength, 0);
+  return c;
+}
+
 const char* const kPageNames[] = {"TabAutoUpdate", "TabMedia", "TabConnection", "TabGeneral",
                                   "TabNotifications", "OptionsTabTTs", "tabAbout"};
 const char* const kTabCaptions[] = {"Recording", "Media", "Connection", "Sounds",
                                     "Notices", "Speech", "About"};
-constexpr int kSpeechPage = 5, kConnectionPage = 2;
+constexpr int kRecordingPage = 0, kConnectionPage = 2, kSpeechPage = 5, kAboutPage = 6;
 constexpr UINT kSettingsChanged = 0x4CB, kUserUpdateCheck = 0x59C, kUpdateOffline = 0x59D;
 const char* const kMakerAddress = "http://www.brindale.example/tts";
 
@@ -61,10 +76,7 @@ void TOptionsPages::speedPlayerClick() {
     std::string library = TIniFile(settings).ReadString(section, "playerDll", "");
     media_->BindMediaConfigDll2(library, settings, section, f_.pnlViewPlayer->Handle());
   }
-  if (!media_->PlayerBound() || f_.ViewPlayer->Visible()) return;
-  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
-    p->SetVisible(p == f_.ViewPlayer);
-  f_.speedPlayer->SetDown(true);
+  if (media_->PlayerBound()) f_.ChangeToPlayerView();
 }
 
 TOptionsPages::~TOptionsPages() { Shutdown(); }
@@ -78,23 +90,25 @@ void TOptionsPages::Shutdown() {
 void TOptionsPages::Build() {
   TWinControl* host = f_.pnlOptions;
   int w = host->Width(), h = host->Height();
-  OptionspageControl = Put<TPanel>(&f_, host, "OptionspageControl", 4, 4, w - 8, h - 8);
-  OptionspageControl->SetBevelOuter(bvNone);
-  int tabWidth = (w - 8) / 7;
+  OptionspageControl =
+      Put<TPageControl>(&f_, host, "OptionspageControl", 4, 4, w - 8, h - 46);
   for (int i = 0; i < 7; ++i) {
-    std::string name = std::string("tab") + std::to_string(i);
-    TButton* tab = Put<TButton>(&f_, OptionspageControl, name.c_str(), i * tabWidth, 0,
-                                tabWidth, 22, kTabCaptions[i]);
-    tab->OnClick = [this, i](TObject*) { SelectPage(i); };
-    tabs.push_back(tab);
-    TPanel* page = Put<TPanel>(&f_, OptionspageControl, kPageNames[i], 0, 24, w - 8, h - 66);
-    page->SetVisible(i == 0);
+    TTabSheet* page = new TTabSheet(&f_);
+    page->SetName(kPageNames[i]);
+    page->SetPageControl(OptionspageControl);
+    page->SetCaption(kTabCaptions[i]);
     pages.push_back(page);
   }
-  btnOkOptions = Put<TButton>(&f_, OptionspageControl, "btnOkOptions", w - 178, h - 38, 80, 26,
-                              "OK");
-  btnOptionsCancel = Put<TButton>(&f_, OptionspageControl, "btnOptionsCancel", w - 92, h - 38, 80,
-                                  26, "Cancel");
+  OptionspageControl->SetActivePageIndex(0);
+  OptionspageControl->OnChanging = [this](TObject*, bool& allow) {
+    allow = OptionspageControlChanging();
+  };
+  OptionspageControl->OnChange = [this](TObject*) { OptionspageControlChange(); };
+  TPanel* buttons = Put<TPanel>(&f_, host, "pnlOptionsButtons", 0, h - 42, w, 42);
+  buttons->SetBevelOuter(bvNone);
+  buttons->SetColor(clBtnFace);
+  btnOkOptions = Put<TButton>(&f_, buttons, "btnOkOptions", w - 178, 6, 80, 26, "OK");
+  btnOptionsCancel = Put<TButton>(&f_, buttons, "btnOptionsCancel", w - 92, 6, 80, 26, "Cancel");
   btnOkOptions->OnClick = [this](TObject*) { btnOkOptionsClick(); };
   btnOptionsCancel->OnClick = [this](TObject*) { btnOptionsCancelClick(); };
   BuildRecording(pages[0]);
@@ -106,12 +120,16 @@ void TOptionsPages::Build() {
   lblAbout = Put<TLabel>(&f_, pages[6], "lblAbout", 8, 8, 400, 18);
 }
 
-void TOptionsPages::BuildRecording(TPanel* p) {
+void TOptionsPages::BuildRecording(TWinControl* p) {
   chkAutoRecord = Put<TCheckBox>(&f_, p, "chkAutoRecord", 8, 8, 200, 20, "Record every day at");
-  cmbFullTime = Put<TComboBox>(&f_, p, "cmbFullTime", 210, 6, 100, 22);
+  cmbFullTime = Put<TComboBox>(&f_, p, "cmbFullTime", 250, 6, 100, 22);
   for (int i = 0; i < 96; ++i) cmbFullTime->Items()->Add(TfrmAskSchedTime1::TimeEntryText(i));
-  Put<TLabel>(&f_, p, "lblLiveStream", 8, 40, 200, 18, "Live stream length (minutes):");
-  cmbLiveStream = Put<TEdit>(&f_, p, "cmbLiveStream", 210, 38, 60, 22);
+  Put<TLabel>(&f_, p, "lblLiveStream", 8, 40, 240, 18, "Live stream length (minutes):");
+  cmbLiveStream = PutTyping(&f_, p, "cmbLiveStream", 250, 38, 80,
+                            {"30", "45", "60", "74", "80", "120", "150"});
+  cmbLiveStream->OnChange = [this](TObject*) {
+    if (!loading_) cmbLiveStreamChange();
+  };
   chkAutoUpdate = Put<TCheckBox>(&f_, p, "chkAutoUpdate", 8, 70, 260, 20,
                                  "Check for updates automatically");
   btnCheckForUpdate = Put<TButton>(&f_, p, "btnCheckForUpdate", 8, 100, 150, 24,
@@ -132,14 +150,16 @@ void TOptionsPages::BuildRecording(TPanel* p) {
   };
 }
 
-void TOptionsPages::BuildMedia(TPanel* p) {
+void TOptionsPages::BuildMedia(TWinControl* p) {
   ListMediaTypes = Put<TListBox>(&f_, p, "ListMediaTypes", 8, 8, 150, 110);
-  Put<TLabel>(&f_, p, "lblMediaLength", 170, 8, 200, 18, "Recording length (minutes):");
-  cmbMediaLength = Put<TEdit>(&f_, p, "cmbMediaLength", 170, 28, 90, 22);
+  Put<TLabel>(&f_, p, "lblMediaLength", 170, 8, 230, 18, "Recording length (minutes):");
+  cmbMediaLength = PutTyping(&f_, p, "cmbMediaLength", 170, 28, 90,
+                             {"30", "45", "60", "74", "80", "120", "150", "Unlimited"});
   lblComPort = Put<TLabel>(&f_, p, "lblComPort", 170, 58, 100, 18, "COM port:");
   cmbComPort = Put<TComboBox>(&f_, p, "cmbComPort", 170, 78, 100, 22);
   cmbComPort->Items()->Add("(None)");
   for (int i = 1; i <= 8; ++i) cmbComPort->Items()->Add("COM" + std::to_string(i));
+  imgMediaType = Put<TImage>(&f_, p, "imgMediaType", 290, 30, 64, 48);
   lblNote = Put<TLabel>(&f_, p, "lblNote", 8, 124, 420, 18);
   pnlMediaParamsOptions = Put<TPanel>(&f_, p, "pnlMediaParamsOptions", 8, 146, 420, 80);
   ListMediaTypes->OnChange = [this](TObject*) {
@@ -158,12 +178,17 @@ void TOptionsPages::ShowMediaType(int index) {
   cmbMediaLength->SetCaption(view.lengthText);
   lblNote->SetCaption(view.note);
   lblNote->SetVisible(!view.note.empty());
+  HBITMAP picture = nullptr;
+  if (!view.imagePath.empty())
+    picture = static_cast<HBITMAP>(
+        LoadImageA(nullptr, view.imagePath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  imgMediaType->SetBitmap(picture);
   lblComPort->SetVisible(view.comPortVisible);
   cmbComPort->SetVisible(view.comPortVisible);
   if (view.comPortVisible) cmbComPort->SetItemIndex(view.comPort);
 }
 
-void TOptionsPages::BuildConnection(TPanel* p) {
+void TOptionsPages::BuildConnection(TWinControl* p) {
   radioDirectConnection =
       Put<TRadioButton>(&f_, p, "radioDirectConnection", 8, 4, 180, 20, "Direct connection");
   radioDialUp = Put<TRadioButton>(&f_, p, "radioDialUp", 8, 26, 180, 20, "Dial-up networking");
@@ -184,6 +209,8 @@ void TOptionsPages::BuildConnection(TPanel* p) {
   chkAdvancedProxy = Put<TCheckBox>(&f_, p, "chkAdvancedProxy", 200, 4, 200, 20,
                                     "Use a proxy server");
   btnProxySettings = Put<TButton>(&f_, p, "btnProxySettings", 200, 28, 100, 24, "Proxy...");
+  TButton* proxyHelp = Put<TButton>(&f_, p, "btnHelpProxy", 306, 28, 24, 24, "?");
+  proxyHelp->OnClick = [this](TObject*) { ShowProxyHelp(&f_); };
   auto runProxy = [this]() {
     TfrmProxySettings dialog(&f_);
     THalvornOptions& o = f_.options;
@@ -218,11 +245,17 @@ void TOptionsPages::BuildConnection(TPanel* p) {
     btnProxySettings->SetEnabled(ok);
     btnTestConnection->SetEnabled(true);
   };
-  pnlDialUp = Put<TPanel>(&f_, p, "pnlDialUp", 8, 94, 430, 62);
-  cmbConnectionToUse = Put<TComboBox>(&f_, pnlDialUp, "cmbConnectionToUse", 6, 6, 200, 22);
-  editOptionsUserName = Put<TEdit>(&f_, pnlDialUp, "editOptionsUserName", 6, 34, 130, 22);
-  editOptionsPassword = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword", 142, 34, 130, 22);
-  editOptionsPassword2 = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword2", 278, 34, 130, 22);
+  pnlDialUp = Put<TPanel>(&f_, p, "pnlDialUp", 8, 94, 430, 76);
+  Put<TLabel>(&f_, pnlDialUp, "lblConnectionToUse", 6, 9, 110, 16, "Connect with:");
+  cmbConnectionToUse = Put<TComboBox>(&f_, pnlDialUp, "cmbConnectionToUse", 118, 6, 200, 22);
+  const char* editLabels[] = {"User name:", "Password:", "Confirm password:"};
+  for (int i = 0; i < 3; ++i)
+    Put<TLabel>(&f_, pnlDialUp, (std::string("lblDialUp") + std::to_string(i)).c_str(),
+                6 + 140 * i, 33, 138, 16, editLabels[i]);
+  editOptionsUserName = Put<TEdit>(&f_, pnlDialUp, "editOptionsUserName", 6, 49, 134, 22);
+  editOptionsPassword = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword", 146, 49, 134, 22);
+  editOptionsPassword2 = Put<TEdit>(&f_, pnlDialUp, "editOptionsPassword2", 286, 49, 134, 22);
+  for (TEdit* e : {editOptionsPassword, editOptionsPassword2}) e->SetPasswordChar('*');
   cmbConnectionToUse->OnChange = [this](TObject*) {
     int i = cmbConnectionToUse->ItemIndex();
     if (loading_ || i < 0) return;
@@ -249,18 +282,23 @@ void TOptionsPages::BuildConnection(TPanel* p) {
       }
     }
     loading_ = false;
+    StartLabelAnimation();
   };
   editOptionsUserName->OnChange = [this](TObject*) {
     if (!loading_) f_.options.user = editOptionsUserName->Caption();
   };
-  editOptionsPassword2->OnChange = [this](TObject*) {
-    if (loading_) return;
-    std::string a = editOptionsPassword->Caption(), b = editOptionsPassword2->Caption();
-    if (a == b) f_.options.pwd = a;
-  };
-  panelDialerTest = Put<TPanel>(&f_, p, "panelDialerTest", 8, 162, 430, 40);
-  btnTestConnection = Put<TButton>(&f_, panelDialerTest, "btnTestConnection", 6, 8, 90, 24, "&Test");
-  panelDialerStatus = Put<TPanel>(&f_, panelDialerTest, "panelDialerStatus", 102, 8, 320, 24);
+  editOptionsPassword2->OnExit = [this](TObject*) { editOptionsPassword2Exit(); };
+  panelDialerTest = Put<TPanel>(&f_, p, "panelDialerTest", 8, 174, 430, 58);
+  lblTestConnectivity = Put<TLabel>(&f_, panelDialerTest, "lblTestConnectivity", 2, 4, 240, 16,
+                                    "Test your Internet connection");
+  btnTestConnection = Put<TButton>(&f_, panelDialerTest, "btnTestConnection", 6, 26, 90, 24, "&Test");
+  panelDialerStatus = Put<TPanel>(&f_, panelDialerTest, "panelDialerStatus", 102, 26, 320, 24);
+  ClearDialerStatus();
+  timerAnimateLabel = new TTimer(&f_);
+  timerAnimateLabel->SetName("timerAnimateLabel");
+  timerAnimateLabel->SetInterval(100);
+  timerAnimateLabel->SetEnabled(false);
+  timerAnimateLabel->SetOnTimer([this](TObject*) { timerAnimateLabelTimer(); });
   btnTestConnection->OnClick = [this](TObject*) {
     THalvornOptions& o = f_.options;
     if (!test_) {
@@ -274,6 +312,7 @@ void TOptionsPages::BuildConnection(TPanel* p) {
       };
       test_->OnDialPanel = [this](bool on) { pnlDialUp->SetEnabled(on); };
     }
+    StopLabelAnimation();
     if (test_->Running()) {
       test_->Cancel();
       return;
@@ -290,18 +329,19 @@ void TOptionsPages::BuildConnection(TPanel* p) {
     keys.ftpHost = o.ftpHost;
     keys.ftpPort = o.ftpPort;
     test_->WriteKeys(keys);
+    panelDialerStatus->SetBevelOuter(bvRaised);
     test_->Start(kind_);
   };
 }
 
-void TOptionsPages::BuildSounds(TPanel* p) {
+void TOptionsPages::BuildSounds(TWinControl* p) {
   chkOptAudioEffects = Put<TCheckBox>(&f_, p, "chkOptAudioEffects", 8, 8, 260, 20, "Sound effects");
   chkOptPlayOpening =
       Put<TCheckBox>(&f_, p, "chkOptPlayOpening", 8, 32, 260, 20, "Play the opening");
   chkOptRecordTrap =
       Put<TCheckBox>(&f_, p, "chkOptRecordTrap", 8, 56, 260, 20, "Trap the recorded audio");
-  Put<TLabel>(&f_, p, "lblSlideHops", 8, 84, 120, 18, "Window slide hops:");
-  cmbSlideHops = Put<TComboBox>(&f_, p, "cmbSlideHops", 130, 82, 60, 22);
+  Put<TLabel>(&f_, p, "lblSlideHops", 8, 84, 150, 18, "Window slide hops:");
+  cmbSlideHops = Put<TComboBox>(&f_, p, "cmbSlideHops", 160, 82, 60, 22);
   for (int i = 0; i <= 5; ++i) cmbSlideHops->Items()->Add(std::to_string(i));
   chkoptStartWithWin =
       Put<TCheckBox>(&f_, p, "chkoptStartWithWin", 8, 112, 260, 20, "Start with Windows");
@@ -322,13 +362,13 @@ void TOptionsPages::BuildSounds(TPanel* p) {
   };
 }
 
-void TOptionsPages::EnableNotice(TCheckBox* box, TEdit* edit) {
+void TOptionsPages::EnableNotice(TCheckBox* box, TComboBox* edit) {
   bool on = box->Checked();
   edit->SetEnabled(on);
   edit->SetColor(on ? clWindow : clBtnFace);
 }
 
-void TOptionsPages::DigitFilter(TEdit* edit, std::string& saved) {
+void TOptionsPages::DigitFilter(TComboBox* edit, std::string& saved) {
   std::string text = edit->Caption();
   if (AllDigits(text) && text.size() <= 4) {
     saved = text;
@@ -336,19 +376,21 @@ void TOptionsPages::DigitFilter(TEdit* edit, std::string& saved) {
   }
   // A key that is no digit leaves the text and the caret as they were.
   DWORD start = 0;
-  SendMessageA(edit->Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  SendMessageA(edit->Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), 0);
   edit->SetCaption(saved);
   int caret = start > 0 ? static_cast<int>(start) - 1 : 0;
-  SendMessageA(edit->Handle(), EM_SETSEL, caret, caret);
+  SendMessageA(edit->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(caret, caret));
 }
 
-void TOptionsPages::BuildNotices(TPanel* p) {
+void TOptionsPages::BuildNotices(TWinControl* p) {
   ShouldNotifyDiskSpace = Put<TCheckBox>(&f_, p, "ShouldNotifyDiskSpace", 8, 8, 220, 20,
                                          "When disk space is less than");
-  MinDiskSpaceEdit = Put<TEdit>(&f_, p, "MinDiskSpaceEdit", 232, 6, 60, 22);
+  MinDiskSpaceEdit =
+      PutTyping(&f_, p, "MinDiskSpaceEdit", 232, 6, 70, {"10", "50", "100", "150", "200"}, 4);
   ShouldNotifySizeExceeded = Put<TCheckBox>(&f_, p, "ShouldNotifySizeExceeded", 8, 36, 220, 20,
                                             "When total file size exceeds");
-  MaxSizeEdit = Put<TEdit>(&f_, p, "MaxSizeEdit", 232, 34, 60, 22);
+  MaxSizeEdit =
+      PutTyping(&f_, p, "MaxSizeEdit", 232, 34, 70, {"10", "50", "100", "150", "200"}, 4);
   Button1 = Put<TButton>(&f_, p, "Button1", 8, 70, 90, 24, "Cleanup");
   ShouldNotifyDiskSpace->OnClick = [this](TObject*) {
     EnableNotice(ShouldNotifyDiskSpace, MinDiskSpaceEdit);
@@ -369,34 +411,36 @@ void TOptionsPages::BuildNotices(TPanel* p) {
   };
 }
 
-void TOptionsPages::BuildSpeech(TPanel* p) {
+void TOptionsPages::BuildSpeech(TWinControl* p) {
   listboxSystemNames = Put<TListBox>(&f_, p, "listboxSystemNames", 8, 4, 150, 72);
   btnAddVoice = Put<TButton>(&f_, p, "btnAddVoice", 164, 14, 70, 24, "Add >");
   btnRemoveVoice = Put<TButton>(&f_, p, "btnRemoveVoice", 164, 44, 70, 24, "Remove");
   listboxTezNames = Put<TListBox>(&f_, p, "listboxTezNames", 240, 4, 150, 72);
-  grpVoiceSettings = Put<TPanel>(&f_, p, "grpVoiceSettings", 8, 80, 420, 78);
-  grpVoiceSettings->SetBevelOuter(bvLowered);
-  lblVoice = Put<TLabel>(&f_, grpVoiceSettings, "lblVoice", 6, 3, 300, 16);
+  grpVoiceSettings = Put<TGroupBox>(&f_, p, "grpVoiceSettings", 8, 78, 420, 82, "Voice Settings");
   auto row = [this](int top, const char* caption, const char* prefix, const char* current,
-                    TLabel*& low, TTrackBar*& bar, TLabel*& high, TLabel*& now) {
+                    TLabel*& title, TLabel*& low, TTrackBar*& bar, TLabel*& high, TLabel*& now) {
     std::string name = prefix;
-    Put<TLabel>(&f_, grpVoiceSettings, ("lbl" + name).c_str(), 6, top + 4, 50, 16, caption);
+    title = Put<TLabel>(&f_, grpVoiceSettings, ("lbl" + name).c_str(), 6, top + 4, 50, 16, caption);
     low = Put<TLabel>(&f_, grpVoiceSettings, ("lblMin" + name).c_str(), 56, top + 4, 28, 16);
     low->Alignment = taRightJustify;
     bar = Put<TTrackBar>(&f_, grpVoiceSettings, ("track" + name).c_str(), 86, top, 186, 26);
     high = Put<TLabel>(&f_, grpVoiceSettings, ("lblMax" + name).c_str(), 276, top + 4, 32, 16);
     now = Put<TLabel>(&f_, grpVoiceSettings, current, 312, top + 4, 36, 16);
   };
-  row(20, "Pitch", "Pitch", "txtCurPitch", lblMinPitch, trackPitch, lblMaxPitch, txtCurPitch);
-  row(48, "Speed", "Speed", "txtCurSpeed", lblMinSpeed, trackSpeed, lblMaxSpeed, txtCurSpeed);
+  row(20, "Pitch", "Pitch", "txtCurPitch", lblPitch, lblMinPitch, trackPitch, lblMaxPitch,
+      txtCurPitch);
+  row(48, "Speed", "Speed", "txtCurSpeed", lblSpeed, lblMinSpeed, trackSpeed, lblMaxSpeed,
+      txtCurSpeed);
   btnTtsDefaults = Put<TButton>(&f_, grpVoiceSettings, "btnTtsDefaults", 352, 34, 62, 24,
                                 "Defaults");
   editTestText = Put<TEdit>(&f_, p, "editTestText", 8, 164, 250, 22);
   btnTestSpeech = Put<TButton>(&f_, p, "btnTestSpeech", 264, 163, 80, 24, "Test");
-  Put<TLabel>(&f_, p, "lblDetailLevel", 8, 196, 80, 18, "Text detail:");
-  trbDetaiLevel = Put<TTrackBar>(&f_, p, "trbDetaiLevel", 88, 192, 150, 26);
+  Put<TLabel>(&f_, p, "lblDetailLevel", 8, 196, 100, 18, "Text detail:");
+  trbDetaiLevel = Put<TTrackBar>(&f_, p, "trbDetaiLevel", 108, 192, 136, 26);
   lblTTsError = Put<TLabel>(&f_, p, "lblTTsError", 244, 192, 190, 36);
   lblTTsError->WordWrap = true;
+  pnlLoadingTTS = Put<TPanel>(&f_, p, "pnlLoadingTTS", 100, 60, 240, 40);
+  pnlLoadingTTS->SetVisible(false);
   tts_ = std::make_unique<TTTsControl1>(nullptr);
   speech_ = std::make_unique<TSpeechOptions>(*tts_);
   speech_->ShowMessage = [this](const std::string& m) {
@@ -442,14 +486,21 @@ void TOptionsPages::BuildSpeech(TPanel* p) {
   };
 }
 
+void TOptionsPages::cmbLiveStreamChange() {
+  int32_t minutes = 0;
+  if (TryStrToInt(Trimmed(cmbLiveStream->Caption()), minutes) && minutes >= 1 && minutes <= 1000)
+    f_.options.liveStreamMinutes = minutes;
+}
+
 void TOptionsPages::trbDetaiLevelChange() {
   f_.options.detailLevel = f_.options.numberOfLevels - trbDetaiLevel->Position();
 }
 
 void TOptionsPages::ShowVoiceBars() {
   TSpeechOptions& s = *speech_;
-  lblVoice->SetCaption(s.controlsEnabled ? s.settingsCaption : "");
+  grpVoiceSettings->SetCaption(s.settingsCaption.empty() ? "Voice Settings" : s.settingsCaption);
   grpVoiceSettings->SetEnabled(s.controlsEnabled);
+  for (TLabel* l : {lblPitch, lblSpeed}) l->SetEnabled(s.controlsEnabled);
   btnTtsDefaults->SetEnabled(s.controlsEnabled);
   struct Row {
     const TVoiceBar& bar;
@@ -485,13 +536,24 @@ void TOptionsPages::ShowSpeech() {
   btnAddVoice->SetEnabled(s.addEnabled);
   btnRemoveVoice->SetEnabled(s.removeEnabled);
   ShowVoiceBars();
-  lblTTsError->SetCaption(s.errorText.empty() ? s.loadingText : s.errorText);
+  lblTTsError->SetCaption(s.errorText);
 }
 
 void TOptionsPages::FillDialUpEntries() {
   cmbConnectionToUse->Items()->Clear();
   std::vector<std::string> names;
   bool listed = RasBinding::Module() && ListDialUpEntries(nullptr, names);
+  if (!listed || names.empty()) {
+    // A system without a phone book of its own: the dial-up library's.
+    std::string library = TIniFile(GetCurrentDir() + "\\TezParam.inx")
+                              .ReadString("Dialer", "dialerDll1", "TezRasDialer.dll");
+    TRasControl1 dialer(library);
+    std::vector<std::string> dialerNames;
+    if (dialer.Loaded() && ListDialUpEntries(&dialer, dialerNames) && !dialerNames.empty()) {
+      names = dialerNames;
+      listed = true;
+    }
+  }
   for (const std::string& n : names) cmbConnectionToUse->Items()->Add(n);
   if (listed && names.empty()) {
     cmbConnectionToUse->Items()->Add("No dialup connection");
@@ -500,10 +562,49 @@ void TOptionsPages::FillDialUpEntries() {
   radioDialUp->SetEnabled(listed && !names.empty());
 }
 
+void TOptionsPages::ClearDialerStatus() {
+  panelDialerStatus->SetBevelOuter(bvNone);
+  panelDialerStatus->SetCaption("");
+}
+
+void TOptionsPages::StartLabelAnimation() {
+  StopLabelAnimation();
+  int room = lblTestConnectivity->Parent()->ClientWidth() - lblTestConnectivity->Width();
+  labelStep_ = std::min(room / 10, 10);
+  if (labelStep_ < 1) labelStep_ = 1;
+  timerAnimateLabel->SetEnabled(true);
+}
+
+void TOptionsPages::StopLabelAnimation() {
+  timerAnimateLabel->SetEnabled(false);
+  lblTestConnectivity->SetLeft(2);
+}
+
+void TOptionsPages::timerAnimateLabelTimer() {
+  // The label slides to the right edge and starts again at the left.
+  int left = lblTestConnectivity->Left() + labelStep_;
+  if (left + lblTestConnectivity->Width() > lblTestConnectivity->Parent()->ClientWidth()) left = 2;
+  lblTestConnectivity->SetLeft(left);
+}
+
+void TOptionsPages::editOptionsPassword2Exit() {
+  if (loading_) return;
+  std::string first = editOptionsPassword->Caption(), second = editOptionsPassword2->Caption();
+  if (!second.empty() && second != first) {
+    loading_ = true;
+    editOptionsPassword->SetCaption("");
+    editOptionsPassword2->SetCaption("");
+    loading_ = false;
+    MessageBoxA(f_.Handle(), "Please enter the same password in both places", "Brindale", MB_OK);
+    return;
+  }
+  f_.options.pwd = second;
+}
+
 void TOptionsPages::DialUpSettingClick(int kind) {
   kind_ = kind;
   f_.options.useDialer = kind;
-  panelDialerStatus->SetCaption("");
+  ClearDialerStatus();
   THalvornOptions& o = f_.options;
   bool testAllowed = kind != 2;
   if (kind == 1) {
@@ -523,10 +624,14 @@ void TOptionsPages::DialUpSettingClick(int kind) {
   EnablePanel(pnlDialUp, kind == 1, kind == 1 ? clWindow : clBtnFace);
   EnablePanel(panelDialerTest, testAllowed, testAllowed ? clWindow : clBtnFace);
   btnTestConnection->SetEnabled(testAllowed);
+  if (testAllowed)
+    StartLabelAnimation();
+  else
+    StopLabelAnimation();
 }
 
 bool TOptionsPages::DialUpValidation(bool withMessages) {
-  if (page_ != kConnectionPage || kind_ != 1) return true;
+  if (OptionspageControl->ActivePageIndex() != kConnectionPage || kind_ != 1) return true;
   HWND w = f_.Handle();
   if (cmbConnectionToUse->ItemIndex() < 0) {
     if (withMessages)
@@ -545,31 +650,43 @@ bool TOptionsPages::DialUpValidation(bool withMessages) {
   return true;
 }
 
-void TOptionsPages::SelectPage(int index) {
-  if (index < 0 || index >= static_cast<int>(pages.size()) || index == page_) return;
-  if (!DialUpValidation(false)) return;
+bool TOptionsPages::OptionspageControlChanging() {
+  // A refused change says why.
+  if (!DialUpValidation(true)) return false;
   SaveControls();  // the lists and texts are taken into the fields
-  for (size_t i = 0; i < pages.size(); ++i) pages[i]->SetVisible(static_cast<int>(i) == index);
-  page_ = index;
-  OptionspageControlChange();
+  return true;
 }
 
 void TOptionsPages::OptionspageControlChange() {
-  if (page_ == kSpeechPage && !speech_->Loaded()) {
+  int page = OptionspageControl->ActivePageIndex();
+  if (page == kSpeechPage && !speech_->Loaded()) {
+    lblTTsError->SetCaption("");
+    pnlLoadingTTS->SetCaption("Loading TTS...");
+    pnlLoadingTTS->SetVisible(true);
+    SetWindowPos(pnlLoadingTTS->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    Screen->SetCursor(crHourGlass);
     f_.links->timerCheckPending->SetEnabled(false);
-    lblTTsError->SetCaption("Loading TTS...");
     Application->ProcessMessages();
     speech_->Load(f_.Handle(), GetCurrentDir() + "\\TezTTS.dll", kMakerAddress);
+    Screen->SetCursor(crDefault);
     editTestText->SetCaption(f_.options.ttsTestText);
     if (speech_->Loaded()) {
       trbDetaiLevel->SetMax(f_.options.numberOfLevels - 1);
       trbDetaiLevelChange();
     }
     ShowSpeech();
+    // A library that is there but fails keeps the panel with its text.
+    if (speech_->Loaded() || !speech_->errorText.empty())
+      pnlLoadingTTS->SetVisible(false);
+    else
+      pnlLoadingTTS->SetCaption(speech_->loadingText);
     f_.links->timerCheckPending->SetEnabled(true);
   }
-  if (page_ == 6) lblAbout->SetCaption(ProductVersionText());
-  if (page_ == 0) cmbLiveStream->SetCaption(IntToStr(f_.options.liveStreamMinutes));
+  if (page == kAboutPage) {
+    Application->ProcessMessages();
+    lblAbout->SetCaption(ProductVersionText());
+  }
+  if (page == kRecordingPage) cmbLiveStream->SetCaption(IntToStr(f_.options.liveStreamMinutes));
 }
 
 void TOptionsPages::LoadControls() {
@@ -590,6 +707,8 @@ void TOptionsPages::LoadControls() {
 
   FillDialUpEntries();
   int kind = o.useDialer;
+  // Without the online-service client its kind falls back to direct, and
+  // that is what is saved.
   if (kind == 3 && !IsOnlineServiceClientInstalled()) kind = 0;
   radioAOLConnection->SetEnabled(IsOnlineServiceClientInstalled());
   TRadioButton* radio = kind == 1   ? radioDialUp
@@ -600,7 +719,7 @@ void TOptionsPages::LoadControls() {
     r->SetChecked(r == radio);
   loading_ = false;
   DialUpSettingClick(kind == 1 || kind == 2 || kind == 3 ? kind : 0);
-  f_.options.useDialer = o.useDialer;  // the kind stays as stored until the user picks one
+  StopLabelAnimation();
   loading_ = true;
 
   chkOptAudioEffects->SetChecked(o.audioEffects == 1);
@@ -634,9 +753,7 @@ void TOptionsPages::SaveControls() {
     o.autoRecMin = (entry % 4) * 15;
     o.autoRecHour = (entry % 48) / 4;
   }
-  int32_t minutes = 0;
-  if (TryStrToInt(Trimmed(cmbLiveStream->Caption()), minutes) && minutes >= 1 && minutes <= 1000)
-    o.liveStreamMinutes = minutes;
+  cmbLiveStreamChange();
   o.autoUpdateActive = chkAutoUpdate->Checked() ? 1 : 0;
 
   int media = ListMediaTypes->ItemIndex();
@@ -675,12 +792,15 @@ void TOptionsPages::speedOptionsClick() {
     p->SetVisible(p == f_.ViewOptions);
   f_.options.SerializeOptionsParameters(false);
   LoadControls();
-  for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(false);
+  for (TTezMMBut* b : f_.MainButtons()) b->SetEnabled(false);
   OptionspageControlChange();
 }
 
 void TOptionsPages::LeaveOptions() {
-  for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(true);
+  StopLabelAnimation();
+  for (TTezMMBut* b : f_.MainButtons()) b->SetEnabled(true);
+  // The player button only where the media type has a player.
+  f_.speedPlayer->SetEnabled(f_.options.playerAvailable == 1);
   for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
     p->SetVisible(p == f_.ViewChannels);
   f_.links->timerCheckPending->SetEnabled(true);
@@ -705,8 +825,11 @@ void TOptionsPages::btnOkOptionsClick() {
   } catch (const std::exception& e) {
     MessageBoxA(f_.Handle(), e.what(), "Brindale", MB_OK);
   }
+  // What a test wrote is now what the settings hold.
+  if (test_) test_->KeepKeys();
   LeaveOptions();
   f_.options.InitPlayerParams();
+  f_.ApplyPlayerParams();
   f_.msgsendControl->MsgVal = kSettingsChanged;
   f_.msgsendControl->PostMsg();
   PostMessageA(f_.Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
@@ -718,7 +841,7 @@ void TOptionsPages::btnOptionsCancelClick() {
     // The keys a connection test wrote go back to what they were.
     test_->RestoreKeys();
   }
-  panelDialerStatus->SetCaption("");
+  ClearDialerStatus();
   btnCloseOptionsClick();
 }
 

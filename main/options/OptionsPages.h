@@ -12,6 +12,7 @@
 #include "ConnectionTest.h"
 #include "ExtCtrls.h"
 #include "MediaConfig.h"
+#include "PageControl.h"
 #include "SmallDialogs.h"
 #include "SpeechOptions.h"
 #include "StdCtrls.h"
@@ -32,29 +33,28 @@ class TOptionsPages {
   void speedPlayerClick();
   void btnOkOptionsClick();
   void btnOptionsCancelClick();
-  // Changes the page when the dial-up settings allow it.
-  void SelectPage(int index);
-
-  TPanel* OptionspageControl;
-  std::vector<TButton*> tabs;
-  std::vector<TPanel*> pages;
+  TPageControl* OptionspageControl;
+  std::vector<TTabSheet*> pages;
   TButton *btnOkOptions, *btnOptionsCancel;
   // Recording and updates.
   TCheckBox *chkAutoRecord, *chkAutoUpdate;
   TComboBox* cmbFullTime;
-  TEdit* cmbLiveStream;
+  TComboBox* cmbLiveStream;
   TButton* btnCheckForUpdate;
   // Media.
   TListBox* ListMediaTypes;
-  TEdit* cmbMediaLength;
+  TComboBox* cmbMediaLength;
   TComboBox* cmbComPort;
   TLabel *lblComPort, *lblNote;
+  TImage* imgMediaType;  // the media type's picture
   TPanel* pnlMediaParamsOptions;
   // Connection.
   TRadioButton *radioDirectConnection, *radioDialUp, *radioAOLConnection, *radioNoConnection;
   TCheckBox* chkAdvancedProxy;
   TButton *btnProxySettings, *btnTestConnection;
   TPanel *pnlDialUp, *panelDialerTest, *panelDialerStatus;
+  TLabel* lblTestConnectivity;  // slides while a test can be started
+  TTimer* timerAnimateLabel;
   TComboBox* cmbConnectionToUse;
   TEdit *editOptionsUserName, *editOptionsPassword, *editOptionsPassword2;
   // Sounds and start-up.
@@ -64,14 +64,15 @@ class TOptionsPages {
   TTrackBar* trbVolume;  // 10 minus the volume in tenths
   // Notices.
   TCheckBox *ShouldNotifyDiskSpace, *ShouldNotifySizeExceeded;
-  TEdit *MinDiskSpaceEdit, *MaxSizeEdit;
+  TComboBox *MinDiskSpaceEdit, *MaxSizeEdit;
   TButton* Button1;
   // Speech.
   TListBox *listboxSystemNames, *listboxTezNames;
   TButton *btnAddVoice, *btnRemoveVoice, *btnTestSpeech;
   TEdit* editTestText;
-  TLabel *lblTTsError, *lblVoice;
-  TPanel* grpVoiceSettings;
+  TLabel *lblTTsError, *lblPitch, *lblSpeed;
+  TPanel* pnlLoadingTTS;  // shown while the speech library loads
+  TGroupBox* grpVoiceSettings;
   TTrackBar *trackPitch, *trackSpeed;
   TLabel *lblMinPitch, *lblMaxPitch, *txtCurPitch, *lblMinSpeed, *lblMaxSpeed, *txtCurSpeed;
   TButton* btnTtsDefaults;
@@ -83,29 +84,37 @@ class TOptionsPages {
   // Drops the edits and goes back to the channels view.
   void btnCloseOptionsClick();
   void Build();
-  void BuildRecording(TPanel* page);
-  void BuildMedia(TPanel* page);
-  void BuildConnection(TPanel* page);
-  void BuildSounds(TPanel* page);
-  void BuildNotices(TPanel* page);
-  void BuildSpeech(TPanel* page);
+  void BuildRecording(TWinControl* page);
+  void BuildMedia(TWinControl* page);
+  void BuildConnection(TWinControl* page);
+  void BuildSounds(TWinControl* page);
+  void BuildNotices(TWinControl* page);
+  void BuildSpeech(TWinControl* page);
   void LoadControls();
   void SaveControls();
   void LeaveOptions();
+  // The page may change when the dial-up settings allow it.
+  bool OptionspageControlChanging();
   void OptionspageControlChange();
   bool DialUpValidation(bool withMessages);
   void DialUpSettingClick(int kind);
+  void ClearDialerStatus();
+  void StartLabelAnimation();
+  void StopLabelAnimation();
+  void timerAnimateLabelTimer();
+  void editOptionsPassword2Exit();
   void FillDialUpEntries();
   void ShowSpeech();
   void ShowVoiceBars();
   void trbDetaiLevelChange();
-  void DigitFilter(TEdit* edit, std::string& saved);
-  void EnableNotice(TCheckBox* box, TEdit* edit);
+  void cmbLiveStreamChange();
+  void DigitFilter(TComboBox* edit, std::string& saved);
+  void EnableNotice(TCheckBox* box, TComboBox* edit);
   void ShowMediaType(int index);
 
   TForm1& f_;
-  int page_ = 0;
   int32_t kind_ = 0;
+  int labelStep_ = 10;
   bool loading_ = false;
   std::string minDiskSaved_, maxSizeSaved_;
   std::unique_ptr<TTTsControl1> tts_;

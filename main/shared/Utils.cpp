@@ -2,6 +2,10 @@
 
 #include <winsock2.h>
 #include <mmsystem.h>
+#include <winver.h>
+
+#include <cstring>
+#include <vector>
 
 
 #include "ExtCtrls.h"
@@ -158,7 +162,28 @@ std::string ReadMachineValue(const std::string& key, const std::string& name) {
 }
 }  // namespace
 
-std::string ProductVersion() { return ReadMachineValue("Software\\Brindale", "Version"); }
+std::string ProgramVersion() {
+  char path[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return "";
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+  if (size == 0) return "";
+  std::vector<char> block(size);
+  if (!GetFileVersionInfoA(path, 0, size, block.data())) return "";
+  char* value = nullptr;
+  UINT valueLength = 0;
+  if (!VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
+                      reinterpret_cast<void**>(&value), &valueLength) ||
+      !value || valueLength == 0)
+    return "";
+  return std::string(value, strnlen(value, valueLength));
+}
+
+std::string ProductVersion() {
+  std::string installed = ReadMachineValue("Software\\Brindale", "Version");
+  return installed.empty() ? ProgramVersion() : installed;
+}
 
 std::string ProductVersionText() { return "Brindale Media Manager, " + ProductVersion(); }
 

@@ -177,7 +177,7 @@ void TForm1::speedCustomizeClick(TObject*) {
   pnlChannels->SetFocus();
   SaveActiveChannel();
   ShowPage(ViewCustomize);
-  for (TTezMMBut* b : {speedOptions, speedPlayer, speedView, speedWeb, speedHelp}) b->SetEnabled(false);
+  for (TTezMMBut* b : MainButtons()) b->SetEnabled(false);
   for (TTezMMBut* b : {speedAddChannel, speedRemoveChannel, speedCustMoveUp, speedCustMoveDown})
     b->SetEnabled(false);
   FillCustChannels();

@@ -13,7 +13,7 @@ struct OleSession {
 void StartOle() { static OleSession session; }
 }  // namespace
 
-TDropTarget::TDropTarget(TComponent* owner) : TComponent(owner) { StartOle(); }
+TDropTarget::TDropTarget(TComponent* owner) : TInterfacedComponent(owner) { StartOle(); }
 
 TDropTarget::~TDropTarget() {
   Destroying();
@@ -80,10 +80,8 @@ HRESULT TDropTarget::QueryInterface(REFIID riid, void** object) {
   return E_NOINTERFACE;
 }
 
-// The component belongs to its owner, which frees it; the count only
-// follows the interface's users.
-ULONG TDropTarget::AddRef() { return static_cast<ULONG>(++refs_); }
-ULONG TDropTarget::Release() { return static_cast<ULONG>(--refs_); }
+ULONG TDropTarget::AddRef() { return AddReference(); }
+ULONG TDropTarget::Release() { return ReleaseReference(); }
 
 HRESULT TDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
   ClearData();

@@ -20,7 +20,24 @@ using TTargetOnDropEvent = std::function<void(TObject* sender, TDragType dragTyp
 using TGetDropEffectEvent =
     std::function<void(TObject* sender, DWORD keyState, DWORD& effect)>;
 
-class TDropTarget : public TComponent, public IDropTarget {
+// A component that also counts the references to its interface: the one
+// who creates it holds the first; at zero it frees itself. An owner that
+// frees it first ends it whatever the count.
+class TInterfacedComponent : public TComponent {
+ public:
+  explicit TInterfacedComponent(TComponent* owner) : TComponent(owner) {}
+  ULONG AddReference() { return static_cast<ULONG>(++refs_); }
+  ULONG ReleaseReference() {
+    long left = --refs_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+ private:
+  std::atomic<long> refs_{1};
+};
+
+class TDropTarget : public TInterfacedComponent, public IDropTarget {
  public:
   explicit TDropTarget(TComponent* owner);
   ~TDropTarget() override;
@@ -68,5 +85,4 @@ class TDropTarget : public TComponent, public IDropTarget {
   void ReleaseData();
   TWinControl* target_ = nullptr;
   IDataObject* data_ = nullptr;
-  std::atomic<long> refs_{1};  // the owner's reference
 };

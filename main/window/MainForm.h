@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -140,6 +141,7 @@ class TForm1 : public TForm {
   void BuildFullView();
   // Shows one page of noteViews.
   void ShowPage(TPanel* page);
+  void wmDeviceMessage(TMessage& msg);
   TPanel* ShownPage() const;
   void BuildStatusImages();
   // The media type's "disabled" picture on the two status images 8.
@@ -187,6 +189,19 @@ class TForm1 : public TForm {
   // (RunView.cpp, RunSession.cpp, ProgressDisplay.cpp, ChannelButtons.cpp,
   // ItemsGrid.cpp).
  public:
+  // After the media type's player settings are read: the disabled images,
+  // the player button and the record, play and edit controls.
+  void ApplyPlayerParams();
+  // The view, player, options, web and help buttons.
+  std::array<TTezMMBut*, 5> MainButtons() const {
+    return {speedView, speedPlayer, speedOptions, speedWeb, speedHelp};
+  }
+  // Above the other windows; the basket stays topmost.
+  void BringToTop();
+  // The player page, remembering the channel shown.
+  void ChangeToPlayerView();
+  // Handed the device's state messages when set.
+  std::function<void(TMessage&)> deviceCallback;
   // The run display.
   TPanel *pnlRecPlayDisplay = nullptr, *pnlOffStatus = nullptr;
   TLabel *lblGlobalStatus = nullptr, *lblGlobalProgress = nullptr, *lblGlobalTimeLabel = nullptr,

@@ -196,6 +196,16 @@ void TForm1::ApplyDisabledImage() {
   playStatusImages[8]->SetBitmap(played);
 }
 
+void TForm1::ApplyPlayerParams() {
+  ApplyDisabledImage();
+  bool player = options.playerAvailable == 1;
+  speedPlayer->SetGroupIndex(player ? 1 : 0);
+  speedPlayer->SetEnabled(player);
+  EnableEditControls();
+  DisplayRecordPlayState();
+  Application->ProcessMessages();
+}
+
 void TForm1::timerAnimatePictureTimer(TObject*) {
   int step = imgLeftDoor->Width() / 3;
   switch (doorState) {

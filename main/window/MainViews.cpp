@@ -107,6 +107,24 @@ void TForm1::DoWindowState(bool doSavePos, bool slide) {
   Application->ProcessMessages();
 }
 
+void TForm1::BringToTop() {
+  SetWindowPos(Handle(), options.viewState == 1 ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(Handle());
+}
+
+void TForm1::ChangeToPlayerView() {
+  if (ShownPage() == ViewPlayer) return;
+  SaveActiveChannel();
+  ShowPage(ViewPlayer);
+  speedPlayer->SetDown(true);
+  for (TTezMMBut* b : {speedView, speedPlayer, speedOptions}) b->Invalidate();
+}
+
+void TForm1::wmDeviceMessage(TMessage& msg) {
+  if (deviceCallback) deviceCallback(msg);
+}
+
 void TForm1::BasketDblClick() {
   timerPopUp->SetEnabled(false);
   PostMessageA(Handle(), WM_TEZ_CHANGE_VIEW, options.viewState == 0 ? 1 : 0, 0);

@@ -29,8 +29,9 @@ void TForm1::InstallRunMessages() {
   SetMessageMethod(WM_TEZ_MAIN_MAIL, [this](TMessage& m) { OnMainMailQueueMsg(m); });
   // Reports of the controller that change nothing here.
   for (UINT m : {WM_TEZ_SCHED_OK, WM_TEZ_SCHED_FAIL, WM_TEZ_CALLED, WM_TEZ_SCHED_START,
-                 WM_TEZ_SCHED_FAIL_RETRY, WM_TEZ_DEVICE_STATE})
+                 WM_TEZ_SCHED_FAIL_RETRY})
     SetMessageMethod(m, [](TMessage&) {});
+  SetMessageMethod(WM_TEZ_DEVICE_STATE, [this](TMessage& m) { wmDeviceMessage(m); });
 }
 
 void TForm1::SendMsgToControl(UINT msgToSend, WPARAM wParam, bool askToStart) {

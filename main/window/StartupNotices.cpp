@@ -12,6 +12,8 @@ constexpr int64_t kMegabyte = 1048576;
 bool TForm1::ShowStartupNotices() {
   // Ticking the box turns the notice off, here and in the stored settings.
   auto ask = [this](const std::string& text, int32_t& option, const char* key) {
+    // The boxes' message loops must not free the list they clean.
+    ++modalDepth;
     NoticeAnswer answer = ShowNoSpaceNotice(this, text);
     option = answer.doNotShowAgain ? 0 : 1;
     try {
@@ -21,6 +23,7 @@ bool TForm1::ShowStartupNotices() {
     }
     if (answer.modalResult == mrYes)
       RunCleanupDialog(this, channelList.get(), RecorderIsRecording());
+    --modalDepth;
   };
   if (options.shouldNotifyMinSpace) {
     int64_t freeMB = FreeDiskSpaceMB();

@@ -46,6 +46,11 @@ BOOL TEZAPI InitConfiguration(HWND parent, const char* settingsFile, const char*
                           10, 120, 18, parent, nullptr, instance, nullptr);
   g_edit = CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 130, 8,
                          200, 22, parent, nullptr, instance, nullptr);
+  // In the font of the page around them.
+  WPARAM font = static_cast<WPARAM>(SendMessageA(parent, WM_GETFONT, 0, 0));
+  if (!font) font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+  for (HWND w : {g_label, g_edit})
+    if (w) SendMessageA(w, WM_SETFONT, font, FALSE);
   return g_edit != nullptr;
 }
 

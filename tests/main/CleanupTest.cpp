@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "../forms/Pump.h"
+#include "../forms/UserInput.h"
 #include "ChannelCleanup.h"
 #include "HalvornRun.h"
 #include "IniFiles2.h"
@@ -99,21 +100,27 @@ struct DialogActions {
 };
 DialogActions* g_actions = nullptr;
 
-// Runs inside the dialog's modal loop.
+// Runs inside the dialog's modal loop: notes each entry and its tick, then
+// clicks the boxes of the entries named and the button, as the user does.
 void CALLBACK DriveDialog(HWND, UINT, UINT_PTR id, DWORD) {
   HWND dialog = FindWindowA("TfrmChannelCleanup", "Brindale Cleanup");
   if (!dialog || !IsWindowVisible(dialog) || !g_actions) return;
   KillTimer(nullptr, id);
-  for (int i = 0; i < 5; ++i) {
-    HWND box = FindControlByName(dialog, "Entry" + std::to_string(i));
-    char text[64] = {};
-    GetWindowTextA(box, text, sizeof text);
-    bool checked = SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    g_actions->seenCaptions += std::string(text) + (checked ? "*" : "") + "|";
+  HWND listWindow = FindControlByName(dialog, "ChannelsList");
+  auto* list = dynamic_cast<TCheckListBox*>(TWinControl::FromHandle(listWindow));
+  ASSERT_NE(list, nullptr);
+  for (int i = 0; i < list->Items()->Count(); ++i)
+    g_actions->seenCaptions += list->Items()->Strings(i) + (list->Checked(i) ? "*" : "") + "|";
+  const int itemHeight = static_cast<int>(SendMessageA(listWindow, LB_GETITEMHEIGHT, 0, 0));
+  for (int i : g_actions->clicks) {
+    SendMessageA(listWindow, LB_SETTOPINDEX, i, 0);
+    int top = static_cast<int>(SendMessageA(listWindow, LB_GETTOPINDEX, 0, 0));
+    ClickAt(listWindow, 8, (i - top) * itemHeight + itemHeight / 2);
   }
-  for (int i : g_actions->clicks)
-    SendMessageA(FindControlByName(dialog, "Entry" + std::to_string(i)), BM_CLICK, 0, 0);
-  SendMessageA(FindControlByName(dialog, g_actions->button), BM_CLICK, 0, 0);
+  HWND button = FindControlByName(dialog, g_actions->button);
+  RECT r;
+  GetClientRect(button, &r);
+  ClickAt(button, r.right / 2, r.bottom / 2);
 }
 }  // namespace
 

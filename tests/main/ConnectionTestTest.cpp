@@ -157,3 +157,36 @@ TEST_F(Connection, KeysWrittenForATestAreRestoredOnCancel) {
   EXPECT_EQ(param.ReadString("Dialer", "pwd", ""), "old");
   EXPECT_EQ(param.ReadString("Dialer", "dialerName", "x"), "");
 }
+
+TEST_F(Connection, KeysOfALaterTestAreRestoredAndOkKeepsWhatWasWritten) {
+  WriteText("TezParam.inx", "[Proxies]\r\nuseProxy=0\r\nhttpPort=80\r\n"
+                            "[Dialer]\r\nuseDialer=2\r\ndialerName=Home\r\nuser=old\r\n");
+  TConnectionTest test(dir_ + "\\TezParam.inx", dir_ + "\\temp\\", TestUrl("/testinifile/good"));
+  TIniFile param(dir_ + "\\TezParam.inx");
+  // A direct test, then a dial-up one: the dialer keys are first written
+  // by the second, and still go back.
+  TConnectionKeys keys;
+  keys.useDialer = 0;
+  test.WriteKeys(keys);
+  keys.useDialer = 1;
+  keys.dialerName = "Office";
+  keys.user = "me";
+  keys.pwd = "secret";
+  test.WriteKeys(keys);
+  EXPECT_EQ(param.ReadString("Dialer", "dialerName", ""), "Office");
+  test.RestoreKeys();
+  EXPECT_EQ(param.ReadString("Dialer", "useDialer", ""), "2");
+  EXPECT_EQ(param.ReadString("Dialer", "dialerName", ""), "Home");
+  EXPECT_EQ(param.ReadString("Dialer", "user", ""), "old");
+  // Saved with OK: a later Cancel leaves what was saved.
+  test.WriteKeys(keys);
+  test.KeepKeys();
+  test.RestoreKeys();
+  EXPECT_EQ(param.ReadString("Dialer", "useDialer", ""), "1");
+  EXPECT_EQ(param.ReadString("Dialer", "dialerName", ""), "Office");
+  // The next test's keys go back to what OK saved.
+  keys.useDialer = 0;
+  test.WriteKeys(keys);
+  test.RestoreKeys();
+  EXPECT_EQ(param.ReadString("Dialer", "useDialer", ""), "1");
+}

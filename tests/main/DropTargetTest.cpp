@@ -84,3 +84,24 @@ TEST(DropTarget, DataWithoutATakenFormatIsRefusedAtEntry) {
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
   data->Release();
 }
+
+TEST(DropTarget, FreesItselfWhenTheLastReferenceGoes) {
+  static bool freed = false;
+  struct Watched : TDropTarget {
+    Watched() : TDropTarget(nullptr) {}
+    ~Watched() override { freed = true; }
+  };
+  TargetForm form(nullptr);
+  form.SetName("TargetForm");
+  auto* target = new Watched;
+  IDropTarget* iface = nullptr;
+  ASSERT_EQ(target->QueryInterface(IID_IDropTarget, reinterpret_cast<void**>(&iface)), S_OK);
+  // The registration's references come and go without freeing it.
+  target->Register(&form);
+  target->Unregister();
+  EXPECT_EQ(iface->Release(), 1u);
+  EXPECT_FALSE(freed);
+  // The creator's reference was the last.
+  EXPECT_EQ(iface->Release(), 0u);
+  EXPECT_TRUE(freed);
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <fstream>
 #include <sstream>
@@ -241,6 +242,56 @@ inline POINT ScreenPoint(HWND control, int x, int y) {
   POINT p = {x, y};
   ClientToScreen(control, &p);
   return p;
+}
+
+// A left click at a client point of another program's control, through
+// the input queue.
+inline void ClickControlAt(HWND control, int x, int y) {
+  POINT p = ScreenPoint(control, x, y);
+  SetCursorPos(p.x, p.y);
+  PumpUntil([] { return false; }, 100);
+  INPUT click[2] = {};
+  click[0].type = click[1].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+}
+
+// Opens the options pages with the third tool button; false when they do
+// not show.
+inline bool OpenOptionsPages(HWND main) {
+  ClickControlAt(FindControlByName(main, "pnlMenu"), 8 + 60 + 13, 24 + 11);
+  return PumpUntil([&] { return IsWindowVisible(FindControlByName(main, "ViewOptions")); },
+                   10000);
+}
+
+// The rectangle of a tab of another program's tab control, read through
+// a block of that program's memory.
+inline bool TabRect(HWND tabs, int index, RECT& rect) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tabs, &pid);
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE);
+  bool ok = remote &&
+            SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)) &&
+            ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return ok;
+}
+
+// Shows the options page of that index as the user does: a click on its
+// tab. False when the page shown is not that one afterwards.
+inline bool SelectOptionsPage(HWND main, int index) {
+  HWND tabs = FindControlByName(main, "OptionspageControl");
+  RECT r = {};
+  if (!tabs || !TabRect(tabs, index, r)) return false;
+  ClickControlAt(tabs, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index; }, 3000);
+  PumpUntil([] { return false; }, 200);
+  return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index;
 }
 
 // A window captioned "Brindale Control" that notes the messages it gets.

@@ -157,14 +157,28 @@ TEST_F(LinkFiling, MissingOrFullListsAddNothing) {
   for (int i = 0; i < TContentSection::MaxItems; ++i) ASSERT_TRUE(filer_->AddToList(r));
   EXPECT_FALSE(filer_->AddToList(r));
   EXPECT_EQ(List("Pending")->Count(), TContentSection::MaxItems);
-  // A full Rejected list makes room by dropping its oldest entry.
+}
+
+TEST_F(LinkFiling, RejectedKeepsFiftyAndEachMoveIsAnnounced) {
+  int moves = 0;
+  filer_->OnMovedToDeleted = [&] { ++moves; };
+  TTezAddFileStuct r;
   r.listName = "Rejected";
-  for (int i = 0; i <= TContentSection::MaxItems; ++i) {
+  for (int i = 1; i <= 53; ++i) {
     r.link = "http://h/" + std::to_string(i);
     ASSERT_TRUE(filer_->AddToList(r));
+    EXPECT_EQ(moves, i > 50 ? i - 50 : 0) << i;
   }
-  EXPECT_EQ(List("Rejected")->Count(), TContentSection::MaxItems);
-  EXPECT_EQ(List("Rejected")->GetLink(1), "http://h/1");
+  EXPECT_EQ(List("Rejected")->Count(), 50);
+  EXPECT_EQ(List("Rejected")->GetLink(1), "http://h/4");
+  ASSERT_EQ(List("Deleted")->Count(), 3);
+  EXPECT_EQ(List("Deleted")->GetLink(1), "http://h/1");
+  EXPECT_EQ(List("Deleted")->GetOriginalChannel(1), "Rejected");
+  // Pending is no channel: it keeps what it is given.
+  r.listName = "Pending";
+  for (int i = 0; i < 51; ++i) ASSERT_TRUE(filer_->AddToList(r));
+  EXPECT_EQ(List("Pending")->Count(), 51);
+  EXPECT_EQ(moves, 3);
 }
 
 TEST_F(LinkFiling, RequestFileHoldsTheLinkAndTheId) {

@@ -132,11 +132,15 @@ TEST_F(LinksWindow, UnclearTypeIsAskedOnTheScreen) {
       30000));
   // The drop target is off while the question is shown.
   EXPECT_EQ(GetPropA(main_, "OleDropTargetInterface"), nullptr);
+  // A reload asked for meanwhile waits: the list being filed into stays.
+  PostMessageA(main_, 0x4DF, 10, 0);  // the refresh that makes the list again
+  PumpUntil([] { return false; }, 1000);
   SendMessageA(FindControlByName(dialog, "chkTypeMusic"), BM_CLICK, 0, 0);
   SendMessageA(FindControlByName(dialog, "btnOk"), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitCount("Music", 1));
   EXPECT_EQ(Item("Music", 1, "extension"), "mmm");
   EXPECT_TRUE(PumpUntil([&] { return GetPropA(main_, "OleDropTargetInterface") != nullptr; }));
+  EXPECT_EQ(WaitForSingleObject(process_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST_F(LinksWindow, DroppedFilesAndShortcutsAndPastedLinks) {

@@ -1,5 +1,6 @@
 // The media type's configuration libraries through the library cache, on
-// a real window, with the file medium's libraries.
+// a real window, with the file medium's libraries; and the media type's
+// picture on the options page of Halvorn.exe.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -81,4 +82,74 @@ TEST(MediaConfig, TypesShareTheirLibraryAndSwitchWithoutUnloading) {
     EXPECT_FALSE(media.ConfigBound());
   }
   DestroyWindow(panel);
+}
+
+namespace {
+
+// A 24-bit bitmap file of one colour.
+void WriteBitmap(const std::string& path, int width, int height, COLORREF colour) {
+  int stride = (width * 3 + 3) & ~3;
+  std::string pixels(static_cast<size_t>(stride) * height, '\0');
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      char* p = &pixels[static_cast<size_t>(y) * stride + x * 3];
+      p[0] = static_cast<char>(GetBValue(colour));
+      p[1] = static_cast<char>(GetGValue(colour));
+      p[2] = static_cast<char>(GetRValue(colour));
+    }
+  BITMAPFILEHEADER file = {};
+  BITMAPINFOHEADER info = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+}
+
+}  // namespace
+
+TEST(MediaConfig, TheOptionsPageShowsTheMediaTypesPicture) {
+  Install in(AllFiles());
+  WriteSettings(in, 0);
+  CreateDirectoryA(in.Path("images").c_str(), nullptr);
+  const COLORREF own = RGB(200, 30, 40), fallback = RGB(30, 160, 60);
+  WriteBitmap(in.Path("images\\disk.bmp"), 64, 48, own);
+  WriteBitmap(in.Path("images\\img3.bmp"), 64, 48, fallback);
+  WriteText(in.Path("TezParam.inx"),
+            "[Folders]\r\ndataFolder=data\\\r\nwavFolder=wavs\\\r\n"
+            "[MediaTypes]\r\ncount=2\r\nrecor001=Disk\r\nrecor002=Dev\r\n"
+            "selectedMediaType=Disk\r\nimagesPath=images\\\r\n"
+            "[Disk]\r\nimage=disk.bmp\r\n[Dev]\r\nimage=missing.bmp\r\n[Dialer]\r\nuseDialer=0\r\n");
+  ControlPeer peer;
+  HANDLE process = StartHalvorn(in);
+  ASSERT_NE(process, nullptr);
+  ProcessGuard guard(process);
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  PumpUntil([] { return false; }, 500);
+  ASSERT_TRUE(OpenOptionsPages(main));
+  ASSERT_TRUE(SelectOptionsPage(main, 1));
+  HWND picture = FindControlByName(main, "imgMediaType");
+  ASSERT_NE(picture, nullptr);
+  auto centre = [&] {
+    RECT r = WindowRect(picture);
+    return ScreenPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  };
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(picture) && centre() == own; }, 5000))
+      << std::hex << centre();
+  // A type whose picture is missing shows the common one.
+  HWND list = FindControlByName(main, "ListMediaTypes");
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  EXPECT_TRUE(PumpUntil([&] { return centre() == fallback; }, 5000)) << std::hex << centre();
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitExit(process), 0u);
 }

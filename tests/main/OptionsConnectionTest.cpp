@@ -31,7 +31,7 @@ TEST(OptionsConnection, TestFromTheConnectionPage) {
     WriteText(in.Path("TezParam.inx"),
               "[Folders]\r\ndataFolder=data\\\r\nwavFolder=wavs\\\r\ntempWavFolder=temp\\\r\n"
               "[Links]\r\nhttpTestUrl=" + base + "/testinifile/" + variant + "\r\n"
-              "[Dialer]\r\nuseDialer=0\r\n[Proxies]\r\nuseProxy=0\r\nhttpPort=80\r\n");
+              "[Dialer]\r\nuseDialer=2\r\n[Proxies]\r\nuseProxy=0\r\nhttpPort=80\r\n");
     ControlPeer peer;
     HANDLE process = StartHalvorn(in);
     ASSERT_NE(process, nullptr);
@@ -39,18 +39,12 @@ TEST(OptionsConnection, TestFromTheConnectionPage) {
     HWND main = WaitForMainWindow();
     ASSERT_NE(main, nullptr);
     PumpUntil([] { return false; }, 500);
-    POINT p = ScreenPoint(FindControlByName(main, "pnlMenu"), 8 + 60 + 13, 24 + 11);
-    SetCursorPos(p.x, p.y);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
-    HWND options = nullptr;
-    ASSERT_TRUE(PumpUntil(
-        [&] { return (options = FindControlByName(main, "ViewOptions")) && IsWindowVisible(options); },
-        10000));
-    SendMessageA(FindControlByName(main, "tab2"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(OpenOptionsPages(main));
+    ASSERT_TRUE(SelectOptionsPage(main, 2));
+    // Stored without a connection; the test runs with a direct one.
+    EXPECT_FALSE(IsWindowEnabled(FindControlByName(main, "btnTestConnection")));
+    SendMessageA(FindControlByName(main, "radioDirectConnection"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(IsWindowEnabled(FindControlByName(main, "btnTestConnection")));
     PostMessageA(FindControlByName(main, "btnTestConnection"), BM_CLICK, 0, 0);
     std::string text;
     HWND box = WaitForMessageBox(text, 30000);
@@ -61,7 +55,9 @@ TEST(OptionsConnection, TestFromTheConnectionPage) {
     // The keys the test wrote go back when the options are cancelled.
     std::string param = in.Path("TezParam.inx");
     EXPECT_EQ(Key(param, "Proxies", "ftpHost"), "");
+    EXPECT_EQ(Key(param, "Dialer", "useDialer"), "0");
     SendMessageA(FindControlByName(main, "btnOptionsCancel"), BM_CLICK, 0, 0);
+    EXPECT_EQ(Key(param, "Dialer", "useDialer"), "2");
     EXPECT_EQ(Key(param, "Proxies", "httpPort"), "80");
     EXPECT_EQ(Key(param, "Proxies", "ftpPort"), "21");   // absent before: its default
     PostMessageA(main, WM_CLOSE, 0, 0);

@@ -67,8 +67,9 @@ class OptionsWindow : public ::testing::Test {
     ASSERT_TRUE(PumpUntil([&] { return Shown("ViewOptions"); }, 10000));
   }
   void Tab(int i) {
-    SendMessageA(C(("tab" + std::to_string(i)).c_str()), BM_CLICK, 0, 0);
-    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(SelectOptionsPage(main_, i))
+        << i << " shows " << SendMessageA(C("OptionspageControl"), TCM_GETCURSEL, 0, 0)
+        << " focus " << GetForegroundWindow() << " main " << main_;
   }
   void Select(const char* list, int index, bool listBox) {
     HWND w = C(list);
@@ -158,8 +159,14 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   EXPECT_FALSE(IsWindowEnabled(C("MinDiskSpaceEdit")));
   SendMessageA(C("ShouldNotifyDiskSpace"), BM_CLICK, 0, 0);
   EXPECT_TRUE(IsWindowEnabled(C("MinDiskSpaceEdit")));
-  SetText("MinDiskSpaceEdit", "250");
+  SetText("MinDiskSpaceEdit", "");
+  for (char c : std::string("250")) SendMessageA(C("MinDiskSpaceEdit"), WM_CHAR, c, 0);
   SendMessageA(C("MinDiskSpaceEdit"), WM_CHAR, 'x', 0);
+  // At most four characters.
+  SendMessageA(C("MaxSizeEdit"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+  for (char c : std::string("123456")) SendMessageA(C("MaxSizeEdit"), WM_CHAR, c, 0);
+  EXPECT_EQ(Text("MaxSizeEdit"), "1234");
+  EXPECT_EQ(SendMessageA(C("MinDiskSpaceEdit"), CB_GETCOUNT, 0, 0), 5) << "10 to 200";
   EXPECT_EQ(Text("MinDiskSpaceEdit"), "250");
   // Speech: a system voice added to the program's voices.
   Tab(5);
@@ -248,4 +255,57 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   SendMessageA(C("btnOptionsCancel"), BM_CLICK, 0, 0);
   ASSERT_TRUE(PumpUntil([&] { return Shown("ViewChannels"); }));
   EXPECT_EQ(Key(param, "Recorder", "audioTrap"), "1");
+}
+
+TEST_F(OptionsWindow, ProxyHelpAndDialUpWithoutAnEntryKeepingThePageAndSayingWhy) {
+  // The system lists no dial-up entry here; the dialer library does.
+  CopyFileA((BinDir() + "TezRasDialer.dll").c_str(), in_.Path("TezRasDialer.dll").c_str(), FALSE);
+  WriteText(in_.Path("TezRasDialer.inx"), "[Entries]\r\nnames=Office,Home\r\n");
+  OpenOptions();
+  Tab(2);
+  // The page's proxy help.
+  PostMessageA(C("btnHelpProxy"), BM_CLICK, 0, 0);
+  HWND help = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    return (help = FindWindowA("TfrmProxyHelp", "Proxy Settings Help")) && IsWindowVisible(help);
+  }));
+  char line[128] = {};
+  SendMessageA(FindControlByName(help, "lblLine1"), WM_GETTEXT, sizeof line,
+               reinterpret_cast<LPARAM>(line));
+  EXPECT_STREQ(line, "1) Usually used in LAN environments");
+  SendMessageA(FindControlByName(help, "btnOk"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(help); }));
+  ASSERT_TRUE(IsWindowEnabled(C("radioDialUp")));
+  SendMessageA(C("radioDialUp"), BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageA(C("cmbConnectionToUse"), CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(C("cmbConnectionToUse"), CB_GETCURSEL, 0, 0), -1);
+  // Another page refused: the reason shows and the page stays.
+  EXPECT_FALSE(SelectOptionsPage(main_, 3));
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    return (box = FindWindowA("#32770", "Select Dial-Up COnnection")) && IsWindowVisible(box);
+  }));
+  bool saysWhy = false;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char t[128] = {};
+    GetWindowTextA(c, t, sizeof t);
+    saysWhy = saysWhy || std::string(t) == "Please select a connection to use";
+  }
+  EXPECT_TRUE(saysWhy);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }));
+  EXPECT_EQ(SendMessageA(C("OptionspageControl"), TCM_GETCURSEL, 0, 0), 2);
+  EXPECT_TRUE(Shown("TabConnection"));
+  // With an entry, a user and a password the other pages are reached.
+  Select("cmbConnectionToUse", 0, false);
+  SetText("editOptionsUserName", "me");
+  SetText("editOptionsPassword", "pw");
+  SetText("editOptionsPassword2", "pw");
+  Tab(3);
+  SendMessageA(C("btnOkOptions"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Shown("ViewChannels"); }));
+  std::string param = in_.Path("TezParam.inx");
+  EXPECT_EQ(Key(param, "Dialer", "useDialer"), "1");
+  EXPECT_EQ(Key(param, "Dialer", "dialerName"), "Office");
+  EXPECT_EQ(Key(param, "Dialer", "user"), "me");
 }

@@ -305,3 +305,74 @@ TEST(MainRunDisplay, ChannelButtonsAndGridCommandsChangeTheFiles) {
   EXPECT_EQ(h.Key("data\\TezData.inx", "Data Types", "type2"), "2");
   EXPECT_EQ(h.Key("data\\TezData.inx", "Data Types", "type3"), "1");
 }
+
+namespace {
+std::string ClipboardText() {
+  std::string text = "<none>";
+  if (!OpenClipboard(nullptr)) return "<busy>";
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* p = static_cast<const char*>(GlobalLock(data))) text = p;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void PutOnClipboard(const std::string& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+}
+
+void PressCtrlC() {
+  INPUT in[4] = {};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = VK_CONTROL;
+  in[1].ki.wVk = 'C';
+  in[2].ki.wVk = 'C';
+  in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  in[3].ki.wVk = VK_CONTROL;
+  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  for (INPUT& i : in) {
+    SendInput(1, &i, sizeof(INPUT));
+    Sleep(40);
+  }
+}
+}  // namespace
+
+TEST(MainRunDisplay, CtrlCCopiesTheLinkElseTheLocalFileWhenShortEnough) {
+  const std::string longLink = "http://example.invalid/" + std::string(277, 'x') + ".wav";
+  const std::string longFile = "c:\\" + std::string(300, 'f') + ".wav";
+  ASSERT_EQ(longLink.size(), 304u);
+  Peer peer;
+  Halvorn h("[Entry List]\r\nnumberEntries=3\r\nmaxIndex=3\r\n"
+            "[1]\r\nlink=http://example.invalid/short.wav\r\nlocalFileName=c:\\one.wav\r\n"
+            "recStatus=1\r\nitemStatus=1\r\n"
+            "[2]\r\nlink=" + longLink + "\r\nlocalFileName=c:\\two.wav\r\n"
+            "recStatus=1\r\nitemStatus=1\r\n"
+            "[3]\r\nlink=" + longLink + "\r\nlocalFileName=" + longFile + "\r\n"
+            "recStatus=1\r\nitemStatus=1\r\n");
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  struct Row {
+    int row;
+    const char* copied;  // nullptr: the clipboard keeps what it held
+  } rows[] = {{1, "http://example.invalid/short.wav"}, {2, "c:\\two.wav"}, {3, nullptr}};
+  for (const Row& r : rows) {
+    PutOnClipboard("before");
+    ClickAt(grid, GridCell(6, r.row).x, GridCell(6, r.row).y);
+    PressCtrlC();
+    if (r.copied) {
+      EXPECT_TRUE(WaitUntil([&] { return ClipboardText() == r.copied; }, 5000))
+          << r.row << ": " << ClipboardText();
+    } else {
+      Sleep(1000);
+      EXPECT_EQ(ClipboardText(), "before") << r.row;
+    }
+  }
+}
