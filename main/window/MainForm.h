@@ -58,6 +58,8 @@ enum : UINT {
   WM_TEZ_RECORDER_STATE = 0x4D6,
   WM_TEZ_SAVE_CHANNELS = 0x4FC,
   WM_TEZ_MAIN_MAIL = 0x6C6,
+  // Posted to itself: a key moved the items grid's current row.
+  WM_TEZ_GRID_KEY_MOVE = WM_APP + 0x27,
 };
 
 // The caption of the debug viewer that receives WriteDebugWindow texts.

@@ -27,6 +27,9 @@ void TForm1::InstallRunMessages() {
   SetMessageMethod(WM_TEZ_RECORDER_STATE, [this](TMessage& m) { wmRecorderStateChange(m); });
   SetMessageMethod(WM_TEZ_REFRESH_VIEW, [this](TMessage& m) { wmRefreshView(m); });
   SetMessageMethod(WM_TEZ_MAIN_MAIL, [this](TMessage& m) { OnMainMailQueueMsg(m); });
+  SetMessageMethod(WM_TEZ_GRID_KEY_MOVE, [this](TMessage&) {
+    if (gridItems->Row() != lastClickRow && !leftButtonDown) gridItemsClick(gridItems);
+  });
   // Reports of the controller that change nothing here.
   for (UINT m : {WM_TEZ_SCHED_OK, WM_TEZ_SCHED_FAIL, WM_TEZ_CALLED, WM_TEZ_SCHED_START,
                  WM_TEZ_SCHED_FAIL_RETRY, WM_TEZ_DEVICE_STATE})

@@ -173,6 +173,11 @@ void TForm1::BuildChannelsView() {
     ctrlDown = (shift & ssCtrl) != 0;
     if (!shiftDown && !ctrlDown) multiSelect = false;
     if (key == VK_DELETE && itemsEnabled) btnDelClick(gridItems);
+    // The grid moves its current row after this event; the move then
+    // selects the row as a click does.
+    if (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT || key == VK_HOME ||
+        key == VK_END)
+      PostMessageA(Handle(), WM_TEZ_GRID_KEY_MOVE, 0, 0);
   };
   gridItems->OnKeyPress = [this](TObject*, char& key) {
     if (!(GetKeyState(VK_CONTROL) & 0x8000)) return;

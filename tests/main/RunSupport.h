@@ -120,7 +120,7 @@ inline bool RowSelected(HWND grid, int row) {
   return c == RGB(0, 128, 128);
 }
 
-// The colour of the middle of a picture of a bitmap library.
+// The key colour of a picture of a bitmap library.
 inline COLORREF LibraryPictureColour(const std::string& libraryPath, const char* name) {
   HMODULE module = LoadLibraryExA(libraryPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   HBITMAP bitmap =
@@ -131,7 +131,7 @@ inline COLORREF LibraryPictureColour(const std::string& libraryPath, const char*
     GetObject(bitmap, sizeof info, &info);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    c = GetPixel(dc, info.bmWidth / 2, info.bmHeight / 2);
+    c = GetPixel(dc, 1, 1);  // the picture's key colour
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);
