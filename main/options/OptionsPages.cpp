@@ -50,6 +50,10 @@ TOptionsPages::TOptionsPages(TForm1& form) : f_(form) {
                       [this](TMessage&) { f_.options.SerializeOptionsParameters(false); });
 }
 
+void TOptionsPages::ClosePlayerPage() {
+  if (media_) media_->CloseMediaConfigDll2();
+}
+
 void TOptionsPages::speedPlayerClick() {
   if (f_.busy) return;
   if (!f_.dllManager) f_.dllManager = std::make_unique<TTezDllManager>();
@@ -62,8 +66,10 @@ void TOptionsPages::speedPlayerClick() {
     media_->BindMediaConfigDll2(library, settings, section, f_.pnlViewPlayer->Handle());
   }
   if (!media_->PlayerBound() || f_.ViewPlayer->Visible()) return;
+  int shown = f_.FindChanNum(f_.currentChannelName);
   for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
     p->SetVisible(p == f_.ViewPlayer);
+  f_.DrawChannelsButtons(shown, f_.pnlPlayerChannels);
   f_.speedPlayer->SetDown(true);
 }
 
@@ -671,8 +677,11 @@ void TOptionsPages::SaveControls() {
 
 void TOptionsPages::speedOptionsClick() {
   if (f_.busy || f_.ViewOptions->Visible()) return;
+  int shown = f_.FindChanNum(f_.currentChannelName);
+  f_.SaveActiveChannel();
   for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
     p->SetVisible(p == f_.ViewOptions);
+  f_.DrawChannelsButtons(shown, f_.pnlOptionsChannels);
   f_.options.SerializeOptionsParameters(false);
   LoadControls();
   for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(false);
@@ -681,8 +690,7 @@ void TOptionsPages::speedOptionsClick() {
 
 void TOptionsPages::LeaveOptions() {
   for (TTezMMBut* b : {f_.speedView, f_.speedPlayer}) b->SetEnabled(true);
-  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
-    p->SetVisible(p == f_.ViewChannels);
+  f_.ChangeToViewChannels();
   f_.links->timerCheckPending->SetEnabled(true);
 }
 

@@ -183,11 +183,9 @@ void TForm1::CreatePositionButtons() {
                                 : currentChannel == TChannelList::PendingList ? "Pending Items"
                                                                               : "Rejected Items");
   bool hasItems = list && list->Count() > 0;
-  // Shown during a run too, where the row of the item being worked on is
-  // selected; its commands are off then.
-  gridItems->SetVisible(hasItems);
-  if (!RecorderIsRecording() && hasItems && !special) itemsEnabled = true;
   bool working = RecorderIsRecording();
+  gridItems->SetVisible(hasItems && !working);
+  if (!working && hasItems && !special) itemsEnabled = true;
   if (!itemButtonsBuilt) {
     auto make = [this](int kind, int left, const char* hint, std::function<void()> click) {
       TTezMMBut* b = CreatePositionButton(kind, mainLibrary, this, btnPanel, 4 + left,

@@ -71,6 +71,8 @@ class TForm1 : public TForm {
   ~TForm1() override;
 
   void HandleMinimizeEvent(TObject* sender);
+  // Opens the basket's doors: the first step at once, then every 50 ms.
+  void StartDoorAnimation();
   // The channels shown: channel number currentChannel's contents, or none.
   TContentSection* CurrentChannel() const;
   // A recording run is working.
@@ -132,6 +134,10 @@ class TForm1 : public TForm {
   std::unique_ptr<TTezMailSlot> mainMailQueue;
   std::unique_ptr<TTezDllManager> dllManager;
   HMODULE basketLibrary = nullptr, mainLibrary = nullptr;
+  // [Extensions] of TezParam.inx, read at start into the first list and
+  // copied into the other two, and the [Recorder] switches beside them.
+  TStringList extensionLists[3];
+  int32_t checkExtensionsRequireInetEnabled = 0, setSectionsDisabledFormatsEntry = 0;
   // Dropped and pasted links and files.
   std::unique_ptr<TMainLinks> links;
   std::unique_ptr<TOptionsPages> optionsPages;
@@ -196,7 +202,9 @@ class TForm1 : public TForm {
   TTimer *timerStatusLabel = nullptr, *timerRunWatch = nullptr;
   // Channels view.
   TPanel* ShapeDragDropTrash = nullptr;
-  TTezMMBut *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr;
+  TTezMMBut *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr,
+            *tezmmRefreshChannels = nullptr;
+  TTezMMBut *speedPlayerUp = nullptr, *speedPlayerDown = nullptr;
   TAlignedStringGrid* gridItems = nullptr;
   TLabel *memoPreview = nullptr, *lblDeletedItems = nullptr;
   TSplitterBar* SplitterBar1 = nullptr;
@@ -223,6 +231,7 @@ class TForm1 : public TForm {
   int modalDepth = 0;                   // nested message loops of dialogs and boxes
   bool reloadPending = false;           // a channel list reload waits for them
                                         // (items are not written back then)
+  int pendingReloadMode = -1;           // ... for a save request of this run mode
   // Last-record fields of the progress display.
   int32_t lastCode = 0, lastItem = -1, lastItemStatus = 0;
   std::string lastChannelText, lastItemText, lastItemProgress, lastMediaText,
@@ -276,7 +285,12 @@ class TForm1 : public TForm {
   void ShowErrorHint();
   int ItemDisplayStatus(const std::string& extension, int status) const;
   // Channel buttons.
+  void ClearButtons();
+  void MakeChannelButtons(TWinControl* parent, bool clickable);
   void GetChannels(int defaultActiveChannel, TWinControl* parent);
+  // The active channels' buttons for display only (options, player pages).
+  void DrawChannelsButtons(int defaultActiveChannel, TWinControl* parent);
+  void tezmmRefreshChannelsClick(TObject* sender);
   void UpdateButton(TTezMMBut* button, const std::string& listName, bool enabledWhenEmpty,
                     const std::string& textWithItems, const std::string& textWhenEmpty);
   void UpdateSpecialButtons();
@@ -328,6 +342,7 @@ class TForm1 : public TForm {
   void wmRefreshView(TMessage& msg);
   void timerStatusLabelTimer(TObject* sender);
   void timerRunWatchTimer(TObject* sender);
+  void DoPendingReload();
   void OpenRunMail(bool open);
   void DrawItemCell(int col, int row, const RECT& rect);
   void ClearItemSelection();

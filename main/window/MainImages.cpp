@@ -196,6 +196,12 @@ void TForm1::ApplyDisabledImage() {
   playStatusImages[8]->SetBitmap(played);
 }
 
+void TForm1::StartDoorAnimation() {
+  doorState = 1;
+  timerAnimatePicture->SetEnabled(true);
+  timerAnimatePictureTimer(timerAnimatePicture);
+}
+
 void TForm1::timerAnimatePictureTimer(TObject*) {
   int step = imgLeftDoor->Width() / 3;
   switch (doorState) {

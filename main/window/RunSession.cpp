@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "AskSchedTime.h"
 #include "MainForm.h"
+#include "TraceLine.h"
 #include "TempSweep.h"
 #include "TezMMBut.h"
 #include "WinExc32.h"
@@ -30,10 +31,22 @@ void TForm1::InstallRunMessages() {
   SetMessageMethod(WM_TEZ_GRID_KEY_MOVE, [this](TMessage&) {
     if (gridItems->Row() != lastClickRow && !leftButtonDown) gridItemsClick(gridItems);
   });
-  // Reports of the controller that change nothing here.
-  for (UINT m : {WM_TEZ_SCHED_OK, WM_TEZ_SCHED_FAIL, WM_TEZ_CALLED, WM_TEZ_SCHED_START,
-                 WM_TEZ_SCHED_FAIL_RETRY, WM_TEZ_DEVICE_STATE})
-    SetMessageMethod(m, [](TMessage&) {});
+  // Reports of the controller that change nothing here but the trace.
+  const struct {
+    UINT message;
+    const char* handler;
+  } traced[] = {{WM_TEZ_SCHED_OK, "wmSchedOkMsg"},
+                {WM_TEZ_SCHED_FAIL, "wmSchedFailMsg"},
+                {WM_TEZ_CALLED, "wmCalledMsg"},
+                {WM_TEZ_SCHED_START, "wmSchedStartMsg"},
+                {WM_TEZ_SCHED_FAIL_RETRY, "wmSchedFailRetryMsg"}};
+  for (const auto& t : traced) {
+    std::string handler = t.handler;
+    SetMessageMethod(t.message, [this, handler](TMessage&) {
+      TraceLine(options.traceFileName, handler, options.traceToMailSlot);
+    });
+  }
+  SetMessageMethod(WM_TEZ_DEVICE_STATE, [](TMessage&) {});
 }
 
 void TForm1::SendMsgToControl(UINT msgToSend, WPARAM wParam, bool askToStart) {
@@ -275,6 +288,7 @@ void TForm1::wmSaveChannels(TMessage& msg) {
     for (int n = 1; n <= channelList->Count(); ++n)
       if (TContentSection* c = channelList->GetContents(n)) c->Save();
     reloadPending = true;
+    pendingReloadMode = static_cast<int>(mode);
   } else {
     ReloadChannelList(false);
     channelList->ReloadRecordStates();
@@ -315,6 +329,18 @@ void TForm1::OpenRunMail(bool open) {
   }
 }
 
+void TForm1::DoPendingReload() {
+  // Made again from the files, which the Recorder may have changed since:
+  // the items are not written back. A deferred save request finishes as
+  // it would have at once.
+  reloadPending = false;
+  ReloadChannelList(true);
+  int mode = pendingReloadMode;
+  pendingReloadMode = -1;
+  if (mode >= 0) channelList->ReloadRecordStates();
+  if (mode != 150) PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
+}
+
 void TForm1::timerRunWatchTimer(TObject*) {
   DWORD now = GetTickCount();
   if (ready && pendingSaveReply) {
@@ -341,10 +367,7 @@ void TForm1::timerRunWatchTimer(TObject*) {
     }
   }
   if (reloadPending && !ChannelListInUse()) {
-    // Made again from the files, which the Recorder may have changed since:
-    // the items are not written back.
-    reloadPending = false;
-    PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 10, 0);
+    DoPendingReload();
   }
 }
 

@@ -102,12 +102,19 @@ void TForm1::BuildChannelsView() {
   const int bottom = speedCustomize->Top();
   speedMoveChanUp = small(pnlChannels, "speedMoveChanUp", "Move Channel Up", 4, bottom);
   speedMoveChanDown = small(pnlChannels, "speedMoveChanDown", "Move Channel Down", 56, bottom);
-  speedMoveChanUp->SetCaption("^");
-  speedMoveChanDown->SetCaption("v");
+  tezmmRefreshChannels =
+      small(pnlChannels, "tezmmRefreshChannels", "Refresh Channels", 30, bottom - 28);
+  const int playerBottom = speedPlayerCustomize->Top();
+  speedPlayerUp = small(pnlPlayerChannels, "speedPlayerUp", "Move Channel Up", 4, playerBottom);
+  speedPlayerDown =
+      small(pnlPlayerChannels, "speedPlayerDown", "Move Channel Down", 56, playerBottom);
   speedCustomize->Hint = "Customize";
   speedCustomize->ShowHint = true;
-  speedMoveChanUp->OnClick = [this](TObject*) { speedMoveChanClick(-1); };
-  speedMoveChanDown->OnClick = [this](TObject*) { speedMoveChanClick(1); };
+  for (TTezMMBut* b : {speedMoveChanUp, speedPlayerUp})
+    b->OnClick = [this](TObject*) { speedMoveChanClick(-1); };
+  for (TTezMMBut* b : {speedMoveChanDown, speedPlayerDown})
+    b->OnClick = [this](TObject*) { speedMoveChanClick(1); };
+  tezmmRefreshChannels->OnClick = [this](TObject* s) { tezmmRefreshChannelsClick(s); };
   speedCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 
   // Item buttons, the trash and the list's name in a row below the run
@@ -278,8 +285,18 @@ void TForm1::BuildCustomizeView() {
   speedPlayerCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 }
 
-// Once the main pictures are there, the item buttons are made with theirs.
+// Once the main pictures are there, the item buttons are made with theirs;
+// the channel moves and the refresh show the item moves' arrows and the
+// circling arrow.
 void TForm1::InitRunImages() {
+  LoadButtonPictures(mainLibrary, "HALVORN_BMP_UP", speedMoveChanUp);
+  LoadButtonPictures(mainLibrary, "HALVORN_BMP_DOWN", speedMoveChanDown);
+  LoadButtonPictures(mainLibrary, "HALVORN_BMP_UNDO", tezmmRefreshChannels);
+  speedPlayerUp->SetReferenceButton(speedMoveChanUp);
+  speedPlayerDown->SetReferenceButton(speedMoveChanDown);
+  for (TTezMMBut* b : {speedMoveChanUp, speedMoveChanDown, tezmmRefreshChannels, speedPlayerUp,
+                       speedPlayerDown})
+    b->FitToPicture();
   itemButtonsBuilt = false;
   CreatePositionButtons();
 }

@@ -3,6 +3,8 @@
 
 make_pictures.py <kind> <out folder>
   kind main|main4    the main library: strip, picture buttons, tiles, icons
+  kind main-gap      the main library without the help button's pushed
+                     highlight picture (for tests of a broken library)
   kind channels      the channel button library
   kind gifs          the four animations (plain and "4" names)
 
@@ -109,6 +111,8 @@ def main():
     os.makedirs(out, exist_ok=True)
     if kind == "main":
         write_library(out, main_pictures())
+    elif kind == "main-gap":
+        write_library(out, [p for p in main_pictures() if p[0] != "HALVORN_BMP_HELP2HI_BMP"])
     elif kind == "main4":
         write_library(out, main_pictures(), "@4")
     elif kind == "channels":

@@ -167,6 +167,23 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
   }
 }
 
+TEST(HalvornStart, AMissingButtonPictureOfTheMainLibraryIsReported) {
+  Install in(AllFiles());
+  WriteSettings(in);
+  CopyFileA((BinDir() + "HalvornGap.dll").c_str(), in.Path("Halvorn.dll").c_str(), FALSE);
+  ProcessGuard p(StartHalvorn(in, "/DEBUG"));
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, kChangeView, 0, 1);  // the full window needs the main pictures
+  std::string text;
+  HWND box = WaitForMessageBox(text);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(text, "Resource HALVORN_BMP_HELP2HI_BMP not found");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(CloseHalvorn(main, p.process), 0u);
+}
+
 TEST(HalvornBasketMenu, AutomaticRecordingOffShowsTheScheduleOffPicture) {
   Install in(AllFiles());
   WriteSettings(in);
