@@ -363,9 +363,8 @@ void TForm1::btnMoveClick(int direction) {
 }
 
 void TForm1::btnDelClick(TObject*) {
-  gridItems->SetEditorMode(false);
-  gridItems->SetOptions(gridItems->Options() & ~goEditing);
-  mnuPoplistDelete->SetShortCut(VK_DELETE);
+  if (editingDescription) gridItemsCancelEdit(6, editRow);
+  EndDescriptionEdit();
   TContentSection* list = CurrentChannel();
   if (!list || RecorderIsRecording() || EntryNum(gridItems->Row()) < 1) return;
   std::vector<int> rows = SelectedRows();
@@ -511,6 +510,7 @@ void TForm1::speedSpecialButtonClick(TObject* sender) {
 void TForm1::popupListMenuPopup(TObject*) {
   mnuPoplistRecordAgain->SetVisible(false);
   mnuPopListEraseStoredFile->SetVisible(false);
+  mnuPoplistEditDescription->SetEnabled(false);
   mnuPoplistItemPlay->SetEnabled(false);
   bool deleted = currentChannel == TChannelList::DeletedList;
   mnuPoplistUnDelete->SetVisible(deleted);
@@ -532,5 +532,87 @@ void TForm1::popupListMenuPopup(TObject*) {
     mnuPoplistItemPlay->SetEnabled(btnPlayItem && btnPlayItem->Visible() &&
                                    btnPlayItem->Enabled());
   }
+  mnuPoplistEditDescription->SetEnabled(!editingDescription && !multiSelect && list &&
+                                        EntryNum(gridItems->Row()) >= 1);
   mnuPoplistDelete->SetShortCut(gridItems->EditorMode() ? (static_cast<TShortCut>(VK_DELETE | scCtrl)) : VK_DELETE);
+}
+
+// ---- Description editing: only the name column, opened from the popup.
+
+void TForm1::EndDescriptionEdit() {
+  gridItems->SetEditorMode(false);
+  gridItems->SetOptions(gridItems->Options() & ~goEditing);
+  mnuPoplistDelete->SetShortCut(VK_DELETE);
+  popupListMenu->AutoPopup = true;
+  editingDescription = false;
+}
+
+void TForm1::RestoreDisplayText(int row) {
+  TContentSection* list = CurrentChannel();
+  int item = EntryNum(row);
+  if (!list || item < 1 || item > list->Count()) return;
+  gridItems->SetCells(6, row, ShortenedName(list->GetDisplayText(item), gridItems->ColWidths(6)));
+}
+
+void TForm1::mnuPoplistEditDescriptionClick(TObject*) {
+  TContentSection* list = CurrentChannel();
+  int row = gridItems->Row();
+  int item = EntryNum(row);
+  if (!list || item < 1 || item > list->Count() || multiSelect || editingDescription) return;
+  popupListMenu->AutoPopup = false;
+  gridItems->SetOptions(gridItems->Options() | goEditing);
+  mnuPoplistDelete->SetShortCut(static_cast<TShortCut>(VK_DELETE | scCtrl));
+  // Opened once the menu has given the focus back to the grid.
+  PostMessageA(Handle(), WM_TEZ_GRID_EDIT, static_cast<WPARAM>(row), 0);
+}
+
+void TForm1::OpenDescriptionEditor(int row) {
+  if (!(gridItems->Options() & goEditing) || EntryNum(row) < 1) return;
+  gridItems->FocusCell(6, row);
+  gridItems->SetFocus();
+  gridItems->SetEditorMode(true);
+}
+
+void TForm1::gridItemsBeforeEdit(int, int row) {
+  editingDescription = true;
+  editRow = row;
+  // The editor starts from the whole text, not the shortened one.
+  TContentSection* list = CurrentChannel();
+  int item = EntryNum(row);
+  if (list && item >= 1 && item <= list->Count())
+    gridItems->SetCells(6, row, list->GetDisplayText(item));
+}
+
+void TForm1::gridItemsAfterEdit(int, int row) {
+  bool editing = editingDescription;
+  std::string text = gridItems->Cells(6, row);
+  EndDescriptionEdit();
+  TContentSection* list = CurrentChannel();
+  int item = EntryNum(row);
+  if (!editing || row != editRow || !list || item < 1 || item > list->Count()) return;
+  if (!text.empty() && text != list->GetDisplayText(item)) {
+    list->SetDescription(item, text);
+    list->Save();
+    gridItems->SetHintCell(6, row, text);
+  }
+  RestoreDisplayText(row);
+  gridItems->InvalidateGrid();
+}
+
+void TForm1::gridItemsCancelEdit(int, int row) {
+  EndDescriptionEdit();
+  RestoreDisplayText(row);
+  gridItems->InvalidateGrid();
+}
+
+void TForm1::gridItemsExit(TObject*) {
+  // The focus moves to the grid's own editor too: looked at once it has.
+  if (editingDescription) PostMessageA(Handle(), WM_TEZ_GRID_EDIT, 0, 1);
+}
+
+void TForm1::gridItemsSelectCell(int, int row) {
+  if (!editingDescription && !gridItems->EditorMode()) return;
+  int edited = editRow;
+  EndDescriptionEdit();
+  if (edited != row) RestoreDisplayText(edited);
 }

@@ -60,6 +60,9 @@ enum : UINT {
   WM_TEZ_MAIN_MAIL = 0x6C6,
   // Posted to itself: a key moved the items grid's current row.
   WM_TEZ_GRID_KEY_MOVE = WM_APP + 0x27,
+  // Posted to itself: the editor of a row's description opens (lParam 0),
+  // the focus left the grid while it was open (lParam 1).
+  WM_TEZ_GRID_EDIT = WM_APP + 0x28,
 };
 
 // The caption of the debug viewer that receives WriteDebugWindow texts.
@@ -213,7 +216,7 @@ class TForm1 : public TForm {
             *mnuPoplistEmptyDeletedList = nullptr, *mnuPoplistItemNormal = nullptr,
             *mnuPoplistItemSubscribe = nullptr, *mnuPoplistItemHold = nullptr,
             *mnuPoplistRecordAgain = nullptr, *mnuPopListEraseStoredFile = nullptr,
-            *mnuPoplistItemPlay = nullptr;
+            *mnuPoplistItemPlay = nullptr, *mnuPoplistEditDescription = nullptr;
   // Item buttons: move up, move down, delete, hold, subscription, play,
   // stop playing, undelete.
   TTezMMBut *btnMoveUp = nullptr, *btnMoveDown = nullptr, *btnDel = nullptr, *btnHold = nullptr,
@@ -327,6 +330,15 @@ class TForm1 : public TForm {
   void btnEditRecordedState();
   void speedSpecialButtonClick(TObject* sender);
   void popupListMenuPopup(TObject* sender);
+  void mnuPoplistEditDescriptionClick(TObject* sender);
+  void gridItemsBeforeEdit(int col, int row);
+  void gridItemsAfterEdit(int col, int row);
+  void gridItemsCancelEdit(int col, int row);
+  void gridItemsExit(TObject* sender);
+  void gridItemsSelectCell(int col, int row);
+  void EndDescriptionEdit();
+  void OpenDescriptionEditor(int row);
+  void RestoreDisplayText(int row);
   int ModalMessageBox(const std::string& text, const std::string& caption, UINT flags);
 
  private:

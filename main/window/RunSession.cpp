@@ -28,6 +28,15 @@ void TForm1::InstallRunMessages() {
   SetMessageMethod(WM_TEZ_RECORDER_STATE, [this](TMessage& m) { wmRecorderStateChange(m); });
   SetMessageMethod(WM_TEZ_REFRESH_VIEW, [this](TMessage& m) { wmRefreshView(m); });
   SetMessageMethod(WM_TEZ_MAIN_MAIL, [this](TMessage& m) { OnMainMailQueueMsg(m); });
+  SetMessageMethod(WM_TEZ_GRID_EDIT, [this](TMessage& m) {
+    if (m.LParam == 0) {
+      OpenDescriptionEditor(static_cast<int>(m.WParam));
+      return;
+    }
+    HWND focus = GetFocus();  // the focus has left the grid and its editor
+    if (editingDescription && focus != gridItems->Handle() && !IsChild(gridItems->Handle(), focus))
+      gridItemsCancelEdit(6, editRow);
+  });
   SetMessageMethod(WM_TEZ_GRID_KEY_MOVE, [this](TMessage&) {
     if (gridItems->Row() != lastClickRow && !leftButtonDown) gridItemsClick(gridItems);
   });
@@ -175,11 +184,9 @@ void TForm1::speedPlayNowClick(TObject* sender) {
 
 void TForm1::speedItemPlayNowClick(TObject* sender) {
   if (gridItems->EditorMode() || editingDescription) {
-    gridItems->SetEditorMode(false);
-    gridItems->SetOptions(gridItems->Options() & ~goEditing);
-    mnuPoplistDelete->SetShortCut(VK_DELETE);
-    editingDescription = false;
-    DisplayItems();
+    int row = editRow;
+    EndDescriptionEdit();
+    RestoreDisplayText(row);
   }
   TSpeedButton* button = dynamic_cast<TSpeedButton*>(sender);
   if ((button && button->Down()) || sender != btnPlayItem) return;

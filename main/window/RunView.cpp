@@ -133,6 +133,7 @@ void TForm1::BuildChannelsView() {
   gridItems->SetDefaultRowHeight(18);
   gridItems->SetOptions(goFixedHorzLine | goHorzLine | goThumbTracking);
   gridItems->SetEditable(false);
+  gridItems->SetEditCol(6, true);  // the description, once the popup opens the editor
   gridItems->SetDrawSpecialSelection(true);  // the marked rows, several at once
   gridItems->ShowCellHints = true;
   gridItems->ShowHint = true;
@@ -196,6 +197,13 @@ void TForm1::BuildChannelsView() {
       TMainLinks::CopyLinkClick(CurrentChannel(), EntryNum(gridItems->Row()));
     }
   };
+  gridItems->OnBeforeEdit = [this](TObject*, int col, int row) { gridItemsBeforeEdit(col, row); };
+  gridItems->OnAfterEdit = [this](TObject*, int col, int row) { gridItemsAfterEdit(col, row); };
+  gridItems->OnCancelEdit = [this](TObject*, int col, int row) { gridItemsCancelEdit(col, row); };
+  gridItems->OnExit = [this](TObject* s) { gridItemsExit(s); };
+  gridItems->OnSelectCell = [this](TObject*, int col, int row, bool&) {
+    gridItemsSelectCell(col, row);
+  };
   gridItems->OnDblClick = [this](TObject*) {
     if (btnPlayItem && btnPlayItem->Visible() && btnPlayItem->Enabled())
       speedItemPlayNowClick(btnPlayItem);
@@ -251,6 +259,8 @@ void TForm1::BuildChannelsView() {
     for (int row : SelectedRows()) list->ClearTempFiles(EntryNum(row), true);
     DisplayItems();
   });
+  mnuPoplistEditDescription = item("mnuPoplistEditDescription", "Edit Des&cription",
+                                   [this] { mnuPoplistEditDescriptionClick(gridItems); });
   mnuPoplistItemPlay = item("mnuPoplistItemPlay", "&Play", [this] {
     if (btnPlayItem && btnPlayItem->Visible() && btnPlayItem->Enabled())
       speedItemPlayNowClick(btnPlayItem);

@@ -49,3 +49,86 @@ TEST(MainItemsGrid, ArrowKeysSelectTheRowTheCommandsThenActOn) {
   EXPECT_EQ(h.Key("data\\news\\news.inx", "2", "description"), "Third");
   EXPECT_EQ(h.Key("data\\deleted\\deleted.inx", "1", "description"), "Second");
 }
+
+namespace {
+
+void RightClickAt(HWND w, int x, int y) {
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  Sleep(60);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  SendInput(1, &in[0], sizeof(INPUT));
+  Sleep(60);
+  SendInput(1, &in[1], sizeof(INPUT));
+  Sleep(150);
+}
+
+// Letters typed on the keyboard (lower case).
+void Type(const char* letters) {
+  for (const char* c = letters; *c; ++c) Press(static_cast<WORD>(toupper(*c)));
+}
+
+bool MenuShown() {
+  HWND menu = FindWindowA("#32768", nullptr);
+  return menu && IsWindowVisible(menu);
+}
+
+// Opens the editor of row's description from the grid's popup menu.
+bool OpenEditor(HWND grid, int row) {
+  RightClickAt(grid, GridCell(6, row).x, GridCell(6, row).y);
+  if (!WaitUntil(MenuShown, 3000)) return false;
+  Press('C');  // Edit Des&cription
+  return WaitUntil([grid] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(grid, nullptr), &info) || !info.hwndFocus)
+      return false;
+    char cls[16] = {};
+    GetClassNameA(info.hwndFocus, cls, sizeof cls);
+    return IsChild(grid, info.hwndFocus) && lstrcmpiA(cls, "Edit") == 0;
+  }, 3000);
+}
+
+}  // namespace
+
+TEST(MainItemsGrid, DescriptionEditedFromThePopupMenu) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  const char* file = "data\\news\\news.inx";
+
+  // A new text is stored as the item's description.
+  ASSERT_TRUE(OpenEditor(grid, 2));
+  Type("fresh");
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return h.Key(file, "2", "description") == "fresh"; }, 5000));
+  EXPECT_EQ(HintAt(grid, GridCell(6, 2).x, GridCell(6, 2).y), "fresh");
+
+  // Del in the editor cuts text, not the item; an emptied text changes
+  // nothing and the name shows again.
+  ASSERT_TRUE(OpenEditor(grid, 2));
+  Press(VK_DELETE);  // the whole text is selected when the editor opens
+  Press(VK_RETURN);
+  Sleep(500);
+  EXPECT_EQ(h.Key(file, "Entry List", "numberEntries"), "3");
+  EXPECT_EQ(h.Key(file, "2", "description"), "fresh");
+  EXPECT_EQ(HintAt(grid, GridCell(6, 2).x, GridCell(6, 2).y), "fresh");
+
+  // Escape drops what was typed.
+  ASSERT_TRUE(OpenEditor(grid, 3));
+  Type("nope");
+  Press(VK_ESCAPE);
+  Sleep(500);
+  EXPECT_EQ(h.Key(file, "3", "description"), "Third");
+  // After the editor, Del deletes the selected item again.
+  ClickAt(grid, GridCell(6, 3).x, GridCell(6, 3).y);
+  Press(VK_DELETE);
+  EXPECT_TRUE(WaitUntil([&] { return h.Key(file, "Entry List", "numberEntries") == "2"; }, 5000));
+  EXPECT_EQ(h.Key("data\\deleted\\deleted.inx", "1", "description"), "Third");
+}
