@@ -323,13 +323,19 @@ def undo(cv, ink):
 
 
 def hand(cv, ink):
+    """An open hand held up: four fingers, a thumb and the palm."""
     x0, y0, x1, y1 = _box(cv)
     cx = (x0 + x1) // 2
-    cv.rect(cx - 3, y0 + 5, cx + 3, y1, YELLOW)
-    for i, top in enumerate((y0 + 1, y0, y0 + 1, y0 + 3)):
-        cv.rect(cx - 3 + i * 2, top, cx - 3 + i * 2, y0 + 6, YELLOW)
-    cv.rect(cx - 5, y0 + 6, cx - 4, y0 + 8, YELLOW)
-    cv.frame(cx - 3, y0 + 5, cx + 3, y1, ink)
+    palm_top = y0 + (y1 - y0) // 2
+    cv.rect(cx - 5, palm_top, cx + 5, y1, ink)
+    cv.rect(cx - 4, palm_top, cx + 4, y1 - 1, YELLOW)
+    for i, top in enumerate((y0 + 2, y0, y0 + 1, y0 + 3)):
+        fx = cx - 5 + i * 3
+        cv.rect(fx, top, fx + 2, palm_top, ink)
+        cv.rect(fx + 1, top + 1, fx + 1, palm_top, YELLOW)
+    for d in range(4):
+        cv.rect(cx - 8 + d, palm_top - 2 + d, cx - 7 + d, palm_top - 1 + d, ink)
+    cv.rect(cx - 7, palm_top - 1, cx - 7, palm_top - 1, YELLOW)
 
 
 def pencil(cv, ink):
@@ -444,6 +450,14 @@ BUTTON_BASE = (176, 196, 224)
 STATES = ["1", "1HI", "2", "2HI", "3"]
 
 
+def faded(c):
+    """An ink as a disabled button shows it: grey, lighter, keeping the
+    drawing's light and dark parts apart (an ink colour: multiples of 8)."""
+    lum = (c[0] * 30 + c[1] * 59 + c[2] * 11) / 100
+    g = int(96 + lum * 0.5) & ~7
+    return (g, g, g)
+
+
 def button(w, h, draw, state, index, base=BUTTON_BASE):
     """A picture button in one of its five states: normal, highlighted
     (lighter, raised), pushed (darker, sunken, drawing moved in),
@@ -466,7 +480,7 @@ def button(w, h, draw, state, index, base=BUTTON_BASE):
     inner = Canvas(w - 2, h - 2, cv.key)
     draw(inner, INK)
     if state == "3":
-        inner.px = [[GREY if p != cv.key else p for p in row] for row in inner.px]
+        inner.px = [[p if p == cv.key else faded(p) for p in row] for row in inner.px]
     shift = 1 if pushed else 0
     for y in range(inner.h):
         for x in range(inner.w):
@@ -512,3 +526,55 @@ def to_bmp(cv, bits=24):
     assert bits == 24 or len(palette) <= 16, "too many colours for 4 bits"
     index = {c: i for i, c in enumerate(palette)}
     return pictures.bmp(palette, [[index[p] for p in row] for row in cv.px], bits)
+
+
+def animation(size, key, draw_frame, count):
+    """The frames of an animation drawn on its key colour: (palette, frames
+    of palette indexes); the key is colour 0."""
+    canvases = []
+    for f in range(count):
+        cv = Canvas(size, size, key)
+        draw_frame(cv, f)
+        cv.keep_key_points()
+        canvases.append(cv)
+    palette = [key]
+    for cv in canvases:
+        for c in cv.colours():
+            if c not in palette:
+                palette.append(c)
+    index = {c: i for i, c in enumerate(palette)}
+    frames = [[index[p] for row in cv.px for p in row] for cv in canvases]
+    return palette, frames
+
+
+def anim_record(cv, f):
+    r = (4, 6, 8, 6)[f % 4]
+    cv.disc(11.5, 11.5, r, RED)
+    cv.disc(11.5, 11.5, r, INK, ring=1)
+
+
+def anim_play(cv, f):
+    cv.polygon([(4, 5), (4, 19), (12, 12)], GREEN)
+    for i in range(f % 4):
+        h = 3 + 2 * i
+        for y in range(-h, h + 1):
+            cv.put(14 + 3 * i + round(2 * (1 - (y / h) ** 2)), 12 + y, INK)
+
+
+def anim_download(cv, f):
+    y = 3 + 3 * (f % 4)
+    cv.polygon([(7, y), (16, y), (16, y + 6), (20, y + 6), (11.5, y + 12), (3, y + 6), (7, y + 6)],
+               BLUE)
+    cv.rect(3, 21, 20, 22, INK)
+
+
+def anim_connect(cv, f):
+    cv.disc(11.5, 11.5, 9, BLUE)
+    cv.disc(11.5, 11.5, 9, INK, ring=1)
+    cv.rect(3, 11, 20, 12, WHITE)
+    x = (6, 10, 14, 18)[f % 4]
+    cv.rect(x - 1, 4, x, 19, WHITE)
+
+
+ANIMATIONS = {"record_anim": anim_record, "play_anim": anim_play,
+              "download_anim": anim_download, "connect_anim": anim_connect}

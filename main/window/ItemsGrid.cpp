@@ -100,9 +100,9 @@ void TForm1::DisplayItems() {
     gridItems->SetSelectedCellColor(clBtnFace);
     gridItems->SetSelectedFontColor(clBtnText);
   }
-  // The name takes what the other columns, the lines and a vertical scroll
-  // bar leave of the grid, so that no horizontal bar is needed.
-  int nameWidth = gridItems->Width() - 4 - GetSystemMetrics(SM_CXVSCROLL) - 40 - 7;
+  // The name takes the client width less the two picture columns and the
+  // line the grid draws after each of the seven columns.
+  int nameWidth = gridItems->ClientWidth() - 40 - 7 * gridItems->GridLineWidth();
   static const int widths[7] = {0, 0, 0, 0, 20, 20, 0};
   for (int c = 0; c < 7; ++c) gridItems->SetColWidths(c, c == 6 ? nameWidth : widths[c]);
   static const char* const headers[7] = {"", "", "", "", "R", "S", "Name"};

@@ -120,8 +120,8 @@ void TForm1::BuildChannelsView() {
   // Item buttons, the trash and the list's name in a row below the run
   // display, the grid, the splitter and the preview below them.
   const int w = btnPanel->Width(), top = 71;
-  ShapeDragDropTrash = Place<TPanel>(this, btnPanel, "ShapeDragDropTrash", w - 30, top, 24, 22);
-  ShapeDragDropTrash->SetCaption("X");
+  ShapeDragDropTrash = Place<TPanel>(this, btnPanel, "ShapeDragDropTrash", w - 32, top, 26, 22);
+  ShapeDragDropTrash->SetBevelOuter(bvNone);
   ShapeDragDropTrash->Hint = "Drop items here to delete them";
   ShapeDragDropTrash->ShowHint = true;
   lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 200, top + 3, 120, 16);
@@ -307,6 +307,14 @@ void TForm1::InitRunImages() {
   for (TTezMMBut* b : {speedMoveChanUp, speedMoveChanDown, tezmmRefreshChannels, speedPlayerUp,
                        speedPlayerDown})
     b->FitToPicture();
+  // The trash shows the delete button's bin.
+  TImage* bin = new TImage(this);
+  bin->SetName("imgTrash");
+  bin->SetBounds(0, 0, ShapeDragDropTrash->Width(), ShapeDragDropTrash->Height());
+  bin->SetParent(ShapeDragDropTrash);
+  TBitmap picture;
+  picture.LoadFromResourceName(mainLibrary, "HALVORN_BMP_X1_BMP");
+  bin->SetBitmap(picture.ReleaseHandle());
   itemButtonsBuilt = false;
   CreatePositionButtons();
 }

@@ -25,7 +25,7 @@ ITEMS = ["ITEMRECICON", "ITEMPLAYICON", "ITEMPLAYEDICON", "ITEMOLDICON", "ITEMER
 
 def pictures():
     """(resource name, width, height) of every picture."""
-    out = [("HALVORN_BMP_BASKET_BACK_BMP", 96, 72), ("HALVORN_BMP_BASKET_L_BMP", 32, 40),
+    out = [("HALVORN_BMP_BASKET_BACK_BMP", 96, 84), ("HALVORN_BMP_BASKET_L_BMP", 32, 40),
            ("HALVORN_BMP_BASKET_R_BMP", 32, 40)]
     out += [("HALVORN_BMP_TRAYICON_%s_BMP" % n, 16, 16) for n in TRAY]
     out += [("HALVORN_BMP_%s_BMP" % n, 32, 32)

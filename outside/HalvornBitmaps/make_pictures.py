@@ -32,7 +32,7 @@ ICONS = ["ITEMRECICON", "ITEMPLAYICON", "ITEMPLAYEDICON", "ITEMOLDICON", "ITEMER
          "ITEMSTATCYCLE", "ITEMSTATEXCLAMATION"]
 CHANNEL_BASES = ["NEWS", "MUSIC", "TALK", "SPORT"]
 GIFS = ["record_anim", "play_anim", "download_anim", "connect_anim"]
-GIF_FRAMES = 3
+GIF_FRAMES = 4
 GIF_SIZE = 24
 
 
@@ -75,8 +75,8 @@ TILE_LOOK = {"STRIP": ((56, 72, 112), (72, 88, 136)), "GRAY": ((120, 132, 152), 
              "GREYNOSLIT": ((152, 160, 176), (144, 152, 168))}
 CHANNEL_LOOK = {"NEWS": (64, 96, 168), "MUSIC": (144, 64, 136), "TALK": (48, 128, 96),
                 "SPORT": (184, 96, 32)}
-GIF_LOOK = {"record_anim": (208, 32, 32), "play_anim": (32, 152, 48),
-            "download_anim": (40, 72, 184), "connect_anim": (200, 160, 32)}
+GIF_LOOK = {"record_anim": (232, 216, 216), "play_anim": (216, 232, 216),
+            "download_anim": (216, 224, 240), "connect_anim": (240, 232, 208)}
 
 
 def picture(name, w, h, index):
@@ -122,11 +122,12 @@ def main():
         for variant in ("", "4"):
             for gif in GIFS:
                 name = gif + variant + ".gif"
-                frames = [glyphs.key_colour(glyphs.mix(GIF_LOOK[gif], (255, 255, 255), f / 4),
-                                            keys["%s#%d" % (name, f)])
-                          for f in range(GIF_FRAMES)]
+                key = glyphs.key_colour(GIF_LOOK[gif], keys["%s#0" % name])
+                palette, frames = glyphs.animation(GIF_SIZE, key, glyphs.ANIMATIONS[gif],
+                                                   GIF_FRAMES)
                 pictures_lib.write_file(os.path.join(out, name),
-                                        pictures_lib.animated_gif(frames, GIF_SIZE))
+                                        pictures_lib.animated_gif_frames(palette, frames,
+                                                                         GIF_SIZE, 15))
     else:
         sys.exit("unknown kind " + kind)
 

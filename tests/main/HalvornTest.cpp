@@ -240,9 +240,9 @@ class HalvornViews : public ::testing::Test {
     }
   }
   void ExpectBasketShown() {
-    // The background tiles from the panel's corner: 96 x 72 pictures.
+    // The background tiles from the panel's corner: 96 x 84 pictures.
     ExpectPicture("pnlBackgroundImg", "HalvornBasket.dll", "HALVORN_BMP_BASKET_BACK_BMP",
-                  {{2, 2}, {3, 70}, {80, 3}, {4, 74}}, 0, 96, 72);
+                  {{2, 2}, {3, 70}, {80, 3}, {4, 74}}, 0, 96, 84);
     ExpectBasketDoorsShown();
   }
   void ExpectBasketDoorsShown() {
@@ -301,8 +301,9 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
                  {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
   for (const Button& b : buttons)
     ExpectPicture(b.name, "Halvorn.dll", b.picture, {{3, 3}, {20, 15}});
-  // Each animation shows its first frame, colour 0 of its file's table.
-  // The animators stand right of the remarks button, 28 pixels apart.
+  // Each animation shows its first frame, whose key is colour 0 of its
+  // file's table. The animators stand right of the remarks button, 28
+  // pixels apart.
   RECT remark = WindowRect(Control("speedSendRemark"));
   const char* files[] = {"record_anim.gif", "play_anim.gif", "download_anim.gif",
                          "connect_anim.gif"};
@@ -311,7 +312,7 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
     ASSERT_GT(gif.size(), 16u);
     COLORREF first = RGB(static_cast<uint8_t>(gif[13]), static_cast<uint8_t>(gif[14]),
                          static_cast<uint8_t>(gif[15]));
-    EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 12, remark.top - 1 + 12), first) << files[i];
+    EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 1, remark.top - 1 + 1), first) << files[i];
   }
   // A view button clicked stays down and shows its pushed picture.
   HWND view = Control("speedView");
