@@ -108,7 +108,9 @@ void TSpeedButton::Paint() {
     if (pressed) OffsetRect(&r, 1, 1);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(Enabled() ? FontColor() : clGrayText));
+    HGDIOBJ oldFont = SelectObject(dc, c->Font()->Handle());
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
   }
 }

@@ -6,13 +6,14 @@
 #include "ControlTags.h"
 #include "Forms.h"
 #include "GraphicControls.h"
+#include "Graphics.h"
 #include "Menus.h"
 
 namespace {
 const char kObjectProp[] = "BrindaleControlObject";
 }
 
-TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
+TWinControl::TWinControl(TComponent* owner) : TComponent(owner) { InitFont(); }
 
 TWinControl::~TWinControl() {
   Destroying();
@@ -64,7 +65,7 @@ void TWinControl::CreateHandle() {
   SetPropA(h, kObjectProp, this);
   oldProc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticProc)));
-  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
   ApplyNameTag();
   HandleCreated();
   for (TWinControl* c : controls_) c->CreateHandle();
@@ -129,6 +130,19 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
           return 0;
         }
       break;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lp);
+      if (TWinControl* child = header ? FromHandle(header->hwndFrom) : nullptr)
+        if (child != this && child->NotifyReflected(*header, result)) return result;
+      break;
+    }
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (item && item->CtlType != ODT_MENU)
+        if (TWinControl* child = FromHandle(item->hwndItem))
+          if (child->DrawItem(*item)) return TRUE;
+      break;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -145,6 +159,13 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 HBRUSH TWinControl::BackgroundBrush() {
   if (!brush_) brush_ = CreateSolidBrush(ColorToRGB(color_));
   return brush_;
+}
+
+LRESULT TWinControl::FillBackground(HDC dc) {
+  RECT r;
+  GetClientRect(handle_, &r);
+  FillRect(dc, &r, BackgroundBrush());
+  return 1;
 }
 
 HBRUSH TWinControl::CtlColor(HDC dc) {
@@ -172,6 +193,7 @@ void TWinControl::SetParent(TWinControl* parent) {
     return;
   }
   parent_->controls_.push_back(this);
+  if (parentFont_) TakeParentFont();
   if (handle_)
     ::SetParent(handle_, parent_->handle_);
   else if (parent_->handle_)
@@ -263,11 +285,6 @@ void TWinControl::SetColor(TColor color) {
   color_ = color;
   if (brush_) DeleteObject(brush_);
   brush_ = nullptr;
-  if (handle_) InvalidateRect(handle_, nullptr, TRUE);
-}
-
-void TWinControl::SetFontColor(TColor color) {
-  fontColor_ = color;
   if (handle_) InvalidateRect(handle_, nullptr, TRUE);
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -13,6 +14,7 @@
 #include "Screen.h"
 
 
+class TFont;
 class TForm;
 class TPopupMenu;
 
@@ -82,6 +84,12 @@ class TWinControl : public TComponent {
   void SetColor(TColor color);
   TColor FontColor() const { return fontColor_; }
   void SetFontColor(TColor color);
+  // The font of the window's text (the system's GUI font at first). With
+  // ParentFont, which a change of Font turns off, it follows the parent's
+  // font (all but the colour, which stays FontColor).
+  TFont* Font() const { return font_.get(); }
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool parentFont);
   std::string Hint;
   bool ShowHint = false;
 
@@ -167,6 +175,19 @@ class TWinControl : public TComponent {
   virtual void Resize();
   // The mouse capture went to another window (or was released).
   virtual void CaptureChanged() {}
+  // A WM_NOTIFY sent by this control; true when handled (result set).
+  virtual bool NotifyReflected(NMHDR& header, LRESULT& result) {
+    (void)header;
+    (void)result;
+    return false;
+  }
+  // A WM_DRAWITEM for this owner-drawn control; true when drawn.
+  virtual bool DrawItem(const DRAWITEMSTRUCT& item) {
+    (void)item;
+    return false;
+  }
+  // After Font changed (its own or the parent's, taken over).
+  virtual void FontChanged() {}
   // Lays out the aligned children inside the client area.
   virtual void AlignControls();
   void Notification(TComponent* component, TOperation operation) override;
@@ -174,6 +195,8 @@ class TWinControl : public TComponent {
   // Brush and text colour for the WM_CTLCOLORxxx request of this control.
   HBRUSH CtlColor(HDC dc);
   HBRUSH BackgroundBrush();
+  // Fills the client area with Color (a WM_ERASEBKGND answer).
+  LRESULT FillBackground(HDC dc);
   static void RegisterOwnClass(const char* className, UINT classStyle = CS_DBLCLKS);
 
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -203,6 +226,13 @@ class TWinControl : public TComponent {
   TCursor cursor_ = crDefault;
   TPopupMenu* popupMenu_ = nullptr;
   bool mouseInside_ = false;
+  // Font and ParentFont (ControlFont.cpp).
+  void InitFont();
+  void TakeParentFont();
+  void ApplyFont();
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
+  bool takingFont_ = false;
 };
 
 // The form that holds a control, or none.

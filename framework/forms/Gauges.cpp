@@ -49,6 +49,8 @@ void TGauge::Paint() {
   HDC dc = c->Handle();
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(FontColor()));
+  HGDIOBJ oldFont = SelectObject(dc, c->Font()->Handle());
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &all,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(dc, oldFont);
 }

@@ -195,17 +195,16 @@ void TCustomControl::Repaint() {
 }
 
 void TCustomControl::PaintOn(HDC dc) {
-  PaintThrough(canvas_, dc, [this] { Paint(); });
+  PaintThrough(canvas_, dc, [this] {
+    canvas_.Font()->Assign(Font());
+    Paint();
+  });
 }
 
 LRESULT TCustomControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_ERASEBKGND: {
-      RECT r;
-      GetClientRect(Handle(), &r);
-      FillRect(reinterpret_cast<HDC>(wp), &r, BackgroundBrush());
-      return 1;
-    }
+    case WM_ERASEBKGND:
+      return FillBackground(reinterpret_cast<HDC>(wp));
     case WM_PAINT:
       if (wp) {
         PaintOn(reinterpret_cast<HDC>(wp));

@@ -94,12 +94,12 @@ class TGraphicControl : public TComponent {
   TControlCanvas canvas_;
 };
 
-// A windowed control that paints itself on its Canvas.
+// A windowed control that paints itself on its Canvas, which starts every
+// painting with the control's Font.
 class TCustomControl : public TWinControl {
  public:
   explicit TCustomControl(TComponent* owner);
   TCanvas* Canvas() { return &canvas_; }
-  TFont* Font() { return canvas_.Font(); }
   void Invalidate();
   void Repaint();
 

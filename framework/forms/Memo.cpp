@@ -7,14 +7,23 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
 
 void TMemo::FillCreateParams(CreateParams& p) {
   p.className = "EDIT";
-  p.style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | (Border ? WS_BORDER : 0) |
-             (ReadOnly ? ES_READONLY : 0);
+  p.style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_TABSTOP | (Border ? WS_BORDER : 0) |
+             (ReadOnly ? ES_READONLY : 0) | (WordWrap ? 0 : ES_AUTOHSCROLL) |
+             (ScrollBars == ssVertical || ScrollBars == ssBoth ? WS_VSCROLL : 0) |
+             (ScrollBars == ssHorizontal || ScrollBars == ssBoth ? WS_HSCROLL : 0);
+}
+
+void TMemo::SetReadOnly(bool readOnly) {
+  ReadOnly = readOnly;
+  if (HandleAllocated()) SendMessageA(Handle(), EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
 }
 
 void TMemo::HandleCreated() { ShowLines(); }
 
 void TMemo::ShowLines() {
-  if (!HandleAllocated()) return;
+  // While the lines take in the window's text, the window keeps it (and
+  // its caret and scroll position).
+  if (!HandleAllocated() || showing_) return;
   std::string text = lines_.Text();
   // No empty line after the last one.
   if (text.size() >= 2) text.resize(text.size() - 2);

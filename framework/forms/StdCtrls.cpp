@@ -42,7 +42,7 @@ void TPanel::Paint(HDC dc) {
   if (!text.empty()) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, Enabled() ? ColorToRGB(FontColor()) : GetSysColor(COLOR_GRAYTEXT));
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
     DrawTextA(dc, text.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SelectObject(dc, old);
   }
@@ -90,17 +90,57 @@ void TLabel::Paint() {
   HDC dc = c->Handle();
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, ColorToRGB(c->Font()->Color()));
+  HGDIOBJ oldFont = SelectObject(dc, c->Font()->Handle());
   DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+  SelectObject(dc, oldFont);
   c->Brush()->SetStyle(bsSolid);
 }
 
 LRESULT TLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_SETTEXT) {
     LRESULT res = TCustomControl::WndProc(msg, wp, lp);
+    AdjustBounds();
     Invalidate();
     return res;
   }
   return TCustomControl::WndProc(msg, wp, lp);
+}
+
+void TLabel::SetAutoSize(bool autoSize) {
+  autoSize_ = autoSize;
+  AdjustBounds();
+}
+
+void TLabel::SetBounds(int left, int top, int width, int height) {
+  given_ = {left, top, left + width, top + height};
+  if (autoSize_)
+    AdjustBounds();
+  else
+    TCustomControl::SetBounds(left, top, width, height);
+}
+
+void TLabel::AdjustBounds() {
+  if (!autoSize_) return;
+  const int givenWidth = given_.right - given_.left, givenHeight = given_.bottom - given_.top;
+  std::string text = Caption();
+  if (text.empty()) text = " ";
+  RECT r = {0, 0, WordWrap ? givenWidth : 0, 0};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font()->Handle());
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CALCRECT | DT_NOPREFIX | (WordWrap ? DT_WORDBREAK : 0));
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  int left = given_.left, width = WordWrap ? givenWidth : r.right, height = r.bottom;
+  const TAlign a = Align();
+  if (a == alTop || a == alBottom || a == alClient) width = givenWidth;
+  if (a == alLeft || a == alRight || a == alClient) height = givenHeight;
+  if (width != givenWidth && givenWidth > 0) {
+    if (Alignment == taRightJustify) left = given_.right - width;
+    if (Alignment == taCenter) left = given_.left + (givenWidth - width) / 2;
+  }
+  if (left != left_ || given_.top != top_ || width != width_ || height != height_)
+    TCustomControl::SetBounds(left, given_.top, width, height);
 }
 
 void TLabel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -164,8 +204,18 @@ void TCheckBox::CommandNotify(WORD code) {
   Click();
 }
 
+void TGroupBox::FillCreateParams(CreateParams& p) {
+  p.className = "BUTTON";
+  p.style |= BS_GROUPBOX;
+}
+
+LRESULT TGroupBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_ERASEBKGND) return FillBackground(reinterpret_cast<HDC>(wp));
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
 TListControl::TListControl(TComponent* owner) : TWinControl(owner) {
-  items_.OnChange = [this](TObject*) { Refill(); };
+  items_.OnChange = [this](TObject*) { ItemsChanged(); };
 }
 
 void TListControl::Refill() {
@@ -200,8 +250,57 @@ void TListControl::CommandNotify(WORD code) {
 
 void TComboBox::FillCreateParams(CreateParams& p) {
   p.className = "COMBOBOX";
-  p.style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+  p.style |= (Style == csDropDown ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) |
+             WS_VSCROLL | WS_TABSTOP;
   height_ = height_ < 200 ? 200 : height_;  // the drop-down part
+}
+
+void TComboBox::HandleCreated() { RefillKeepingText(); }
+
+void TComboBox::ItemsChanged() { RefillKeepingText(); }
+
+void TComboBox::RefillKeepingText() {
+  if (Style != csDropDown || !HandleAllocated()) {
+    Refill();
+    return;
+  }
+  std::string text = Caption();
+  settingText_ = true;
+  Refill();
+  if (ItemIndex() < 0) SetWindowTextA(Handle(), text.c_str());
+  settingText_ = false;
+}
+
+bool TComboBox::DroppedDown() const {
+  return HandleAllocated() && SendMessageA(Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void TComboBox::SetDroppedDown(bool dropped) {
+  if (HandleAllocated()) SendMessageA(Handle(), CB_SHOWDROPDOWN, dropped ? TRUE : FALSE, 0);
+}
+
+void TComboBox::CommandNotify(WORD code) {
+  switch (code) {
+    case CBN_EDITCHANGE:
+      if (!settingText_ && OnChange) OnChange(this);
+      return;
+    case CBN_DROPDOWN:
+      if (OnDropDown) OnDropDown(this);
+      return;
+    case CBN_SELCHANGE: {
+      // The field shows the entry picked before OnChange reads Text.
+      int index = ItemIndex();
+      if (Style == csDropDown && index >= 0 && index < Items()->Count()) {
+        settingText_ = true;
+        SetWindowTextA(Handle(), Items()->Strings(index).c_str());
+        settingText_ = false;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  TListControl::CommandNotify(code);
 }
 
 void TComboBox::SetBounds(int left, int top, int width, int height) {
@@ -223,7 +322,18 @@ TListControl::Messages TListBox::ListMessages() const {
 
 void TEdit::FillCreateParams(CreateParams& p) {
   p.className = "EDIT";
-  p.style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+  p.style |= ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | (passwordChar_ ? ES_PASSWORD : 0);
+}
+
+void TEdit::HandleCreated() {
+  if (passwordChar_) SendMessageA(Handle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(passwordChar_), 0);
+}
+
+void TEdit::SetPasswordChar(char c) {
+  passwordChar_ = c;
+  if (!HandleAllocated()) return;
+  SendMessageA(Handle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TEdit::CommandNotify(WORD code) {

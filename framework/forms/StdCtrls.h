@@ -1,5 +1,5 @@
-// The standard controls: panel, label, button, check box, combo box, list
-// box and edit box.
+// The standard controls: panel, label, button, check box, group box, combo
+// box, list box and edit box.
 #pragma once
 
 #include "Controls.h"
@@ -37,20 +37,34 @@ class TPanel : public TWinControl {
 
 // A label that paints its caption in its font and font colour (grey when
 // disabled); a press and release of the left button on it is a click.
+// With AutoSize (the default) it takes the size of its caption in its font
+// whenever the caption, the font or the bounds given change: a right-
+// justified label keeps the right edge of the bounds given, a centred one
+// their middle; with WordWrap it keeps the width given and takes the height
+// of the wrapped lines; an aligned label keeps what its alignment sets.
+// Alignment and WordWrap are set before the caption.
 class TLabel : public TCustomControl {
  public:
   explicit TLabel(TComponent* owner);
   TAlignment Alignment = taLeftJustify;
   bool WordWrap = false;
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool autoSize);
+  void SetBounds(int left, int top, int width, int height) override;
 
  protected:
   void Paint() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  void HandleCreated() override { AdjustBounds(); }
+  void FontChanged() override { AdjustBounds(); }
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
  private:
+  void AdjustBounds();
   bool pressed_ = false;
+  bool autoSize_ = true;
+  RECT given_ = {0, 0, 0, 0};
 };
 
 class TButton : public TWinControl {
@@ -81,6 +95,16 @@ class TCheckBox : public TWinControl {
   bool checked_ = false;
 };
 
+// A frame with a caption around the controls placed in it.
+class TGroupBox : public TWinControl {
+ public:
+  explicit TGroupBox(TComponent* owner) : TWinControl(owner) {}
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
 // Base of the combo box and the list box: a list of strings kept in the
 // window, and the selected entry.
 class TListControl : public TWinControl {
@@ -98,23 +122,43 @@ class TListControl : public TWinControl {
   virtual Messages ListMessages() const = 0;
   void HandleCreated() override;
   void CommandNotify(WORD code) override;
+  // After any change of Items: fills the window again.
+  virtual void ItemsChanged() { Refill(); }
+  void Refill();
 
  private:
-  void Refill();
   TStringList items_;
   int index_ = -1;
 };
 
-// A drop-down list (no typing).
+enum TComboBoxStyle { csDropDown, csDropDownList };
+
+// A combo box: a drop-down list, or (csDropDown) an edit field that takes
+// typing with the list below it. Text is what the field shows; OnChange
+// fires when the user types or picks an entry.
 class TComboBox : public TListControl {
  public:
   explicit TComboBox(TComponent* owner) : TListControl(owner) { color_ = clWindow; }
+  // Made before the window exists.
+  TComboBoxStyle Style = csDropDownList;
   // The height given is the closed box's; the window keeps room to drop down.
   void SetBounds(int left, int top, int width, int height) override;
+  bool DroppedDown() const;
+  void SetDroppedDown(bool dropped);
+  // The list is about to drop down.
+  TNotifyEvent OnDropDown;
 
  protected:
   void FillCreateParams(CreateParams& p) override;
   Messages ListMessages() const override;
+  void HandleCreated() override;
+  void CommandNotify(WORD code) override;
+  void ItemsChanged() override;
+
+ private:
+  // Refills the list; a typed text with no entry picked stays in the field.
+  void RefillKeepingText();
+  bool settingText_ = false;
 };
 
 class TListBox : public TListControl {
@@ -129,9 +173,17 @@ class TListBox : public TListControl {
 class TEdit : public TWinControl {
  public:
   explicit TEdit(TComponent* owner) : TWinControl(owner) { color_ = clWindow; }
+  // Not 0: the field shows this character for each one typed (Text keeps
+  // the real text).
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char c);
   TNotifyEvent OnChange;
 
  protected:
   void FillCreateParams(CreateParams& p) override;
+  void HandleCreated() override;
   void CommandNotify(WORD code) override;
+
+ private:
+  char passwordChar_ = 0;
 };

@@ -1,0 +1,108 @@
+// Real input for tests of windows in this process: clicks, keys and the
+// wheel through the system's input queue, and the pixels a window shows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Pump.h"
+
+// A left click at a client point of the window. Both halves are queued
+// before any is handled: a press may start a modal loop (a scroll bar's)
+// that only the release ends.
+inline void ClickAt(HWND w, int x, int y) {
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  // Another window may lie over the point for a moment (a hint, another
+  // test's window): wait for the point to be the window's.
+  PumpUntil([&] {
+    HWND at = WindowFromPoint(p);
+    return at == w || IsChild(w, at);
+  }, 3000);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in[0], sizeof(INPUT));
+  Sleep(50);
+  SendInput(1, &in[1], sizeof(INPUT));
+  PumpUntil([] { return false; }, 150);
+}
+
+// Wheel notches over a client point (negative: towards the user, down).
+inline void WheelAt(HWND w, int x, int y, int notches) {
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  PumpUntil([] { return false; }, 50);
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+  SendInput(1, &in, sizeof in);
+  PumpUntil([] { return false; }, 150);
+}
+
+// Presses and releases a key (with Shift when asked).
+inline void PressKey(WORD vk, bool shift = false) {
+  std::vector<INPUT> in;
+  auto key = [&](WORD k, bool up) {
+    INPUT i = {};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  if (shift) key(VK_SHIFT, false);
+  key(vk, false);
+  key(vk, true);
+  if (shift) key(VK_SHIFT, true);
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+  PumpUntil([] { return false; }, 40);
+}
+
+// Types the text key by key into the window with the focus.
+inline void TypeText(const std::string& text) {
+  for (char c : text) {
+    SHORT scan = VkKeyScanA(c);
+    PressKey(static_cast<WORD>(LOBYTE(scan)), (HIBYTE(scan) & 1) != 0);
+  }
+  PumpUntil([] { return false; }, 100);
+}
+
+// The pixels of a window's client area, row by row, as the window paints
+// them (into a bitmap of its own: windows of other programs on the display
+// do not matter).
+inline std::vector<COLORREF> ClientPixels(HWND w) {
+  PumpUntil([] { return false; }, 50);
+  RECT r;
+  GetClientRect(w, &r);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = r.right;
+  bi.bmiHeader.biHeight = -r.bottom;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  SendMessageA(w, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_ERASEBKGND | PRF_CLIENT);
+  GdiFlush();
+  std::vector<COLORREF> pixels(static_cast<size_t>(r.right) * static_cast<size_t>(r.bottom));
+  const auto* p = static_cast<const DWORD*>(bits);
+  for (size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+// Whether a colour is dark (text, check marks, frame lines).
+inline bool Dark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 96; }
