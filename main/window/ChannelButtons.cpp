@@ -135,7 +135,7 @@ void TForm1::ListBox1Click(TObject* sender) {
     b->SetDown(false);
   }
   currentChannelName = button->Hint;
-  memoPreview->SetCaption("");
+  ShowPreview("");
   ClearItemSelection();
   DisplayItems();
   if (gridItems->RowCount() > 1) {

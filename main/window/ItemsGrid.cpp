@@ -285,7 +285,7 @@ void TForm1::SetStateButtons(int state) {
 void TForm1::gridItemsClick(TObject*) {
   if (gridItems->RowCount() < 2 || EntryNum(1) < 1) {
     SetStateButtons(1);
-    memoPreview->SetCaption("");
+    ShowPreview("");
     return;
   }
   int row = gridItems->Row();
@@ -330,11 +330,11 @@ void TForm1::DispItemContents(int item) {
     else if (UpperCase(list->GetExtension(item)) == "TXT" && IsFile(local))
       file = local;
   }
-  memoPreview->SetCaption(file.empty() ? std::string() : LoadFromFileFiltered(file));
+  ShowPreview(file.empty() ? std::string() : LoadFromFileFiltered(file));
 }
 
 void TForm1::AfterListChange(int row) {
-  memoPreview->SetCaption("");
+  ShowPreview("");
   multiSelect = false;
   ClearItemSelection();
   DisplayItems();
@@ -481,7 +481,7 @@ void TForm1::speedSpecialButtonClick(TObject* sender) {
     CreatePositionButtons();
     return;
   }
-  memoPreview->SetCaption("");
+  ShowPreview("");
   currentChannelName = pressed == speedDeleted ? "Deleted"
                        : pressed == speedPending ? "Pending"
                                                  : "Rejected";
@@ -615,4 +615,13 @@ void TForm1::gridItemsSelectCell(int, int row) {
   int edited = editRow;
   EndDescriptionEdit();
   if (edited != row) RestoreDisplayText(edited);
+}
+
+void TForm1::ShowPreview(const std::string& text) {
+  memoPreview->Lines()->SetText(text);
+  HidePreviewCaret();
+}
+
+void TForm1::HidePreviewCaret() {
+  if (memoPreview->HandleAllocated()) HideCaret(memoPreview->Handle());
 }

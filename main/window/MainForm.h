@@ -21,6 +21,7 @@
 #include "ImgList.h"
 #include "JustOne.h"
 #include "MailSlotComp.h"
+#include "Memo.h"
 #include "Menus.h"
 #include "MsgSend.h"
 #include "SavePos.h"
@@ -209,7 +210,8 @@ class TForm1 : public TForm {
             *tezmmRefreshChannels = nullptr;
   TTezMMBut *speedPlayerUp = nullptr, *speedPlayerDown = nullptr;
   TAlignedStringGrid* gridItems = nullptr;
-  TLabel *memoPreview = nullptr, *lblDeletedItems = nullptr;
+  TMemo* memoPreview = nullptr;
+  TLabel* lblDeletedItems = nullptr;
   TSplitterBar* SplitterBar1 = nullptr;
   TPopupMenu* popupListMenu = nullptr;
   TMenuItem *mnuPoplistDelete = nullptr, *mnuPoplistUnDelete = nullptr,
@@ -337,6 +339,9 @@ class TForm1 : public TForm {
   void gridItemsExit(TObject* sender);
   void gridItemsSelectCell(int col, int row);
   void EndDescriptionEdit();
+  // The preview: its text, and its caret kept hidden.
+  void ShowPreview(const std::string& text);
+  void HidePreviewCaret();
   void OpenDescriptionEditor(int row);
   void RestoreDisplayText(int row);
   int ModalMessageBox(const std::string& text, const std::string& caption, UINT flags);

@@ -211,9 +211,21 @@ void TForm1::BuildChannelsView() {
 
   SplitterBar1 = Place<TSplitterBar>(this, btnPanel, "SplitterBar1", 4, top + 185, w - 8, 5);
   const int memoTop = top + 190, memoBottom = btnPanel->Height() - 22;
-  memoPreview = Place<TLabel>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
+  memoPreview = Place<TMemo>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
+  memoPreview->ReadOnly = true;
+  memoPreview->ScrollBars = ssVertical;
   memoPreview->WordWrap = true;
   memoPreview->SetColor(clWindow);
+  // The preview is read, not written: its caret stays hidden.
+  memoPreview->OnEnter = [this](TObject*) { HidePreviewCaret(); };
+  memoPreview->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) {
+    HidePreviewCaret();
+  };
+  memoPreview->OnClick = [this](TObject*) {
+    memoPreview->SetFocus();
+    SendMessageA(Handle(), WM_QUERYNEWPALETTE, 0, 0);
+    HidePreviewCaret();
+  };
   SplitterBar1->SetControlFirst(gridItems);
   SplitterBar1->SetControlSecond(memoPreview);
   auto restoreHeight = [this, memoBottom] {
