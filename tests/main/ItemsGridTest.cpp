@@ -18,6 +18,14 @@ void Press(WORD vk) {
   Sleep(150);
 }
 
+// The text of an edit control of another process.
+std::string EditText(HWND edit) {
+  std::string text(static_cast<size_t>(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  text.resize(static_cast<size_t>(
+      SendMessageA(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+  return text;
+}
+
 }  // namespace
 
 TEST(MainItemsGrid, ArrowKeysSelectTheRowTheCommandsThenActOn) {
@@ -131,4 +139,40 @@ TEST(MainItemsGrid, DescriptionEditedFromThePopupMenu) {
   Press(VK_DELETE);
   EXPECT_TRUE(WaitUntil([&] { return h.Key(file, "Entry List", "numberEntries") == "2"; }, 5000));
   EXPECT_EQ(h.Key("data\\deleted\\deleted.inx", "1", "description"), "Third");
+}
+
+TEST(MainItemsGrid, PreviewShowsTheFilteredTextAndScrolls) {
+  std::string items = kItems;
+  items += "previewFileType=txt\r\npreviewFileName=preview.txt\r\n";  // item 3
+  Peer peer;
+  Halvorn h(items);
+  std::string text;
+  for (int i = 1; i <= 60; ++i) text += "Line " + std::to_string(i) + " : said.: here\r\n";
+  WriteText(h.in.Path("preview.txt"), text);
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems"), memo = Control("memoPreview");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  ClickAt(grid, GridCell(6, 3).x, GridCell(6, 3).y);
+  ASSERT_TRUE(WaitUntil([&] { return EditText(memo).rfind("Line 1 said here\r\n", 0) == 0; }, 5000))
+      << EditText(memo);
+  EXPECT_NE(EditText(memo).find("Line 60 said here"), std::string::npos);
+  EXPECT_EQ(EditText(memo).find(" :"), std::string::npos);
+  // Sixty lines do not fit: the wheel scrolls them.
+  EXPECT_EQ(SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  RECT r = {};
+  GetClientRect(memo, &r);
+  POINT at = {r.right / 2, r.bottom / 2};
+  ClientToScreen(memo, &at);
+  SetCursorPos(at.x, at.y);
+  INPUT wheel = {};
+  wheel.type = INPUT_MOUSE;
+  wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  wheel.mi.mouseData = static_cast<DWORD>(-3 * WHEEL_DELTA);
+  ClickAt(memo, at.x - r.right / 2 + 5, 5);
+  SendInput(1, &wheel, sizeof wheel);
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0) > 0; },
+                        3000));
+  // Another item without a preview empties it.
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  EXPECT_TRUE(WaitUntil([&] { return EditText(memo).empty(); }, 3000));
 }
