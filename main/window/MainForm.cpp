@@ -48,9 +48,10 @@ void TForm1::BuildComponents() {
   SetCaption("Halvorn");
   SetBounds(200, 150, 540, 400);
 
-  pnlMenu = Place<TPanelTile>(this, this, "pnlMenu", 78, 0, 462, 71);
+  pnlMenu = Place<TPanelTile>(this, this, "pnlMenu", 78, 0, 476, 71);
   pnlMenu->SetBevelOuter(bvNone);
-  pnlViewContents = Place<TPanelTile>(this, this, "pnlViewContents", 0, 71, 540, 329);
+  // The client of the full window at its first size (560 x 420).
+  pnlViewContents = Place<TPanelTile>(this, this, "pnlViewContents", 0, 71, 554, 324);
   pnlViewContents->SetBevelOuter(bvNone);
 
   BuildFullView();

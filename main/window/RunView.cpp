@@ -67,6 +67,7 @@ void TForm1::BuildRunComponents() {
   lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 8, 45, width - 12);
   pnlOffStatus = Place<TPanel>(this, btnPanel, "pnlOffStatus", 4, 2, width, 67);
   pnlOffStatus->SetBevelOuter(bvLowered);
+  pnlOffStatus->SetColor(clBlack);  // the run display switched off
 
   timerStatusLabel = new TTimer(this);
   timerStatusLabel->SetName("timerStatusLabel");
