@@ -61,18 +61,7 @@ TEST(MainItemsGrid, ArrowKeysSelectTheRowTheCommandsThenActOn) {
 namespace {
 
 void RightClickAt(HWND w, int x, int y) {
-  POINT p = {x, y};
-  ClientToScreen(w, &p);
-  SetCursorPos(p.x, p.y);
-  Sleep(60);
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-  SendInput(1, &in[0], sizeof(INPUT));
-  Sleep(60);
-  SendInput(1, &in[1], sizeof(INPUT));
-  Sleep(150);
+  ClickAt(w, x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
 }
 
 // Letters typed on the keyboard (lower case).

@@ -44,8 +44,10 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
   return true;
 }
 
-// A left click at a client point of the window, through the input queue.
-inline void ClickAt(HWND w, int x, int y) {
+// A left click (or, with the right button's flags, a right click) at a
+// client point of the window, through the input queue.
+inline void ClickAt(HWND w, int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN,
+                    DWORD up = MOUSEEVENTF_LEFTUP) {
   POINT p = {x, y};
   ClientToScreen(w, &p);
   SetCursorPos(p.x, p.y);
@@ -61,8 +63,8 @@ inline void ClickAt(HWND w, int x, int y) {
   }
   INPUT in[2] = {};
   in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  in[0].mi.dwFlags = down;
+  in[1].mi.dwFlags = up;
   SendInput(1, &in[0], sizeof(INPUT));
   Sleep(60);
   SendInput(1, &in[1], sizeof(INPUT));
