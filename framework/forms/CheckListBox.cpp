@@ -66,7 +66,8 @@ void TCheckListBox::SetChecked(int index, bool checked) {
   checked_[static_cast<size_t>(index)] = checked;
   if (!HandleAllocated()) return;
   RECT r;
-  if (SendMessageA(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+  if (SendMessageA(Handle(), LB_GETITEMRECT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(&r)) != LB_ERR)
     InvalidateRect(Handle(), &r, TRUE);
 }
 

@@ -76,7 +76,8 @@ void TPageControl::InsertTab(int index) {
   TCITEMA item = {};
   item.mask = TCIF_TEXT;
   item.pszText = &text[0];
-  SendMessageA(Handle(), TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  SendMessageA(Handle(), TCM_INSERTITEMA, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(&item));
 }
 
 void TPageControl::UpdateTab(TTabSheet* page) {
@@ -110,7 +111,7 @@ void TPageControl::RemovePage(TTabSheet* page) {
   page->pageControl_ = nullptr;
   if (HandleAllocated()) SendMessageA(Handle(), TCM_DELETEITEM, static_cast<WPARAM>(index), 0);
   if (active_ == page) {
-    active_ = pages_.empty() ? nullptr : pages_[static_cast<size_t>(std::min(index, PageCount() - 1))];
+    active_ = pages_.empty() ? nullptr : Pages(std::min(index, PageCount() - 1));
     ShowActive();
   } else if (HandleAllocated()) {
     SendMessageA(Handle(), TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
@@ -140,7 +141,8 @@ void TPageControl::ShowActive() {
   if (active_) {
     active_->SetVisible(true);
     if (active_->HandleAllocated())
-      SetWindowPos(active_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      SetWindowPos(active_->Handle(), HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   for (TTabSheet* page : pages_)
     if (page != active_) page->SetVisible(false);

@@ -326,7 +326,8 @@ void TEdit::FillCreateParams(CreateParams& p) {
 }
 
 void TEdit::HandleCreated() {
-  if (passwordChar_) SendMessageA(Handle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(passwordChar_), 0);
+  if (passwordChar_)
+    SendMessageA(Handle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(passwordChar_), 0);
 }
 
 void TEdit::SetPasswordChar(char c) {

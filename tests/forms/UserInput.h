@@ -46,8 +46,20 @@ inline void WheelAt(HWND w, int x, int y, int notches) {
   PumpUntil([] { return false; }, 150);
 }
 
-// Presses and releases a key (with Shift when asked).
-inline void PressKey(WORD vk, bool shift = false) {
+// Makes the window the one that takes the keys: its form active (another
+// test's window may have been shown meanwhile) and itself focused.
+inline void TakeKeys(HWND w) {
+  HWND top = GetAncestor(w, GA_ROOT);
+  PumpUntil([&] {
+    if (GetForegroundWindow() != top) SetForegroundWindow(top);
+    if (GetFocus() != w) SetFocus(w);
+    return GetForegroundWindow() == top && GetFocus() == w;
+  }, 3000);
+}
+
+// Presses and releases a key (with Shift when asked) in the window.
+inline void PressKey(HWND w, WORD vk, bool shift = false) {
+  TakeKeys(w);
   std::vector<INPUT> in;
   auto key = [&](WORD k, bool up) {
     INPUT i = {};
@@ -64,11 +76,11 @@ inline void PressKey(WORD vk, bool shift = false) {
   PumpUntil([] { return false; }, 40);
 }
 
-// Types the text key by key into the window with the focus.
-inline void TypeText(const std::string& text) {
+// Types the text key by key into the window.
+inline void TypeText(HWND w, const std::string& text) {
   for (char c : text) {
     SHORT scan = VkKeyScanA(c);
-    PressKey(static_cast<WORD>(LOBYTE(scan)), (HIBYTE(scan) & 1) != 0);
+    PressKey(w, static_cast<WORD>(LOBYTE(scan)), (HIBYTE(scan) & 1) != 0);
   }
   PumpUntil([] { return false; }, 100);
 }

@@ -29,8 +29,8 @@ class ControlsTest : public ::testing::Test {
   void SetUp() override {
     Application->Initialize();
     form_ = new LoadedForm;
-    form_->SetFormStyle(fsStayOnTop);
-    form_->SetBounds(40, 40, 480, 360);
+    // Away from the top left, where most tests put their windows.
+    form_->SetBounds(520, 380, 480, 360);
     form_->Show();
     SetForegroundWindow(form_->Handle());
     PumpUntil([] { return false; }, 200);
@@ -66,7 +66,7 @@ TEST_F(ControlsTest, ComboBoxTakesTypingAndPicksFromItsList) {
   ASSERT_TRUE(GetComboBoxInfo(combo->Handle(), &info));
   ASSERT_NE(info.hwndItem, nullptr) << "an edit field to type into";
   ClickAt(combo->Handle(), info.rcItem.left + 5, (info.rcItem.top + info.rcItem.bottom) / 2);
-  TypeText("xy1");
+  TypeText(info.hwndItem, "xy1");
   EXPECT_EQ(combo->Text(), "xy1");
   EXPECT_EQ(combo->ItemIndex(), -1);
   EXPECT_EQ(changes, (std::vector<std::string>{"x", "xy", "xy1"}));
@@ -133,7 +133,9 @@ TEST_F(ControlsTest, PageControlChangesPageOnATabClickUnlessRefused) {
     events.push_back("changing from " + std::to_string(pages->ActivePageIndex()));
     allowChange = allow;
   };
-  pages->OnChange = [&](TObject*) { events.push_back("change to " + std::to_string(pages->ActivePageIndex())); };
+  pages->OnChange = [&](TObject*) {
+    events.push_back("change to " + std::to_string(pages->ActivePageIndex()));
+  };
   auto clickTab = [&](int i) {
     RECT r = {};
     SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
@@ -200,7 +202,7 @@ TEST_F(ControlsTest, PasswordEditShowsMaskCharactersAndKeepsTheText) {
   auto* plain = Add<TEdit>(10, 90, 160, 24);
   plain->SetText("secret");
   ClickAt(password->Handle(), 5, 10);
-  TypeText("secret");
+  TypeText(password->Handle(), "secret");
   EXPECT_EQ(password->Text(), "secret");
   EXPECT_EQ(SendMessageA(password->Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
   std::vector<COLORREF> shown = ClientPixels(password->Handle());
@@ -221,8 +223,8 @@ TEST_F(ControlsTest, MemoTypesAtTheCaretScrollsAndWraps) {
   gui.cbSize = sizeof gui;
   ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &gui));
   EXPECT_EQ(gui.hwndCaret, memo->Handle()) << "the memo has the caret";
-  PressKey(VK_HOME);
-  TypeText("abc ");
+  PressKey(memo->Handle(), VK_HOME);
+  TypeText(memo->Handle(), "abc ");
   EXPECT_EQ(memo->Lines()->Strings(0), "abc line 0") << "each key goes in at the caret";
   EXPECT_EQ(changes.size(), 4u);
   EXPECT_EQ(memo->Lines()->Count(), 40);
@@ -243,7 +245,7 @@ TEST_F(ControlsTest, MemoTypesAtTheCaretScrollsAndWraps) {
   // Read-only: keys change nothing.
   memo->SetReadOnly(true);
   ClickAt(h, 3, 5);
-  TypeText("zz");
+  TypeText(h, "zz");
   EXPECT_EQ(memo->Lines()->Count(), 40);
   EXPECT_EQ(changes.size(), 4u);
 
@@ -278,7 +280,7 @@ TEST_F(ControlsTest, CheckListBoxTicksByClickAndSpaceAndScrolls) {
   ClickAt(h, 80, itemY(2));
   EXPECT_EQ(list->ItemIndex(), 2);
   EXPECT_FALSE(list->Checked(2));
-  PressKey(VK_SPACE);
+  PressKey(h, VK_SPACE);
   EXPECT_TRUE(list->Checked(2));
   EXPECT_EQ(clicks, 2);
   ClickAt(h, 8, itemY(1));
