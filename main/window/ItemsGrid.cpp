@@ -88,7 +88,8 @@ void TForm1::DisplayItems() {
   TContentSection* list = CurrentChannel();
   int count = list ? list->Count() : 0;
   SetStateButtons(1);
-  bool playing = recorderKind != 0;
+  // Hints speak of playing while a play run works, as its pictures do.
+  bool playing = (recorderKind == 1 || recorderKind == 2) && RecorderIsRecording();
   if (count > 0) {
     gridItems->SetRowCount(count + 1);
     gridItems->SetFixedRows(1);
