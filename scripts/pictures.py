@@ -98,19 +98,26 @@ def pack_codes(codes, width=9):
 def animated_gif(frames, size, delay_cs=10):
     """A looping animation of solid frames, frame i drawn in colour index i
     of a global table."""
+    return animated_gif_frames(frames, [[i] * (size * size) for i in range(len(frames))], size,
+                               delay_cs)
+
+
+def animated_gif_frames(palette, frames, size, delay_cs=10):
+    """A looping animation of square frames of palette indexes (row by
+    row, top first) with one global colour table."""
     table = bytearray()
-    for rgb in frames:
+    for rgb in palette:
         table += bytes(rgb)
     table += b"\0" * (768 - len(table))
     data = bytearray(b"GIF89a")
     data += struct.pack("<HHBBB", size, size, 0xF7, 0, 0)
     data += table
     data += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"
-    for i in range(len(frames)):
+    for pixels in frames:
         data += struct.pack("<BBBBHBB", 0x21, 0xF9, 4, 0, delay_cs, 0, 0)
         data += struct.pack("<BHHHHB", 0x2C, 0, 0, size, size, 0)
         data.append(8)
-        packed = pack_codes(lzw_codes([i] * (size * size)))
+        packed = pack_codes(lzw_codes(pixels))
         for k in range(0, len(packed), 255):
             chunk = packed[k:k + 255]
             data.append(len(chunk))

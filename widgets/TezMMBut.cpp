@@ -127,7 +127,10 @@ void TTezMMBut::Paint() {
     }
   } else {
     TBitmap* pic = CurrentPicture();
-    if (!pic->Empty() && Visible()) c->StretchDraw(r, pic);
+    if (pic->Empty() && Visible())
+      TSpeedButton::Paint();  // without pictures: a plain button with its caption
+    else if (Visible())
+      c->StretchDraw(r, pic);
   }
   if (pal) SelectPalette(dc, oldPal, TRUE);
 }

@@ -66,10 +66,7 @@ void TMainLinks::Status(const std::string& text, int seconds) {
   if (ShowStatusLine) ShowStatusLine(text, seconds);
 }
 
-void TMainLinks::StartDoor() {
-  form_.doorState = 1;
-  form_.timerAnimatePicture->SetEnabled(true);
-}
+void TMainLinks::StartDoor() { form_.StartDoorAnimation(); }
 
 void TMainLinks::OnDrop() {
   if (form_.RecorderIsRecording()) return;

@@ -16,6 +16,10 @@ class THalvornOptions {
   void SerializeOptionsParameters(bool save);
   // What the selected media type allows.
   void InitPlayerParams();
+  // The daily recording time as an entry of the quarter-hour time list.
+  int FullTimeEntry() const {
+    return autoRecMin / 15 + autoRecHour * 4 + (autoRecAmPm == 1 ? 48 : 0);
+  }
   bool Loaded() const { return loaded_; }
 
   // The data folder as a full path with its final "\".

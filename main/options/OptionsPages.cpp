@@ -65,6 +65,10 @@ TOptionsPages::TOptionsPages(TForm1& form) : f_(form) {
                       [this](TMessage&) { f_.options.SerializeOptionsParameters(false); });
 }
 
+void TOptionsPages::ClosePlayerPage() {
+  if (media_) media_->CloseMediaConfigDll2();
+}
+
 void TOptionsPages::speedPlayerClick() {
   if (f_.busy) return;
   if (!f_.dllManager) f_.dllManager = std::make_unique<TTezDllManager>();
@@ -76,7 +80,10 @@ void TOptionsPages::speedPlayerClick() {
     std::string library = TIniFile(settings).ReadString(section, "playerDll", "");
     media_->BindMediaConfigDll2(library, settings, section, f_.pnlViewPlayer->Handle());
   }
-  if (media_->PlayerBound()) f_.ChangeToPlayerView();
+  if (!media_->PlayerBound() || f_.ViewPlayer->Visible()) return;
+  int shown = f_.FindChanNum(f_.currentChannelName);
+  f_.ChangeToPlayerView();
+  f_.DrawChannelsButtons(shown, f_.pnlPlayerChannels);
 }
 
 TOptionsPages::~TOptionsPages() { Shutdown(); }
@@ -788,8 +795,11 @@ void TOptionsPages::SaveControls() {
 
 void TOptionsPages::speedOptionsClick() {
   if (f_.busy || f_.ViewOptions->Visible()) return;
+  int shown = f_.FindChanNum(f_.currentChannelName);
+  f_.SaveActiveChannel();
   for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
     p->SetVisible(p == f_.ViewOptions);
+  f_.DrawChannelsButtons(shown, f_.pnlOptionsChannels);
   f_.options.SerializeOptionsParameters(false);
   LoadControls();
   for (TTezMMBut* b : f_.MainButtons()) b->SetEnabled(false);
@@ -801,8 +811,7 @@ void TOptionsPages::LeaveOptions() {
   for (TTezMMBut* b : f_.MainButtons()) b->SetEnabled(true);
   // The player button only where the media type has a player.
   f_.speedPlayer->SetEnabled(f_.options.playerAvailable == 1);
-  for (TPanel* p : {f_.ViewChannels, f_.ViewCustomize, f_.ViewPlayer, f_.ViewOptions})
-    p->SetVisible(p == f_.ViewChannels);
+  f_.ChangeToViewChannels();
   f_.links->timerCheckPending->SetEnabled(true);
 }
 

@@ -31,6 +31,8 @@ class TOptionsPages {
   void speedOptionsClick();
   // The player page with the media type's player library in it.
   void speedPlayerClick();
+  // Closes the player library shown on the player page.
+  void ClosePlayerPage();
   void btnOkOptionsClick();
   void btnOptionsCancelClick();
   TPageControl* OptionspageControl;

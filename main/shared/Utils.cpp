@@ -1,5 +1,7 @@
 #include "Utils.h"
 
+#include <vector>
+
 #include <winsock2.h>
 #include <mmsystem.h>
 #include <winver.h>
@@ -270,18 +272,20 @@ HBITMAP ChildImageHandle(TWinControl* control, int index) {
   return image ? image->BitmapHandle() : nullptr;
 }
 
+namespace {
+const char* const kButtonSuffixes[] = {"1_BMP", "1HI_BMP", "2_BMP", "2HI_BMP", "3_BMP"};
+
+// The button's pictures in the order of the suffixes.
+std::vector<TBitmap*> ButtonPictures(TTezMMBut* button) {
+  return {button->PicNormal(), button->PicHiLight(), button->PicPushed(),
+          button->PicPushHiLight(), button->PicDisabled()};
+}
+}  // namespace
+
 void LoadButtonPictures(HINSTANCE module, const std::string& baseName, TTezMMBut* button) {
   if (!button) return;
-  static const char* const suffixes[] = {"1_BMP", "1HI_BMP", "2_BMP", "2HI_BMP", "3_BMP"};
-  TBitmap* pictures[] = {button->PicNormal(), button->PicHiLight(), button->PicPushed(),
-                         button->PicPushHiLight(), button->PicDisabled()};
-  for (int i = 0; i < 5; ++i) {
-    try {
-      pictures[i]->LoadFromResourceName(module, baseName + suffixes[i]);
-    } catch (const EResNotFound&) {
-      pictures[i]->Assign(nullptr);
-    }
-  }
+  std::vector<TBitmap*> pictures = ButtonPictures(button);
+  for (int i = 0; i < 5; ++i) pictures[i]->LoadFromResourceName(module, baseName + kButtonSuffixes[i]);
   button->Invalidate();
 }
 
@@ -311,7 +315,16 @@ TTezMMBut* CreatePositionButton(int kind, HINSTANCE module, TComponent* owner, T
   b->SetGroupIndex(groupIndex);
   if (kind >= 0) {
     b->SetCaption("");
-    if (module && base) LoadButtonPictures(module, base, b);
+    // An item button takes what its library has: a missing state's picture
+    // stays empty and the button draws another one for it.
+    std::vector<TBitmap*> pictures = ButtonPictures(b);
+    for (int i = 0; i < 5 && module && base; ++i) {
+      try {
+        pictures[i]->LoadFromResourceName(module, std::string(base) + kButtonSuffixes[i]);
+      } catch (const EResNotFound&) {
+        pictures[i]->Assign(nullptr);
+      }
+    }
   }
   b->SetParent(parent);
   return b;

@@ -59,8 +59,8 @@ HBITMAP ChildImageHandle(TWinControl* control, int index);
 class TTezMMBut;
 // Loads the bitmap resources base + "1_BMP", "1HI_BMP", "2_BMP", "2HI_BMP"
 // and "3_BMP" of the module into the button's normal, highlight, pushed,
-// pushed-highlight and disabled pictures; a missing resource leaves its
-// picture empty.
+// pushed-highlight and disabled pictures; a missing resource raises the
+// class library's resource error (EResNotFound).
 void LoadButtonPictures(HINSTANCE module, const std::string& baseName, TTezMMBut* button);
 // One flat picture button of 26 x 22 at (left, top) on the parent, with
 // visibility, enabled state, hint, Tag and group index; its pictures by

@@ -19,13 +19,32 @@ TTezMMBut* NewChannelButton(TForm1* form, TWinControl* parent, TChannelList& lis
   b->SetAllowAllUp(true);
   if (TChannelObj* c = list.Channel(channel)) {
     if (c->bitmapLibrary && !c->butBitmap.empty()) {
-      LoadButtonPictures(c->bitmapLibrary, c->butBitmap, b);
+      try {
+        LoadButtonPictures(c->bitmapLibrary, c->butBitmap, b);
+      } catch (const EResNotFound&) {
+        // A channel's own library without its pictures: the caption shows.
+        for (TBitmap* p : {b->PicNormal(), b->PicHiLight(), b->PicPushed(), b->PicPushHiLight(),
+                           b->PicDisabled()})
+          p->Assign(nullptr);
+      }
       b->SetBounds(7, top0 + 29 * n, 71, 28);
     }
   }
   return b;
 }
 }  // namespace
+
+void TForm1::ClearButtons() {
+  for (TTezMMBut*& b : channelButtons) {
+    delete b;
+    b = nullptr;
+  }
+  for (TTezMMBut*& b : inactiveButtons) {
+    delete b;
+    b = nullptr;
+  }
+  channelButtonCount = inactiveButtonCount = 0;
+}
 
 void TForm1::ReloadChannelList(bool markReloading) {
   if (channelList && markReloading) channelList->doNotSave = 1;
@@ -41,24 +60,32 @@ bool TForm1::ChannelListInUse() const {
   return modalDepth > 0 || page == ViewCustomize || page == ViewOptions || page == ViewPlayer;
 }
 
-void TForm1::GetChannels(int defaultActiveChannel, TWinControl* parent) {
-  for (TTezMMBut*& b : channelButtons) {
-    delete b;
-    b = nullptr;
-  }
-  for (TTezMMBut*& b : inactiveButtons) {
-    delete b;
-    b = nullptr;
-  }
-  channelButtonCount = inactiveButtonCount = 0;
+void TForm1::MakeChannelButtons(TWinControl* parent, bool clickable) {
+  ClearButtons();
   if (!channelList) return;
   for (int i = 1; i <= channelList->Count() && channelButtonCount < 20; ++i) {
     if (channelList->GetActive(i) != 1) continue;
     TTezMMBut* b = NewChannelButton(this, parent, *channelList, i, ++channelButtonCount, 7 - 29,
                                     "chanBut");
-    b->OnClick = [this](TObject* s) { ListBox1Click(s); };
+    if (clickable)
+      b->OnClick = [this](TObject* s) { ListBox1Click(s); };
+    else
+      b->SetEnabled(false);
     channelButtons[channelButtonCount] = b;
   }
+}
+
+void TForm1::DrawChannelsButtons(int defaultActiveChannel, TWinControl* parent) {
+  MakeChannelButtons(parent, false);
+  int pick = defaultActiveChannel >= 1 && defaultActiveChannel <= channelButtonCount
+                 ? defaultActiveChannel
+                 : (channelButtonCount > 0 ? 1 : 0);
+  if (pick) channelButtons[pick]->SetDown(true);
+}
+
+void TForm1::GetChannels(int defaultActiveChannel, TWinControl* parent) {
+  MakeChannelButtons(parent, true);
+  if (!channelList) return;
   UpdateSpecialButtons();
   int pick = defaultActiveChannel >= 1 && defaultActiveChannel <= channelButtonCount
                  ? defaultActiveChannel
@@ -108,7 +135,7 @@ void TForm1::ListBox1Click(TObject* sender) {
     b->SetDown(false);
   }
   currentChannelName = button->Hint;
-  memoPreview->SetCaption("");
+  ShowPreview("");
   ClearItemSelection();
   DisplayItems();
   if (gridItems->RowCount() > 1) {
@@ -138,10 +165,7 @@ void TForm1::ChangeToViewChannels() {
   speedView->SetDown(true);
   ShowPage(ViewChannels);
   Application->ProcessMessages();
-  if (reloadPending) {
-    reloadPending = false;
-    ReloadChannelList(true);
-  }
+  if (reloadPending) DoPendingReload();
   GetChannels(1, pnlChannels);
   RestoreActiveChannel();
   speedView->SetDown(true);
@@ -184,15 +208,7 @@ void TForm1::speedCustomizeClick(TObject*) {
 }
 
 void TForm1::FillCustChannels() {
-  for (TTezMMBut*& b : channelButtons) {
-    delete b;
-    b = nullptr;
-  }
-  for (TTezMMBut*& b : inactiveButtons) {
-    delete b;
-    b = nullptr;
-  }
-  channelButtonCount = inactiveButtonCount = 0;
+  ClearButtons();
   for (int i = 1; i <= channelList->Count(); ++i) {
     TTezMMBut* b;
     if (channelList->GetActive(i) == 1) {
@@ -307,6 +323,10 @@ void TForm1::speedCustOkClick(TObject*) {
   speedPlayer->SetEnabled(options.playerAvailable == 1);
   for (TTezMMBut* b : {speedView, speedWeb, speedHelp, speedOptions}) b->SetEnabled(true);
   ChangeToViewChannels();
+}
+
+void TForm1::tezmmRefreshChannelsClick(TObject*) {
+  PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 10, 0);
 }
 
 void TForm1::wmRefreshView(TMessage& msg) {

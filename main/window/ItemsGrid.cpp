@@ -88,7 +88,8 @@ void TForm1::DisplayItems() {
   TContentSection* list = CurrentChannel();
   int count = list ? list->Count() : 0;
   SetStateButtons(1);
-  bool playing = recorderKind != 0;
+  // Hints speak of playing while a play run works, as its pictures do.
+  bool playing = (recorderKind == 1 || recorderKind == 2) && RecorderIsRecording();
   if (count > 0) {
     gridItems->SetRowCount(count + 1);
     gridItems->SetFixedRows(1);
@@ -100,9 +101,9 @@ void TForm1::DisplayItems() {
     gridItems->SetSelectedCellColor(clBtnFace);
     gridItems->SetSelectedFontColor(clBtnText);
   }
-  // The name takes what the other columns, the lines and a vertical scroll
-  // bar leave of the grid, so that no horizontal bar is needed.
-  int nameWidth = gridItems->Width() - 4 - GetSystemMetrics(SM_CXVSCROLL) - 40 - 7;
+  // The name takes the client width less the two picture columns and the
+  // line the grid draws after each of the seven columns.
+  int nameWidth = gridItems->ClientWidth() - 40 - 7 * gridItems->GridLineWidth();
   static const int widths[7] = {0, 0, 0, 0, 20, 20, 0};
   for (int c = 0; c < 7; ++c) gridItems->SetColWidths(c, c == 6 ? nameWidth : widths[c]);
   static const char* const headers[7] = {"", "", "", "", "R", "S", "Name"};
@@ -183,11 +184,9 @@ void TForm1::CreatePositionButtons() {
                                 : currentChannel == TChannelList::PendingList ? "Pending Items"
                                                                               : "Rejected Items");
   bool hasItems = list && list->Count() > 0;
-  // Shown during a run too, where the row of the item being worked on is
-  // selected; its commands are off then.
-  gridItems->SetVisible(hasItems);
-  if (!RecorderIsRecording() && hasItems && !special) itemsEnabled = true;
   bool working = RecorderIsRecording();
+  gridItems->SetVisible(hasItems && !working);
+  if (!working && hasItems && !special) itemsEnabled = true;
   if (!itemButtonsBuilt) {
     auto make = [this](int kind, int left, const char* hint, std::function<void()> click) {
       TTezMMBut* b = CreatePositionButton(kind, mainLibrary, this, btnPanel, 4 + left,
@@ -287,7 +286,7 @@ void TForm1::SetStateButtons(int state) {
 void TForm1::gridItemsClick(TObject*) {
   if (gridItems->RowCount() < 2 || EntryNum(1) < 1) {
     SetStateButtons(1);
-    memoPreview->SetCaption("");
+    ShowPreview("");
     return;
   }
   int row = gridItems->Row();
@@ -332,11 +331,11 @@ void TForm1::DispItemContents(int item) {
     else if (UpperCase(list->GetExtension(item)) == "TXT" && IsFile(local))
       file = local;
   }
-  memoPreview->SetCaption(file.empty() ? std::string() : LoadFromFileFiltered(file));
+  ShowPreview(file.empty() ? std::string() : LoadFromFileFiltered(file));
 }
 
 void TForm1::AfterListChange(int row) {
-  memoPreview->SetCaption("");
+  ShowPreview("");
   multiSelect = false;
   ClearItemSelection();
   DisplayItems();
@@ -365,9 +364,8 @@ void TForm1::btnMoveClick(int direction) {
 }
 
 void TForm1::btnDelClick(TObject*) {
-  gridItems->SetEditorMode(false);
-  gridItems->SetOptions(gridItems->Options() & ~goEditing);
-  mnuPoplistDelete->SetShortCut(VK_DELETE);
+  if (editingDescription) gridItemsCancelEdit(6, editRow);
+  EndDescriptionEdit();
   TContentSection* list = CurrentChannel();
   if (!list || RecorderIsRecording() || EntryNum(gridItems->Row()) < 1) return;
   std::vector<int> rows = SelectedRows();
@@ -484,7 +482,7 @@ void TForm1::speedSpecialButtonClick(TObject* sender) {
     CreatePositionButtons();
     return;
   }
-  memoPreview->SetCaption("");
+  ShowPreview("");
   currentChannelName = pressed == speedDeleted ? "Deleted"
                        : pressed == speedPending ? "Pending"
                                                  : "Rejected";
@@ -513,6 +511,7 @@ void TForm1::speedSpecialButtonClick(TObject* sender) {
 void TForm1::popupListMenuPopup(TObject*) {
   mnuPoplistRecordAgain->SetVisible(false);
   mnuPopListEraseStoredFile->SetVisible(false);
+  mnuPoplistEditDescription->SetEnabled(false);
   mnuPoplistItemPlay->SetEnabled(false);
   bool deleted = currentChannel == TChannelList::DeletedList;
   mnuPoplistUnDelete->SetVisible(deleted);
@@ -534,5 +533,96 @@ void TForm1::popupListMenuPopup(TObject*) {
     mnuPoplistItemPlay->SetEnabled(btnPlayItem && btnPlayItem->Visible() &&
                                    btnPlayItem->Enabled());
   }
+  mnuPoplistEditDescription->SetEnabled(!editingDescription && !multiSelect && list &&
+                                        EntryNum(gridItems->Row()) >= 1);
   mnuPoplistDelete->SetShortCut(gridItems->EditorMode() ? (static_cast<TShortCut>(VK_DELETE | scCtrl)) : VK_DELETE);
+}
+
+// ---- Description editing: only the name column, opened from the popup.
+
+void TForm1::EndDescriptionEdit() {
+  gridItems->SetEditorMode(false);
+  gridItems->SetOptions(gridItems->Options() & ~goEditing);
+  mnuPoplistDelete->SetShortCut(VK_DELETE);
+  popupListMenu->AutoPopup = true;
+  editingDescription = false;
+}
+
+void TForm1::RestoreDisplayText(int row) {
+  TContentSection* list = CurrentChannel();
+  int item = EntryNum(row);
+  if (!list || item < 1 || item > list->Count()) return;
+  gridItems->SetCells(6, row, ShortenedName(list->GetDisplayText(item), gridItems->ColWidths(6)));
+}
+
+void TForm1::mnuPoplistEditDescriptionClick(TObject*) {
+  TContentSection* list = CurrentChannel();
+  int row = gridItems->Row();
+  int item = EntryNum(row);
+  if (!list || item < 1 || item > list->Count() || multiSelect || editingDescription) return;
+  popupListMenu->AutoPopup = false;
+  gridItems->SetOptions(gridItems->Options() | goEditing);
+  mnuPoplistDelete->SetShortCut(static_cast<TShortCut>(VK_DELETE | scCtrl));
+  // Opened once the menu has given the focus back to the grid.
+  PostMessageA(Handle(), WM_TEZ_GRID_EDIT, static_cast<WPARAM>(row), 0);
+}
+
+void TForm1::OpenDescriptionEditor(int row) {
+  if (!(gridItems->Options() & goEditing) || EntryNum(row) < 1) return;
+  gridItems->FocusCell(6, row);
+  gridItems->SetFocus();
+  gridItems->SetEditorMode(true);
+}
+
+void TForm1::gridItemsBeforeEdit(int, int row) {
+  editingDescription = true;
+  editRow = row;
+  // The editor starts from the whole text, not the shortened one.
+  TContentSection* list = CurrentChannel();
+  int item = EntryNum(row);
+  if (list && item >= 1 && item <= list->Count())
+    gridItems->SetCells(6, row, list->GetDisplayText(item));
+}
+
+void TForm1::gridItemsAfterEdit(int, int row) {
+  bool editing = editingDescription;
+  std::string text = gridItems->Cells(6, row);
+  EndDescriptionEdit();
+  TContentSection* list = CurrentChannel();
+  int item = EntryNum(row);
+  if (!editing || row != editRow || !list || item < 1 || item > list->Count()) return;
+  if (!text.empty() && text != list->GetDisplayText(item)) {
+    list->SetDescription(item, text);
+    list->Save();
+    gridItems->SetHintCell(6, row, text);
+  }
+  RestoreDisplayText(row);
+  gridItems->InvalidateGrid();
+}
+
+void TForm1::gridItemsCancelEdit(int, int row) {
+  EndDescriptionEdit();
+  RestoreDisplayText(row);
+  gridItems->InvalidateGrid();
+}
+
+void TForm1::gridItemsExit(TObject*) {
+  // The focus moves to the grid's own editor too: looked at once it has.
+  if (editingDescription) PostMessageA(Handle(), WM_TEZ_GRID_EDIT, 0, 1);
+}
+
+void TForm1::gridItemsSelectCell(int, int row) {
+  if (!editingDescription && !gridItems->EditorMode()) return;
+  int edited = editRow;
+  EndDescriptionEdit();
+  if (edited != row) RestoreDisplayText(edited);
+}
+
+void TForm1::ShowPreview(const std::string& text) {
+  memoPreview->Lines()->SetText(text);
+  HidePreviewCaret();
+}
+
+void TForm1::HidePreviewCaret() {
+  if (memoPreview->HandleAllocated()) HideCaret(memoPreview->Handle());
 }

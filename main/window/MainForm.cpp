@@ -1,9 +1,11 @@
 #include "MainForm.h"
 
+#include "Aligrid.h"
 #include "Application.h"
 #include "MainLinks.h"
 #include "OptionsPages.h"
 #include "Screen.h"
+#include "SplitterBar.h"
 #include "TezMMBut.h"
 
 const char* const DebugViewerCaption = "Brindale Debug Viewer";
@@ -46,9 +48,10 @@ void TForm1::BuildComponents() {
   SetCaption("Halvorn");
   SetBounds(200, 150, 540, 400);
 
-  pnlMenu = Place<TPanelTile>(this, this, "pnlMenu", 78, 0, 462, 71);
+  pnlMenu = Place<TPanelTile>(this, this, "pnlMenu", 78, 0, 476, 71);
   pnlMenu->SetBevelOuter(bvNone);
-  pnlViewContents = Place<TPanelTile>(this, this, "pnlViewContents", 0, 71, 540, 329);
+  // The client of the full window at its first size (560 x 420).
+  pnlViewContents = Place<TPanelTile>(this, this, "pnlViewContents", 0, 71, 554, 324);
   pnlViewContents->SetBevelOuter(bvNone);
 
   BuildFullView();
@@ -220,6 +223,8 @@ void TForm1::WriteDebugWindow(const std::string& text) {
 void TForm1::FormCreate(TObject*) {
   WriteDebugWindow("Hi!");
   currentChannel = 0;
+  // The grid below the splitter keeps at least its first two columns.
+  SplitterBar1->TopLeftLimit = gridItems->ColWidths(0) + gridItems->ColWidths(1);
   dllManager = std::make_unique<TTezDllManager>();
   JustOne1->CheckPrevInstance();
   ready = 0;
@@ -272,6 +277,13 @@ void TForm1::FormCreate(TObject*) {
     CheckActiveChannels();
     dataIni = std::make_unique<TIniFile>(options.DataFolderPath() + "TezData.inx");
     paramIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezParam.inx");
+    checkExtensionsRequireInetEnabled =
+        paramIni->ReadInteger("Recorder", "checkExtensionsRequireInetEnabled", 0);
+    setSectionsDisabledFormatsEntry =
+        paramIni->ReadInteger("Recorder", "setSectionsDisabledFormatsEntry", 0);
+    paramIni->ReadSectionValues("Extensions", extensionLists[0]);
+    extensionLists[1].Assign(extensionLists[0]);
+    extensionLists[2].Assign(extensionLists[0]);
     itemOperatorsIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\TezItemOperators.inx");
     halvornIni = std::make_unique<TIniFile>(GetCurrentDir() + "\\Halvorn.inx");
     ShowPage(ViewChannels);
@@ -313,6 +325,7 @@ void TForm1::FormCreate(TObject*) {
   if (!ShowStartupNotices()) return;
   imgLeftDoor->SetLeft(6);
   imgRightDoor->SetLeft(38);
+  options.InitPlayerParams();
   PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
 }
 
@@ -326,8 +339,10 @@ void TForm1::FormDestroy() {
   } catch (const Exception&) {
     // The window is going; so is its registration.
   }
+  CloseHelp(this);
   if (channelList && dataIni) SaveRecordChannels();
   if (RecorderTypeIsWorking(2)) speedItemPlayStopClick(btnStopPlay);
+  ClearButtons();
   if (channelList) {
     if (RecorderIsRecording() && FindWindowA(nullptr, "Recorder"))
       channelList->doNotSave = 1;
@@ -343,6 +358,7 @@ void TForm1::FormDestroy() {
     }
   }
   if (positionsLaidOut_) SavePos1->SaveToFile();
+  for (TStringList& list : extensionLists) list.Clear();
   dataIni.reset();
   paramIni.reset();
   itemOperatorsIni.reset();

@@ -22,6 +22,7 @@
 #include "ImgList.h"
 #include "JustOne.h"
 #include "MailSlotComp.h"
+#include "Memo.h"
 #include "Menus.h"
 #include "MsgSend.h"
 #include "SavePos.h"
@@ -59,6 +60,11 @@ enum : UINT {
   WM_TEZ_RECORDER_STATE = 0x4D6,
   WM_TEZ_SAVE_CHANNELS = 0x4FC,
   WM_TEZ_MAIN_MAIL = 0x6C6,
+  // Posted to itself: a key moved the items grid's current row.
+  WM_TEZ_GRID_KEY_MOVE = WM_APP + 0x27,
+  // Posted to itself: the editor of a row's description opens (lParam 0),
+  // the focus left the grid while it was open (lParam 1).
+  WM_TEZ_GRID_EDIT = WM_APP + 0x28,
 };
 
 // The caption of the debug viewer that receives WriteDebugWindow texts.
@@ -70,6 +76,8 @@ class TForm1 : public TForm {
   ~TForm1() override;
 
   void HandleMinimizeEvent(TObject* sender);
+  // Opens the basket's doors: the first step at once, then every 50 ms.
+  void StartDoorAnimation();
   // The channels shown: channel number currentChannel's contents, or none.
   TContentSection* CurrentChannel() const;
   // A recording run is working.
@@ -131,6 +139,10 @@ class TForm1 : public TForm {
   std::unique_ptr<TTezMailSlot> mainMailQueue;
   std::unique_ptr<TTezDllManager> dllManager;
   HMODULE basketLibrary = nullptr, mainLibrary = nullptr;
+  // [Extensions] of TezParam.inx, read at start into the first list and
+  // copied into the other two, and the [Recorder] switches beside them.
+  TStringList extensionLists[3];
+  int32_t checkExtensionsRequireInetEnabled = 0, setSectionsDisabledFormatsEntry = 0;
   // Dropped and pasted links and files.
   std::unique_ptr<TMainLinks> links;
   std::unique_ptr<TOptionsPages> optionsPages;
@@ -209,16 +221,19 @@ class TForm1 : public TForm {
   TTimer *timerStatusLabel = nullptr, *timerRunWatch = nullptr;
   // Channels view.
   TPanel* ShapeDragDropTrash = nullptr;
-  TTezMMBut *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr;
+  TTezMMBut *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr,
+            *tezmmRefreshChannels = nullptr;
+  TTezMMBut *speedPlayerUp = nullptr, *speedPlayerDown = nullptr;
   TAlignedStringGrid* gridItems = nullptr;
-  TLabel *memoPreview = nullptr, *lblDeletedItems = nullptr;
+  TMemo* memoPreview = nullptr;
+  TLabel* lblDeletedItems = nullptr;
   TSplitterBar* SplitterBar1 = nullptr;
   TPopupMenu* popupListMenu = nullptr;
   TMenuItem *mnuPoplistDelete = nullptr, *mnuPoplistUnDelete = nullptr,
             *mnuPoplistEmptyDeletedList = nullptr, *mnuPoplistItemNormal = nullptr,
             *mnuPoplistItemSubscribe = nullptr, *mnuPoplistItemHold = nullptr,
             *mnuPoplistRecordAgain = nullptr, *mnuPopListEraseStoredFile = nullptr,
-            *mnuPoplistItemPlay = nullptr;
+            *mnuPoplistItemPlay = nullptr, *mnuPoplistEditDescription = nullptr;
   // Item buttons: move up, move down, delete, hold, subscription, play,
   // stop playing, undelete.
   TTezMMBut *btnMoveUp = nullptr, *btnMoveDown = nullptr, *btnDel = nullptr, *btnHold = nullptr,
@@ -236,6 +251,7 @@ class TForm1 : public TForm {
   int modalDepth = 0;                   // nested message loops of dialogs and boxes
   bool reloadPending = false;           // a channel list reload waits for them
                                         // (items are not written back then)
+  int pendingReloadMode = -1;           // ... for a save request of this run mode
   // Last-record fields of the progress display.
   int32_t lastCode = 0, lastItem = -1, lastItemStatus = 0;
   std::string lastChannelText, lastItemText, lastItemProgress, lastMediaText,
@@ -289,7 +305,12 @@ class TForm1 : public TForm {
   void ShowErrorHint();
   int ItemDisplayStatus(const std::string& extension, int status) const;
   // Channel buttons.
+  void ClearButtons();
+  void MakeChannelButtons(TWinControl* parent, bool clickable);
   void GetChannels(int defaultActiveChannel, TWinControl* parent);
+  // The active channels' buttons for display only (options, player pages).
+  void DrawChannelsButtons(int defaultActiveChannel, TWinControl* parent);
+  void tezmmRefreshChannelsClick(TObject* sender);
   void UpdateButton(TTezMMBut* button, const std::string& listName, bool enabledWhenEmpty,
                     const std::string& textWithItems, const std::string& textWhenEmpty);
   void UpdateSpecialButtons();
@@ -326,6 +347,18 @@ class TForm1 : public TForm {
   void btnEditRecordedState();
   void speedSpecialButtonClick(TObject* sender);
   void popupListMenuPopup(TObject* sender);
+  void mnuPoplistEditDescriptionClick(TObject* sender);
+  void gridItemsBeforeEdit(int col, int row);
+  void gridItemsAfterEdit(int col, int row);
+  void gridItemsCancelEdit(int col, int row);
+  void gridItemsExit(TObject* sender);
+  void gridItemsSelectCell(int col, int row);
+  void EndDescriptionEdit();
+  // The preview: its text, and its caret kept hidden.
+  void ShowPreview(const std::string& text);
+  void HidePreviewCaret();
+  void OpenDescriptionEditor(int row);
+  void RestoreDisplayText(int row);
   int ModalMessageBox(const std::string& text, const std::string& caption, UINT flags);
 
  private:
@@ -341,6 +374,7 @@ class TForm1 : public TForm {
   void wmRefreshView(TMessage& msg);
   void timerStatusLabelTimer(TObject* sender);
   void timerRunWatchTimer(TObject* sender);
+  void DoPendingReload();
   void OpenRunMail(bool open);
   void DrawItemCell(int col, int row, const RECT& rect);
   void ClearItemSelection();

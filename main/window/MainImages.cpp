@@ -206,6 +206,12 @@ void TForm1::ApplyPlayerParams() {
   Application->ProcessMessages();
 }
 
+void TForm1::StartDoorAnimation() {
+  doorState = 1;
+  timerAnimatePicture->SetEnabled(true);
+  timerAnimatePictureTimer(timerAnimatePicture);
+}
+
 void TForm1::timerAnimatePictureTimer(TObject*) {
   int step = imgLeftDoor->Width() / 3;
   switch (doorState) {

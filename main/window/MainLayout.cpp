@@ -1,5 +1,6 @@
 // The full window's tool bar and the pages of its notebook.
 #include "MainForm.h"
+#include "OptionsPages.h"
 
 namespace {
 template <typename T>
@@ -21,20 +22,22 @@ TPanel* Page(TForm* form, TWinControl* parent, const char* name) {
 
 void TForm1::BuildFullView() {
   // Tool bar: views on the left, run commands in the middle, links right.
+  // The run commands stand in a column: record below, play 37 pixels above
+  // it (laid out by EnableRecordControls), each stop in its start's place.
   int x = 8;
-  auto tool = [&](const char* name, int gap = 0) {
+  auto tool = [&](const char* name, int gap = 0, int top = 24, bool next = true) {
     x += gap;
-    auto* b = Put<TTezMMBut>(this, pnlMenu, name, x, 24, 26, 22);
-    x += 30;
+    auto* b = Put<TTezMMBut>(this, pnlMenu, name, x, top, 26, 22);
+    if (next) x += 30;
     return b;
   };
   speedView = tool("speedView");
   speedPlayer = tool("speedPlayer");
   speedOptions = tool("speedOptions");
-  speedRecordNow = tool("speedRecordNow", 16);
-  speedPlayNow = tool("speedPlayNow");
-  speedRecordStop = tool("speedRecordStop");
-  speedPlayStop = tool("speedPlayStop");
+  speedRecordNow = tool("speedRecordNow", 16, 44, false);
+  speedPlayNow = tool("speedPlayNow", 0, 7, false);
+  speedRecordStop = tool("speedRecordStop", 0, 44, false);
+  speedPlayStop = tool("speedPlayStop", 0, 7);
   speedWeb = tool("speedWeb", 16);
   speedHelp = tool("speedHelp");
   speedSendRemark = tool("speedSendRemark");
@@ -107,7 +110,8 @@ void TForm1::BuildFullView() {
 
 void TForm1::speedViewClick() {
   if (busy) return;
-  ShowPage(ViewChannels);
+  if (optionsPages) optionsPages->ClosePlayerPage();
+  ChangeToViewChannels();
 }
 
 void TForm1::speedWebClick() {
@@ -138,7 +142,9 @@ std::string FillLink(const std::string& format, const std::string& a, const std:
 }  // namespace
 
 void TForm1::speedSendRemarkClick() {
-  std::string link = FillLink(options.remarksUrl, "", ProductVersion());
+  // The installation is known by the identifier the link check uses.
+  std::string id = paramIni ? paramIni->ReadString("DragDrop", "tezID", "") : std::string();
+  std::string link = FillLink(options.remarksUrl, id, ProductVersion());
   lblWebLink->LocalHtmlPage = "BrindaleSite.html";
   lblWebLink->FindHtmlApp = LowerCase(options.remarksUrl).find("mailto") == std::string::npos;
   lblWebLink->WebLink = link;

@@ -3,6 +3,7 @@
 
 #include "Application.h"
 #include "MainForm.h"
+#include "OptionsPages.h"
 
 void TForm1::HandleMinimizeEvent(TObject*) {
   Application->Restore();
@@ -48,6 +49,10 @@ void TForm1::ChangeView(TMessage& msg) {
   }
   SetWindowState(wsNormal);
   SetForegroundWindow(Handle());
+  if (optionsPages && ShownPage() == ViewOptions) {
+    optionsPages->cmbSlideHops->SetItemIndex(options.slideNumJumps);
+    optionsPages->cmbFullTime->SetItemIndex(options.FullTimeEntry());
+  }
 }
 
 void TForm1::SlideToView(int extraHeight) {
@@ -150,7 +155,7 @@ void TForm1::timerPopUpTimer(TObject*) {
 void TForm1::MoveWindowBy(int dx, int dy) { SetBounds(Left() + dx, Top() + dy, Width(), Height()); }
 
 void TForm1::BasketMouseDown(TMouseButton button, int x, int y) {
-  if (button == mbLeft) {
+  if (button == mbLeft && options.viewState == 1) {
     basketDragging = 1;
     basketMoved = 0;
     dragStartX = x;
@@ -162,7 +167,7 @@ void TForm1::BasketMouseDown(TMouseButton button, int x, int y) {
 }
 
 void TForm1::BasketMouseMove(TShiftState shift, int x, int y) {
-  if (!(shift & ssLeft)) {
+  if (!(shift & ssLeft) || options.viewState != 1) {
     basketDragging = 0;
     return;
   }

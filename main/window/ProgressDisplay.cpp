@@ -1,5 +1,7 @@
 // The run display: labels, item states and animations from the mail that
 // the controller relays, and the controls that follow the recorder state.
+#include <algorithm>
+
 #include "Aligrid.h"
 #include "Application.h"
 #include "GIFAnimator.h"
@@ -251,35 +253,50 @@ void TForm1::DisplayRecorderState() {
 
 void TForm1::ResetRecStatIcons() {
   if (!channelList || ChannelListInUse()) return;
-  int n = channelList->IndexOfName(currentChannelName);
-  if (n < 1) return;
-  currentChannel = n;
-  // The Recorder has written its last states: the items are read again, and
-  // those it left in the middle get a status that says what became of them.
-  if (n <= TChannelList::MaxChannels) channelList->ReloadChannel(n);
-  TContentSection* list = channelList->GetContents(n);
-  if (!list || list->Count() < 1) return;
-  bool changed = false;
-  for (int item = 1; item <= list->Count(); ++item) {
-    int status = list->GetRecordStatus(item);
-    if ((status == 2 || status == 3) && recorderState == 0) {
-      status = stopRequested ? 7 : 6;
-      list->SetRecStatus(item, status);
-      list->SetErrorHint(item, stopRequested ? "The run was stopped before this item was done"
-                                             : "The run ended before this item was done");
-      changed = true;
-    }
-    if (item < gridItems->RowCount()) {
-      gridItems->SetCells(1, item, IntToStr(item));
-      gridItems->SetCells(2, item, IntToStr(ItemDisplayStatus(list->GetExtension(item), status)));
+  // The Recorder has written its last states: the channels of the run (its
+  // entry list) are read again, and items it left in the middle of work
+  // are marked as failed.
+  std::vector<int> run;
+  if (dataIni) {
+    int entries = dataIni->ReadInteger("Entry List", "numberEntries", 0);
+    for (int e = 1; e <= entries && e <= TChannelList::MaxChannels; ++e) {
+      int n = channelList->IndexOfSection(dataIni->ReadString("Entry List", Format("entry%d", e), ""));
+      if (n >= 1 && n <= TChannelList::MaxChannels) run.push_back(n);
     }
   }
-  if (changed) {
+  int shown = channelList->IndexOfName(currentChannelName);
+  if (shown >= 1 && shown <= TChannelList::MaxChannels &&
+      std::find(run.begin(), run.end(), shown) == run.end())
+    run.push_back(shown);
+  for (int n : run) {
+    channelList->ReloadChannel(n);
+    TContentSection* list = channelList->GetContents(n);
+    if (!list) continue;
+    bool changed = false;
+    for (int item = 1; item <= list->Count(); ++item) {
+      int status = list->GetRecordStatus(item);
+      if ((status == 2 || status == 3) && recorderState == 0) {
+        list->SetRecStatus(item, 6);
+        list->SetErrorHint(item, "General Error");
+        changed = true;
+      }
+    }
+    if (!changed) continue;
     try {
       list->Save();
     } catch (const std::exception&) {
       // The file stays as the Recorder left it.
     }
+  }
+  if (shown < 1) return;
+  currentChannel = shown;
+  TContentSection* list = channelList->GetContents(shown);
+  if (!list || list->Count() < 1) return;
+  for (int item = 1; item <= list->Count() && item < gridItems->RowCount(); ++item) {
+    gridItems->SetCells(1, item, IntToStr(item));
+    gridItems->SetCells(2, item,
+                        IntToStr(ItemDisplayStatus(list->GetExtension(item),
+                                                   list->GetRecordStatus(item))));
   }
   wasWorking = false;
   DisplayItems();
@@ -333,12 +350,12 @@ void TForm1::AnimateGifs(bool animateThem) {
 
 void TForm1::EnableRecordControls() {
   bool rec = options.recButAvailable == 1;
-  // The tool bar is a row: the play buttons stand beside the record
-  // buttons when those are offered, else in their place.
-  int beside = rec ? 30 : 0;
-  speedPlayNow->SetBounds(speedRecordNow->Left() + beside, speedRecordNow->Top(),
+  // The play buttons stand above the record buttons when those are
+  // offered, else in their place.
+  int above = rec ? 37 : 0;
+  speedPlayNow->SetBounds(speedRecordNow->Left(), speedRecordNow->Top() - above,
                           speedPlayNow->Width(), speedPlayNow->Height());
-  speedPlayStop->SetBounds(speedRecordStop->Left() + beside, speedRecordStop->Top(),
+  speedPlayStop->SetBounds(speedRecordStop->Left(), speedRecordStop->Top() - above,
                            speedPlayStop->Width(), speedPlayStop->Height());
   bool working = RecorderTypeIsWorking(0);
   if (working) {

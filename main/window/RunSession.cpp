@@ -4,6 +4,7 @@
 #include "Application.h"
 #include "AskSchedTime.h"
 #include "MainForm.h"
+#include "TraceLine.h"
 #include "TempSweep.h"
 #include "TezMMBut.h"
 #include "WinExc32.h"
@@ -27,10 +28,33 @@ void TForm1::InstallRunMessages() {
   SetMessageMethod(WM_TEZ_RECORDER_STATE, [this](TMessage& m) { wmRecorderStateChange(m); });
   SetMessageMethod(WM_TEZ_REFRESH_VIEW, [this](TMessage& m) { wmRefreshView(m); });
   SetMessageMethod(WM_TEZ_MAIN_MAIL, [this](TMessage& m) { OnMainMailQueueMsg(m); });
-  // Reports of the controller that change nothing here.
-  for (UINT m : {WM_TEZ_SCHED_OK, WM_TEZ_SCHED_FAIL, WM_TEZ_CALLED, WM_TEZ_SCHED_START,
-                 WM_TEZ_SCHED_FAIL_RETRY})
-    SetMessageMethod(m, [](TMessage&) {});
+  SetMessageMethod(WM_TEZ_GRID_EDIT, [this](TMessage& m) {
+    if (m.LParam == 0) {
+      OpenDescriptionEditor(static_cast<int>(m.WParam));
+      return;
+    }
+    HWND focus = GetFocus();  // the focus has left the grid and its editor
+    if (editingDescription && focus != gridItems->Handle() && !IsChild(gridItems->Handle(), focus))
+      gridItemsCancelEdit(6, editRow);
+  });
+  SetMessageMethod(WM_TEZ_GRID_KEY_MOVE, [this](TMessage&) {
+    if (gridItems->Row() != lastClickRow && !leftButtonDown) gridItemsClick(gridItems);
+  });
+  // Reports of the controller that change nothing here but the trace.
+  const struct {
+    UINT message;
+    const char* handler;
+  } traced[] = {{WM_TEZ_SCHED_OK, "wmSchedOkMsg"},
+                {WM_TEZ_SCHED_FAIL, "wmSchedFailMsg"},
+                {WM_TEZ_CALLED, "wmCalledMsg"},
+                {WM_TEZ_SCHED_START, "wmSchedStartMsg"},
+                {WM_TEZ_SCHED_FAIL_RETRY, "wmSchedFailRetryMsg"}};
+  for (const auto& t : traced) {
+    std::string handler = t.handler;
+    SetMessageMethod(t.message, [this, handler](TMessage&) {
+      TraceLine(options.traceFileName, handler, options.traceToMailSlot);
+    });
+  }
   SetMessageMethod(WM_TEZ_DEVICE_STATE, [this](TMessage& m) { wmDeviceMessage(m); });
 }
 
@@ -160,11 +184,9 @@ void TForm1::speedPlayNowClick(TObject* sender) {
 
 void TForm1::speedItemPlayNowClick(TObject* sender) {
   if (gridItems->EditorMode() || editingDescription) {
-    gridItems->SetEditorMode(false);
-    gridItems->SetOptions(gridItems->Options() & ~goEditing);
-    mnuPoplistDelete->SetShortCut(VK_DELETE);
-    editingDescription = false;
-    DisplayItems();
+    int row = editRow;
+    EndDescriptionEdit();
+    RestoreDisplayText(row);
   }
   TSpeedButton* button = dynamic_cast<TSpeedButton*>(sender);
   if ((button && button->Down()) || sender != btnPlayItem) return;
@@ -273,6 +295,7 @@ void TForm1::wmSaveChannels(TMessage& msg) {
     for (int n = 1; n <= channelList->Count(); ++n)
       if (TContentSection* c = channelList->GetContents(n)) c->Save();
     reloadPending = true;
+    pendingReloadMode = static_cast<int>(mode);
   } else {
     ReloadChannelList(false);
     channelList->ReloadRecordStates();
@@ -313,6 +336,18 @@ void TForm1::OpenRunMail(bool open) {
   }
 }
 
+void TForm1::DoPendingReload() {
+  // Made again from the files, which the Recorder may have changed since:
+  // the items are not written back. A deferred save request finishes as
+  // it would have at once.
+  reloadPending = false;
+  ReloadChannelList(true);
+  int mode = pendingReloadMode;
+  pendingReloadMode = -1;
+  if (mode >= 0) channelList->ReloadRecordStates();
+  if (mode != 150) PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
+}
+
 void TForm1::timerRunWatchTimer(TObject*) {
   DWORD now = GetTickCount();
   if (ready && pendingSaveReply) {
@@ -339,10 +374,7 @@ void TForm1::timerRunWatchTimer(TObject*) {
     }
   }
   if (reloadPending && !ChannelListInUse()) {
-    // Made again from the files, which the Recorder may have changed since:
-    // the items are not written back.
-    reloadPending = false;
-    PostMessageA(Handle(), WM_TEZ_REFRESH_VIEW, 10, 0);
+    DoPendingReload();
   }
 }
 

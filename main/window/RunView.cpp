@@ -67,6 +67,7 @@ void TForm1::BuildRunComponents() {
   lblItemStatus = WhiteLabel(this, pnlRecPlayDisplay, "lblItemStatus", 8, 45, width - 12);
   pnlOffStatus = Place<TPanel>(this, btnPanel, "pnlOffStatus", 4, 2, width, 67);
   pnlOffStatus->SetBevelOuter(bvLowered);
+  pnlOffStatus->SetColor(clBlack);  // the run display switched off
 
   timerStatusLabel = new TTimer(this);
   timerStatusLabel->SetName("timerStatusLabel");
@@ -102,19 +103,26 @@ void TForm1::BuildChannelsView() {
   const int bottom = speedCustomize->Top();
   speedMoveChanUp = small(pnlChannels, "speedMoveChanUp", "Move Channel Up", 4, bottom);
   speedMoveChanDown = small(pnlChannels, "speedMoveChanDown", "Move Channel Down", 56, bottom);
-  speedMoveChanUp->SetCaption("^");
-  speedMoveChanDown->SetCaption("v");
+  tezmmRefreshChannels =
+      small(pnlChannels, "tezmmRefreshChannels", "Refresh Channels", 30, bottom - 28);
+  const int playerBottom = speedPlayerCustomize->Top();
+  speedPlayerUp = small(pnlPlayerChannels, "speedPlayerUp", "Move Channel Up", 4, playerBottom);
+  speedPlayerDown =
+      small(pnlPlayerChannels, "speedPlayerDown", "Move Channel Down", 56, playerBottom);
   speedCustomize->Hint = "Customize";
   speedCustomize->ShowHint = true;
-  speedMoveChanUp->OnClick = [this](TObject*) { speedMoveChanClick(-1); };
-  speedMoveChanDown->OnClick = [this](TObject*) { speedMoveChanClick(1); };
+  for (TTezMMBut* b : {speedMoveChanUp, speedPlayerUp})
+    b->OnClick = [this](TObject*) { speedMoveChanClick(-1); };
+  for (TTezMMBut* b : {speedMoveChanDown, speedPlayerDown})
+    b->OnClick = [this](TObject*) { speedMoveChanClick(1); };
+  tezmmRefreshChannels->OnClick = [this](TObject* s) { tezmmRefreshChannelsClick(s); };
   speedCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 
   // Item buttons, the trash and the list's name in a row below the run
   // display, the grid, the splitter and the preview below them.
   const int w = btnPanel->Width(), top = 71;
-  ShapeDragDropTrash = Place<TPanel>(this, btnPanel, "ShapeDragDropTrash", w - 30, top, 24, 22);
-  ShapeDragDropTrash->SetCaption("X");
+  ShapeDragDropTrash = Place<TPanel>(this, btnPanel, "ShapeDragDropTrash", w - 32, top, 26, 22);
+  ShapeDragDropTrash->SetBevelOuter(bvNone);
   ShapeDragDropTrash->Hint = "Drop items here to delete them";
   ShapeDragDropTrash->ShowHint = true;
   lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 200, top + 3, 120, 16);
@@ -126,6 +134,7 @@ void TForm1::BuildChannelsView() {
   gridItems->SetDefaultRowHeight(18);
   gridItems->SetOptions(goFixedHorzLine | goHorzLine | goThumbTracking);
   gridItems->SetEditable(false);
+  gridItems->SetEditCol(6, true);  // the description, once the popup opens the editor
   gridItems->SetDrawSpecialSelection(true);  // the marked rows, several at once
   gridItems->ShowCellHints = true;
   gridItems->ShowHint = true;
@@ -173,6 +182,11 @@ void TForm1::BuildChannelsView() {
     ctrlDown = (shift & ssCtrl) != 0;
     if (!shiftDown && !ctrlDown) multiSelect = false;
     if (key == VK_DELETE && itemsEnabled) btnDelClick(gridItems);
+    // The grid moves its current row after this event; the move then
+    // selects the row as a click does.
+    if (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT || key == VK_HOME ||
+        key == VK_END)
+      PostMessageA(Handle(), WM_TEZ_GRID_KEY_MOVE, 0, 0);
   };
   gridItems->OnKeyPress = [this](TObject*, char& key) {
     if (!(GetKeyState(VK_CONTROL) & 0x8000)) return;
@@ -184,6 +198,13 @@ void TForm1::BuildChannelsView() {
       TMainLinks::CopyLinkClick(CurrentChannel(), EntryNum(gridItems->Row()));
     }
   };
+  gridItems->OnBeforeEdit = [this](TObject*, int col, int row) { gridItemsBeforeEdit(col, row); };
+  gridItems->OnAfterEdit = [this](TObject*, int col, int row) { gridItemsAfterEdit(col, row); };
+  gridItems->OnCancelEdit = [this](TObject*, int col, int row) { gridItemsCancelEdit(col, row); };
+  gridItems->OnExit = [this](TObject* s) { gridItemsExit(s); };
+  gridItems->OnSelectCell = [this](TObject*, int col, int row, bool&) {
+    gridItemsSelectCell(col, row);
+  };
   gridItems->OnDblClick = [this](TObject*) {
     if (btnPlayItem && btnPlayItem->Visible() && btnPlayItem->Enabled())
       speedItemPlayNowClick(btnPlayItem);
@@ -191,9 +212,21 @@ void TForm1::BuildChannelsView() {
 
   SplitterBar1 = Place<TSplitterBar>(this, btnPanel, "SplitterBar1", 4, top + 185, w - 8, 5);
   const int memoTop = top + 190, memoBottom = btnPanel->Height() - 22;
-  memoPreview = Place<TLabel>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
+  memoPreview = Place<TMemo>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
+  memoPreview->ReadOnly = true;
+  memoPreview->ScrollBars = ssVertical;
   memoPreview->WordWrap = true;
   memoPreview->SetColor(clWindow);
+  // The preview is read, not written: its caret stays hidden.
+  memoPreview->OnEnter = [this](TObject*) { HidePreviewCaret(); };
+  memoPreview->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) {
+    HidePreviewCaret();
+  };
+  memoPreview->OnClick = [this](TObject*) {
+    memoPreview->SetFocus();
+    SendMessageA(Handle(), WM_QUERYNEWPALETTE, 0, 0);
+    HidePreviewCaret();
+  };
   SplitterBar1->SetControlFirst(gridItems);
   SplitterBar1->SetControlSecond(memoPreview);
   auto restoreHeight = [this, memoBottom] {
@@ -239,6 +272,8 @@ void TForm1::BuildChannelsView() {
     for (int row : SelectedRows()) list->ClearTempFiles(EntryNum(row), true);
     DisplayItems();
   });
+  mnuPoplistEditDescription = item("mnuPoplistEditDescription", "Edit Des&cription",
+                                   [this] { mnuPoplistEditDescriptionClick(gridItems); });
   mnuPoplistItemPlay = item("mnuPoplistItemPlay", "&Play", [this] {
     if (btnPlayItem && btnPlayItem->Visible() && btnPlayItem->Enabled())
       speedItemPlayNowClick(btnPlayItem);
@@ -273,8 +308,26 @@ void TForm1::BuildCustomizeView() {
   speedPlayerCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 }
 
-// Once the main pictures are there, the item buttons are made with theirs.
+// Once the main pictures are there, the item buttons are made with theirs;
+// the channel moves and the refresh show the item moves' arrows and the
+// circling arrow.
 void TForm1::InitRunImages() {
+  LoadButtonPictures(mainLibrary, "HALVORN_BMP_UP", speedMoveChanUp);
+  LoadButtonPictures(mainLibrary, "HALVORN_BMP_DOWN", speedMoveChanDown);
+  LoadButtonPictures(mainLibrary, "HALVORN_BMP_UNDO", tezmmRefreshChannels);
+  speedPlayerUp->SetReferenceButton(speedMoveChanUp);
+  speedPlayerDown->SetReferenceButton(speedMoveChanDown);
+  for (TTezMMBut* b : {speedMoveChanUp, speedMoveChanDown, tezmmRefreshChannels, speedPlayerUp,
+                       speedPlayerDown})
+    b->FitToPicture();
+  // The trash shows the delete button's bin.
+  TImage* bin = new TImage(this);
+  bin->SetName("imgTrash");
+  bin->SetBounds(0, 0, ShapeDragDropTrash->Width(), ShapeDragDropTrash->Height());
+  bin->SetParent(ShapeDragDropTrash);
+  TBitmap picture;
+  picture.LoadFromResourceName(mainLibrary, "HALVORN_BMP_X1_BMP");
+  bin->SetBitmap(picture.ReleaseHandle());
   itemButtonsBuilt = false;
   CreatePositionButtons();
 }

@@ -15,10 +15,10 @@ int CaptionHeightExtra() {
   return extra > 0 ? extra : 0;
 }
 
-// The picture of a basket menu item: its inner colour.
+// The picture of a basket menu item: its key colour.
 COLORREF MenuIcon(const char* name) {
   return PictureColour("HalvornBasket.dll",
-                       (std::string("HALVORN_BMP_TRAYICON_") + name + "_BMP").c_str(), 5, 12);
+                       (std::string("HALVORN_BMP_TRAYICON_") + name + "_BMP").c_str(), 1, 1);
 }
 
 bool IsMenuShown() {
@@ -37,6 +37,34 @@ void PressEscape() {
   in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
   in[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(2, in, sizeof(INPUT));
+}
+
+// Waits for the program to end and tells whether it showed a window of
+// its own while it ran.
+DWORD WaitExitUnseen(HANDLE process, bool& shown) {
+  const DWORD id = GetProcessId(process);
+  shown = false;
+  std::pair<DWORD, bool*> seen(id, &shown);
+  auto look = [&] {
+    EnumWindows(
+        [](HWND w, LPARAM data) -> BOOL CALLBACK {
+          auto* seen = reinterpret_cast<std::pair<DWORD, bool*>*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(w, &owner);
+          if (owner == seen->first && IsWindowVisible(w)) *seen->second = true;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+  };
+  DWORD code = 0xDEAD;
+  PumpUntil(
+      [&] {
+        look();
+        return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+      },
+      30000);
+  if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+  return code;
 }
 
 // Closes the main window and waits for the program to end.
@@ -65,8 +93,9 @@ TEST(HalvornStart, GateNeedsControllerMarkerOrDebugArgument) {
     ProcessGuard p(StartHalvorn(in, c.args));
     ASSERT_NE(p.process, nullptr);
     if (!c.starts) {
-      EXPECT_EQ(WaitExit(p.process), 0u);
-      EXPECT_EQ(FindWindowA("TForm1", nullptr), nullptr);
+      bool shown = true;
+      EXPECT_EQ(WaitExitUnseen(p.process, shown), 0u);
+      EXPECT_FALSE(shown);
       EXPECT_EQ(ReadText(in.Path("Halvorn.inx")), settings);  // nothing saved
       continue;
     }
@@ -112,19 +141,47 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
     if (c.basketFirst) {
       EXPECT_NE(WaitForMainWindow(), nullptr);
     }
+    // Until the message shows, no main window may have been shown.
+    bool mainShown = false;
     if (c.message) {
       std::string text;
-      HWND box = WaitForMessageBox(text);
+      HWND box = nullptr;
+      PumpUntil([&] {
+        HWND main = FindWindowA("TForm1", nullptr);
+        if (main && IsWindowVisible(main)) mainShown = true;
+        box = FindWindowA("#32770", "Brindale");
+        return box && IsWindowVisible(box);
+      }, 20000);
+      box = WaitForMessageBox(text);
       ASSERT_NE(box, nullptr);
       EXPECT_EQ(text, c.message);
       PostMessageA(box, WM_COMMAND, IDOK, 0);
+      EXPECT_EQ(WaitExit(p.process), c.exitCode);
+    } else {
+      EXPECT_EQ(WaitExitUnseen(p.process, mainShown), c.exitCode);
     }
-    EXPECT_EQ(WaitExit(p.process), c.exitCode);
     if (!c.basketFirst) {
-      EXPECT_EQ(FindWindowA("TForm1", nullptr), nullptr);
+      EXPECT_FALSE(mainShown);
       EXPECT_EQ(ReadText(in.Path("Halvorn.inx")), settings);
     }
   }
+}
+
+TEST(HalvornStart, AMissingButtonPictureOfTheMainLibraryIsReported) {
+  Install in(AllFiles());
+  WriteSettings(in);
+  CopyFileA((BinDir() + "HalvornGap.dll").c_str(), in.Path("Halvorn.dll").c_str(), FALSE);
+  ProcessGuard p(StartHalvorn(in, "/DEBUG"));
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, kChangeView, 0, 1);  // the full window needs the main pictures
+  std::string text;
+  HWND box = WaitForMessageBox(text);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(text, "Resource HALVORN_BMP_HELP2HI_BMP not found");
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(CloseHalvorn(main, p.process), 0u);
 }
 
 TEST(HalvornBasketMenu, AutomaticRecordingOffShowsTheScheduleOffPicture) {
@@ -153,8 +210,8 @@ class HalvornViews : public ::testing::Test {
   void SetUp() override {
     WriteSettings(in_);
     WriteText(in_.Path("data\\TezData.inx"),
-              "[Data Types]\r\nnumberTypes=1\r\ntype1=News\r\nforeign=kept\r\n"
-              "[News]\r\nname=News\r\n");
+              "[Data Types]\r\nnumberTypes=2\r\ntype1=News\r\ntype2=Music\r\n"
+              "foreign=kept\r\n[News]\r\nname=News\r\n[Music]\r\nname=Music\r\n");
     process_ = StartHalvorn(in_);
     ASSERT_NE(process_, nullptr);
     main_ = WaitForMainWindow();
@@ -183,9 +240,9 @@ class HalvornViews : public ::testing::Test {
     }
   }
   void ExpectBasketShown() {
-    // The background tiles from the panel's corner: 96 x 72 pictures.
+    // The background tiles from the panel's corner: 96 x 84 pictures.
     ExpectPicture("pnlBackgroundImg", "HalvornBasket.dll", "HALVORN_BMP_BASKET_BACK_BMP",
-                  {{2, 2}, {3, 70}, {80, 3}, {4, 74}}, 0, 96, 72);
+                  {{2, 2}, {3, 70}, {80, 3}, {4, 74}}, 0, 96, 84);
     ExpectBasketDoorsShown();
   }
   void ExpectBasketDoorsShown() {
@@ -244,8 +301,9 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
                  {"speedCustomize", "HALVORN_BMP_CUSTOM1_BMP"}};
   for (const Button& b : buttons)
     ExpectPicture(b.name, "Halvorn.dll", b.picture, {{3, 3}, {20, 15}});
-  // Each animation shows its first frame, colour 0 of its file's table.
-  // The animators stand right of the remarks button, 28 pixels apart.
+  // Each animation shows its first frame, whose key is colour 0 of its
+  // file's table. The animators stand right of the remarks button, 28
+  // pixels apart.
   RECT remark = WindowRect(Control("speedSendRemark"));
   const char* files[] = {"record_anim.gif", "play_anim.gif", "download_anim.gif",
                          "connect_anim.gif"};
@@ -254,7 +312,7 @@ TEST_F(HalvornViews, FullWindowShowsItsTilesAndButtons) {
     ASSERT_GT(gif.size(), 16u);
     COLORREF first = RGB(static_cast<uint8_t>(gif[13]), static_cast<uint8_t>(gif[14]),
                          static_cast<uint8_t>(gif[15]));
-    EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 12, remark.top - 1 + 12), first) << files[i];
+    EXPECT_EQ(ScreenPixel(remark.left + 46 + 28 * i + 1, remark.top - 1 + 1), first) << files[i];
   }
   // A view button clicked stays down and shows its pushed picture.
   HWND view = Control("speedView");
@@ -346,13 +404,32 @@ TEST_F(HalvornViews, BasketDragsByMouseAndClickOpensItsMenu) {
 TEST_F(HalvornViews, ShutdownSavesTheViewAndTheChannels) {
   PostMessageA(main_, kChangeView, 0, 1);
   ASSERT_TRUE(WaitForRect(main_, 120, 100, 560, 420 + CaptionHeightExtra()));
+  // Music moved before News: only the shutdown writes the new order.
+  auto click = [this](const char* name) {
+    HWND b = Control(name);
+    ASSERT_NE(b, nullptr) << name;
+    PostMessageA(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(b, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  };
+  PumpUntil([] { return false; }, 500);  // past the busy time of the switch
+  click("chanBut2");
+  PumpUntil([] { return false; }, 300);
+  click("speedMoveChanUp");
+  EXPECT_TRUE(PumpUntil([this] {
+    char text[16] = {};
+    GetWindowTextA(Control("chanBut1"), text, sizeof text);
+    return std::string(text) == "Music";
+  }));
+  std::string before = ReadText(in_.Path("data\\TezData.inx"));
+  EXPECT_NE(before.find("type1=News"), std::string::npos) << before;
   EXPECT_EQ(CloseHalvorn(main_, process_), 0u);
   main_ = nullptr;
   std::string settings = ReadText(in_.Path("Halvorn.inx"));
   EXPECT_NE(settings.find("windowState=0"), std::string::npos) << settings;
   std::string data = ReadText(in_.Path("data\\TezData.inx"));
-  EXPECT_NE(data.find("foreign=kept"), std::string::npos) << data;
-  EXPECT_NE(data.find("type1=News"), std::string::npos) << data;
+  EXPECT_NE(data.find("type1=Music\r\n"), std::string::npos) << data;
+  EXPECT_NE(data.find("type2=News\r\n"), std::string::npos) << data;
+  EXPECT_NE(data.find("foreign=kept"), std::string::npos) << data;  // other keys stay
   EXPECT_NE(ReadText(in_.Path("data\\News\\News.inx")).find("numberEntries=0"),
             std::string::npos);
   EXPECT_NE(ReadText(in_.Path("TezParam.inx")).find("[Disk]\r\nmediaLength=45"),

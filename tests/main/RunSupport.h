@@ -44,8 +44,10 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
   return true;
 }
 
-// A left click at a client point of the window, through the input queue.
-inline void ClickAt(HWND w, int x, int y) {
+// A left click (or, with the right button's flags, a right click) at a
+// client point of the window, through the input queue.
+inline void ClickAt(HWND w, int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN,
+                    DWORD up = MOUSEEVENTF_LEFTUP) {
   POINT p = {x, y};
   ClientToScreen(w, &p);
   SetCursorPos(p.x, p.y);
@@ -61,8 +63,8 @@ inline void ClickAt(HWND w, int x, int y) {
   }
   INPUT in[2] = {};
   in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  in[0].mi.dwFlags = down;
+  in[1].mi.dwFlags = up;
   SendInput(1, &in[0], sizeof(INPUT));
   Sleep(60);
   SendInput(1, &in[1], sizeof(INPUT));
@@ -120,7 +122,7 @@ inline bool RowSelected(HWND grid, int row) {
   return c == RGB(0, 128, 128);
 }
 
-// The colour of the middle of a picture of a bitmap library.
+// The key colour of a picture of a bitmap library.
 inline COLORREF LibraryPictureColour(const std::string& libraryPath, const char* name) {
   HMODULE module = LoadLibraryExA(libraryPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   HBITMAP bitmap =
@@ -131,7 +133,7 @@ inline COLORREF LibraryPictureColour(const std::string& libraryPath, const char*
     GetObject(bitmap, sizeof info, &info);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    c = GetPixel(dc, info.bmWidth / 2, info.bmHeight / 2);
+    c = GetPixel(dc, 1, 1);  // the picture's key colour
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);

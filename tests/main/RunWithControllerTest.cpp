@@ -130,8 +130,8 @@ TEST(MainRun, RecordNowClickedRecordsTheChannelAndShowsIt) {
   // A selected row draws its picture transparent, so each row is looked at
   // while another one is selected.
   auto picture = [&](int row) {
-    POINT p = GridCell(4, row);
-    return PixelAt(grid, p.x, p.y);
+    POINT p = GridCell(4, row);  // the picture's key point, (1, 1) of the 16 x 16 picture
+    return PixelAt(grid, p.x - 7, p.y - 7);
   };
   ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
   ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 1) && !RowSelected(grid, 3); }, 3000));

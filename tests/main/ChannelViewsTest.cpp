@@ -1,0 +1,75 @@
+// Halvorn's channel buttons on its pages, the refresh of the channel list
+// and the end of a run as the channels of the run see it.
+#include <gtest/gtest.h>
+
+#include "MainWindowFixture.h"
+
+namespace {
+
+constexpr UINT kRecorderState = 0x4D6;
+constexpr UINT kSaveChannels = 0x4FC;
+constexpr UINT kChannelsSaved = 0x4FD;
+
+HWND ParentOf(const char* name) { return GetParent(Control(name)); }
+
+}  // namespace
+
+TEST(MainChannelViews, OptionsPageShowsTheChannelButtonsForDisplayOnly) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  ASSERT_TRUE(Click("chanBut2"));  // Weather
+  ASSERT_TRUE(Click("speedOptions"));
+  ASSERT_TRUE(WaitUntil([] { return Shown("pnlOptionsChannels"); }, 5000));
+  EXPECT_TRUE(WaitUntil([] { return ParentOf("chanBut1") == Control("pnlOptionsChannels"); },
+                        5000));
+  EXPECT_TRUE(Shown("chanBut2"));
+  EXPECT_FALSE(IsWindowEnabled(Control("chanBut1")));
+  EXPECT_FALSE(IsWindowEnabled(Control("chanBut2")));
+  // Back in the channels view the buttons are there to click again, and
+  // the channel shown before stays shown.
+  SendMessageA(Control("btnOptionsCancel"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([] { return Shown("pnlChannels"); }, 5000));
+  EXPECT_TRUE(WaitUntil([] { return ParentOf("chanBut1") == Control("pnlChannels"); }, 5000));
+  EXPECT_TRUE(IsWindowEnabled(Control("chanBut1")));
+  HWND grid = Control("gridItems");
+  EXPECT_EQ(HintAt(grid, GridCell(6, 1).x, GridCell(6, 1).y), "http://example.invalid/w.wav");
+}
+
+TEST(MainChannelViews, RefreshReadsTheChannelFilesAgain) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  std::string file = h.in.Path("data\\news\\news.inx");
+  WritePrivateProfileStringA("Entry List", "numberEntries", "4", file.c_str());
+  WritePrivateProfileStringA("4", "description", "Fourth", file.c_str());
+  ASSERT_TRUE(Click("tezmmRefreshChannels"));
+  EXPECT_EQ(HintAt(grid, GridCell(6, 4).x, GridCell(6, 4).y), "Fourth");
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "Entry List", "numberEntries"), "4");
+}
+
+TEST(MainChannelViews, ARunsEndMarksItemsLeftWorkingInEveryChannelOfTheRun) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND main = MainWindow();
+  PostMessageA(main, kSaveChannels, kChannelsSaved, 0);  // the run's channels: 1 and 3
+  ASSERT_TRUE(WaitUntil([] { return Peer::Has(kChannelsSaved, 0); }, 5000));
+  PostMessageA(main, kRecorderState, 0x02, 0);  // running
+  ASSERT_TRUE(WaitUntil([] { return Shown("pnlRecPlayDisplay"); }, 5000));
+  // The Recorder was at work on an item of each channel when it ended.
+  WritePrivateProfileStringA("2", "recStatus", "2", h.in.Path("data\\news\\news.inx").c_str());
+  WritePrivateProfileStringA("1", "recStatus", "3", h.in.Path("data\\weather\\w.inx").c_str());
+  PostMessageA(main, kRecorderState, 0x00, 0);
+  EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\weather\\w.inx", "1", "recStatus") == "6"; },
+                        5000));
+  EXPECT_EQ(h.Key("data\\weather\\w.inx", "1", "errorHint"), "General Error");
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "2", "recStatus"), "6");
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "2", "errorHint"), "General Error");
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "1", "recStatus"), "4");  // done before: kept
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  EXPECT_EQ(HintAt(grid, GridCell(4, 2).x, GridCell(4, 2).y), "General Error");
+}

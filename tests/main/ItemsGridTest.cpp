@@ -1,0 +1,167 @@
+// The items grid of Halvorn's channels view driven by keys and the mouse:
+// keyboard moves select as clicks do, and the item commands act on the
+// row the user sees selected.
+#include <gtest/gtest.h>
+
+#include "MainWindowFixture.h"
+
+namespace {
+
+void Press(WORD vk) {
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = vk;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &in[0], sizeof(INPUT));
+  Sleep(40);
+  SendInput(1, &in[1], sizeof(INPUT));
+  Sleep(150);
+}
+
+// The text of an edit control of another process.
+std::string EditText(HWND edit) {
+  std::string text(static_cast<size_t>(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+  text.resize(static_cast<size_t>(
+      SendMessageA(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+  return text;
+}
+
+}  // namespace
+
+TEST(MainItemsGrid, ArrowKeysSelectTheRowTheCommandsThenActOn) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 1); }, 3000));
+
+  Press(VK_DOWN);
+  EXPECT_TRUE(WaitUntil([&] { return RowSelected(grid, 2) && !RowSelected(grid, 1); }, 3000));
+  Press(VK_DOWN);
+  Press(VK_UP);
+  EXPECT_TRUE(WaitUntil([&] { return RowSelected(grid, 2) && !RowSelected(grid, 3); }, 3000));
+  // Hold marks the row moved to, and Del deletes that same row.
+  ASSERT_TRUE(Click("btnHold"));
+  EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "2", "itemStatus") == "3"; },
+                        5000));
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "1", "itemStatus"), "1");
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  Press(VK_DOWN);
+  ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 2) && !RowSelected(grid, 1); }, 3000));
+  Press(VK_DELETE);
+  EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "Entry List",
+                                           "numberEntries") == "2"; }, 5000));
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "1", "description"), "First");
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "2", "description"), "Third");
+  EXPECT_EQ(h.Key("data\\deleted\\deleted.inx", "1", "description"), "Second");
+}
+
+namespace {
+
+void RightClickAt(HWND w, int x, int y) {
+  ClickAt(w, x, y, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+
+// Letters typed on the keyboard (lower case).
+void Type(const char* letters) {
+  for (const char* c = letters; *c; ++c) Press(static_cast<WORD>(toupper(*c)));
+}
+
+bool MenuShown() {
+  HWND menu = FindWindowA("#32768", nullptr);
+  return menu && IsWindowVisible(menu);
+}
+
+// Opens the editor of row's description from the grid's popup menu.
+bool OpenEditor(HWND grid, int row) {
+  RightClickAt(grid, GridCell(6, row).x, GridCell(6, row).y);
+  if (!WaitUntil(MenuShown, 3000)) return false;
+  Press('C');  // Edit Des&cription
+  return WaitUntil([grid] {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(grid, nullptr), &info) || !info.hwndFocus)
+      return false;
+    char cls[16] = {};
+    GetClassNameA(info.hwndFocus, cls, sizeof cls);
+    return IsChild(grid, info.hwndFocus) && lstrcmpiA(cls, "Edit") == 0;
+  }, 3000);
+}
+
+}  // namespace
+
+TEST(MainItemsGrid, DescriptionEditedFromThePopupMenu) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  const char* file = "data\\news\\news.inx";
+
+  // A new text is stored as the item's description.
+  ASSERT_TRUE(OpenEditor(grid, 2));
+  Type("fresh");
+  Press(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return h.Key(file, "2", "description") == "fresh"; }, 5000));
+  EXPECT_EQ(HintAt(grid, GridCell(6, 2).x, GridCell(6, 2).y), "fresh");
+
+  // Del in the editor cuts text, not the item; an emptied text changes
+  // nothing and the name shows again.
+  ASSERT_TRUE(OpenEditor(grid, 2));
+  Press(VK_DELETE);  // the whole text is selected when the editor opens
+  Press(VK_RETURN);
+  Sleep(500);
+  EXPECT_EQ(h.Key(file, "Entry List", "numberEntries"), "3");
+  EXPECT_EQ(h.Key(file, "2", "description"), "fresh");
+  EXPECT_EQ(HintAt(grid, GridCell(6, 2).x, GridCell(6, 2).y), "fresh");
+
+  // Escape drops what was typed.
+  ASSERT_TRUE(OpenEditor(grid, 3));
+  Type("nope");
+  Press(VK_ESCAPE);
+  Sleep(500);
+  EXPECT_EQ(h.Key(file, "3", "description"), "Third");
+  // After the editor, Del deletes the selected item again.
+  ClickAt(grid, GridCell(6, 3).x, GridCell(6, 3).y);
+  Press(VK_DELETE);
+  EXPECT_TRUE(WaitUntil([&] { return h.Key(file, "Entry List", "numberEntries") == "2"; }, 5000));
+  EXPECT_EQ(h.Key("data\\deleted\\deleted.inx", "1", "description"), "Third");
+}
+
+TEST(MainItemsGrid, PreviewShowsTheFilteredTextAndScrolls) {
+  std::string items = kItems;
+  items += "previewFileType=txt\r\npreviewFileName=preview.txt\r\n";  // item 3
+  Peer peer;
+  Halvorn h(items);
+  std::string text;
+  for (int i = 1; i <= 60; ++i) text += "Line " + std::to_string(i) + " : said.: here\r\n";
+  WriteText(h.in.Path("preview.txt"), text);
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems"), memo = Control("memoPreview");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  ClickAt(grid, GridCell(6, 3).x, GridCell(6, 3).y);
+  ASSERT_TRUE(WaitUntil([&] { return EditText(memo).rfind("Line 1 said here\r\n", 0) == 0; }, 5000))
+      << EditText(memo);
+  EXPECT_NE(EditText(memo).find("Line 60 said here"), std::string::npos);
+  EXPECT_EQ(EditText(memo).find(" :"), std::string::npos);
+  // Sixty lines do not fit: the wheel scrolls them.
+  EXPECT_EQ(SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  RECT r = {};
+  GetClientRect(memo, &r);
+  POINT at = {r.right / 2, r.bottom / 2};
+  ClientToScreen(memo, &at);
+  SetCursorPos(at.x, at.y);
+  INPUT wheel = {};
+  wheel.type = INPUT_MOUSE;
+  wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  wheel.mi.mouseData = static_cast<DWORD>(-3 * WHEEL_DELTA);
+  ClickAt(memo, at.x - r.right / 2 + 5, 5);
+  SendInput(1, &wheel, sizeof wheel);
+  EXPECT_TRUE(WaitUntil([&] { return SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0) > 0; },
+                        3000));
+  // Another item without a preview empties it.
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  EXPECT_TRUE(WaitUntil([&] { return EditText(memo).empty(); }, 3000));
+}
