@@ -10,6 +10,7 @@
 
 #include "Classes.h"
 #include "Colors.h"
+#include "DragDrop.h"
 #include "Screen.h"
 
 
@@ -38,7 +39,7 @@ using TWndMethod = std::function<LRESULT(UINT msg, WPARAM wp, LPARAM lp)>;
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 class TGraphicControl;
 
-class TWinControl : public TComponent {
+class TWinControl : public TComponent, public TDragControl {
  public:
   explicit TWinControl(TComponent* owner);
   ~TWinControl() override;
@@ -132,6 +133,8 @@ class TWinControl : public TComponent {
   TGraphicControl* GraphicControls(int index) const { return graphicControls_.at(static_cast<size_t>(index)); }
   // Paints the graphic children that meet the context's clip region.
   void PaintGraphicControls(HDC dc);
+  // The visible, enabled graphic child at a client point, or none.
+  TGraphicControl* GraphicControlAt(int x, int y) const;
 
  protected:
   struct CreateParams {
@@ -175,6 +178,9 @@ class TWinControl : public TComponent {
   HBRUSH CtlColor(HDC dc);
   HBRUSH BackgroundBrush();
   static void RegisterOwnClass(const char* className, UINT classStyle = CS_DBLCLKS);
+  TObject* DragSelf() override { return this; }
+  HWND DragWindow() const override { return handle_; }
+  POINT DragScreenToClient(POINT screen) const override;
 
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::string caption_;
@@ -187,7 +193,6 @@ class TWinControl : public TComponent {
   // Hands a mouse message over a graphic child (or to the one that holds
   // the mouse) to that child; true when one took it.
   bool GraphicMouse(UINT msg, WPARAM wp, int x, int y);
-  TGraphicControl* GraphicControlAt(int x, int y) const;
   LRESULT PaintWithGraphicControls(WPARAM wp, LPARAM lp);
   void Detach();
   void ApplyNameTag();
