@@ -57,8 +57,7 @@ void TWinControl::CreateHandle() {
   FillCreateParams(p);
   if (visible_ && parent_) p.style |= WS_VISIBLE;
   if (!enabled_) p.style |= WS_DISABLED;
-  HWND h = CreateWindowExA(p.exStyle, p.className, caption_.c_str(), p.style, left_, top_, width_,
-                           height_, p.parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND h = CreateWindowHandle(p);
   if (!h) throw EOutOfResources(SWindowCreate);
   handle_ = h;
   SetPropA(h, kObjectProp, this);
@@ -68,6 +67,11 @@ void TWinControl::CreateHandle() {
   ApplyNameTag();
   HandleCreated();
   for (TWinControl* c : controls_) c->CreateHandle();
+}
+
+HWND TWinControl::CreateWindowHandle(const CreateParams& p) {
+  return CreateWindowExA(p.exStyle, p.className, caption_.c_str(), p.style, left_, top_, width_,
+                         height_, p.parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 void TWinControl::Detach() {

@@ -147,10 +147,13 @@ class TWinControl : public TComponent, public TDragControl {
   // Made after the window exists (to push stored state into it).
   virtual void HandleCreated() {}
   void CreateHandle();
+  // Makes the window of the parameters (CreateWindowEx by default).
+  virtual HWND CreateWindowHandle(const CreateParams& params);
   // Messages of this control's window; the default reflects notifications
   // and colour requests to the child they come from.
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
+  // The window's own default handling of a message.
+  virtual LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
   // A notification code of WM_COMMAND sent by this control.
   virtual void CommandNotify(WORD code) { (void)code; }
   // A code of WM_HSCROLL or WM_VSCROLL sent by this control.

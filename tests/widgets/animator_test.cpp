@@ -298,5 +298,6 @@ TEST(GIFAnimator, DragsOntoTheFormAndPopsItsMenu) {
   // Aligned to the bottom it spans the form's client width there.
   animator->SetAlign(alBottom);
   EXPECT_EQ(animator->Width(), form.ClientWidth());
+  EXPECT_EQ(animator->Height(), 20);  // its own height, as AutoSize gives it
   EXPECT_EQ(animator->Top(), form.ClientHeight() - animator->Height());
 }
