@@ -37,11 +37,11 @@ TWinControl* TWinControl::FromHandle(HWND window) {
   return window ? static_cast<TWinControl*>(GetPropA(window, kObjectProp)) : nullptr;
 }
 
-void TWinControl::RegisterOwnClass(const char* className, UINT classStyle) {
+void TWinControl::RegisterOwnClass(const char* className, UINT classStyle, WNDPROC classProc) {
   WNDCLASSA wc = {};
   if (GetClassInfoA(GetModuleHandleA(nullptr), className, &wc)) return;
   wc.style = classStyle;
-  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpfnWndProc = classProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));

@@ -180,7 +180,8 @@ class TWinControl : public TComponent, public TDragControl {
   // Brush and text colour for the WM_CTLCOLORxxx request of this control.
   HBRUSH CtlColor(HDC dc);
   HBRUSH BackgroundBrush();
-  static void RegisterOwnClass(const char* className, UINT classStyle = CS_DBLCLKS);
+  static void RegisterOwnClass(const char* className, UINT classStyle = CS_DBLCLKS,
+                               WNDPROC classProc = DefWindowProcA);
   TObject* DragSelf() override { return this; }
   HWND DragWindow() const override { return handle_; }
   POINT DragScreenToClient(POINT screen) const override;

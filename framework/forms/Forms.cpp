@@ -7,8 +7,8 @@
 
 TForm::TForm(TComponent* owner, const char* className, TFormStyle style)
     : TWinControl(owner), className_(className), formStyle_(style) {
-  if (formStyle_ == fsMDIChild) RegisterMDIChildClass(className_);
-  RegisterOwnClass(className_);
+  // MDI children have the MDI child's default handling as class procedure.
+  RegisterOwnClass(className_, CS_DBLCLKS, formStyle_ == fsMDIChild ? DefMDIChildProcA : DefWindowProcA);
   BeginLoading();
   width_ = 320;
   height_ = 240;

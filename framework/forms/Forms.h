@@ -98,8 +98,6 @@ class TForm : public TWinControl {
   // The MDI frame an MDI child is made in.
   TForm* MDIFrame() const;
   void CreateMDIClient();
-  // MDI children have the MDI client's default handling as class procedure.
-  static void RegisterMDIChildClass(const char* className);
   void DestroyMDIChild();
   LRESULT FormDefault(UINT msg, WPARAM wp, LPARAM lp);
   const char* className_;

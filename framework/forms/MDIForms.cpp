@@ -35,18 +35,6 @@ void TForm::CreateMDIClient() {
   if (!clientHandle_) throw EOutOfResources(SWindowCreate);
 }
 
-void TForm::RegisterMDIChildClass(const char* className) {
-  WNDCLASSA wc = {};
-  if (GetClassInfoA(GetModuleHandleA(nullptr), className, &wc)) return;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = DefMDIChildProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-  wc.lpszClassName = className;
-  RegisterClassA(&wc);
-}
-
 HWND TForm::CreateWindowHandle(const CreateParams& p) {
   if (formStyle_ != fsMDIChild) return TWinControl::CreateWindowHandle(p);
   if (!p.parent) throw EInvalidOperation(SNoMDIForm);

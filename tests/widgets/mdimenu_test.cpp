@@ -11,6 +11,7 @@
 
 #include "../forms/Pump.h"
 #include "Forms.h"
+#include "MenuWindow.h"
 #include "oxMenus.h"
 
 namespace {
@@ -21,24 +22,6 @@ WNDPROC clientProc = nullptr;
 LRESULT CALLBACK CountingClientProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_MDIREFRESHMENU) ++refreshes;
   return CallWindowProcA(clientProc, w, msg, wp, lp);
-}
-
-BOOL CALLBACK FindOwnMenu(HWND w, LPARAM lp) {
-  char cls[16] = {};
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
-      lstrcmpA(cls, "#32768") == 0) {
-    *reinterpret_cast<HWND*>(lp) = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND OwnMenuWindow() {
-  HWND found = nullptr;
-  EnumWindows(FindOwnMenu, reinterpret_cast<LPARAM>(&found));
-  return found;
 }
 
 struct Entry {
