@@ -81,7 +81,10 @@ int TGIFAnimator::FrameDelay(int n) {
 
 void TGIFAnimator::AdjustSize() {
   if (!autoSize_ || (ComponentState() & csLoading) || image_->Empty()) return;
-  SetBounds(Left(), Top(), image_->Width(), image_->Height());
+  // An aligned control keeps the extent its alignment gives it.
+  const bool keepWidth = Align() == alTop || Align() == alBottom || Align() == alClient;
+  const bool keepHeight = Align() == alLeft || Align() == alRight || Align() == alClient;
+  SetBounds(Left(), Top(), keepWidth ? Width() : image_->Width(), keepHeight ? Height() : image_->Height());
 }
 
 void TGIFAnimator::Resized() { AdjustSize(); }

@@ -218,6 +218,22 @@ HWND MenuWindowOf(HDC dc) {
   return nullptr;
 }
 
+// Where the item stands in the Windows menu: its visible index, or for an
+// item that stands in for a foreign entry, the entry that carries it.
+int PositionInMenu(HMENU menu, TMenuItem* item) {
+  int pos = item->VisibleIndex();
+  if (pos >= 0) return pos;
+  for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+    MENUITEMINFOA mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_DATA;
+    if (GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mi) &&
+        mi.dwItemData == reinterpret_cast<ULONG_PTR>(item))
+      return i;
+  }
+  return -1;
+}
+
 // The union of the menu's item rectangles in the item DC's co-ordinates.
 RECT MenuArea(const DRAWITEMSTRUCT& dis, HMENU menu, int pos) {
   RECT area = {0, 0, 0, 0}, mine;
@@ -442,7 +458,7 @@ void DrawMenuItem(ToxMenuData& d, const DRAWITEMSTRUCT& dis) {
   TMenuItem* item = d.item;
   HDC dc = dis.hDC;
   HMENU menu = reinterpret_cast<HMENU>(dis.hwndItem);
-  const int pos = item->VisibleIndex();
+  const int pos = PositionInMenu(menu, item);
   const bool selected = (dis.itemState & ODS_SELECTED) != 0;
   const bool grayed = (dis.itemState & ODS_GRAYED) != 0 || !item->Enabled();
   const int saved = SaveDC(dc);

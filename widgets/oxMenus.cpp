@@ -34,6 +34,7 @@ std::vector<OwnerDrawn>& AllMenus() {
 TMenu* MenuOfItem(ULONG_PTR data) {
   auto* item = reinterpret_cast<TMenuItem*>(data);
   if (!item) return nullptr;
+  if (ToxMenu* owner = ToxWindowMenuItemOwner(data)) return owner;
   for (const OwnerDrawn& m : AllMenus())
     if (m.menu->ContainsItem(item)) return m.menu;
   return nullptr;
@@ -95,6 +96,7 @@ HWND ToxPopupListWindow() { return List().window; }
 ToxMenuData* ToxMenuDataOf(ULONG_PTR itemData) {
   auto* item = reinterpret_cast<TMenuItem*>(itemData);
   if (!item) return nullptr;
+  if (ToxMenu* owner = ToxWindowMenuItemOwner(itemData)) return &owner->Data();
   for (const OwnerDrawn& m : AllMenus())
     if (m.menu->ContainsItem(item)) return m.data;
   return nullptr;
@@ -456,5 +458,6 @@ ToxMenu::ToxMenu(TComponent* owner) : ToxMenuComponent<TMainMenu>(owner) {
 }
 
 ToxMenu::~ToxMenu() {
+  ToxReleaseWindowMenuItems(false);
   if (hook_ && --hook_->RefCount == 0) delete hook_;
 }

@@ -208,6 +208,7 @@ class ToxPopupMenu : public ToxMenuComponent<TPopupMenu> {
 };
 
 class TMenuFormSubclass;
+class TForm;
 
 // The owner-drawn menu bar of a form (set as the form's Menu).
 class ToxMenu : public ToxMenuComponent<TMainMenu> {
@@ -229,6 +230,15 @@ LRESULT ToxMenuChar(char typed, HMENU menu);
 // The settings of the owner-drawn menu that holds the item; none when no
 // such menu holds it (or the data is not an item).
 ToxMenuData* ToxMenuDataOf(ULONG_PTR itemData);
+// The MDI window menu of the main form: every entry Windows added to it
+// (the children, their separator) is drawn as an item of the menu, through
+// a temporary item that lives until the menu loop ends.
+void ToxPrepareWindowMenu(ToxMenu* menu, TForm* form);
+// Turns the temporary entries back into plain ones, frees them and has the
+// main form's MDI client refresh its window menu (with refresh).
+void ToxReleaseWindowMenuItems(bool refresh = true);
+// The menu whose temporary window-menu item the data is, or none.
+ToxMenu* ToxWindowMenuItemOwner(ULONG_PTR itemData);
 // Answers WM_MEASUREITEM and WM_DRAWITEM of owner-drawn menu items for the
 // window; false for anything else.
 bool ToxMenuItemMessage(HWND window, UINT msg, LPARAM lp);

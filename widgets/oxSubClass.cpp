@@ -230,7 +230,11 @@ void TMenuFormSubclass::HookMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& res
       if (auto* menu = form ? dynamic_cast<ToxMenu*>(form->Menu()) : nullptr) {
         menu->PrepareItems(menu->Data().changed);
         menu->Data().changed = false;
+        if (menu->Style() != oxmNormal) ToxPrepareWindowMenu(menu, form);
       }
+      break;
+    case WM_EXITMENULOOP:
+      ToxReleaseWindowMenuItems();
       break;
     case WM_MENUSELECT:
       menuSelected_ = true;

@@ -38,11 +38,11 @@ TWinControl* TWinControl::FromHandle(HWND window) {
   return window ? static_cast<TWinControl*>(GetPropA(window, kObjectProp)) : nullptr;
 }
 
-void TWinControl::RegisterOwnClass(const char* className, UINT classStyle) {
+void TWinControl::RegisterOwnClass(const char* className, UINT classStyle, WNDPROC classProc) {
   WNDCLASSA wc = {};
   if (GetClassInfoA(GetModuleHandleA(nullptr), className, &wc)) return;
   wc.style = classStyle;
-  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpfnWndProc = classProc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hIcon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
@@ -58,8 +58,7 @@ void TWinControl::CreateHandle() {
   FillCreateParams(p);
   if (visible_ && parent_) p.style |= WS_VISIBLE;
   if (!enabled_) p.style |= WS_DISABLED;
-  HWND h = CreateWindowExA(p.exStyle, p.className, caption_.c_str(), p.style, left_, top_, width_,
-                           height_, p.parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+  HWND h = CreateWindowHandle(p);
   if (!h) throw EOutOfResources(SWindowCreate);
   handle_ = h;
   SetPropA(h, kObjectProp, this);
@@ -69,6 +68,11 @@ void TWinControl::CreateHandle() {
   ApplyNameTag();
   HandleCreated();
   for (TWinControl* c : controls_) c->CreateHandle();
+}
+
+HWND TWinControl::CreateWindowHandle(const CreateParams& p) {
+  return CreateWindowExA(p.exStyle, p.className, caption_.c_str(), p.style, left_, top_, width_,
+                         height_, p.parent, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 void TWinControl::Detach() {
@@ -99,6 +103,7 @@ LRESULT CALLBACK TWinControl::StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     return CallWindowProcA(old, w, msg, wp, lp);
   }
   try {
+    if (TDragControl::DragMessage(w, msg, wp, lp)) return 0;
     if (msg == WM_PAINT && !self->graphicControls_.empty()) return self->PaintWithGraphicControls(wp, lp);
     if (self->WindowProc) return self->WindowProc(msg, wp, lp);
     return self->WndProc(msg, wp, lp);
@@ -315,6 +320,11 @@ TShiftState KeyboardShiftState() {
   return s;
 }
 
+POINT TWinControl::DragScreenToClient(POINT screen) const {
+  if (handle_) ScreenToClient(handle_, &screen);
+  return screen;
+}
+
 LRESULT TWinControl::Perform(UINT msg, WPARAM wp, LPARAM lp) {
   return WindowProc ? WindowProc(msg, wp, lp) : WndProc(msg, wp, lp);
 }
@@ -325,12 +335,16 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
   const int x = static_cast<short>(LOWORD(lp)), y = static_cast<short>(HIWORD(lp));
   if (msg >= WM_MOUSEMOVE && msg <= WM_MBUTTONDBLCLK && GraphicMouse(msg, wp, x, y)) {
     if (msg == WM_MOUSEMOVE) Application->HintMouseMessage(this, {x, y});
+    // The default handling of a right release asks for the context menu.
+    if (msg == WM_RBUTTONUP) result = DefaultProc(msg, wp, lp);
     return true;
   }
   switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+      // A left press (the second of a double click too) may start a drag.
+      if (msg == WM_LBUTTONDOWN && DragMode == dmAutomatic) BeginDrag(false);
       MouseDown(msg == WM_LBUTTONDOWN ? mbLeft : msg == WM_RBUTTONDOWN ? mbRight : mbMiddle,
                 MouseShiftState(wp), x, y);
       return false;
@@ -338,6 +352,7 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK:
       if (msg == WM_LBUTTONDBLCLK) DblClick();
+      if (msg == WM_LBUTTONDBLCLK && DragMode == dmAutomatic) BeginDrag(false);
       MouseDown(msg == WM_LBUTTONDBLCLK ? mbLeft : msg == WM_RBUTTONDBLCLK ? mbRight : mbMiddle,
                 MouseShiftState(wp) | ssDouble, x, y);
       return false;
@@ -392,6 +407,7 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
       DoExit();
       return false;
     case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != handle_) graphicCapture_ = nullptr;
       CaptureChanged();
       return false;
     case WM_SIZE:
@@ -533,12 +549,26 @@ void TWinControl::AlignControls() {
   RECT r = {0, 0, width_, height_};
   if (handle_) GetClientRect(handle_, &r);
   aligning_ = true;
+  // Windowed and graphic children alike.
+  struct Aligned {
+    TWinControl* window;
+    TGraphicControl* graphic;
+    RECT Bounds() const { return window ? window->BoundsRect() : graphic->BoundsRect(); }
+    void Place(int l, int t, int w, int h) const {
+      if (window)
+        window->SetBounds(l, t, w, h);
+      else
+        graphic->SetBounds(l, t, w, h);
+    }
+  };
   for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient}) {
-    std::vector<TWinControl*> list;
+    std::vector<Aligned> list;
     for (TWinControl* c : controls_)
-      if (c->align_ == a && c->Visible()) list.push_back(c);
-    auto key = [a](TWinControl* c) {
-      RECT b = c->BoundsRect();
+      if (c->align_ == a && c->Visible()) list.push_back({c, nullptr});
+    for (TGraphicControl* g : graphicControls_)
+      if (g->Align() == a && g->Visible()) list.push_back({nullptr, g});
+    auto key = [a](const Aligned& c) {
+      RECT b = c.Bounds();
       switch (a) {
         case alBottom: return -static_cast<int>(b.bottom);
         case alRight: return -static_cast<int>(b.right);
@@ -547,28 +577,29 @@ void TWinControl::AlignControls() {
       }
     };
     std::stable_sort(list.begin(), list.end(),
-                     [&](TWinControl* x, TWinControl* y) { return key(x) < key(y); });
-    for (TWinControl* c : list) {
-      int w = c->Width(), h = c->Height();
+                     [&](const Aligned& x, const Aligned& y) { return key(x) < key(y); });
+    for (const Aligned& c : list) {
+      RECT b = c.Bounds();
+      const int w = b.right - b.left, h = b.bottom - b.top;
       switch (a) {
         case alTop:
-          c->SetBounds(r.left, r.top, r.right - r.left, h);
+          c.Place(r.left, r.top, r.right - r.left, h);
           r.top += h;
           break;
         case alBottom:
-          c->SetBounds(r.left, r.bottom - h, r.right - r.left, h);
+          c.Place(r.left, r.bottom - h, r.right - r.left, h);
           r.bottom -= h;
           break;
         case alLeft:
-          c->SetBounds(r.left, r.top, w, r.bottom - r.top);
+          c.Place(r.left, r.top, w, r.bottom - r.top);
           r.left += w;
           break;
         case alRight:
-          c->SetBounds(r.right - w, r.top, w, r.bottom - r.top);
+          c.Place(r.right - w, r.top, w, r.bottom - r.top);
           r.right -= w;
           break;
         default:
-          c->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+          c.Place(r.left, r.top, r.right - r.left, r.bottom - r.top);
           break;
       }
     }

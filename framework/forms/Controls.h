@@ -11,6 +11,7 @@
 
 #include "Classes.h"
 #include "Colors.h"
+#include "DragDrop.h"
 #include "Screen.h"
 
 
@@ -40,7 +41,7 @@ using TWndMethod = std::function<LRESULT(UINT msg, WPARAM wp, LPARAM lp)>;
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 class TGraphicControl;
 
-class TWinControl : public TComponent {
+class TWinControl : public TComponent, public TDragControl {
  public:
   explicit TWinControl(TComponent* owner);
   ~TWinControl() override;
@@ -140,6 +141,8 @@ class TWinControl : public TComponent {
   TGraphicControl* GraphicControls(int index) const { return graphicControls_.at(static_cast<size_t>(index)); }
   // Paints the graphic children that meet the context's clip region.
   void PaintGraphicControls(HDC dc);
+  // The visible, enabled graphic child at a client point, or none.
+  TGraphicControl* GraphicControlAt(int x, int y) const;
 
  protected:
   struct CreateParams {
@@ -152,10 +155,13 @@ class TWinControl : public TComponent {
   // Made after the window exists (to push stored state into it).
   virtual void HandleCreated() {}
   void CreateHandle();
+  // Makes the window of the parameters (CreateWindowEx by default).
+  virtual HWND CreateWindowHandle(const CreateParams& params);
   // Messages of this control's window; the default reflects notifications
   // and colour requests to the child they come from.
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
+  // The window's own default handling of a message.
+  virtual LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp);
   // A notification code of WM_COMMAND sent by this control.
   virtual void CommandNotify(WORD code) { (void)code; }
   // A code of WM_HSCROLL or WM_VSCROLL sent by this control.
@@ -197,7 +203,11 @@ class TWinControl : public TComponent {
   HBRUSH BackgroundBrush();
   // Fills the client area with Color (a WM_ERASEBKGND answer).
   LRESULT FillBackground(HDC dc);
-  static void RegisterOwnClass(const char* className, UINT classStyle = CS_DBLCLKS);
+  static void RegisterOwnClass(const char* className, UINT classStyle = CS_DBLCLKS,
+                               WNDPROC classProc = DefWindowProcA);
+  TObject* DragSelf() override { return this; }
+  HWND DragWindow() const override { return handle_; }
+  POINT DragScreenToClient(POINT screen) const override;
 
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   std::string caption_;
@@ -210,7 +220,6 @@ class TWinControl : public TComponent {
   // Hands a mouse message over a graphic child (or to the one that holds
   // the mouse) to that child; true when one took it.
   bool GraphicMouse(UINT msg, WPARAM wp, int x, int y);
-  TGraphicControl* GraphicControlAt(int x, int y) const;
   LRESULT PaintWithGraphicControls(WPARAM wp, LPARAM lp);
   void Detach();
   void ApplyNameTag();

@@ -5,8 +5,10 @@
 #include "Application.h"
 #include "Menus.h"
 
-TForm::TForm(TComponent* owner, const char* className) : TWinControl(owner), className_(className) {
-  RegisterOwnClass(className_);
+TForm::TForm(TComponent* owner, const char* className, TFormStyle style)
+    : TWinControl(owner), className_(className), formStyle_(style) {
+  // MDI children have the MDI child's default handling as class procedure.
+  RegisterOwnClass(className_, CS_DBLCLKS, formStyle_ == fsMDIChild ? DefMDIChildProcA : DefWindowProcA);
   BeginLoading();
   width_ = 320;
   height_ = 240;
@@ -17,11 +19,14 @@ TForm::TForm(TComponent* owner, const char* className) : TWinControl(owner), cla
   GetWindowRect(Handle(), &r);
   left_ = r.left;
   top_ = r.top;
+  if (formStyle_ == fsMDIForm) CreateMDIClient();
 }
 
 TForm::~TForm() {
   Destroying();
   SetMenu(nullptr);
+  SetWindowMenu(nullptr);
+  DestroyMDIChild();
   if (OnDestroy) OnDestroy(this);
 }
 
@@ -33,6 +38,15 @@ void TForm::FormCreated() {
 
 void TForm::FillCreateParams(CreateParams& p) {
   p.className = className_;
+  if (formStyle_ == fsMDIChild) {
+    TForm* frame = MDIFrame();
+    // MDI children show from the start, as the client lists and activates
+    // its visible children.
+    p.style = WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+    p.exStyle = WS_EX_MDICHILD;
+    p.parent = frame ? frame->ClientHandle() : nullptr;
+    return;
+  }
   p.style = WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
   p.exStyle = 0;
   // Forms belong to the application window, as their taskbar entry.
@@ -92,6 +106,8 @@ void TForm::SetBorderIcons(unsigned icons) {
 }
 
 void TForm::SetFormStyle(TFormStyle style) {
+  if (style == fsMDIChild || style == fsMDIForm || formStyle_ == fsMDIChild || formStyle_ == fsMDIForm)
+    return;
   formStyle_ = style;
   SetWindowPos(Handle(), style == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -128,6 +144,7 @@ void TForm::SetMenu(TMainMenu* menu) {
   if (Handle()) {
     ::SetMenu(Handle(), menu_ ? menu_->Handle() : nullptr);
     if (menu_) menu_->SetWindowHandle(Handle());
+    SetMDIMenu();
     DrawMenuBar(Handle());
   }
 }
@@ -138,11 +155,17 @@ void TForm::Notification(TComponent* component, TOperation operation) {
     menu_ = nullptr;
     if (Handle()) ::SetMenu(Handle(), nullptr);
   }
+  if (operation == opRemove && component == windowMenu_) {
+    windowMenu_ = nullptr;
+    SetMDIMenu();
+  }
 }
 
 void TForm::Show() {
   bool wasVisible = Visible();
   ShowWindow(Handle(), SW_SHOW);
+  if (formStyle_ == fsMDIChild && GetParent(Handle()))
+    SendMessageA(GetParent(Handle()), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(Handle()), 0);
   if (formStyle_ == fsStayOnTop)
     SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   if (!wasVisible && OnShow) OnShow(this);

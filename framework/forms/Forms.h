@@ -9,9 +9,12 @@
 #include "Controls.h"
 
 class TMainMenu;
+class TMenuItem;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-enum TFormStyle { fsNormal, fsStayOnTop };
+// An MDI frame (fsMDIForm) holds its MDI children (fsMDIChild) in its MDI
+// client window; both styles are fixed when the form is made.
+enum TFormStyle { fsNormal, fsStayOnTop, fsMDIChild, fsMDIForm };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 enum : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
@@ -28,10 +31,11 @@ using TMessageMethod = std::function<void(TMessage& msg)>;
 // A derived form builds its components in its constructor (they are
 // created while the form is loading) and then calls FormCreated, which
 // ends the loading and fires OnCreate. The window class name is the one
-// given to the constructor.
+// given to the constructor, and so is an MDI style: an MDI child is made
+// in the MDI frame that owns it, else in the main form.
 class TForm : public TWinControl {
  public:
-  explicit TForm(TComponent* owner, const char* className = "TForm");
+  explicit TForm(TComponent* owner, const char* className = "TForm", TFormStyle style = fsNormal);
   ~TForm() override;
 
   void Show();
@@ -50,7 +54,17 @@ class TForm : public TWinControl {
   unsigned BorderIcons() const { return borderIcons_; }
   void SetBorderIcons(unsigned icons);
   TFormStyle FormStyle() const { return formStyle_; }
+  // Between fsNormal and fsStayOnTop; the MDI styles stay as made.
   void SetFormStyle(TFormStyle style);
+  // The MDI client window of an MDI frame (else none), its children and
+  // the active one.
+  HWND ClientHandle() const { return clientHandle_; }
+  int MDIChildCount() const;
+  TForm* MDIChildren(int index) const;
+  TForm* ActiveMDIChild() const;
+  // The item of the menu bar whose menu lists the MDI children.
+  TMenuItem* WindowMenu() const { return windowMenu_; }
+  void SetWindowMenu(TMenuItem* item);
   TWindowState WindowState() const;
   void SetWindowState(TWindowState state);
   void SetClientSize(int width, int height);
@@ -73,10 +87,18 @@ class TForm : public TWinControl {
   void FormCreated();
   void FillCreateParams(CreateParams& p) override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  LRESULT DefaultProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  HWND CreateWindowHandle(const CreateParams& params) override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
   void ApplyStyle();
+  // Hands the menu bar and the window menu to the MDI client.
+  void SetMDIMenu();
+  // The MDI frame an MDI child is made in.
+  TForm* MDIFrame() const;
+  void CreateMDIClient();
+  void DestroyMDIChild();
   LRESULT FormDefault(UINT msg, WPARAM wp, LPARAM lp);
   const char* className_;
   TFormBorderStyle borderStyle_ = bsSizeable;
@@ -84,5 +106,7 @@ class TForm : public TWinControl {
   TFormStyle formStyle_ = fsNormal;
   bool modal_ = false;
   TMainMenu* menu_ = nullptr;
+  TMenuItem* windowMenu_ = nullptr;
+  HWND clientHandle_ = nullptr;
   std::map<UINT, TMessageMethod> methods_;
 };

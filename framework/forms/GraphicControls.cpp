@@ -89,8 +89,10 @@ bool TWinControl::GraphicMouse(UINT msg, WPARAM wp, int x, int y) {
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDBLCLK: {
       const bool dbl = msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK;
-      graphicCapture_ = g;
       SetCapture(handle_);
+      graphicCapture_ = g;
+      if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && g->DragMode == dmAutomatic)
+        g->BeginDrag(false);
       if (msg == WM_LBUTTONDBLCLK) g->DblClick();
       g->MouseDown(button, dbl ? shift | ssDouble : shift, gx, gy);
       break;
@@ -158,6 +160,7 @@ void TGraphicControl::SetParent(TWinControl* parent) {
   if (parent_) {
     parent_->graphicControls_.push_back(this);
     Invalidate();
+    if (align_ != alNone) parent_->Realign();
   }
 }
 
@@ -198,6 +201,22 @@ void TGraphicControl::SetBounds(int left, int top, int width, int height) {
   height_ = std::max(0, height);
   Invalidate();
   Resized();
+  if (align_ != alNone && parent_) parent_->Realign();
+}
+
+HWND TGraphicControl::DragWindow() const {
+  return parent_ && parent_->HandleAllocated() ? parent_->Handle() : nullptr;
+}
+
+POINT TGraphicControl::DragScreenToClient(POINT screen) const {
+  if (HWND w = DragWindow()) ScreenToClient(w, &screen);
+  return {screen.x - left_, screen.y - top_};
+}
+
+void TGraphicControl::SetAlign(TAlign align) {
+  if (align == align_) return;
+  align_ = align;
+  if (parent_) parent_->Realign();
 }
 
 void TGraphicControl::SetVisible(bool visible) {
@@ -207,6 +226,7 @@ void TGraphicControl::SetVisible(bool visible) {
     RECT r = BoundsRect();
     InvalidateRect(parent_->Handle(), &r, TRUE);
   }
+  if (align_ != alNone && parent_) parent_->Realign();
 }
 
 void TGraphicControl::SetEnabled(bool enabled) {

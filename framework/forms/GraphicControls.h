@@ -30,7 +30,7 @@ class TControlCanvas : public TCanvas {
   HDC own_ = nullptr;
 };
 
-class TGraphicControl : public TComponent {
+class TGraphicControl : public TComponent, public TDragControl {
  public:
   explicit TGraphicControl(TComponent* owner);
   ~TGraphicControl() override;
@@ -78,6 +78,9 @@ class TGraphicControl : public TComponent {
   bool ParentShowHint = true;
   // Shown while the mouse is over the control.
   TCursor Cursor = crDefault;
+  // Laid out by the parent with its windowed children.
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign align);
   // The menu a right click on the control opens (with its AutoPopup).
   TPopupMenu* PopupMenu() const { return popupMenu_; }
   void SetPopupMenu(TPopupMenu* menu);
@@ -100,6 +103,9 @@ class TGraphicControl : public TComponent {
   virtual void Paint() {}
   // After the bounds changed (the control's size message).
   virtual void Resized() {}
+  TObject* DragSelf() override { return this; }
+  HWND DragWindow() const override;
+  POINT DragScreenToClient(POINT screen) const override;
   // A control that covers its whole area when it paints.
   bool opaque_ = false;
 
@@ -113,6 +119,7 @@ class TGraphicControl : public TComponent {
   TFont font_;
   TControlCanvas canvas_;
   TPopupMenu* popupMenu_ = nullptr;
+  TAlign align_ = alNone;
 };
 
 // A windowed control that paints itself on its Canvas, which starts every

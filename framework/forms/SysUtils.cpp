@@ -10,6 +10,7 @@ const char* const SInvalidInteger = "'%s' is not a valid integer value";
 const char* const SListIndexError = "List index out of bounds (%d)";
 const char* const SDuplicateName = "A component named %s already exists";
 const char* const SWindowCreate = "Error creating window";
+const char* const SNoMDIForm = "Cannot create form. No MDI forms are currently active";
 const char* const SThreadCreateError = "Thread creation error: %s";
 const char* const SInOutError = "I/O error %d";
 const char* const SAssignError = "Cannot assign a %s to a %s";

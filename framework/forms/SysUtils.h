@@ -36,6 +36,9 @@ class EComponentError : public Exception {
 class EOutOfResources : public Exception {
   using Exception::Exception;
 };
+class EInvalidOperation : public Exception {
+  using Exception::Exception;
+};
 class EThread : public Exception {
   using Exception::Exception;
 };
@@ -57,6 +60,7 @@ extern const char* const SInOutError;         // "I/O error %d"
 extern const char* const SAssignError;        // "Cannot assign a %s to a %s"
 extern const char* const SClassNotFound;      // "Class %s not found"
 extern const char* const SOperationAborted;   // "Operation aborted"
+extern const char* const SNoMDIForm;          // "Cannot create form. No MDI forms are currently active"
 
 // printf-style formatting with the class library's conventions: "%S" is a
 // plain string like "%s"; widths and precisions as in C ("%2.2d" pads

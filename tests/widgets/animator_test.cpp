@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "../forms/Pump.h"
@@ -12,6 +14,7 @@
 #include "Fixtures.h"
 #include "Forms.h"
 #include "GIFAnimator.h"
+#include "Menus.h"
 
 namespace {
 
@@ -211,4 +214,90 @@ TEST(GIFAnimator, TakesTheMouseOverItFromItsParent) {
   MouseButton(MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(PumpUntil([&] { return formClicks == 1; }, 3000));
   EXPECT_EQ(clicks, 2);  // the double click's second press ends as a click too
+}
+
+// The animator is dragged by the mouse onto its form, which takes it; a
+// right click over it opens its popup menu; aligned, it takes its edge.
+TEST(GIFAnimator, DragsOntoTheFormAndPopsItsMenu) {
+  Application->Initialize();
+  AnimatorForm form(nullptr);
+  form.SetFormStyle(fsStayOnTop);
+  auto* animator = new TGIFAnimator(&form);
+  animator->SetName("animator");
+  animator->SetLeft(30);
+  animator->SetTop(20);
+  animator->SetParent(&form);
+  LoadInto(animator, "solid3.gif");
+  animator->DragMode = dmAutomatic;
+  animator->DragCursor = crMultiDrag;
+  std::vector<std::string> events;
+  animator->OnStartDrag = [&](TObject*) { events.push_back("start"); };
+  animator->OnEndDrag = [&](TObject*, TObject* target, int x, int y) {
+    events.push_back(std::string(target == &form ? "end on form at " : "end elsewhere at ") +
+                     std::to_string(x) + "," + std::to_string(y));
+  };
+  form.OnDragOver = [&](TObject*, TObject* source, int, int, TDragState, bool& accept) {
+    accept = source == animator;
+  };
+  form.OnDragDrop = [&](TObject*, TObject* source, int x, int y) {
+    if (source == animator) animator->SetBounds(x, y, animator->Width(), animator->Height());
+  };
+  form.Show();
+  SetForegroundWindow(form.Handle());
+  POINT at = {35, 25};
+  ClientToScreen(form.Handle(), &at);
+  ASSERT_TRUE(PumpUntil([&] { return WindowFromPoint(at) == form.Handle(); }, 3000));
+  SetCursorPos(at.x, at.y);
+  PumpUntil([] { return false; }, 80);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  for (int step = 1; step <= 5; ++step) {
+    SetCursorPos(at.x + 20 * step, at.y + 10 * step);
+    PumpUntil([] { return false; }, 60);
+  }
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crMultiDrag));
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "end on form at 135,75"}));
+  EXPECT_EQ(animator->Left(), 135);
+  UpdateWindow(form.Handle());
+  EXPECT_EQ(WindowPixel(form.Handle(), 140, 80), RGB(255, 0, 0));  // painted where it landed
+
+  // A right click over the animator opens its menu; its item is picked by keys.
+  TPopupMenu menu(nullptr);
+  auto* item = new TMenuItem(&menu);
+  item->SetCaption("Animator item");
+  menu.Items()->Add(item);
+  int picked = 0;
+  item->OnClick = [&](TObject*) { ++picked; };
+  animator->SetPopupMenu(&menu);
+  std::atomic<bool> shown{false};
+  std::thread watcher([&] {
+    for (int i = 0; i < 500 && !shown; ++i) {
+      HWND w = FindWindowA("#32768", nullptr);
+      if (w && IsWindowVisible(w)) {
+        shown = true;
+        keybd_event(VK_DOWN, 0, 0, 0);
+        keybd_event(VK_DOWN, 0, KEYEVENTF_KEYUP, 0);
+        keybd_event(VK_RETURN, 0, 0, 0);
+        keybd_event(VK_RETURN, 0, KEYEVENTF_KEYUP, 0);
+      }
+      Sleep(10);
+    }
+  });
+  POINT over = {140, 80};
+  ClientToScreen(form.Handle(), &over);
+  SetCursorPos(over.x, over.y);
+  PumpUntil([] { return false; }, 80);
+  MouseButton(MOUSEEVENTF_RIGHTDOWN);
+  MouseButton(MOUSEEVENTF_RIGHTUP);
+  EXPECT_TRUE(PumpUntil([&] { return picked == 1; }, 5000));
+  watcher.join();
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(menu.PopupComponent, animator);
+
+  // Aligned to the bottom it spans the form's client width there.
+  animator->SetAlign(alBottom);
+  EXPECT_EQ(animator->Width(), form.ClientWidth());
+  EXPECT_EQ(animator->Height(), 20);  // its own height, as AutoSize gives it
+  EXPECT_EQ(animator->Top(), form.ClientHeight() - animator->Height());
 }

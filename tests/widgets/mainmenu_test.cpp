@@ -12,6 +12,7 @@
 #include "../forms/Pump.h"
 #include "Forms.h"
 #include "GraphicControls.h"
+#include "MenuWindow.h"
 #include "oxMenus.h"
 
 namespace {
@@ -32,26 +33,6 @@ std::string BarText(HMENU menu, int pos) {
   char buf[64] = {};
   GetMenuStringA(menu, static_cast<UINT>(pos), buf, sizeof buf, MF_BYPOSITION);
   return buf;
-}
-
-// The open menu window of this process (tests beside this one open theirs
-// on the same display).
-BOOL CALLBACK FindOwnMenu(HWND w, LPARAM lp) {
-  char cls[16] = {};
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid == GetCurrentProcessId() && IsWindowVisible(w) && GetClassNameA(w, cls, sizeof cls) &&
-      lstrcmpA(cls, "#32768") == 0) {
-    *reinterpret_cast<HWND*>(lp) = w;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND OwnMenuWindow() {
-  HWND found = nullptr;
-  EnumWindows(FindOwnMenu, reinterpret_cast<LPARAM>(&found));
-  return found;
 }
 
 HWND ShownMenuWindow(int ms = 4000) {
