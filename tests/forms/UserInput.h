@@ -32,20 +32,6 @@ inline void ClickAt(HWND w, int x, int y) {
   PumpUntil([] { return false; }, 150);
 }
 
-// Wheel notches over a client point (negative: towards the user, down).
-inline void WheelAt(HWND w, int x, int y, int notches) {
-  POINT p = {x, y};
-  ClientToScreen(w, &p);
-  SetCursorPos(p.x, p.y);
-  PumpUntil([] { return false; }, 50);
-  INPUT in = {};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = MOUSEEVENTF_WHEEL;
-  in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
-  SendInput(1, &in, sizeof in);
-  PumpUntil([] { return false; }, 150);
-}
-
 // Makes the window the one that takes the keys: its form active (another
 // test's window may have been shown meanwhile) and itself focused.
 inline void TakeKeys(HWND w) {
@@ -55,6 +41,23 @@ inline void TakeKeys(HWND w) {
     if (GetFocus() != w) SetFocus(w);
     return GetForegroundWindow() == top && GetFocus() == w;
   }, 3000);
+}
+
+// Wheel notches over a client point (negative: towards the user, down). The
+// wheel goes to the focused window, so the window takes the keys first; then
+// waits until `scrolled` holds (a loaded machine may be slow to deliver).
+inline void WheelAt(HWND w, int x, int y, int notches, const std::function<bool()>& scrolled) {
+  TakeKeys(w);
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  PumpUntil([] { return false; }, 50);
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+  in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+  SendInput(1, &in, sizeof in);
+  PumpUntil(scrolled, 5000);
 }
 
 // Presses and releases a key (with Shift when asked) in the window.

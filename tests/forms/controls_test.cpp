@@ -232,7 +232,7 @@ TEST_F(ControlsTest, MemoTypesAtTheCaretScrollsAndWraps) {
   // The wheel and the scroll bar scroll it.
   HWND h = memo->Handle();
   EXPECT_EQ(SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-  WheelAt(h, 50, 40, -1);
+  WheelAt(h, 50, 40, -1, [h] { return SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0) > 0; });
   LRESULT afterWheel = SendMessageA(h, EM_GETFIRSTVISIBLELINE, 0, 0);
   EXPECT_GT(afterWheel, 0);
   RECT client;
@@ -309,7 +309,7 @@ TEST_F(ControlsTest, CheckListBoxTicksByClickAndSpaceAndScrolls) {
 
   // More entries than room: the wheel scrolls, and a click ticks the entry
   // shown there.
-  WheelAt(h, 80, 40, -1);
+  WheelAt(h, 80, 40, -1, [h] { return SendMessageA(h, LB_GETTOPINDEX, 0, 0) > 0; });
   const int top = static_cast<int>(SendMessageA(h, LB_GETTOPINDEX, 0, 0));
   ASSERT_GT(top, 0);
   const bool before = list->Checked(top + 1);
