@@ -299,3 +299,29 @@ TEST(ControllerTray, PlayNowAsksForAPlayRun) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ControllerTray, StopRecordingEndsTheRunThatRecordNowBegan) {
+  ControllerFolder f("traystop");
+  f.SetParam("Recorder", "optionPlayOpening", "0");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 3), f.HttpItem("second.wav", 2000, 3),
+                f.HttpItem("third.wav", 3000, 3)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  HWND tray = TrayWindow();
+  ASSERT_NE(tray, nullptr);
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 90000));
+  ASSERT_TRUE(WaitForWindow("Recorder", true, 1000));
+  // While the run records, the menu holds "&Stop Recording"; a click ends
+  // the run before its items are through.
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_STOP_BMP"));
+  EXPECT_TRUE(WaitForWindow("Recorder", false, 60000));
+  Sleep(1500);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  EXPECT_NE(f.Key("data\\news\\news.inx", "3", "recStatus"), "4");
+}
+
+}  // namespace
