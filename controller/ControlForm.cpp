@@ -304,11 +304,18 @@ void TForm1::mnuCloseClick() {
 void TForm1::ExitSteps() {
   if (exiting_) return;
   exiting_ = true;
-  // The Recorder ends first: the main program must not close (and save its
-  // item files) while a run still writes them.
-  EndRecorderAtExit();
-  if (SendToMain(WM_CANCELMODE)) SendToMain(WM_CLOSE);
-  CloseHelp(this);
-  StopCaddrel(true);
+  try {
+    // The Recorder ends first: the main program must not close (and save
+    // its item files) while a run still writes them.
+    EndRecorderAtExit();
+    if (SendToMain(WM_CANCELMODE)) SendToMain(WM_CLOSE);
+    CloseHelp(this);
+    StopCaddrel(true);
+  } catch (...) {
+    // An exit broken off by an error (a trace that cannot be written) can
+    // be asked for again.
+    exiting_ = false;
+    throw;
+  }
   Application->Terminate();
 }

@@ -24,6 +24,19 @@
 #include "UpdateCheck.h"
 #include "Utils.h"
 
+// Sets a flag for a scope and clears it when the scope ends, whatever way
+// it ends (a trace that cannot be written raises).
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
 class TForm1 : public TForm {
  public:
   explicit TForm1(TComponent* owner);

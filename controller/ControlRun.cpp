@@ -12,16 +12,6 @@ const char kRecorderCaption[] = "Recorder";
 
 bool RecorderWindow() { return FindWindowA(nullptr, kRecorderCaption) != nullptr; }
 
-// Clears a flag when the scope ends, whatever way it ends.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = false; }
-
- private:
-  bool& flag_;
-};
-
 }  // namespace
 
 void TForm1::InstallRunMessages() {

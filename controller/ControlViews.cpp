@@ -6,12 +6,10 @@
 #include "WinExc32.h"
 
 void TForm1::Trace(const std::string& text) {
-  // A trace that cannot be written is dropped: it must not break the
-  // handler that writes it.
-  try {
-    WriteTrace(GetCurrentDir() + "\\pellomar.log", text, false, 500000);
-  } catch (const EInOutError&) {
-  }
+  // A trace file that cannot be written (locked, no permission) raises
+  // EInOutError: it ends the handler that traces, and the application's
+  // exception handler tells the user.
+  WriteTrace(GetCurrentDir() + "\\pellomar.log", text, false, 500000);
 }
 
 void TForm1::PostToSelf(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -39,10 +37,9 @@ bool TForm1::SendToMain(UINT message, WPARAM wParam, bool sendNow, LPARAM lParam
 
 void TForm1::OpenView(int view) {
   if (openingView_) return;
-  openingView_ = true;
+  FlagScope opening(openingView_);
   if (SendToMain(WM_TEZ_CHANGE_VIEW, static_cast<WPARAM>(view), false, 1)) {
     SendToMain(WM_TEZ_RECORDER_STATE, PackRecorderState(recorderState_));
-    openingView_ = false;
     return;
   }
   TIniFile(GetCurrentDir() + "\\Halvorn.inx").WriteInteger("Params", "windowState", view);
@@ -58,7 +55,6 @@ void TForm1::OpenView(int view) {
   else
     MessageBoxA(Handle(), "Problem Opening Basket", Application->Title().c_str(),
                 MB_OK | MB_ICONWARNING);
-  openingView_ = false;
 }
 
 void TForm1::mnuFullViewClick() { OpenView(0); }

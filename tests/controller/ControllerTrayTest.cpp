@@ -299,3 +299,124 @@ TEST(ControllerTray, PlayNowAsksForAPlayRun) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ControllerTray, StopRecordingEndsTheRunThatRecordNowBegan) {
+  ControllerFolder f("traystop");
+  f.SetParam("Recorder", "optionPlayOpening", "0");
+  f.WriteItems({f.HttpItem("first.wav", 1000, 3), f.HttpItem("second.wav", 2000, 3),
+                f.HttpItem("third.wav", 3000, 3)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  HWND tray = TrayWindow();
+  ASSERT_NE(tray, nullptr);
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 90000));
+  ASSERT_TRUE(WaitForWindow("Recorder", true, 1000));
+  // While the run records, the menu holds "&Stop Recording"; a click ends
+  // the run before its items are through.
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_STOP_BMP"));
+  EXPECT_TRUE(WaitForWindow("Recorder", false, 60000));
+  Sleep(1500);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  EXPECT_NE(f.Key("data\\news\\news.inx", "3", "recStatus"), "4");
+}
+
+}  // namespace
+
+namespace {
+
+// The field colour of one of the controller's tray icons, as its program
+// file holds it.
+COLORREF IconField(const char* name) {
+  HMODULE exe = LoadLibraryExA("Pellomar.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HICON icon = exe ? static_cast<HICON>(LoadImageA(exe, name, IMAGE_ICON, 32, 32, 0)) : nullptr;
+  COLORREF colour = CLR_INVALID;
+  if (icon) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 32, 32);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    colour = GetPixel(dc, 1, 1);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    DestroyIcon(icon);
+  }
+  if (exe) FreeLibrary(exe);
+  return colour;
+}
+
+// The notification area as the screen shows it.
+Screen TrayArea() {
+  HWND area = FindWindowA(nullptr, "Wine System Tray");
+  RECT r = {0, 0, 1, 1};
+  if (area) {
+    SetWindowPos(area, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Sleep(200);
+    GetWindowRect(area, &r);
+  }
+  return Screen(r);
+}
+
+// Waits until the notification area shows any of the colours.
+bool TrayShows(std::initializer_list<COLORREF> colours, DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    Screen area = TrayArea();
+    for (COLORREF c : colours)
+      if (area.Find(c, nullptr)) return true;
+    Sleep(200);
+  } while (GetTickCount() - start < ms);
+  return false;
+}
+
+TEST(ControllerTray, IconOfEachStateShowsInTheNotificationArea) {
+  ControllerFolder f("trayicons", kNoRecorder);
+  f.SetParam("AutoUpdate", "active", "0");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  SetCursorPos(300, 200);
+  struct Schedule {
+    const char* active;
+    const char* idle;
+    const char* endedWell;
+    const char* failed;
+    const char* frames;  // the animation's frames: <frames>1 ... <frames>8
+  };
+  const Schedule schedules[] = {{"0", "IMAGE5", "IMAGE2", "IMAGE4", "IMGANIM1_"},
+                                {"1", "IMAGE24", "IMAGE21", "IMAGE23", "IMGANIM2_"}};
+  for (const Schedule& sched : schedules) {
+    SCOPED_TRACE(sched.active);
+    f.SetParam("AutoUpdate", "active", sched.active);
+    f.Post(1227);  // settings changed
+    std::vector<COLORREF> frames;
+    for (int i = 1; i <= 8; ++i)
+      frames.push_back(IconField((sched.frames + std::to_string(i)).c_str()));
+    const COLORREF idle = IconField(sched.idle), endedWell = IconField(sched.endedWell),
+                   failed = IconField(sched.failed);
+    for (COLORREF c : {idle, endedWell, failed, frames[0]}) ASSERT_NE(c, CLR_INVALID);
+    // Idle, ended well, failed, running (animated), idle again once the
+    // schedule check finds no Recorder.
+    EXPECT_TRUE(TrayShows({idle}, 15000));
+    f.Post(1225);
+    EXPECT_TRUE(TrayShows({endedWell}, 15000));
+    EXPECT_FALSE(TrayArea().Find(idle, nullptr));
+    f.Post(1236);
+    EXPECT_TRUE(TrayShows({failed}, 15000));
+    EXPECT_FALSE(TrayArea().Find(endedWell, nullptr));
+    f.Post(1235);
+    EXPECT_TRUE(TrayShows({frames[0], frames[1], frames[2], frames[3], frames[4], frames[5],
+                           frames[6], frames[7]},
+                          15000));
+    EXPECT_FALSE(TrayArea().Find(failed, nullptr));
+    EXPECT_TRUE(TrayShows({idle}, 30000));
+  }
+}
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "ControllerSupport.h"
+#include "MailBurst.h"
 #include "RunSupport.h"
 
 namespace {
@@ -167,4 +168,28 @@ TEST(MainRun, StopClickedEndsTheRunThroughTheController) {
     std::string status = s.Item(n, "recStatus");
     EXPECT_TRUE(status != "2" && status != "3") << "item " << n << " status " << status;
   }
+}
+
+TEST(MainRun, BurstOfMalformedMailIntoTheMainProgramLeavesTheRunReportingAndRecording) {
+  System s("burst");
+  s.f.WriteItems({s.f.HttpItem("first.wav", 1000, 3.0), s.f.HttpItem("second.wav", 2000, 3.0),
+                  s.f.HttpItem("third.wav", 3000, 3.0)});
+  ASSERT_TRUE(s.Open());
+  ASSERT_TRUE(Click("speedRecordNow"));
+  // The main program's slot is open while the run works: a few thousand
+  // malformed blocks go into it, and every one is taken.
+  ASSERT_TRUE(WaitUntil([] { return TextOf("lblItemStatus").rfind("Item #1", 0) == 0; }, 60000));
+  ASSERT_TRUE(SendMalformedBurst("\\\\.\\mailslot\\halvorn", 2000, 43, 240000));
+  // The run's reports still reach the window, and the run records to its end.
+  Seen seen;
+  WaitUntil(
+      [&] {
+        seen.Look();
+        return !FindWindowA(nullptr, "Recorder") && Idle();
+      },
+      120000);
+  ASSERT_TRUE(Idle()) << "the window still shows a run";
+  EXPECT_TRUE(seen.ItemShown("Item #3")) << "reports after the burst did not show";
+  EXPECT_FALSE(s.f.Recording().empty());
+  for (int n = 1; n <= 3; ++n) EXPECT_EQ(s.Item(n, "recStatus"), "4") << "item " << n;
 }
