@@ -275,15 +275,19 @@ TEST_F(ControlsTest, CheckListBoxTicksByClickAndSpaceAndScrolls) {
 
   // A click on an entry's box ticks it; a click on its text only selects.
   ClickAt(h, 8, itemY(1));
+  PumpUntil([&] { return clicks == 1; }, 3000);
   EXPECT_TRUE(list->Checked(1));
   EXPECT_EQ(clicks, 1);
   ClickAt(h, 80, itemY(2));
+  PumpUntil([&] { return list->ItemIndex() == 2; }, 3000);
   EXPECT_EQ(list->ItemIndex(), 2);
   EXPECT_FALSE(list->Checked(2));
   PressKey(h, VK_SPACE);
+  PumpUntil([&] { return clicks == 2; }, 3000);
   EXPECT_TRUE(list->Checked(2));
   EXPECT_EQ(clicks, 2);
   ClickAt(h, 8, itemY(1));
+  PumpUntil([&] { return clicks == 3; }, 3000);
   EXPECT_FALSE(list->Checked(1));
   EXPECT_EQ(clicks, 3);
 
@@ -310,10 +314,12 @@ TEST_F(ControlsTest, CheckListBoxTicksByClickAndSpaceAndScrolls) {
   // More entries than room: the wheel scrolls, and a click ticks the entry
   // shown there.
   WheelAt(h, 80, 40, -1, [h] { return SendMessageA(h, LB_GETTOPINDEX, 0, 0) > 0; });
+  PumpUntil([] { return false; }, 300);  // the scroll settles
   const int top = static_cast<int>(SendMessageA(h, LB_GETTOPINDEX, 0, 0));
   ASSERT_GT(top, 0);
   const bool before = list->Checked(top + 1);
   ClickAt(h, 8, itemY(1));
+  PumpUntil([&] { return clicks == 4; }, 3000);
   EXPECT_NE(list->Checked(top + 1), before);
 }
 
