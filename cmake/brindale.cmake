@@ -47,8 +47,8 @@ endfunction()
 
 # brindale_test(<name> SOURCES ... [LIBS ...] [LOCKS ...] [TIMEOUT s]
 #               [DEPENDS targets...] [COMMAND ...])
-# A GoogleTest program run under Wine by ctest, in a working folder of its
-# own. LOCKS names system-wide resources (mailslot names, window captions,
+# A GoogleTest program run under Wine by ctest, in a working folder and a
+# Wine environment of its own (scripts/run-test.sh). LOCKS names system-wide resources (mailslot names, window captions,
 # the wave-out sink) so that tests sharing one never run at the same time.
 # COMMAND replaces the plain run (for tests that need a peer such as a
 # local server started around them); @EXE@ stands for the test program.
@@ -66,10 +66,11 @@ function(brindale_test name)
   file(MAKE_DIRECTORY ${workdir})
   if(A_COMMAND)
     list(TRANSFORM A_COMMAND REPLACE "@EXE@" "$<TARGET_FILE:${name}>")
-    add_test(NAME ${name} COMMAND ${A_COMMAND} WORKING_DIRECTORY ${workdir})
   else()
-    add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${workdir})
+    set(A_COMMAND "$<TARGET_FILE:${name}>")
   endif()
+  add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/scripts/run-test.sh ${A_COMMAND}
+           WORKING_DIRECTORY ${workdir})
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 120)
   endif()

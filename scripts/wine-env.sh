@@ -5,6 +5,10 @@
 # prefix; i686 runs 32-bit programs under the 32-bit loader in a 32-bit
 # prefix of its own (host-arch.sh says whether the host can). $WINE is the
 # loader and $BRINDALE_ARCH the build the environment runs.
+# wine_env_own <folder>, called inside such an environment, gives the caller
+# one of its own made from it: a copy of its prefix, another display, server
+# and sink. Tests run side by side that way share no focus, windows,
+# registry, mailslots or wave-out.
 # Every background process has its streams detached, so no pipe of the
 # caller stays open after the caller ends.
 
@@ -14,6 +18,10 @@ WINESERVER64=/usr/lib/wine/wineserver64
 
 wine_env_down() {
   [ -n "${BRINDALE_ENV:-}" ] || return 0
+  local own
+  for own in "$BRINDALE_ENV"/own/*/; do
+    [ -d "$own" ] && (BRINDALE_ENV=${own%/} wine_env_down)
+  done
   local prefix
   for prefix in "$BRINDALE_ENV/wineprefix" "$BRINDALE_ENV/wineprefix32"; do
     [ -d "$prefix" ] || continue
@@ -44,7 +52,31 @@ wine_env_up() {
       export WINELOADER="$WINE32" WINE="$WINE32" ;;
     *) echo "wine_env_up: unknown build $BRINDALE_ARCH" >&2; return 1 ;;
   esac
+  wine_env_start
+}
 
+wine_env_own() {
+  [ -n "${BRINDALE_ENV:-}" ] && [ -d "${WINEPREFIX:-}" ] ||
+    { echo "wine_env_own: not inside a Wine environment (wine_env_up)" >&2; return 1; }
+  local from=$WINEPREFIX
+  mkdir -p "$1"
+  BRINDALE_ENV=$(cd "$1" && pwd)
+  wine_env_down
+  export WINEPREFIX="$BRINDALE_ENV/${from##*/}"
+  rm -rf "$WINEPREFIX"
+  # The loader only reads the programs and libraries: links to them do.
+  # Everything else (registry, settings, small files) is a copy.
+  cp -al "$from" "$WINEPREFIX"
+  find "$WINEPREFIX" -type f \( -size -64k -o ! \( -iname '*.dll' -o -iname '*.exe' \
+    -o -iname '*.drv' -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.acm' \
+    -o -iname '*.cpl' -o -iname '*.tlb' -o -iname '*.nls' -o -iname '*.ttf' \) \) \
+    -exec sh -c 'for f; do cp -p "$f" "$f.own" && mv -f "$f.own" "$f"; done' sh {} +
+  wine_env_start
+}
+
+# The sink, display and server of the environment in $BRINDALE_ENV, and its
+# prefix booted.
+wine_env_start() {
   # Wave-out: ALSA's default device is a file sink.
   mkdir -p "$BRINDALE_ENV/home"
   export BRINDALE_WAVE_SINK="$BRINDALE_ENV/wave-out.raw"
@@ -66,7 +98,12 @@ wine_env_up() {
   [ -s "$BRINDALE_ENV/display" ] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(head -n 1 "$BRINDALE_ENV/display")"
 
-  # The server first, detached; then boot the prefix (slow only the first time).
+  # The server first, detached; then boot the prefix (slow only the first
+  # time). The server stopped once writes the registry out, so the prefix is
+  # whole on disk for wine_env_own; then it runs on for the caller.
   setsid "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  "$WINESERVER64" -k >/dev/null 2>&1 || true
+  "$WINESERVER64" -w >/dev/null 2>&1 || true
+  setsid "$WINESERVER64" -p </dev/null >/dev/null 2>&1 &
 }
