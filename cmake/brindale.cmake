@@ -45,18 +45,18 @@ function(brindale_exe name)
   endif()
 endfunction()
 
-# brindale_test(<name> SOURCES ... [LIBS ...] [LOCKS ...] [TIMEOUT s]
+# brindale_test(<name> SOURCES ... [LIBS ...] [TIMEOUT s]
 #               [DEPENDS targets...] [COMMAND ...])
 # A GoogleTest program run under Wine by ctest, in a working folder and a
-# Wine environment of its own (scripts/run-test.sh). LOCKS names system-wide resources (mailslot names, window captions,
-# the wave-out sink) so that tests sharing one never run at the same time.
+# Wine environment of its own (scripts/run-test.sh): tests run side by side
+# share no display, focus, registry, mailslots, window names or wave-out.
 # COMMAND replaces the plain run (for tests that need a peer such as a
 # local server started around them); @EXE@ stands for the test program.
 function(brindale_test name)
   if(NOT BRINDALE_TESTS)
     return()
   endif()
-  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;LOCKS;DEPENDS;COMMAND" ${ARGN})
+  cmake_parse_arguments(A "" "TIMEOUT" "SOURCES;LIBS;DEPENDS;COMMAND" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest_main)
   if(A_DEPENDS)
@@ -75,7 +75,4 @@ function(brindale_test name)
     set(A_TIMEOUT 120)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT})
-  if(A_LOCKS)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${A_LOCKS}")
-  endif()
 endfunction()
