@@ -4,6 +4,8 @@
 // mailslots and mail queues.
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+
 #include <cstring>
 
 #include "ControllerSupport.h"
@@ -13,6 +15,16 @@
 namespace {
 
 const char kPeer[] = "HalvornPeer.log";
+
+// Handles this thread's window messages for that long.
+void PumpMessages(DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(10);
+  } while (GetTickCount() - start < ms);
+}
 
 // A window of the test that the controller forwards the Recorder's reports to.
 struct ReportWindow {
@@ -38,14 +50,7 @@ struct ReportWindow {
                            wc.hInstance, nullptr);
   }
   ~ReportWindow() { DestroyWindow(window); }
-  void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      Sleep(10);
-    } while (GetTickCount() - start < ms);
-  }
+  void Pump(DWORD ms) { PumpMessages(ms); }
   // Pumps until the report comes; its index, or -1.
   int WaitFor(int code, long value, DWORD ms) {
     const DWORD start = GetTickCount();
@@ -205,6 +210,78 @@ TEST(ControllerRun, SavedChannelsCommandARecorderThatAnotherProgramStarted) {
   EXPECT_EQ(WaitForSingleObject(process, 30000), WAIT_OBJECT_0);
   CloseHandle(process);
   EXPECT_EQ(Param(f, "Recorder", "lastRecordingTime").find("ProcID="), std::string::npos);
+}
+
+// A window "Recorder" of this process, whose process nobody else may open
+// while it lives (an empty access list): the commands it gets, in order.
+struct UnopenableRecorder {
+  static std::vector<int>& Commands() {
+    static std::vector<int> commands;
+    return commands;
+  }
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kRecorderCommand) Commands().push_back(int(wp));
+    if (msg == 5806) Commands().push_back(5806);  // terminate
+    return DefWindowProcA(w, msg, wp, lp);
+  }
+  UnopenableRecorder() {
+    Commands().clear();
+    GetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                    nullptr, &oldAccess, nullptr, &descriptor);
+    ACL none;
+    InitializeAcl(&none, sizeof none, ACL_REVISION);
+    SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT,
+                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
+                    nullptr, &none, nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ControllerTestRecorder";
+    RegisterClassA(&wc);
+    window = CreateWindowA("ControllerTestRecorder", "Recorder", WS_POPUP, 0, 0, 1, 1, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+  }
+  ~UnopenableRecorder() {
+    DestroyWindow(window);
+    SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                    nullptr, oldAccess, nullptr);
+    LocalFree(descriptor);
+  }
+  HWND window;
+  PACL oldAccess = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+};
+
+int CountTraces(const ControllerFolder& f, const std::string& text) {
+  int n = 0;
+  for (const std::string& line : f.Lines("pellomar.log")) n += line.find(text) != std::string::npos;
+  return n;
+}
+
+TEST(ControllerRun, WaitForARecorderWhoseProcessCannotBeOpenedEnds) {
+  ControllerFolder f("unopenable");
+  ASSERT_TRUE(StartWithOneItem(f, 0.5));
+  UnopenableRecorder recorder;
+  ASSERT_NE(recorder.window, nullptr);
+  // Opened by its id, this process cannot be waited for or ended.
+  HANDLE self = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, GetCurrentProcessId());
+  EXPECT_EQ(self, nullptr);
+  if (self) CloseHandle(self);
+  f.Post(1277, 0);
+  const DWORD begun = GetTickCount();
+  while (recorder.Commands().size() < 2 && GetTickCount() - begun < 30000) PumpMessages(50);
+  ASSERT_EQ(recorder.Commands(), (std::vector<int>{0, 1}));
+  f.Post(kStopSession);
+  // Stop, then the kill after 30 s, the terminate request after 60 s, and
+  // after 77 s the wait gives up once instead of going on for ever.
+  const std::string givenUp = "Recorder not ended: its process cannot be opened";
+  const DWORD stopped = GetTickCount();
+  while (CountTraces(f, givenUp) == 0 && GetTickCount() - stopped < 180000) PumpMessages(200);
+  EXPECT_EQ(recorder.Commands(), (std::vector<int>{0, 1, 2, 3, 5806}));
+  PumpMessages(3000);
+  EXPECT_EQ(CountTraces(f, givenUp), 1);
+  EXPECT_EQ(CountTraces(f, "Recorder ended by force"), 0);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
 }
 
 TEST(ControllerRun, SettingsChangedDuringARunRestartTheDeviceProgramAfterIt) {

@@ -6,104 +6,13 @@
 
 #include "ControlTags.h"
 #include "ControllerSupport.h"
+#include "TrayMenuSupport.h"
 
 namespace {
 
 const char kPeer[] = "HalvornPeer.log";
 const std::vector<std::string> kNoRecorder = {"Pellomar.exe", "Caddrel.exe", "HalvornPeer.exe",
                                               "HalvornBasket.dll", "TezIniManager.dll"};
-
-struct Screen {
-  explicit Screen(const RECT& r) : rect(r), w(r.right - r.left), h(r.bottom - r.top) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    pixels.assign(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + w * h);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-  }
-  COLORREF At(int x, int y) const {
-    uint32_t p = pixels[size_t(y * w + x)];
-    return RGB((p >> 16) & 255, (p >> 8) & 255, p & 255);
-  }
-  // Where the colour shows (screen co-ordinates), or false.
-  bool Find(COLORREF colour, POINT* where) const {
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        if (At(x, y) == colour) {
-          if (where) *where = {rect.left + x, rect.top + y};
-          return true;
-        }
-    return false;
-  }
-  RECT rect;
-  int w, h;
-  std::vector<uint32_t> pixels;
-};
-
-// The field colour of a menu picture of the bitmap library.
-COLORREF PictureColour(const char* name) {
-  HMODULE library = LoadLibraryExA("HalvornBasket.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  HBITMAP bitmap = library ? LoadBitmapA(library, name) : nullptr;
-  COLORREF colour = CLR_INVALID;
-  if (bitmap) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    colour = GetPixel(dc, 12, 4);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bitmap);
-  }
-  if (library) FreeLibrary(library);
-  return colour;
-}
-
-// A popup menu shown by the controller (other programs' menus are not it).
-HWND VisibleMenu() {
-  DWORD controller = 0;
-  GetWindowThreadProcessId(FindWindowA(nullptr, "Brindale Control"), &controller);
-  for (HWND w = FindWindowA("#32768", nullptr); w; w = FindWindowExA(nullptr, w, "#32768", nullptr)) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(w, &owner);
-    if (owner == controller && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
-bool WaitForMenu(bool shown, DWORD ms) {
-  const DWORD start = GetTickCount();
-  while ((VisibleMenu() != nullptr) != shown) {
-    if (GetTickCount() - start > ms) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-// The controller's tray icon window, once it is there.
-HWND TrayWindow() {
-  HWND tray = nullptr;
-  for (int i = 0; i < 100 && !tray; ++i, Sleep(50)) tray = FindWindowA("TTrayIconWindow", nullptr);
-  return tray;
-}
-
-void Click(POINT p) {
-  SetCursorPos(p.x, p.y);
-  Sleep(100);
-  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-  Sleep(50);
-  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-}
 
 TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
   ControllerFolder f("tray", kNoRecorder);
@@ -118,27 +27,22 @@ TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
   PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
   EXPECT_FALSE(WaitForMenu(true, 1500));
 
-  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONDOWN);
-  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
-  ASSERT_TRUE(WaitForMenu(true, 5000));
-  Sleep(500);
-  RECT r;
-  GetWindowRect(VisibleMenu(), &r);
-  Screen shot(r);
+  // "&Record Now" shows its picture.
+  POINT record;
+  ASSERT_TRUE(OpenMenuAt(tray, "HALVORN_BMP_TRAYICON_REC_BMP", &record));
+  ScreenShot shot = MenuShot();
   // The banner runs from black at the top to navy at the bottom.
   COLORREF top = shot.At(4, 4), bottom = shot.At(4, shot.h - 5);
   EXPECT_LT(GetRValue(top) + GetGValue(top) + GetBValue(top), 40);
   EXPECT_GT(GetBValue(bottom), 90);
   EXPECT_LT(GetRValue(bottom), 20);
-  // "&Record Now" shows its picture; the stop items are hidden while idle.
-  POINT record;
-  ASSERT_TRUE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_REC_BMP"), &record));
+  // The stop items are hidden while idle.
   EXPECT_FALSE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_STOP_BMP"), nullptr));
   EXPECT_TRUE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_TEZBASKET_BMP"), nullptr));
 
   Click({record.x + 40, record.y + 2});
-  EXPECT_TRUE(WaitForMenu(false, 5000));
-  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+  EXPECT_TRUE(WaitForMenu(false, 20000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 30000));
   // While that start waits for the main program, another (from the
   // schedule or the main program) is not taken.
   f.Post(kStartSession, 100);
@@ -147,22 +51,7 @@ TEST(ControllerTray, MenuShowsTheItemsOfTheStateAndAClickCommandsTheRun) {
 
   // A double click clicks the default item, the basket.
   PostMessageA(tray, kTrayNotify, 0, WM_LBUTTONDBLCLK);
-  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 1 1", 10000));
-}
-
-// Opens the tray menu and clicks the item with that picture.
-bool ClickMenuItem(HWND tray, const char* picture) {
-  SetCursorPos(300, 200);
-  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONDOWN);
-  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
-  if (!WaitForMenu(true, 5000)) return false;
-  Sleep(500);
-  RECT r;
-  GetWindowRect(VisibleMenu(), &r);
-  POINT at;
-  if (!Screen(r).Find(PictureColour(picture), &at)) return false;
-  Click({at.x + 40, at.y + 2});
-  return WaitForMenu(false, 5000);
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 1 1", 30000));
 }
 
 int CountWindows(const char* caption) {
@@ -182,29 +71,29 @@ TEST(ControllerTray, CloseAsksFirstAndNoKeepsEverythingRunning) {
   ControllerFolder f("trayclose", kNoRecorder);
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 30000));
   HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
 
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
-  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 5000));
+  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 30000));
   // A second "Close" while the question is open asks nothing more.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
   Sleep(1000);
   EXPECT_EQ(CountWindows("Brindale Software"), 1);
   Answer("&No");
-  ASSERT_TRUE(WaitForWindow("Brindale Software", false, 5000));
+  ASSERT_TRUE(WaitForWindow("Brindale Software", false, 30000));
   Sleep(1000);
   EXPECT_NE(f.Controller(), nullptr);
   EXPECT_NE(FindWindowA(nullptr, "BrindaleCaddrel"), nullptr);
   EXPECT_LT(f.FindLine(kPeer, "CLOSE"), 0);
 
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_CLOSE_BMP"));
-  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 5000));
+  ASSERT_TRUE(WaitForWindow("Brindale Software", true, 30000));
   Answer("&Yes");
   EXPECT_TRUE(WaitForWindow("Brindale Control", false, 30000));
-  EXPECT_TRUE(f.WaitForLine(kPeer, "CLOSE", 5000));
-  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "END", 5000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "CLOSE", 30000));
+  EXPECT_TRUE(f.WaitForLine("Caddrel.log", "END", 30000));
 }
 
 }  // namespace
@@ -221,7 +110,7 @@ TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
 
   // Off: the item shows the picture of a schedule that is off.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_SCHEDOFF_BMP"));
-  ASSERT_TRUE(WaitForWindow("Brindale Recording Time", true, 5000));
+  ASSERT_TRUE(WaitForWindow("Brindale Recording Time", true, 30000));
   HWND dialog = FindWindowA(nullptr, "Brindale Recording Time");
   HWND check = FindControlByName(dialog, "chkAutoRec");
   HWND combo = FindControlByName(dialog, "cmbFullTime");
@@ -232,28 +121,19 @@ TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
   SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(combo));
   SendMessageA(ok, BM_CLICK, 0, 0);
-  ASSERT_TRUE(WaitForWindow("Brindale Recording Time", false, 5000));
+  ASSERT_TRUE(WaitForWindow("Brindale Recording Time", false, 30000));
 
-  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1227", 5000));  // the main program re-reads too
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1227", 30000));  // the main program re-reads too
   EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "active"), "1");
   EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "hour"), "2");
   EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "min"), "15");
   EXPECT_EQ(f.Key("TezParam.inx", "AutoUpdate", "amPm"), "1");
   Sleep(1500);  // the controller takes the settings over
 
-  SetCursorPos(300, 200);
-  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONDOWN);
-  PostMessageA(tray, kTrayNotify, 0, WM_RBUTTONUP);
-  ASSERT_TRUE(WaitForMenu(true, 5000));
-  Sleep(500);
-  RECT r;
-  GetWindowRect(VisibleMenu(), &r);
-  Screen shot(r);
-  EXPECT_TRUE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_SCHEDON_BMP"), nullptr));
-  EXPECT_FALSE(shot.Find(PictureColour("HALVORN_BMP_TRAYICON_SCHEDOFF_BMP"), nullptr));
-  keybd_event(VK_ESCAPE, 0, 0, 0);
-  keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
-  if (!WaitForMenu(false, 2000)) PostMessageA(tray, WM_CANCELMODE, 0, 0);
+  POINT on;
+  ASSERT_TRUE(OpenMenuAt(tray, "HALVORN_BMP_TRAYICON_SCHEDON_BMP", &on));
+  EXPECT_FALSE(MenuShot().Find(PictureColour("HALVORN_BMP_TRAYICON_SCHEDOFF_BMP"), nullptr));
+  CloseMenu(tray);
 }
 
 }  // namespace
@@ -267,24 +147,24 @@ TEST(ControllerTray, ViewAndPlayItemsAndRecordNowAfterTheNotReadyNotice) {
   f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 510 0", 15000));
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 510 0", 30000));
   HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
 
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_MAX_BMP"));  // "&Full View"
-  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 0 1", 10000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1124 0 1", 30000));
 
   // "&Record Now" on a device that is not ready: the notice, no run.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
-  ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", true, 10000));
+  ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", true, 30000));
   PostMessageA(FindWindowA(nullptr, "MiniDisc is not ready for recording."), WM_CLOSE, 0, 0);
-  ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", false, 5000));
+  ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", false, 30000));
   EXPECT_LT(f.FindLine(kPeer, "MSG 1276"), 0);
   // The device reports ready: the next click on the same item starts the run.
   PostMessageA(f.Controller(), 1164, 525, 0);
   Sleep(500);
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
-  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 10000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 30000));
 }
 
 TEST(ControllerTray, PlayNowAsksForAPlayRun) {
@@ -295,7 +175,7 @@ TEST(ControllerTray, PlayNowAsksForAPlayRun) {
   HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_PLAY_BMP"));
-  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 100", 10000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 100", 30000));
 }
 
 }  // namespace
@@ -309,12 +189,12 @@ TEST(ControllerTray, StopRecordingEndsTheRunThatRecordNowBegan) {
                 f.HttpItem("third.wav", 3000, 3)});
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000));
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 30000));
   HWND tray = TrayWindow();
   ASSERT_NE(tray, nullptr);
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
   ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 3 0", 90000));
-  ASSERT_TRUE(WaitForWindow("Recorder", true, 1000));
+  ASSERT_TRUE(WaitForWindow("Recorder", true, 5000));
   // While the run records, the menu holds "&Stop Recording"; a click ends
   // the run before its items are through.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_STOP_BMP"));
@@ -322,6 +202,37 @@ TEST(ControllerTray, StopRecordingEndsTheRunThatRecordNowBegan) {
   Sleep(1500);
   EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
   EXPECT_NE(f.Key("data\\news\\news.inx", "3", "recStatus"), "4");
+}
+
+TEST(ControllerTray, StopPlayingEndsThePlayRunThatPlayNowBegan) {
+  ControllerFolder f("trayplaystop");
+  f.SetParam("MediaTypes", "virtualMediaType", "FileDisk");  // what a play run plays on
+  f.WriteItems({f.HttpItem("first.wav", 1000, 6), f.HttpItem("second.wav", 2000, 6),
+                f.HttpItem("third.wav", 3000, 6)});
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "COMMAND 10 1", 30000));
+  HWND tray = TrayWindow();
+  ASSERT_NE(tray, nullptr);
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_PLAY_BMP"));
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1238 19 0", 90000));  // play all, playing
+  ASSERT_TRUE(WaitForWindow("Recorder", true, 5000));
+  // While the play run plays, the menu holds "Stop Pla&ying" and no
+  // "&Play Now"; a click ends the run before its items are through.
+  POINT stop;
+  ASSERT_TRUE(OpenMenuAt(tray, "HALVORN_BMP_TRAYICON_STOP_BMP", &stop));
+  EXPECT_FALSE(MenuShot().Find(PictureColour("HALVORN_BMP_TRAYICON_PLAY_BMP"), nullptr));
+  Click({stop.x + 40, stop.y + 2});
+  ASSERT_TRUE(WaitForMenu(false, 20000));
+  EXPECT_TRUE(WaitForWindow("Recorder", false, 60000));
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  // The schedule check finds the Recorder gone: idle, "&Play Now" again.
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1238 16 0", 30000));
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  POINT play;
+  EXPECT_TRUE(OpenMenuAt(tray, "HALVORN_BMP_TRAYICON_PLAY_BMP", &play));
+  EXPECT_FALSE(MenuShot().Find(PictureColour("HALVORN_BMP_TRAYICON_STOP_BMP"), nullptr));
+  CloseMenu(tray);
 }
 
 }  // namespace
@@ -352,7 +263,7 @@ COLORREF IconField(const char* name) {
 }
 
 // The notification area as the screen shows it.
-Screen TrayArea() {
+ScreenShot TrayArea() {
   HWND area = FindWindowA(nullptr, "Wine System Tray");
   RECT r = {0, 0, 1, 1};
   if (area) {
@@ -360,14 +271,14 @@ Screen TrayArea() {
     Sleep(200);
     GetWindowRect(area, &r);
   }
-  return Screen(r);
+  return ScreenShot(r);
 }
 
 // Waits until the notification area shows any of the colours.
 bool TrayShows(std::initializer_list<COLORREF> colours, DWORD ms) {
   const DWORD start = GetTickCount();
   do {
-    Screen area = TrayArea();
+    ScreenShot area = TrayArea();
     for (COLORREF c : colours)
       if (area.Find(c, nullptr)) return true;
     Sleep(200);
@@ -380,7 +291,7 @@ TEST(ControllerTray, IconOfEachStateShowsInTheNotificationArea) {
   f.SetParam("AutoUpdate", "active", "0");
   ASSERT_TRUE(f.StartPeer());
   ASSERT_TRUE(f.StartController());
-  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 15000));
+  ASSERT_TRUE(f.WaitForLine("Caddrel.log", "REGISTER", 30000));
   SetCursorPos(300, 200);
   struct Schedule {
     const char* active;
@@ -403,17 +314,17 @@ TEST(ControllerTray, IconOfEachStateShowsInTheNotificationArea) {
     for (COLORREF c : {idle, endedWell, failed, frames[0]}) ASSERT_NE(c, CLR_INVALID);
     // Idle, ended well, failed, running (animated), idle again once the
     // schedule check finds no Recorder.
-    EXPECT_TRUE(TrayShows({idle}, 15000));
+    EXPECT_TRUE(TrayShows({idle}, 30000));
     f.Post(1225);
-    EXPECT_TRUE(TrayShows({endedWell}, 15000));
+    EXPECT_TRUE(TrayShows({endedWell}, 30000));
     EXPECT_FALSE(TrayArea().Find(idle, nullptr));
     f.Post(1236);
-    EXPECT_TRUE(TrayShows({failed}, 15000));
+    EXPECT_TRUE(TrayShows({failed}, 30000));
     EXPECT_FALSE(TrayArea().Find(endedWell, nullptr));
     f.Post(1235);
     EXPECT_TRUE(TrayShows({frames[0], frames[1], frames[2], frames[3], frames[4], frames[5],
                            frames[6], frames[7]},
-                          15000));
+                          30000));
     EXPECT_FALSE(TrayArea().Find(failed, nullptr));
     EXPECT_TRUE(TrayShows({idle}, 30000));
   }
