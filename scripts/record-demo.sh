@@ -87,6 +87,7 @@ count=2
 recor001=FileDisk
 recor002=Device
 selectedMediaType=FileDisk
+virtualMediaType=FileDisk
 imagesPath=images\\
 [FileDisk]
 dllName=TezFileMedia.dll
