@@ -435,3 +435,51 @@ TEST_F(HalvornViews, ShutdownSavesTheViewAndTheChannels) {
   EXPECT_NE(ReadText(in_.Path("TezParam.inx")).find("[Disk]\r\nmediaLength=45"),
             std::string::npos);
 }
+
+namespace {
+
+// A help viewer's window, as the system's help finds it: notes the help
+// commands it is sent and from which window.
+struct HelpViewer {
+  static std::vector<std::pair<HWND, WORD>>& Commands() {
+    static std::vector<std::pair<HWND, WORD>> commands;
+    return commands;
+  }
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA) {
+      auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+      WORD command = 0xFFFF;
+      if (data->lpData && data->cbData >= 4) memcpy(&command, static_cast<const char*>(data->lpData) + 2, 2);
+      Commands().emplace_back(reinterpret_cast<HWND>(wp), command);
+      return TRUE;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+  }
+  HelpViewer() {
+    Commands().clear();
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "MS_WINHELP";
+    RegisterClassA(&wc);
+    window = CreateWindowA("MS_WINHELP", "Help", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  }
+  ~HelpViewer() { DestroyWindow(window); }
+  HWND window;
+};
+
+}  // namespace
+
+TEST_F(HalvornViews, ExitClosesTheHelpWindow) {
+  HelpViewer help;
+  ASSERT_NE(help.window, nullptr);
+  WriteText(in_.Path("tezhelp.hlp"), "help");
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(HelpViewer::Commands().empty());
+  EXPECT_EQ(CloseHalvorn(main_, process_), 0u);
+  ASSERT_EQ(HelpViewer::Commands().size(), 1u);
+  EXPECT_EQ(HelpViewer::Commands()[0].first, main_);
+  EXPECT_EQ(HelpViewer::Commands()[0].second, HELP_QUIT);
+  main_ = nullptr;
+}
