@@ -250,6 +250,7 @@ void TForm1::BuildChannelsView() {
     DisplayItems();
   };
   lblStatusLine = Place<TLabel>(this, btnPanel, "lblStatusLine", 4, memoBottom + 2, w - 8, 18);
+  lblStatusLine->SetVisible(false);  // shown with a text (ShowStatusLine)
 
   popupListMenu = new TPopupMenu(this);
   popupListMenu->SetName("popupListMenu");

@@ -401,5 +401,11 @@ TEST_F(OptionsWindow, EachTabClickedShowsItsPage) {
     if (controls[i]) {
       EXPECT_TRUE(Shown(controls[i])) << controls[i];
     }
+    if (i == 1) {
+      // The disk type has no picture: its place shows the page.
+      RECT r = WindowRect(C("imgMediaType"));
+      COLORREF page = ScreenPixel(r.left - 4, r.top + 4);
+      for (COLORREF p : ScreenPixels(r)) ASSERT_EQ(p, page);
+    }
   }
 }
