@@ -449,7 +449,8 @@ struct HelpViewer {
     if (msg == WM_COPYDATA) {
       auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
       WORD command = 0xFFFF;
-      if (data->lpData && data->cbData >= 4) memcpy(&command, static_cast<const char*>(data->lpData) + 2, 2);
+      if (data->lpData && data->cbData >= 4)
+        memcpy(&command, static_cast<const char*>(data->lpData) + 2, 2);
       Commands().emplace_back(reinterpret_cast<HWND>(wp), command);
       return TRUE;
     }
@@ -457,13 +458,7 @@ struct HelpViewer {
   }
   HelpViewer() {
     Commands().clear();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "MS_WINHELP";
-    RegisterClassA(&wc);
-    window = CreateWindowA("MS_WINHELP", "Help", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                           wc.hInstance, nullptr);
+    window = OwnWindow("MS_WINHELP", "Help", Proc);
   }
   ~HelpViewer() { DestroyWindow(window); }
   HWND window;
