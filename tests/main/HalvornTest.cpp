@@ -234,9 +234,10 @@ class HalvornViews : public ::testing::Test {
     ASSERT_NE(c, nullptr) << control;
     for (POINT at : points) {
       POINT s = ScreenPoint(c, at.x, at.y);
-      EXPECT_EQ(ScreenPixel(s.x, s.y),
-                PictureColour(library, picture, (at.x - offset) % pw, (at.y - offset) % ph))
-          << control << " at " << at.x << "," << at.y;
+      COLORREF wanted = PictureColour(library, picture, (at.x - offset) % pw, (at.y - offset) % ph);
+      // On a loaded machine the panel may still be painting.
+      PumpUntil([&] { return ScreenPixel(s.x, s.y) == wanted; }, 5000);
+      EXPECT_EQ(ScreenPixel(s.x, s.y), wanted) << control << " at " << at.x << "," << at.y;
     }
   }
   void ExpectBasketShown() {
