@@ -51,10 +51,24 @@ void TImage::HandleCreated() {
   if (bitmap_) SendMessageA(Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_));
 }
 
+LRESULT TImage::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The system's picture control paints nothing without a picture, which
+  // would leave what was on the screen before.
+  if (msg == WM_PAINT && !bitmap_) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(Handle(), &ps);
+    FillBackground(dc);
+    EndPaint(Handle(), &ps);
+    return 0;
+  }
+  return TWinControl::WndProc(msg, wp, lp);
+}
+
 void TImage::SetBitmap(HBITMAP bitmap) {
   if (bitmap == bitmap_) return;
   if (HandleAllocated())
     SendMessageA(Handle(), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
   if (bitmap_) DeleteObject(bitmap_);
   bitmap_ = bitmap;
+  if (HandleAllocated() && !bitmap_) InvalidateRect(Handle(), nullptr, FALSE);
 }

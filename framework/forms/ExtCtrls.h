@@ -37,6 +37,7 @@ class TImage : public TWinControl {
  protected:
   void FillCreateParams(CreateParams& p) override;
   void HandleCreated() override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   HBITMAP bitmap_ = nullptr;

@@ -77,8 +77,15 @@ TCustomGrid::~TCustomGrid() { Destroying(); }
 
 void TCustomGrid::FillCreateParams(CreateParams& p) {
   p.className = kGridClass;
-  p.style |= WS_TABSTOP | WS_HSCROLL | WS_VSCROLL;
+  // The scroll bars show only while rows or columns lie outside the
+  // window (UpdateScrollBars).
+  p.style |= WS_TABSTOP;
   p.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomGrid::HandleCreated() {
+  TWinControl::HandleCreated();
+  UpdateScrollBars();
 }
 
 void TCustomGrid::InvalidateGrid() {
@@ -120,17 +127,20 @@ void TCustomGrid::SetRowCount(int count) {
 
 void TCustomGrid::SetFixedCols(int count) {
   if (count < 0 || count >= colCount_) throw EInvalidGridOperation("Fixed column count must be less than column count");
+  // A new count scrolls back to the first column that is not fixed.
+  if (count != fixedCols_) leftCol_ = count;
   fixedCols_ = count;
   col_ = anchorCol_ = std::max(col_, count);
-  leftCol_ = std::max(leftCol_, count);
+  UpdateScrollBars();
   InvalidateGrid();
 }
 
 void TCustomGrid::SetFixedRows(int count) {
   if (count < 0 || count >= rowCount_) throw EInvalidGridOperation("Fixed row count must be less than row count");
+  if (count != fixedRows_) topRow_ = count;
   fixedRows_ = count;
   row_ = anchorRow_ = std::max(row_, count);
-  topRow_ = std::max(topRow_, count);
+  UpdateScrollBars();
   InvalidateGrid();
 }
 

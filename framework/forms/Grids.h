@@ -119,6 +119,7 @@ class TCustomGrid : public TWinControl {
 
  protected:
   void FillCreateParams(CreateParams& p) override;
+  void HandleCreated() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void KeyDown(WORD& key, TShiftState shift) override;
   void KeyPress(char& key) override;

@@ -2,9 +2,7 @@
 
 #include "SysUtils.h"
 
-void TLinkFiler::ReadExtensionTables(TIniFile& param) {
-  TStringList lines;
-  param.ReadSectionValues("Extensions", lines);
+void TLinkFiler::ReadExtensionTables(const TStringList& lines) {
   table_.clear();
   for (int i = 0; i < lines.Count(); ++i) {
     std::string line = lines.Strings(i);

@@ -28,8 +28,9 @@ class TLinkFiler {
   // The channel list changes when it is reloaded.
   void SetList(TChannelList* list) { list_ = list; }
 
-  // [Extensions] of TezParam.inx: each value's first comma field.
-  void ReadExtensionTables(TIniFile& param);
+  // The name=value lines of [Extensions] of TezParam.inx: each value's
+  // first comma field.
+  void ReadExtensionTables(const TStringList& lines);
   // The channel section the name's extension belongs to, or empty.
   std::string FileSectionName(const std::string& name) const;
   bool FileIsLegal(const std::string& name) const { return !FileSectionName(name).empty(); }

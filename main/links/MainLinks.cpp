@@ -49,7 +49,7 @@ void TMainLinks::InitDragDrop() {
   pendingBusy = false;
   pendingCountdown = form_.options.pendingDelay;
   filer_.SetList(form_.channelList.get());
-  if (form_.paramIni) filer_.ReadExtensionTables(*form_.paramIni);
+  filer_.ReadExtensionTables(form_.extensionLists[0]);
 }
 
 bool TMainLinks::RunBusy() const {

@@ -144,6 +144,9 @@ void TOptionsPages::BuildRecording(TWinControl* p) {
   chkAutoRecord->OnClick = [this](TObject*) {
     cmbFullTime->SetEnabled(chkAutoRecord->Checked());
   };
+  cmbFullTime->OnClick = [this](TObject*) {
+    if (!loading_) TakeFullTime();
+  };
   btnCheckForUpdate->OnClick = [this](TObject*) {
     if (IsInternetConnected()) {
       f_.msgsendControl->MsgVal = kUserUpdateCheck;
@@ -350,6 +353,9 @@ void TOptionsPages::BuildSounds(TWinControl* p) {
   Put<TLabel>(&f_, p, "lblSlideHops", 8, 84, 150, 18, "Window slide hops:");
   cmbSlideHops = Put<TComboBox>(&f_, p, "cmbSlideHops", 160, 82, 60, 22);
   for (int i = 0; i <= 5; ++i) cmbSlideHops->Items()->Add(std::to_string(i));
+  cmbSlideHops->OnClick = [this](TObject*) {
+    if (!loading_) TakeSlideHops();
+  };
   chkoptStartWithWin =
       Put<TCheckBox>(&f_, p, "chkoptStartWithWin", 8, 112, 260, 20, "Start with Windows");
   chkOpenAutoOpenBasket = Put<TCheckBox>(&f_, p, "chkOpenAutoOpenBasket", 24, 136, 260, 20,
@@ -754,12 +760,7 @@ void TOptionsPages::LoadControls() {
 void TOptionsPages::SaveControls() {
   THalvornOptions& o = f_.options;
   o.autoRecActive = chkAutoRecord->Checked() ? 1 : 0;
-  int entry = cmbFullTime->ItemIndex();
-  if (entry >= 0) {
-    o.autoRecAmPm = entry >= 48 ? 1 : 0;
-    o.autoRecMin = (entry % 4) * 15;
-    o.autoRecHour = (entry % 48) / 4;
-  }
+  TakeFullTime();
   cmbLiveStreamChange();
   o.autoUpdateActive = chkAutoUpdate->Checked() ? 1 : 0;
 
@@ -780,7 +781,7 @@ void TOptionsPages::SaveControls() {
   o.audioEffects = chkOptAudioEffects->Checked() ? 1 : 0;
   o.optionPlayOpening = chkOptPlayOpening->Checked() ? 1 : 0;
   o.audioTrap = chkOptRecordTrap->Checked() ? 1 : 0;
-  if (cmbSlideHops->ItemIndex() >= 0) o.slideNumJumps = cmbSlideHops->ItemIndex();
+  TakeSlideHops();
   o.startWithWindows = chkoptStartWithWin->Checked() ? 1 : 0;
   o.autoOpenBasketOnStart = chkOpenAutoOpenBasket->Checked() ? 1 : 0;
   o.volumePosition = trbVolume->Position();
@@ -790,7 +791,21 @@ void TOptionsPages::SaveControls() {
   o.shouldNotifyMaxSize = ShouldNotifySizeExceeded->Checked() ? 1 : 0;
   o.maxSizeText = MaxSizeEdit->Caption();
   f_.SavePos1->SoundEffects = o.audioEffects == 1;
-  f_.SavePos1->NumJumps = o.slideNumJumps;
+}
+
+void TOptionsPages::TakeFullTime() {
+  THalvornOptions& o = f_.options;
+  int entry = cmbFullTime->ItemIndex();
+  if (entry < 0) return;
+  o.autoRecAmPm = entry >= 48 ? 1 : 0;
+  o.autoRecMin = (entry % 4) * 15;
+  o.autoRecHour = (entry % 48) / 4;
+}
+
+void TOptionsPages::TakeSlideHops() {
+  if (cmbSlideHops->ItemIndex() < 0) return;
+  f_.options.slideNumJumps = cmbSlideHops->ItemIndex();
+  f_.SavePos1->NumJumps = f_.options.slideNumJumps;
 }
 
 void TOptionsPages::speedOptionsClick() {

@@ -94,6 +94,9 @@ class TOptionsPages {
   void BuildSpeech(TWinControl* page);
   void LoadControls();
   void SaveControls();
+  // The selected time and slide hops taken into the options, as picked.
+  void TakeFullTime();
+  void TakeSlideHops();
   void LeaveOptions();
   // The page may change when the dial-up settings allow it.
   bool OptionspageControlChanging();

@@ -224,6 +224,8 @@ class TForm1 : public TForm {
   TTezMMBut *speedMoveChanUp = nullptr, *speedMoveChanDown = nullptr,
             *tezmmRefreshChannels = nullptr;
   TTezMMBut *speedPlayerUp = nullptr, *speedPlayerDown = nullptr;
+  // The grid (in its holder), the splitter and the preview, aligned.
+  TPanelTile *pnlItemsArea = nullptr, *pnlGridHolder = nullptr;
   TAlignedStringGrid* gridItems = nullptr;
   TMemo* memoPreview = nullptr;
   TLabel* lblDeletedItems = nullptr;

@@ -134,7 +134,8 @@ void TForm1::InitImages() {
   for (TPanelTile* p : {pnlOptionsChannels, pnlPlayerChannels}) p->SetReferencePanel(pnlChannels);
   for (TPanelTile* p : {pnlInactiveChannels, pnlTileCustomize})
     p->SetReferencePanel(pnlActiveChanels);
-  for (TPanelTile* p : {pnlOptions, pnlCustomize, pnlViewContents, pnlViewPlayer})
+  for (TPanelTile* p :
+       {pnlOptions, pnlCustomize, pnlViewContents, pnlViewPlayer, pnlItemsArea, pnlGridHolder})
     p->SetReferencePanel(btnPanel);
 
   // Record-status and play-status pictures by resource; 0 = none of that kind.

@@ -401,6 +401,8 @@ void TForm1::EnablePlayControls() {
 
 void TForm1::ShowStatusLine(const std::string& text, int seconds) {
   lblStatusLine->SetCaption(text);
+  // An empty line would show as a small box on the tiled panel.
+  lblStatusLine->SetVisible(!text.empty());
   timerStatusLabel->SetEnabled(true);
   statusLineTicks = seconds;
 }
@@ -418,6 +420,7 @@ void TForm1::timerStatusLabelTimer(TObject*) {
   if (!statusLineCounting) return;
   if (--statusLineTicks < 1) {
     lblStatusLine->SetCaption("");
+    lblStatusLine->SetVisible(false);
     timerStatusLabel->SetEnabled(false);
     statusLineCounting = false;
   }

@@ -128,7 +128,18 @@ void TForm1::BuildChannelsView() {
   lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 200, top + 3, 120, 16);
   lblDeletedItems->SetVisible(false);
 
-  gridItems = Place<TAlignedStringGrid>(this, btnPanel, "gridItems", 4, top + 25, w - 8, 160);
+  // The grid, the splitter and the preview lie aligned on a panel of their
+  // own, as the splitter needs; the grid's holder keeps its place while the
+  // grid is hidden. The panel starts on a tile's corner of the panel below
+  // it (tiles of 32 pixels from its bevel), so the background runs on.
+  const int areaTop = top + 27, memoBottom = btnPanel->Height() - 22;
+  pnlItemsArea =
+      Place<TPanelTile>(this, btnPanel, "pnlItemsArea", 2, areaTop, w - 4, memoBottom - areaTop);
+  pnlGridHolder = Place<TPanelTile>(this, pnlItemsArea, "pnlGridHolder", 0, 0, w - 4, 160);
+  for (TPanelTile* p : {pnlItemsArea, pnlGridHolder}) p->SetBevelOuter(bvNone);
+  pnlGridHolder->SetAlign(alTop);
+  gridItems = Place<TAlignedStringGrid>(this, pnlGridHolder, "gridItems", 0, 0, w - 4, 160);
+  gridItems->SetAlign(alClient);
   gridItems->SetColCount(7);
   gridItems->SetFixedCols(0);
   gridItems->SetDefaultRowHeight(18);
@@ -210,9 +221,12 @@ void TForm1::BuildChannelsView() {
       speedItemPlayNowClick(btnPlayItem);
   };
 
-  SplitterBar1 = Place<TSplitterBar>(this, btnPanel, "SplitterBar1", 4, top + 185, w - 8, 5);
-  const int memoTop = top + 190, memoBottom = btnPanel->Height() - 22;
-  memoPreview = Place<TMemo>(this, btnPanel, "memoPreview", 4, memoTop, w - 8, memoBottom - memoTop);
+  SplitterBar1 = Place<TSplitterBar>(this, pnlItemsArea, "SplitterBar1", 0, 160, w - 4, 5);
+  SplitterBar1->SetAlign(alTop);
+  SplitterBar1->SetHeight(5);
+  memoPreview = Place<TMemo>(this, pnlItemsArea, "memoPreview", 0, 165, w - 4,
+                             pnlItemsArea->Height() - 165);
+  memoPreview->SetAlign(alClient);
   memoPreview->ReadOnly = true;
   memoPreview->ScrollBars = ssVertical;
   memoPreview->WordWrap = true;
@@ -227,21 +241,16 @@ void TForm1::BuildChannelsView() {
     SendMessageA(Handle(), WM_QUERYNEWPALETTE, 0, 0);
     HidePreviewCaret();
   };
-  SplitterBar1->SetControlFirst(gridItems);
+  SplitterBar1->SetControlFirst(pnlGridHolder);
   SplitterBar1->SetControlSecond(memoPreview);
-  auto restoreHeight = [this, memoBottom] {
-    gridItems->SetHeight(186);
-    SplitterBar1->SetTop(gridItems->Top() + 186);
-    int memoTop = SplitterBar1->Top() + SplitterBar1->Height();
-    memoPreview->SetBounds(memoPreview->Left(), memoTop, memoPreview->Width(),
-                           std::max(0, memoBottom - memoTop));
-  };
+  auto restoreHeight = [this] { pnlGridHolder->SetHeight(186); };
   SplitterBar1->OnDblClick = [restoreHeight](TObject*) { restoreHeight(); };
   memoPreview->OnDblClick = [restoreHeight](TObject*) { restoreHeight(); };
   SplitterBar1->OnPosChanged = [this](TObject*) {
     DisplayItems();
   };
   lblStatusLine = Place<TLabel>(this, btnPanel, "lblStatusLine", 4, memoBottom + 2, w - 8, 18);
+  lblStatusLine->SetVisible(false);  // shown with a text (ShowStatusLine)
 
   popupListMenu = new TPopupMenu(this);
   popupListMenu->SetName("popupListMenu");

@@ -73,3 +73,40 @@ TEST(MainChannelViews, ARunsEndMarksItemsLeftWorkingInEveryChannelOfTheRun) {
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
   EXPECT_EQ(HintAt(grid, GridCell(4, 2).x, GridCell(4, 2).y), "General Error");
 }
+
+TEST(MainChannelViews, SaveRequestWhileTheOptionsAreShownIsAnsweredAndTheFilesReadAfter) {
+  struct Case {
+    LPARAM mode;
+    bool entryListWritten;
+  } cases[] = {{0, true}, {100, true}, {150, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("mode " + std::to_string(c.mode));
+    Peer peer;
+    Halvorn h;
+    ASSERT_TRUE(h.Ready());
+    HWND grid = Control("gridItems");
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+    ASSERT_TRUE(Click("speedOptions"));
+    ASSERT_TRUE(WaitUntil([] { return Shown("pnlOptionsChannels"); }, 5000));
+    std::string data = h.in.Path("data\\TezData.inx");
+    WritePrivateProfileStringA("Entry List", "numberEntries", "9", data.c_str());
+    PostMessageA(MainWindow(), kSaveChannels, kChannelsSaved, c.mode);
+    EXPECT_TRUE(WaitUntil([&] { return Peer::Has(kChannelsSaved, c.mode); }, 5000));
+    EXPECT_EQ(h.Key("data\\TezData.inx", "Entry List", "numberEntries"),
+              c.entryListWritten ? "2" : "9");
+    // The Recorder works on the files while the options stay shown.
+    std::string news = h.in.Path("data\\news\\news.inx");
+    WritePrivateProfileStringA("2", "description", "Recorded", news.c_str());
+    WritePrivateProfileStringA("Entry List", "numberEntries", "4", news.c_str());
+    WritePrivateProfileStringA("4", "description", "Fourth", news.c_str());
+    WaitUntil([] { return false; }, 600);
+    EXPECT_EQ(h.Key("data\\news\\news.inx", "2", "description"), "Recorded");
+    // Back in the channels view the list is read from the files again.
+    SendMessageA(Control("btnOptionsCancel"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([] { return Shown("pnlChannels"); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+    EXPECT_EQ(HintAt(grid, GridCell(6, 2).x, GridCell(6, 2).y), "Recorded");
+    EXPECT_EQ(HintAt(grid, GridCell(6, 4).x, GridCell(6, 4).y), "Fourth");
+    EXPECT_EQ(h.Key("data\\news\\news.inx", "2", "description"), "Recorded");
+  }
+}

@@ -294,17 +294,23 @@ inline bool SelectOptionsPage(HWND main, int index) {
   return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index;
 }
 
+// A hidden window of a class of this test's own, which the program finds
+// by its class or caption.
+inline HWND OwnWindow(const char* className, const char* caption, WNDPROC proc) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  RegisterClassA(&wc);
+  return CreateWindowA(className, caption, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                       wc.hInstance, nullptr);
+}
+
 // A window captioned "Brindale Control" that notes the messages it gets.
 class ControlPeer {
  public:
   ControlPeer() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "HalvornTestControl";
-    RegisterClassA(&wc);
-    window_ = CreateWindowA("HalvornTestControl", "Brindale Control", WS_OVERLAPPED, 0, 0, 10, 10,
-                            nullptr, nullptr, wc.hInstance, nullptr);
+    window_ = OwnWindow("HalvornTestControl", "Brindale Control", Proc);
     Messages().clear();
   }
   ~ControlPeer() { DestroyWindow(window_); }

@@ -234,9 +234,10 @@ class HalvornViews : public ::testing::Test {
     ASSERT_NE(c, nullptr) << control;
     for (POINT at : points) {
       POINT s = ScreenPoint(c, at.x, at.y);
-      EXPECT_EQ(ScreenPixel(s.x, s.y),
-                PictureColour(library, picture, (at.x - offset) % pw, (at.y - offset) % ph))
-          << control << " at " << at.x << "," << at.y;
+      COLORREF wanted = PictureColour(library, picture, (at.x - offset) % pw, (at.y - offset) % ph);
+      // On a loaded machine the panel may still be painting.
+      PumpUntil([&] { return ScreenPixel(s.x, s.y) == wanted; }, 5000);
+      EXPECT_EQ(ScreenPixel(s.x, s.y), wanted) << control << " at " << at.x << "," << at.y;
     }
   }
   void ExpectBasketShown() {
@@ -434,4 +435,47 @@ TEST_F(HalvornViews, ShutdownSavesTheViewAndTheChannels) {
             std::string::npos);
   EXPECT_NE(ReadText(in_.Path("TezParam.inx")).find("[Disk]\r\nmediaLength=45"),
             std::string::npos);
+}
+
+namespace {
+
+// A help viewer's window, as the system's help finds it: notes the help
+// commands it is sent and from which window.
+struct HelpViewer {
+  static std::vector<std::pair<HWND, WORD>>& Commands() {
+    static std::vector<std::pair<HWND, WORD>> commands;
+    return commands;
+  }
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA) {
+      auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+      WORD command = 0xFFFF;
+      if (data->lpData && data->cbData >= 4)
+        memcpy(&command, static_cast<const char*>(data->lpData) + 2, 2);
+      Commands().emplace_back(reinterpret_cast<HWND>(wp), command);
+      return TRUE;
+    }
+    return DefWindowProcA(w, msg, wp, lp);
+  }
+  HelpViewer() {
+    Commands().clear();
+    window = OwnWindow("MS_WINHELP", "Help", Proc);
+  }
+  ~HelpViewer() { DestroyWindow(window); }
+  HWND window;
+};
+
+}  // namespace
+
+TEST_F(HalvornViews, ExitClosesTheHelpWindow) {
+  HelpViewer help;
+  ASSERT_NE(help.window, nullptr);
+  WriteText(in_.Path("tezhelp.hlp"), "help");
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(HelpViewer::Commands().empty());
+  EXPECT_EQ(CloseHalvorn(main_, process_), 0u);
+  ASSERT_EQ(HelpViewer::Commands().size(), 1u);
+  EXPECT_EQ(HelpViewer::Commands()[0].first, main_);
+  EXPECT_EQ(HelpViewer::Commands()[0].second, HELP_QUIT);
+  main_ = nullptr;
 }

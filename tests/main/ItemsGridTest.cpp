@@ -165,3 +165,76 @@ TEST(MainItemsGrid, PreviewShowsTheFilteredTextAndScrolls) {
   ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
   EXPECT_TRUE(WaitUntil([&] { return EditText(memo).empty(); }, 3000));
 }
+
+namespace {
+
+// An item file of n items.
+std::string ManyItems(int n) {
+  std::string items = "[Entry List]\r\nnumberEntries=" + std::to_string(n) +
+                      "\r\nmaxIndex=" + std::to_string(n) + "\r\n";
+  for (int i = 1; i <= n; ++i)
+    items += "[" + std::to_string(i) + "]\r\nlink=http://example.invalid/" + std::to_string(i) +
+             ".wav\r\nrecStatus=1\r\nitemStatus=1\r\ndescription=Item " + std::to_string(i) +
+             "\r\n";
+  return items;
+}
+
+}  // namespace
+
+TEST(MainItemsGrid, ScrollBarsShowOnlyWhenTheItemsDoNotFit) {
+  struct Case {
+    int items;
+    bool vertical;
+  } cases[] = {{3, false}, {20, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.items) + " items");
+    Peer peer;
+    Halvorn h(ManyItems(c.items));
+    ASSERT_TRUE(h.Ready());
+    HWND grid = Control("gridItems");
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+    WaitUntil([] { return false; }, 300);
+    LONG style = GetWindowLongA(grid, GWL_STYLE);
+    EXPECT_FALSE(style & WS_HSCROLL) << "the columns fit the grid";
+    EXPECT_EQ((style & WS_VSCROLL) != 0, c.vertical);
+    // The name column ends at the grid's right edge, beside the bar when
+    // there is one.
+    RECT client = {};
+    GetClientRect(grid, &client);
+    EXPECT_TRUE(RowSelected(grid, 1));
+    EXPECT_EQ(PixelAt(grid, client.right - 2, GridCell(6, 1).y - 8), RGB(0, 128, 128));
+  }
+}
+
+TEST(MainItemsGrid, SplitterDraggedPastItsMinimumStopsThere) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems"), bar = Control("SplitterBar1"), memo = Control("memoPreview");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  ASSERT_TRUE(bar && memo);
+  // The grid keeps as many pixels as its first two columns are wide at
+  // start (64 each).
+  const int gridTop = WindowRect(grid).top, minimum = 128;
+  RECT b = WindowRect(bar);
+  ASSERT_GT(b.top - gridTop, minimum + 20);
+  POINT at = {(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+  SetCursorPos(at.x, at.y);
+  Sleep(100);
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &in, sizeof in);
+  for (int y = at.y; y > gridTop - 60; y -= 20) {
+    MoveMouseTo(at.x, y);
+    Sleep(40);
+  }
+  in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof in);
+  EXPECT_TRUE(WaitUntil([&] { return WindowRect(grid).bottom - gridTop == minimum; }, 5000))
+      << WindowRect(grid).bottom - gridTop;
+  // The splitter and the preview follow the grid's new edge.
+  EXPECT_EQ(WindowRect(bar).top, WindowRect(grid).bottom);
+  EXPECT_EQ(WindowRect(memo).top, WindowRect(bar).bottom);
+  EXPECT_EQ(WindowRect(grid).top, gridTop);
+}

@@ -65,7 +65,9 @@ class LinkFiling : public ::testing::Test {
     list_ = std::make_unique<TChannelList>(dir_ + "\\data\\", "TezData.inx");
     filer_ = std::make_unique<TLinkFiler>(list_.get());
     TIniFile param(dir_ + "\\TezParam.inx");
-    filer_->ReadExtensionTables(param);
+    TStringList extensions;
+    param.ReadSectionValues("Extensions", extensions);
+    filer_->ReadExtensionTables(extensions);
   }
   TContentSection* List(const char* section) {
     return list_->GetContents(list_->IndexOfSection(section));

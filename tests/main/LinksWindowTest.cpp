@@ -151,7 +151,21 @@ TEST_F(LinksWindow, DroppedFilesAndShortcutsAndPastedLinks) {
   WriteText(other, "x");
   TestDataObject files;
   files.Add(CF_HDROP, DropFilesBlock({page, other}, true));
+  HWND left = FindControlByName(main_, "imgLeftDoor");
+  HWND right = FindControlByName(main_, "imgRightDoor");
+  ASSERT_TRUE(left && right);
+  auto doorLeft = [](HWND door) {
+    return WindowRect(door).left - ScreenPoint(GetParent(door), 0, 0).x;
+  };
+  const int step = (WindowRect(left).right - WindowRect(left).left) / 3;
+  ASSERT_GT(step, 0);
+  ASSERT_EQ(doorLeft(left), 6);
   EXPECT_EQ(DropOnBasket(files), static_cast<DWORD>(DROPEFFECT_COPY));
+  // The doors take their first step as the drop is taken, before the
+  // animation's timer first runs; they open, close and stand again.
+  EXPECT_EQ(doorLeft(left), 6 - step);
+  EXPECT_EQ(doorLeft(right), 38 + step);
+  EXPECT_TRUE(PumpUntil([&] { return doorLeft(left) == 6 && doorLeft(right) == 38; }, 10000));
   ASSERT_TRUE(WaitCount("News", 1));
   EXPECT_EQ(Item("News", 1, "localFileName"), page);
   EXPECT_EQ(Item("News", 1, "extension"), "html");

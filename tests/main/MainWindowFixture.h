@@ -23,13 +23,7 @@ struct Peer {
   }
   Peer() {
     Got().clear();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "MainRunTestControl";
-    RegisterClassA(&wc);
-    window = CreateWindowA(wc.lpszClassName, "Brindale Control", WS_OVERLAPPED, 0, 0, 10, 10,
-                           nullptr, nullptr, wc.hInstance, nullptr);
+    window = OwnWindow("MainRunTestControl", "Brindale Control", Proc);
   }
   ~Peer() { DestroyWindow(window); }
   static bool Has(UINT msg, WPARAM wp) {

@@ -42,6 +42,7 @@ class OptionsWindow : public ::testing::Test {
               "playerDll=TezDiskPlayer.dll\r\nplayerAvailable=1\r\n"
               "[Dev]\r\nmediaLength=20\r\nnote=A device\r\n"
               "[Dialer]\r\nuseDialer=0\r\n");
+    Prepare();
     process_ = StartHalvorn(in_);
     ASSERT_NE(process_, nullptr);
     main_ = WaitForMainWindow();
@@ -55,6 +56,8 @@ class OptionsWindow : public ::testing::Test {
       EXPECT_EQ(WaitExit(process_), 0u) << "the program ends cleanly";
     }
   }
+  // Settings of a test of its own, written before the program starts.
+  virtual void Prepare() {}
   HWND C(const char* name) { return FindControlByName(main_, name); }
   bool Shown(const char* name) {
     HWND w = C(name);
@@ -308,4 +311,101 @@ TEST_F(OptionsWindow, ProxyHelpAndDialUpWithoutAnEntryKeepingThePageAndSayingWhy
   EXPECT_EQ(Key(param, "Dialer", "useDialer"), "1");
   EXPECT_EQ(Key(param, "Dialer", "dialerName"), "Office");
   EXPECT_EQ(Key(param, "Dialer", "user"), "me");
+}
+
+namespace {
+
+class OptionsWindowTraced : public OptionsWindow {
+ protected:
+  void Prepare() override {
+    std::string halvorn = in_.Path("Halvorn.inx");
+    WritePrivateProfileStringA("Params", "logToFile", "1", halvorn.c_str());
+    WritePrivateProfileStringA("Params", "logFileName", in_.Path("trace.log").c_str(),
+                               halvorn.c_str());
+    WritePrivateProfileStringA("Params", "logToMailSlot", "0", halvorn.c_str());
+  }
+  int Selected(const char* combo) {
+    return static_cast<int>(SendMessageA(C(combo), CB_GETCURSEL, 0, 0));
+  }
+  // The view laid out again, as the controller asks for it.
+  bool ViewShowsAgain(int slideHops, int fullTime) {
+    PostMessageA(main_, 0x464, 2, 0);
+    return PumpUntil(
+        [&] { return Selected("cmbSlideHops") == slideHops && Selected("cmbFullTime") == fullTime; },
+        5000);
+  }
+};
+
+}  // namespace
+
+TEST_F(OptionsWindowTraced, ViewChangeShowsTheOptionsHeldAndTracedReportsChangeNothing) {
+  OpenOptions();
+  // As stored at start: no slide hops, and 6:30 AM (entry 26) by default.
+  EXPECT_EQ(Selected("cmbSlideHops"), 0);
+  EXPECT_EQ(Selected("cmbFullTime"), 26);
+  // Picked on the pages, not yet saved: the options hold them, and a view
+  // change keeps them shown.
+  Select("cmbFullTime", 50, false);
+  Tab(3);
+  Select("cmbSlideHops", 4, false);
+  EXPECT_TRUE(ViewShowsAgain(4, 50)) << Selected("cmbSlideHops") << " " << Selected("cmbFullTime");
+  EXPECT_EQ(Text("cmbSlideHops"), "4");
+
+  // Changed in the files behind the program's back: 3:15 PM is entry 61.
+  WritePrivateProfileStringA("Params", "slideNumJumps", "3", in_.Path("Halvorn.inx").c_str());
+  for (const char* key : {"hour=3", "min=15", "amPm=1"}) {
+    std::string k(key);
+    WritePrivateProfileStringA("AutoUpdate", k.substr(0, k.find('=')).c_str(),
+                               k.substr(k.find('=') + 1).c_str(), in_.Path("TezParam.inx").c_str());
+  }
+  // The controller's reports that are only traced read nothing again, and
+  // the trace of this program writes no file.
+  struct Report {
+    UINT message;
+    const char* name;
+  } reports[] = {{0x4C9, "scheduled"}, {0x4CA, "schedule failed"}, {0x4CE, "called"},
+                 {0x4D3, "schedule started"}, {0x4D4, "schedule failed, retrying"}};
+  for (const Report& r : reports) {
+    SCOPED_TRACE(r.name);
+    DWORD_PTR result = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(main_, r.message, 0, 0, SMTO_NORMAL, 10000, &result));
+    EXPECT_TRUE(ViewShowsAgain(4, 50)) << Selected("cmbSlideHops") << " " << Selected("cmbFullTime");
+  }
+  EXPECT_EQ(GetFileAttributesA(in_.Path("trace.log").c_str()), INVALID_FILE_ATTRIBUTES);
+  // A settings change reads them, and the next view change shows them.
+  DWORD_PTR done = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(main_, 0x4CB, 0, 0, SMTO_NORMAL, 10000, &done));
+  EXPECT_EQ(Selected("cmbSlideHops"), 4);
+  EXPECT_TRUE(ViewShowsAgain(3, 61)) << Selected("cmbSlideHops") << " " << Selected("cmbFullTime");
+  EXPECT_TRUE(Shown("ViewOptions"));
+}
+
+TEST_F(OptionsWindow, EachTabClickedShowsItsPage) {
+  OpenOptions();
+  const char* pages[] = {"TabAutoUpdate", "TabMedia", "TabConnection", "TabGeneral",
+                         "TabNotifications", "OptionsTabTTs", "tabAbout"};
+  // A control of each page that shows only with its page.
+  const char* controls[] = {"chkAutoRecord", "cmbMediaLength", "btnTestConnection",
+                            "cmbSlideHops", "Button1", "editTestText", nullptr};
+  // Every page in turn, and Connection to Sounds a few times over.
+  const int order[] = {0, 1, 2, 3, 4, 5, 6, 2, 3, 2, 3, 0};
+  for (int i : order) {
+    SCOPED_TRACE(pages[i]);
+    Tab(i);
+    EXPECT_TRUE(PumpUntil([&] { return Shown(pages[i]); }, 5000));
+    for (int other = 0; other < 7; ++other) {
+      if (other != i) {
+        EXPECT_FALSE(Shown(pages[other])) << pages[other];
+      }
+    }
+    if (controls[i]) {
+      EXPECT_TRUE(Shown(controls[i])) << controls[i];
+    }
+    if (i == 1) {
+      // The disk type has no picture: its place shows the page.
+      RECT r = WindowRect(C("imgMediaType"));
+      COLORREF page = ScreenPixel(r.left - 4, r.top + 4);
+      for (COLORREF p : ScreenPixels(r)) ASSERT_EQ(p, page);
+    }
+  }
 }

@@ -114,12 +114,14 @@ TEST(MainRunDisplay, SaveRequestAndAStartThatTheControllerIgnores) {
 
   // Record Now asks the controller; a controller that never answers does
   // not leave the window starting for ever.
+  EXPECT_FALSE(Shown("lblStatusLine"));  // no empty box on the panel
   ASSERT_TRUE(Click("speedRecordNow"));
   ASSERT_TRUE(WaitUntil([] { return Peer::Has(kStartSession, 0); }, 5000));
   EXPECT_TRUE(WaitUntil([] { return Shown("pnlRecPlayDisplay"); }, 5000));
   EXPECT_TRUE(WaitUntil([] { return Shown("speedRecordNow") && !Shown("pnlRecPlayDisplay"); },
                         45000));
   EXPECT_EQ(TextOf("lblStatusLine"), "Brindale Control did not start the run");
+  EXPECT_TRUE(Shown("lblStatusLine"));
 }
 
 TEST(MainRunDisplay, ChannelButtonsAndGridCommandsChangeTheFiles) {
