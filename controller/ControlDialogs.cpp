@@ -27,6 +27,7 @@ TfrmIntro::TfrmIntro(TComponent* owner) : TForm(owner, "TfrmIntro") {
   Button1->SetName("Button1");
   Button1->SetCaption("&Ok");
   Button1->ModalResult = mrOk;
+  Button1->SetDefault(true);
   Button1->SetBounds(382, 450, 75, 23);
   Button1->SetParent(this);
   ++g_introShowing;
@@ -76,6 +77,7 @@ TMdNotReadyErrorDlg::TMdNotReadyErrorDlg(TComponent* owner)
   OKButton->SetName("OKButton");
   OKButton->SetCaption("OK");
   OKButton->ModalResult = mrOk;
+  OKButton->SetDefault(true);
   OKButton->SetBounds(119, 160, 75, 25);
   OKButton->SetParent(this);
   FormCreated();

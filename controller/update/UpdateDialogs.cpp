@@ -41,6 +41,7 @@ TfrmUserUpdate::TfrmUserUpdate(TComponent* owner, UINT endMessage)
   Gauge->SetForeColor(clBlue);
   Gauge->ShowText = false;
   btnCancel = MakeButton(this, "btnCancel", "Cancel", 0, 100, 72);
+  btnCancel->Cancel = true;
   btnCancel->OnClick = [this](TObject*) { EndCheck(); };
   FormCreated();
 }
@@ -95,6 +96,8 @@ TfrmUpgradeAvailable::TfrmUpgradeAvailable(TComponent* owner)
   chbUpgradeActive->SetCaption("Periodically check for updates");
   btUpgrade = MakeButton(this, "btUpgrade", "Update", mrOk, 33, 228);
   btSkip = MakeButton(this, "btSkip", "Skip", mrCancel, 116, 228);
+  btUpgrade->SetDefault(true);
+  btSkip->Cancel = true;
   btHelp = MakeButton(this, "btHelp", "Help", 0, 199, 228);
   btHelp->OnClick = [this](TObject*) {
     MessageBoxA(Handle(),
@@ -123,6 +126,7 @@ TfrmDisconnect::TfrmDisconnect(TComponent* owner) : TForm(owner, "TfrmDisconnect
       "Internet and press 'Retry'.");
   btnRetry = MakeButton(this, "btnRetry", "Retry", mrRetry, 70, 96);
   btnAbort = MakeButton(this, "btnAbort", "Abort", mrAbort, 159, 96);
+  btnRetry->SetDefault(true);
   FormCreated();
 }
 

@@ -2,12 +2,54 @@
 
 #include "TezApp.h"
 
+#include <algorithm>
+#include <vector>
+
 static const TezMessageEntry kEmptyMap[] = {TEZ_END_MESSAGE_MAP};
+
+// A modeless dialog runs in its host's message loop, which does not know
+// it: a message hook of the thread hands the dialog keys (Tab, arrows,
+// Enter for IDOK or the default button, Escape for IDCANCEL, Alt with a
+// letter) of this module's modeless dialogs to the dialog manager.
+namespace {
+std::vector<HWND> g_modeless;
+HHOOK g_keyHook = nullptr;
+
+LRESULT CALLBACK ModelessKeyHook(int code, WPARAM wParam, LPARAM lParam) {
+  auto* msg = reinterpret_cast<MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && msg->message >= WM_KEYFIRST &&
+      msg->message <= WM_KEYLAST && msg->hwnd) {
+    HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+    if (std::find(g_modeless.begin(), g_modeless.end(), root) != g_modeless.end() &&
+        IsDialogMessageA(root, msg)) {
+      msg->message = WM_NULL;
+      msg->wParam = 0;
+      msg->lParam = 0;
+    }
+  }
+  return CallNextHookEx(g_keyHook, code, wParam, lParam);
+}
+
+void AddModeless(HWND dialog) {
+  g_modeless.push_back(dialog);
+  if (!g_keyHook)
+    g_keyHook = SetWindowsHookExA(WH_GETMESSAGE, ModelessKeyHook, nullptr, GetCurrentThreadId());
+}
+
+void RemoveModeless(HWND dialog) {
+  g_modeless.erase(std::remove(g_modeless.begin(), g_modeless.end(), dialog), g_modeless.end());
+  if (g_modeless.empty() && g_keyHook) {
+    UnhookWindowsHookEx(g_keyHook);
+    g_keyHook = nullptr;
+  }
+}
+}  // namespace
 
 CTezDialog::CTezDialog(UINT templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
 
 CTezDialog::~CTezDialog() {
   if (m_hwnd && !m_modal) {
+    RemoveModeless(m_hwnd);
     SetWindowLongPtrA(m_hwnd, DWLP_USER, 0);
     ::DestroyWindow(m_hwnd);
   }
@@ -60,6 +102,7 @@ INT_PTR CALLBACK CTezDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
     self = reinterpret_cast<CTezDialog*>(lParam);
     self->m_hwnd = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    if (!self->m_modal) AddModeless(hwnd);
     return self->OnInitDialog();
   }
   self = reinterpret_cast<CTezDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
@@ -80,6 +123,7 @@ INT_PTR CALLBACK CTezDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
       self->EndDialog(IDCANCEL);
       return TRUE;
     case WM_NCDESTROY:
+      if (!self->m_modal) RemoveModeless(hwnd);
       SetWindowLongPtrA(hwnd, DWLP_USER, 0);
       self->m_hwnd = nullptr;
       self->OnDestroyed();

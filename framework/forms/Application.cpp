@@ -130,6 +130,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return true;
   }
+  if (IsKeyMsg(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
   return true;

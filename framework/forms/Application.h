@@ -110,6 +110,10 @@ class TApplication : public TComponent {
   HWND hintWindow_ = nullptr;
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   bool ProcessMessage(MSG& msg);
+  // A key for a form before its control sees it: a menu shortcut, or a
+  // dialog key the control does not want (see TForm::DialogKey); true when
+  // used.
+  bool IsKeyMsg(const MSG& msg);
   HWND handle_ = nullptr;
   std::string title_;
   TForm* mainForm_ = nullptr;

@@ -30,6 +30,8 @@ TWinControl::~TWinControl() {
   if (parent_) {
     auto& list = parent_->controls_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    auto& tabs = parent_->tabList_;
+    tabs.erase(std::remove(tabs.begin(), tabs.end(), this), tabs.end());
   }
   if (brush_) DeleteObject(brush_);
 }
@@ -58,6 +60,8 @@ void TWinControl::CreateHandle() {
   FillCreateParams(p);
   if (visible_ && parent_) p.style |= WS_VISIBLE;
   if (!enabled_) p.style |= WS_DISABLED;
+  if (tabStop_ == 0) p.style &= ~static_cast<DWORD>(WS_TABSTOP);
+  if (tabStop_ == 1) p.style |= WS_TABSTOP;
   HWND h = CreateWindowHandle(p);
   if (!h) throw EOutOfResources(SWindowCreate);
   handle_ = h;
@@ -188,6 +192,8 @@ void TWinControl::SetParent(TWinControl* parent) {
   if (parent_) {
     auto& list = parent_->controls_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    auto& tabs = parent_->tabList_;
+    tabs.erase(std::remove(tabs.begin(), tabs.end(), this), tabs.end());
   }
   parent_ = parent;
   if (!parent_) {
@@ -198,6 +204,7 @@ void TWinControl::SetParent(TWinControl* parent) {
     return;
   }
   parent_->controls_.push_back(this);
+  parent_->tabList_.push_back(this);
   if (parentFont_) TakeParentFont();
   if (handle_)
     ::SetParent(handle_, parent_->handle_);
@@ -401,6 +408,7 @@ bool TWinControl::InputMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) 
       return false;
     }
     case WM_SETFOCUS:
+      if (TForm* form = GetParentForm(this)) form->FocusChanged(this);
       DoEnter();
       return false;
     case WM_KILLFOCUS:
@@ -501,7 +509,10 @@ void TWinControl::SetFocus() {
 }
 bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
 bool TWinControl::CanFocus() const {
-  return handle_ && IsWindowVisible(handle_) && IsWindowEnabled(handle_);
+  if (!handle_ || !IsWindowVisible(handle_)) return false;
+  for (HWND w = handle_; w; w = (GetWindowLongPtrA(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
+    if (!IsWindowEnabled(w)) return false;
+  return true;
 }
 bool TWinControl::MouseCapture() const { return handle_ && GetCapture() == handle_; }
 void TWinControl::SetMouseCapture(bool capture) {

@@ -105,10 +105,25 @@ class TWinControl : public TComponent, public TDragControl {
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
 
-  // Focus and capture.
+  // Focus and capture. CanFocus: the window and every parent up to the
+  // form are visible and enabled.
   void SetFocus();
   bool Focused() const;
   bool CanFocus() const;
+
+  // Keyboard navigation: Tab visits the controls with TabStop in TabOrder
+  // within each parent, each followed by its own children. TabStop starts
+  // as the window class sets it (buttons, edits, lists: on); TabOrder is
+  // the place among the parent's children (the order they were put in).
+  bool TabStop() const;
+  void SetTabStop(bool tabStop);
+  int TabOrder() const;
+  void SetTabOrder(int order);
+  // The control Tab (goForward) or Shift+Tab reaches after current among
+  // this control's descendants, round the end; none when none takes it.
+  TWinControl* FindNextControl(TWinControl* current, bool goForward) const;
+  // The descendants that Tab visits now, in order.
+  std::vector<TWinControl*> TabOrderList() const;
   bool MouseCapture() const;
   void SetMouseCapture(bool capture);
 
@@ -223,11 +238,14 @@ class TWinControl : public TComponent, public TDragControl {
   LRESULT PaintWithGraphicControls(WPARAM wp, LPARAM lp);
   void Detach();
   void ApplyNameTag();
+  void AddTabOrderList(std::vector<TWinControl*>& list) const;
   HWND handle_ = nullptr;
   WNDPROC oldProc_ = nullptr;
   ATOM nameAtom_ = 0;
   TWinControl* parent_ = nullptr;
   std::vector<TWinControl*> controls_;
+  std::vector<TWinControl*> tabList_;
+  int tabStop_ = -1;  // -1: as the window class sets it
   std::vector<TGraphicControl*> graphicControls_;
   TGraphicControl* graphicCapture_ = nullptr;
   bool enabled_ = true;

@@ -233,6 +233,10 @@ LRESULT TForm::FormDefault(UINT msg, WPARAM wp, LPARAM lp) {
       FillRect(reinterpret_cast<HDC>(wp), &r, BackgroundBrush());
       return 1;
     }
+    case WM_ACTIVATE:
+      // The focus goes back to the control that had it.
+      if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp) && RestoreFocus()) return 0;
+      break;
     case WM_COMMAND:
       if (menu_ && lp == 0 && HIWORD(wp) == 0 && menu_->DispatchCommand(LOWORD(wp))) return 0;
       break;

@@ -74,6 +74,25 @@ class TForm : public TWinControl {
   TMainMenu* Menu() const { return menu_; }
   void SetMenu(TMainMenu* menu);
 
+  // The control that has (or, while the form is inactive, last had) the
+  // focus; setting it focuses it. The form gives it back the focus when it
+  // is activated again (at first: the first control that Tab reaches).
+  TWinControl* ActiveControl() const;
+  void SetActiveControl(TWinControl* control);
+  // Moves the focus to the control Tab (or Shift+Tab) reaches from
+  // current (the active control when none).
+  void SelectNext(TWinControl* current, bool goForward);
+  // The focus arrived at a control of this form.
+  void FocusChanged(TWinControl* control);
+  // Keys that the focused control does not want: Tab and Shift+Tab, the
+  // arrows between radio buttons, Enter and Escape for the default and
+  // cancel buttons, Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PageDown and
+  // Ctrl+PageUp for the page control. True when the key was used.
+  virtual bool DialogKey(WORD key, TShiftState shift);
+  // Alt with a letter: the button, check box or radio button whose caption
+  // marks it with & is clicked, the label's FocusControl focused.
+  virtual bool DialogChar(char c);
+
   // Message methods: handler runs for every message of that number; it may
   // hand the message on to the default handling with DefaultHandler.
   void SetMessageMethod(UINT msg, TMessageMethod method);
@@ -100,6 +119,9 @@ class TForm : public TWinControl {
   void CreateMDIClient();
   void DestroyMDIChild();
   LRESULT FormDefault(UINT msg, WPARAM wp, LPARAM lp);
+  // Focuses the active control (else the first Tab reaches); false when
+  // the form has none to focus.
+  bool RestoreFocus();
   const char* className_;
   TFormBorderStyle borderStyle_ = bsSizeable;
   unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
@@ -108,5 +130,6 @@ class TForm : public TWinControl {
   TMainMenu* menu_ = nullptr;
   TMenuItem* windowMenu_ = nullptr;
   HWND clientHandle_ = nullptr;
+  HWND activeWindow_ = nullptr;  // of ActiveControl
   std::map<UINT, TMessageMethod> methods_;
 };

@@ -321,6 +321,33 @@ bool TMenu::DispatchPopup(HMENU menu) {
   return true;
 }
 
+namespace {
+// The path from below the root to the shown item without children that
+// has the shortcut; empty when none.
+bool FindShortCut(const TMenuItem* parent, TShortCut shortCut, std::vector<TMenuItem*>& path) {
+  for (TMenuItem* i : parent->ShownItems()) {
+    path.push_back(i);
+    if (i->Count() == 0 ? i->ShortCut() == shortCut : FindShortCut(i, shortCut, path)) return true;
+    path.pop_back();
+  }
+  return false;
+}
+}  // namespace
+
+bool TMenu::IsShortCut(TShortCut shortCut) {
+  if (!(shortCut & 0xFF)) return false;
+  std::vector<TMenuItem*> path;
+  if (!FindShortCut(items_, shortCut, path)) return false;
+  for (size_t i = 0; i + 1 < path.size(); ++i) path[i]->Click();
+  // Those clicks may have changed the items: look again.
+  path.clear();
+  if (!FindShortCut(items_, shortCut, path)) return false;
+  for (TMenuItem* i : path)
+    if (!i->Enabled()) return false;
+  path.back()->Click();
+  return true;
+}
+
 TMenuItem* TMenu::MenuSelectItem(WPARAM wp, LPARAM lp) const {
   const UINT flags = HIWORD(wp);
   if (flags == 0xFFFF && !lp) return nullptr;  // the menu closed

@@ -120,6 +120,11 @@ class TMenu : public TComponent {
   bool ContainsItem(const TMenuItem* item) const;
   bool DispatchCommand(UINT command);
   bool DispatchPopup(HMENU menu);
+  // A key with that shortcut: runs the click of the shown item that
+  // carries it (its submenus first get their clicks, as when opened).
+  // False when no shown item has it, or the item or a submenu on its way
+  // is disabled.
+  bool IsShortCut(TShortCut shortCut);
   // The item that a WM_MENUSELECT names, or none.
   TMenuItem* MenuSelectItem(WPARAM wp, LPARAM lp) const;
   // The help context of the item with that command (else that submenu

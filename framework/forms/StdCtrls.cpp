@@ -84,7 +84,7 @@ void TLabel::Paint() {
   c->FillRect(r);
   c->Font()->SetColor(Enabled() ? FontColor() : clGrayText);
   c->Brush()->SetStyle(bsClear);
-  UINT flags = DT_NOPREFIX | (WordWrap ? DT_WORDBREAK : 0) |
+  UINT flags = TextFlags() |
                (Alignment == taCenter ? DT_CENTER : Alignment == taRightJustify ? DT_RIGHT : DT_LEFT);
   std::string text = Caption();
   HDC dc = c->Handle();
@@ -104,6 +104,23 @@ LRESULT TLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     return res;
   }
   return TCustomControl::WndProc(msg, wp, lp);
+}
+
+UINT TLabel::TextFlags() const {
+  return (focusControl_ ? 0 : DT_NOPREFIX) | (WordWrap ? DT_WORDBREAK : 0);
+}
+
+void TLabel::SetFocusControl(TWinControl* control) {
+  if (focusControl_) focusControl_->RemoveFreeNotification(this);
+  focusControl_ = control;
+  if (control) control->FreeNotification(this);
+  AdjustBounds();
+  if (HandleAllocated()) Invalidate();
+}
+
+void TLabel::Notification(TComponent* component, TOperation operation) {
+  TCustomControl::Notification(component, operation);
+  if (operation == opRemove && component == focusControl_) focusControl_ = nullptr;
 }
 
 void TLabel::SetAutoSize(bool autoSize) {
@@ -127,8 +144,7 @@ void TLabel::AdjustBounds() {
   RECT r = {0, 0, WordWrap ? givenWidth : 0, 0};
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CALCRECT | DT_NOPREFIX | (WordWrap ? DT_WORDBREAK : 0));
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | TextFlags());
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   int left = given_.left, width = WordWrap ? givenWidth : r.right, height = r.bottom;
@@ -164,7 +180,22 @@ void TLabel::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 
 void TButton::FillCreateParams(CreateParams& p) {
   p.className = "BUTTON";
-  p.style |= BS_PUSHBUTTON | WS_TABSTOP;
+  p.style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
+  active_ = default_;
+}
+
+void TButton::SetDefault(bool isDefault) {
+  default_ = isDefault;
+  TForm* form = GetParentForm(this);
+  TWinControl* focused = form ? form->ActiveControl() : nullptr;
+  SetActive(focused == this || (isDefault && !dynamic_cast<TButton*>(focused)));
+}
+
+void TButton::SetActive(bool active) {
+  if (active == active_ && HandleAllocated()) return;
+  active_ = active;
+  if (HandleAllocated())
+    SendMessageA(Handle(), BM_SETSTYLE, active ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 void TButton::CommandNotify(WORD code) {
@@ -202,6 +233,42 @@ void TCheckBox::CommandNotify(WORD code) {
   if (code != BN_CLICKED) return;
   checked_ = Checked();
   Click();
+}
+
+void TRadioButton::FillCreateParams(CreateParams& p) {
+  TCheckBox::FillCreateParams(p);
+  p.style = (p.style & ~static_cast<DWORD>(BS_AUTOCHECKBOX)) | BS_AUTORADIOBUTTON | BS_NOTIFY;
+}
+
+void TRadioButton::SetChecked(bool checked) {
+  // The window may have checked itself already (a click): what counts is
+  // the state last known here.
+  const bool was = checked_;
+  checked_ = checked;
+  if (HandleAllocated())
+    SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!checked) return;
+  if (TWinControl* parent = Parent())
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+      auto* other = dynamic_cast<TRadioButton*>(parent->Controls(i));
+      if (other && other != this && (other->checked_ || other->Checked())) other->SetChecked(false);
+    }
+  if (!was) Click();
+}
+
+void TRadioButton::CommandNotify(WORD code) {
+  switch (code) {
+    case BN_DOUBLECLICKED:
+      if (OnDblClick) OnDblClick(this);
+      return;
+    case BN_CLICKED:
+      // A click, or the focus arriving by key: this one becomes checked
+      // (the button may have checked itself already).
+      SetChecked(true);
+      return;
+    default:
+      return;
+  }
 }
 
 void TGroupBox::FillCreateParams(CreateParams& p) {

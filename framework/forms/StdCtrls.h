@@ -37,6 +37,8 @@ class TPanel : public TWinControl {
 
 // A label that paints its caption in its font and font colour (grey when
 // disabled); a press and release of the left button on it is a click.
+// With a FocusControl its caption's & marks the letter (shown underlined)
+// that with Alt focuses that control; without one, & is plain text.
 // With AutoSize (the default) it takes the size of its caption in its font
 // whenever the caption, the font or the bounds given change: a right-
 // justified label keeps the right edge of the bounds given, a centred one
@@ -51,9 +53,12 @@ class TLabel : public TCustomControl {
   bool AutoSize() const { return autoSize_; }
   void SetAutoSize(bool autoSize);
   void SetBounds(int left, int top, int width, int height) override;
+  TWinControl* FocusControl() const { return focusControl_; }
+  void SetFocusControl(TWinControl* control);
 
  protected:
   void Paint() override;
+  void Notification(TComponent* component, TOperation operation) override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void HandleCreated() override { AdjustBounds(); }
   void FontChanged() override { AdjustBounds(); }
@@ -62,21 +67,36 @@ class TLabel : public TCustomControl {
 
  private:
   void AdjustBounds();
+  UINT TextFlags() const;
   bool pressed_ = false;
   bool autoSize_ = true;
+  TWinControl* focusControl_ = nullptr;
   RECT given_ = {0, 0, 0, 0};
 };
 
+// A push button. Enter presses the form's Default button (or the push
+// button that has the focus, which then shows the default frame instead),
+// Escape its Cancel button.
 class TButton : public TWinControl {
  public:
   explicit TButton(TComponent* owner) : TWinControl(owner) {}
   // A non-zero value is handed to the button's form when it is clicked.
   int ModalResult = 0;
+  bool Default() const { return default_; }
+  void SetDefault(bool isDefault);
+  bool Cancel = false;
+  // What a click by the user does: ModalResult to the form, then OnClick.
+  void Click() override;
+  // Shows or hides the default frame (the form does it as the focus moves).
+  void SetActive(bool active);
 
  protected:
   void FillCreateParams(CreateParams& p) override;
   void CommandNotify(WORD code) override;
-  void Click() override;
+
+ private:
+  bool default_ = false;
+  bool active_ = false;
 };
 
 class TCheckBox : public TWinControl {
@@ -90,9 +110,20 @@ class TCheckBox : public TWinControl {
   void FillCreateParams(CreateParams& p) override;
   void HandleCreated() override;
   void CommandNotify(WORD code) override;
-
- private:
   bool checked_ = false;
+};
+
+// A radio button: checking it unchecks the other radio buttons of its
+// parent; it fires OnClick when it becomes checked (by a click, an arrow
+// key that moves to it, or SetChecked). A double click is reported too.
+class TRadioButton : public TCheckBox {
+ public:
+  explicit TRadioButton(TComponent* owner) : TCheckBox(owner) {}
+  void SetChecked(bool checked);
+
+ protected:
+  void FillCreateParams(CreateParams& p) override;
+  void CommandNotify(WORD code) override;
 };
 
 // A frame with a caption around the controls placed in it.

@@ -36,9 +36,11 @@ TfrmChannelCleanup::TfrmChannelCleanup(TComponent* owner, TChannelList* list)
   btnOk = Place<TButton>(this, this, "btnOk", 90, top, 75, 25);
   btnOk->SetCaption("OK");
   btnOk->ModalResult = mrOk;
+  btnOk->SetDefault(true);
   btnCancel = Place<TButton>(this, this, "btnCancel", 175, top, 75, 25);
   btnCancel->SetCaption("Cancel");
   btnCancel->ModalResult = mrCancel;
+  btnCancel->Cancel = true;
   FormCreated();
 }
 

@@ -32,19 +32,6 @@ const char* const kProxyBlank =
     "This prevents access to the Internet.";
 }  // namespace
 
-void TRadioButton::FillCreateParams(CreateParams& p) {
-  TCheckBox::FillCreateParams(p);
-  p.style = (p.style & ~BS_AUTOCHECKBOX) | BS_AUTORADIOBUTTON | BS_NOTIFY;
-}
-
-void TRadioButton::CommandNotify(WORD code) {
-  if (code == BN_DOUBLECLICKED) {
-    if (OnDblClick) OnDblClick(this);
-    return;
-  }
-  TCheckBox::CommandNotify(code);
-}
-
 std::string ShortLinkText(const std::string& link) {
   return link.size() >= 18 ? link.substr(0, 20) + "..." : link;
 }
@@ -80,6 +67,7 @@ TfrmAskFileType::TfrmAskFileType(TComponent* owner) : TForm(owner, "TfrmAskFileT
   }
   btnOk = Place<TButton>(this, "btnOk", 130, 196, 75, 25, "OK");
   btnOk->ModalResult = mrOk;
+  btnOk->SetDefault(true);
   btnOk->SetEnabled(false);
   btnHelpType = Place<TButton>(this, "btnHelpType", 215, 196, 75, 25, "&Help");
   btnHelpType->OnClick = [this](TObject*) {
@@ -142,6 +130,8 @@ TfrmProxySettings::TfrmProxySettings(TComponent* owner) : TForm(owner, "TfrmProx
   btnOk = Place<TButton>(this, "btnOk", 85, 85, 75, 25, "OK");
   btnCancel = Place<TButton>(this, "btnCancel", 165, 85, 75, 25, "Cancel");
   btnCancel->ModalResult = mrCancel;
+  btnOk->SetDefault(true);
+  btnCancel->Cancel = true;
   btnHelpProxy = Place<TButton>(this, "btnHelpProxy", 245, 85, 75, 25, "&Help");
   btnOk->OnClick = [this](TObject*) {
     if (ProxyEntryUsable(editHttpProxy->Caption(), editHttpProxyPort->Caption()) ||
@@ -171,6 +161,7 @@ void ShowProxyHelp(TComponent* owner) {
                   lines[i]);
   TButton* ok = Place<TButton>(&help, "btnOk", 162, 76, 75, 25, "OK");
   ok->ModalResult = mrOk;
+  ok->SetDefault(true);
   help.Created();
   help.ShowModal();
 }
@@ -188,6 +179,7 @@ void ShowNoInetConnection(TComponent* owner) {
                 "Choose a connection in the options to add links.");
   TButton* ok = Place<TButton>(&notice, "btnOk", 122, 56, 75, 25, "OK");
   ok->ModalResult = mrOk;
+  ok->SetDefault(true);
   notice.Created();
   notice.ShowModal();
 }

@@ -7,16 +7,6 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
-// A radio button; a double click is reported as well.
-class TRadioButton : public TCheckBox {
- public:
-  explicit TRadioButton(TComponent* owner) : TCheckBox(owner) {}
-
- protected:
-  void FillCreateParams(CreateParams& p) override;
-  void CommandNotify(WORD code) override;
-};
-
 class TfrmAskFileType : public TForm {
  public:
   explicit TfrmAskFileType(TComponent* owner);

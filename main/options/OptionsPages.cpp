@@ -116,6 +116,8 @@ void TOptionsPages::Build() {
   buttons->SetColor(clBtnFace);
   btnOkOptions = Put<TButton>(&f_, buttons, "btnOkOptions", w - 178, 6, 80, 26, "OK");
   btnOptionsCancel = Put<TButton>(&f_, buttons, "btnOptionsCancel", w - 92, 6, 80, 26, "Cancel");
+  btnOkOptions->SetDefault(true);
+  btnOptionsCancel->Cancel = true;
   btnOkOptions->OnClick = [this](TObject*) { btnOkOptionsClick(); };
   btnOptionsCancel->OnClick = [this](TObject*) { btnOptionsCancelClick(); };
   BuildRecording(pages[0]);

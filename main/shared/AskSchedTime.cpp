@@ -47,6 +47,7 @@ TfrmAskSchedTime1::TfrmAskSchedTime1(TComponent* owner) : TForm(owner, "TfrmAskS
   OKBtn->SetName("OKBtn");
   OKBtn->SetCaption("&OK");
   OKBtn->ModalResult = mrOk;
+  OKBtn->SetDefault(true);
   OKBtn->SetBounds(8, 104, 73, 25);
   OKBtn->SetParent(this);
 
@@ -54,6 +55,7 @@ TfrmAskSchedTime1::TfrmAskSchedTime1(TComponent* owner) : TForm(owner, "TfrmAskS
   CancelBtn->SetName("CancelBtn");
   CancelBtn->SetCaption("&Cancel");
   CancelBtn->ModalResult = mrCancel;
+  CancelBtn->Cancel = true;
   CancelBtn->SetBounds(89, 104, 73, 25);
   CancelBtn->SetParent(this);
 

@@ -192,7 +192,6 @@ void TForm1::BuildChannelsView() {
     shiftDown = (shift & ssShift) != 0;
     ctrlDown = (shift & ssCtrl) != 0;
     if (!shiftDown && !ctrlDown) multiSelect = false;
-    if (key == VK_DELETE && itemsEnabled) btnDelClick(gridItems);
     // The grid moves its current row after this event; the move then
     // selects the row as a click does.
     if (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT || key == VK_HOME ||

@@ -238,3 +238,47 @@ TEST(MainItemsGrid, SplitterDraggedPastItsMinimumStopsThere) {
   EXPECT_EQ(WindowRect(memo).top, WindowRect(bar).bottom);
   EXPECT_EQ(WindowRect(grid).top, gridTop);
 }
+
+namespace {
+
+// Halvorn's message box with that text, or none.
+HWND QuestionBox(const char* text) {
+  HWND box = FindWindowA("#32770", "Brindale");
+  return box && IsWindowVisible(box) && FindWindowExA(box, nullptr, "Static", text) ? box : nullptr;
+}
+
+}  // namespace
+
+TEST(MainItemsGrid, DelInTheDeletedListAsksAndRemovesTheRowForGood) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  // Del in a channel moves the item to the Deleted list.
+  ClickAt(grid, GridCell(6, 2).x, GridCell(6, 2).y);
+  ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 2); }, 3000));
+  Press(VK_DELETE);
+  ASSERT_TRUE(WaitUntil([&] { return h.Key("data\\deleted\\deleted.inx", "Entry List",
+                                           "numberEntries") == "1"; }, 5000));
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "Entry List", "numberEntries"), "2");
+
+  // In the Deleted list Del asks first; Yes removes the row for good.
+  ASSERT_TRUE(Click("speedDeleted"));
+  ASSERT_TRUE(WaitUntil([&] { return HintAt(grid, GridCell(6, 1).x, GridCell(6, 1).y) == "Second"; },
+                        10000));
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 1); }, 3000));
+  const char* question = "Permanently remove entry from list?";
+  Press(VK_DELETE);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (box = QuestionBox(question)) != nullptr; }, 5000));
+  HWND yes = FindWindowExA(box, nullptr, "Button", "&Yes");
+  ASSERT_TRUE(yes);
+  Click(yes);
+  EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\deleted\\deleted.inx", "Entry List",
+                                           "numberEntries") == "0"; }, 5000));
+  // Once: no second question follows.
+  EXPECT_FALSE(WaitUntil([&] { return QuestionBox(question) != nullptr; }, 1000));
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "Entry List", "numberEntries"), "2");
+}
