@@ -51,7 +51,10 @@ void TInplaceEdit::KeyPress(char& key) {
 }
 
 LRESULT TInplaceEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS;
+  // Enter and Escape end the edit; Tab moves between cells with goTabs.
+  if (msg == WM_GETDLGCODE)
+    return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS |
+           ((grid_->Options() & goTabs) ? DLGC_WANTTAB : 0);
   if (msg == WM_KILLFOCUS && reinterpret_cast<HWND>(wp) != grid_->Handle()) {
     LRESULT r = TEdit::WndProc(msg, wp, lp);
     grid_->FocusLost();

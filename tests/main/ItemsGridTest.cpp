@@ -261,7 +261,8 @@ TEST(MainItemsGrid, DelInTheDeletedListAsksAndRemovesTheRowForGood) {
   Press(VK_DELETE);
   ASSERT_TRUE(WaitUntil([&] { return h.Key("data\\deleted\\deleted.inx", "Entry List",
                                            "numberEntries") == "1"; }, 5000));
-  EXPECT_EQ(h.Key("data\\news\\news.inx", "Entry List", "numberEntries"), "2");
+  ASSERT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "Entry List",
+                                           "numberEntries") == "2"; }, 5000));
 
   // In the Deleted list Del asks first; Yes removes the row for good.
   ASSERT_TRUE(Click("speedDeleted"));
