@@ -163,6 +163,32 @@ TEST_F(HttpGet, ExportsAnswerOnlyWhenInitialisedAndShowDialogIsRead) {
   }
 }
 
+// The shown dialog lives in the host's plain message loop: Enter and
+// Escape typed in it end it, as its OK and Cancel do.
+TEST_F(HttpGet, EnterAndEscapeInTheShownDialogEndIt) {
+  WriteFile("Other.inx", "[TezHttpGet.dll]\r\nshowDialog=1\r\n");
+  Ini().ReloadFile((InCurrentDirectory("Other.inx")).c_str());
+  for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+    SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Escape");
+    ASSERT_EQ(1, p.init3(host, "\\\\.\\mailslot\\unused", Hook, 0, 0, "Other.inx"));
+    HWND dialog = OwnDialog(kDialogCaption);
+    ASSERT_TRUE(dialog && IsWindowVisible(dialog));
+    HWND edit = GetDlgItem(dialog, 1002);
+    ASSERT_TRUE(PumpUntil([&] {
+      if (GetForegroundWindow() != dialog) SetForegroundWindow(dialog);
+      if (GetFocus() != edit) SetFocus(edit);
+      return GetForegroundWindow() == dialog && GetFocus() == edit;
+    }, 3000));
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = key;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    EXPECT_TRUE(PumpUntil([] { return !OwnDialog(kDialogCaption); }, 5000));
+    p.close();
+  }
+}
+
 TEST_F(HttpGet, FetchesAnItemIntoAPlayableTempFileWithThrottledProgress) {
   Init();
   CDataItem item;
