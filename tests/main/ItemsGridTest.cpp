@@ -249,7 +249,7 @@ HWND QuestionBox(const char* text) {
 
 }  // namespace
 
-TEST(MainItemsGrid, DelInTheDeletedListAsksAndRemovesTheRowForGood) {
+TEST(MainItemsGrid, DelAndCtrlDelWhileEditingDeleteAndTheDeletedListAsksFirst) {
   Peer peer;
   Halvorn h;
   ASSERT_TRUE(h.Ready());
@@ -263,11 +263,26 @@ TEST(MainItemsGrid, DelInTheDeletedListAsksAndRemovesTheRowForGood) {
                                            "numberEntries") == "1"; }, 5000));
   ASSERT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "Entry List",
                                            "numberEntries") == "2"; }, 5000));
+  // While a description is edited, Ctrl+Del deletes the item.
+  ASSERT_TRUE(OpenEditor(grid, 1));
+  INPUT ctrlDel[4] = {};
+  for (INPUT& i : ctrlDel) i.type = INPUT_KEYBOARD;
+  ctrlDel[0].ki.wVk = ctrlDel[3].ki.wVk = VK_CONTROL;
+  ctrlDel[1].ki.wVk = ctrlDel[2].ki.wVk = VK_DELETE;
+  ctrlDel[2].ki.dwFlags = ctrlDel[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, ctrlDel, sizeof(INPUT));
+  ASSERT_TRUE(WaitUntil([&] { return h.Key("data\\deleted\\deleted.inx", "Entry List",
+                                           "numberEntries") == "2"; }, 5000));
+  ASSERT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "Entry List",
+                                           "numberEntries") == "1"; }, 5000));
 
   // In the Deleted list Del asks first; Yes removes the row for good.
   ASSERT_TRUE(Click("speedDeleted"));
-  ASSERT_TRUE(WaitUntil([&] { return HintAt(grid, GridCell(6, 1).x, GridCell(6, 1).y) == "Second"; },
-                        10000));
+  std::string shown;
+  ASSERT_TRUE(WaitUntil([&] {
+    shown = HintAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+    return shown == "First" || shown == "Second";
+  }, 10000));
   ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
   ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 1); }, 3000));
   const char* question = "Permanently remove entry from list?";
@@ -278,8 +293,10 @@ TEST(MainItemsGrid, DelInTheDeletedListAsksAndRemovesTheRowForGood) {
   ASSERT_TRUE(yes);
   Click(yes);
   EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\deleted\\deleted.inx", "Entry List",
-                                           "numberEntries") == "0"; }, 5000));
+                                           "numberEntries") == "1"; }, 5000));
+  EXPECT_EQ(h.Key("data\\deleted\\deleted.inx", "1", "description"),
+            shown == "First" ? "Second" : "First");
   // Once: no second question follows.
   EXPECT_FALSE(WaitUntil([&] { return QuestionBox(question) != nullptr; }, 1000));
-  EXPECT_EQ(h.Key("data\\news\\news.inx", "Entry List", "numberEntries"), "2");
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "Entry List", "numberEntries"), "1");
 }
