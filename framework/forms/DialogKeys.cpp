@@ -241,8 +241,13 @@ bool TApplication::IsKeyMsg(const MSG& msg) {
     default: break;
   }
   if (!mask) return false;
-  MSG copy = msg;
-  if (SendMessageA(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&copy)) & mask) return false;
+  // The control is asked with the key in wParam and no message: with one,
+  // the system's edit fields act as in a dialog box (Escape in a memo
+  // would close its parent).
+  if (SendMessageA(msg.hwnd, WM_GETDLGCODE, key, 0) & mask) return false;
+  // A dropped-down list closes with Enter or Escape.
+  auto* combo = dynamic_cast<TComboBox*>(control);
+  if (combo && mask == DLGC_WANTALLKEYS && combo->DroppedDown()) return false;
   if (!form->DialogKey(key, shift)) return false;
   uiState();
   return true;

@@ -45,3 +45,10 @@ void TMemo::CommandNotify(WORD code) {
   showing_ = false;
   if (OnChange) OnChange(this);
 }
+
+LRESULT TMemo::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // Enter makes a new line, but Escape is the form's (its cancel button).
+  if (msg == WM_GETDLGCODE && wp == VK_ESCAPE)
+    return TWinControl::WndProc(msg, wp, lp) & ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+  return TWinControl::WndProc(msg, wp, lp);
+}

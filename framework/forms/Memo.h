@@ -26,6 +26,7 @@ class TMemo : public TWinControl {
   void FillCreateParams(CreateParams& p) override;
   void HandleCreated() override;
   void CommandNotify(WORD code) override;
+  LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   void ShowLines();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "Memo.h"
 #include "Menus.h"
 #include "PageControl.h"
 #include "StdCtrls.h"
@@ -119,6 +120,9 @@ TEST_F(KeyboardTest, TabArrowsPagesEnterEscapeAndAltLetters) {
   auto* wild = Add<TRadioButton>(group, 10, 76, 150, 22, "Wild");
   auto* edit3 = Add<TEdit>(page2, 8, 8, 120, 22);
   fast->SetChecked(true);
+  // A memo on a panel of its own.
+  auto* notes = Add<TPanel>(form_, 8, 300, 180, 60);
+  auto* memo = Add<TMemo>(notes, 4, 4, 170, 50);
   auto* ok = Add<TButton>(form_, 200, 320, 75, 25, "OK");
   ok->ModalResult = mrOk;
   ok->SetDefault(true);
@@ -136,7 +140,7 @@ TEST_F(KeyboardTest, TabArrowsPagesEnterEscapeAndAltLetters) {
 
   // Tab visits every control that takes it, in order, round the end;
   // of the radio group only the checked button. Shift+Tab goes back.
-  const std::vector<TWinControl*> order = {edit1, loud, edit2, pages, fast, ok, cancel, apply};
+  const std::vector<TWinControl*> order = {edit1, loud, edit2, pages, fast, memo, ok, cancel, apply};
   TakeKeys(edit1->Handle());
   for (size_t i = 1; i <= order.size(); ++i) {
     PressInFocus(VK_TAB);
@@ -155,7 +159,7 @@ TEST_F(KeyboardTest, TabArrowsPagesEnterEscapeAndAltLetters) {
   PressInFocus(VK_TAB);
   ASSERT_TRUE(FocusIs(loud));
   EXPECT_NE(ClientPixels(loud->Handle()), loudPlain);
-  TakeKeys(fast->Handle());
+  TakeKeys(memo->Handle());
   PressInFocus(VK_TAB);
   ASSERT_TRUE(FocusIs(ok));
   EXPECT_NE(ClientPixels(ok->Handle()), okPlain);
@@ -241,6 +245,19 @@ TEST_F(KeyboardTest, TabArrowsPagesEnterEscapeAndAltLetters) {
   InModal(onApply);
   EXPECT_EQ(form_->ShowModal(), mrCancel);
   EXPECT_EQ(applied, 2);
+  // In the memo Enter makes a new line; Escape is still the cancel
+  // button's (and leaves the memo's panel be).
+  form_->Show();
+  std::function<void()> inMemo = [&] {
+    PressWith(memo->Handle(), VK_RETURN, {});
+    PumpUntil([&] { return memo->Text().find("\r\n") != std::string::npos; }, 3000);
+    PressWith(memo->Handle(), VK_ESCAPE, {});
+  };
+  InModal(inMemo);
+  EXPECT_EQ(form_->ShowModal(), mrCancel);
+  EXPECT_NE(memo->Text().find("\r\n"), std::string::npos);
+  PumpUntil([] { return false; }, 200);
+  EXPECT_TRUE(IsWindow(notes->Handle()));
 }
 
 TEST_F(KeyboardTest, ShortcutsOfAMenuThatIsNotOpen) {
