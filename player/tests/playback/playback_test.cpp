@@ -405,11 +405,11 @@ TEST_F(Playback, BadFilesAndPaths) {
 }
 
 TEST_F(Playback, ASeekThatWaitsForAGrowingFileLeavesTheMutexFree) {
-  // 300 of the 500 frames are written; the decoding thread, paced by the
-  // device, is still among them when it takes a seek to frame 450.
+  // 400 of the 500 frames are written; the decoding thread, paced by the
+  // device, is still among them when it takes a seek to frame 480.
   std::vector<uint8_t> whole = testkit::ReadFile("long48.mp2");
-  ASSERT_GT(whole.size(), 460u * 384);
-  const size_t written = 300 * 384;
+  ASSERT_GT(whole.size(), 490u * 384);
+  const size_t written = 400 * 384;
   DeleteFileA("held.mp2");
   ASSERT_TRUE(testkit::WriteFile("held.mp2", whole.data(), written));
   // The decoding thread with the record the player shares with it.
@@ -427,7 +427,7 @@ TEST_F(Playback, ASeekThatWaitsForAGrowingFileLeavesTheMutexFree) {
 
   // A seek beyond what is written: the thread waits for the writer.
   WaitForSingleObject(s.mutex, INFINITE);
-  s.seekTarget = 450;
+  s.seekTarget = 480;
   s.seekRequested = 1;
   ReleaseMutex(s.mutex);
   EXPECT_TRUE(PumpUntil([&] { return s.seekRequested == 0; }, 10000));
@@ -445,7 +445,7 @@ TEST_F(Playback, ASeekThatWaitsForAGrowingFileLeavesTheMutexFree) {
   WriteFile(f, whole.data() + written, static_cast<DWORD>(whole.size() - written), &n, nullptr);
   CloseHandle(f);
   EXPECT_TRUE(PumpUntil([] { return FrameAfterSeek() >= 0; }, 20000));
-  EXPECT_EQ(FrameAfterSeek(), 450);
+  EXPECT_EQ(FrameAfterSeek(), 480);
 
   WaitForSingleObject(s.mutex, INFINITE);
   s.stopRequested = 1;
