@@ -691,6 +691,7 @@ void TCustomAsyncSocket::InternalClose(bool signal, int error) {
   }
   closing_ = true;
   TSocket s = hSocket_;
+  unsigned run = ++closeRuns_;
   int failure = 0;
   try {
     ws::WSAAsyncSelect(s, window_, 0, 0);
@@ -708,6 +709,9 @@ void TCustomAsyncSocket::InternalClose(bool signal, int error) {
         ws::setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
       }
       ProcessMessages();
+      // A close run from a handler meanwhile has finished this one: the
+      // handle may already belong to another socket.
+      if (closeRuns_ != run) return;
       Sleep(10);
     }
   } catch (...) {

@@ -193,6 +193,7 @@ class TCustomAsyncSocket : public TComponent {
   TSocket hSocket_ = INVALID_TSOCKET;
   TSocketState state_ = wsClosed;
   unsigned generation_ = 0;
+  unsigned closeRuns_ = 0;  // counts InternalClose calls that close a handle
 
   std::string addr_, port_ = "", proto_ = "tcp", localAddr_ = "0.0.0.0", localPort_ = "0";
   std::string remoteHost_;

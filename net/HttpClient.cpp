@@ -413,7 +413,8 @@ void THttpClient::BodyChunk(const char* data, int len) {
   lastChunk_.assign(data, static_cast<size_t>(len));
   if (bodyChunks_++ == 0 && OnDocBegin) OnDocBegin(this);
   rcvdCount_ += len;
-  document_.append(data, static_cast<size_t>(len));
+  // A caller's stream takes the body instead: it is not kept twice.
+  if (!rcvdStream) document_.append(data, static_cast<size_t>(len));
   if (rcvdStream) {
     try {
       rcvdStream->WriteBuffer(data, len);
@@ -436,12 +437,17 @@ void THttpClient::SocketSessionClosed(int error) {
   if (state_ == httpReady) return;
   // A connection that broke (a reset mid-body) is no clean end.
   if (error && !requestDoneError_) requestDoneError_ = error;
+  // The request ends even when the caller's handler raises.
+  struct EndRequest {
+    HWND window;
+    unsigned serial;
+    ~EndRequest() { PostMessageA(window, WM_HTTP_SET_READY, static_cast<WPARAM>(serial), 0); }
+  } end{window_, serial};
   // An aborted request has no document; an empty one still ends.
   if (state_ != httpAborting && bodyStarted_) {
     if (bodyChunks_ == 0 && OnDocBegin) OnDocBegin(this);
     if (OnDocEnd) OnDocEnd(this);
   }
-  PostMessageA(window_, WM_HTTP_SET_READY, static_cast<WPARAM>(serial), 0);
 }
 
 void THttpClient::LocationSessionClosed(int) {
@@ -451,13 +457,20 @@ void THttpClient::LocationSessionClosed(int) {
   if (state_ == httpReady || state_ == httpAborting) return;
   ClearReply();  // the next hop's reply starts clean
   UpdateTarget();
+  unsigned serial = serial_;
   if (OnLocationChange) OnLocationChange(this);
-  PostMessageA(window_, WM_HTTP_LOGIN, static_cast<WPARAM>(serial_), 0);
+  // A handler that aborted or started another request leaves no hop to go.
+  if (serial == serial_ && state_ != httpReady && state_ != httpAborting)
+    PostMessageA(window_, WM_HTTP_LOGIN, static_cast<WPARAM>(serial), 0);
 }
 
 void THttpClient::Abort() {
   if (state_ == httpReady) {
-    if (socket_->State() != wsClosed) socket_->Close();
+    try {
+      if (socket_->State() != wsClosed) socket_->Close();
+    } catch (const std::exception&) {
+      // Nothing runs that the failure could end.
+    }
     return;
   }
   bool lookingUp = state_ == httpDnsLookup;

@@ -114,7 +114,8 @@ class THttpClient : public TComponent {
   const TStringList& authorizationRequest() const { return authorizationRequest_; }
   // The last header line or the last body chunk received.
   const std::string& lastChunk() const { return lastChunk_; }
-  // The whole body of the current request as received so far.
+  // The whole body of the current request as received so far; empty when
+  // rcvdStream takes it.
   const std::string& rcvdDocument() const { return document_; }
   int requestDoneError() const { return requestDoneError_; }
   // Streams of the caller, not owned: each body chunk is written to

@@ -81,6 +81,13 @@ FARPROC Proc(Fn fn) {
   return Lookup(lib, fn);
 }
 
+FARPROC ReplaceProc(Fn fn, FARPROC proc) {
+  FARPROC old = Proc(fn);
+  Locked guard;
+  Lib().procs[static_cast<size_t>(fn)] = proc;
+  return old;
+}
+
 void ComponentCreated() {
   Locked guard;
   ++Lib().components;

@@ -61,6 +61,11 @@ FARPROC Proc(Fn fn);
 BRINDALE_WSOCK_FUNCTIONS(BRINDALE_WSOCK_CALL)
 #undef BRINDALE_WSOCK_CALL
 
+// Puts `proc` in place of a function of the loaded library until it is
+// unloaded, and returns the entry it replaced (tests stand in for answers
+// that the library gives only on other systems).
+FARPROC ReplaceProc(Fn fn, FARPROC proc);
+
 // Counting of live components: the library goes when the count drops to 0.
 void ComponentCreated();
 void ComponentDestroyed();

@@ -52,21 +52,28 @@ DWORD WINAPI DecodeThread(LPVOID param) {
       ReleaseMutex(s.mutex);
       return 0;
     }
-    if (s.seekRequested) {
-      sink->Clear();
-      s.seekRequested = 0;
-      if (!reader.SeekFrame(header, s.seekTarget)) {
-        // Past the last frame (the frame count is a guess): the file ends.
-        ReleaseMutex(s.mutex);
-        break;
-      }
-      decoder.Reset();
-      PostNotify(s, WM_PLAYER_SEEKED, 0, 0);
-      PostPosition(s, header, reader.CurrentFrame());
-    } else if (reader.CurrentFrame() % 16 == 0) {
-      PostPosition(s, header, reader.CurrentFrame());
-    }
+    bool seek = s.seekRequested != 0;
+    int target = s.seekTarget;
+    s.seekRequested = 0;
+    if (seek) sink->Clear();
+    else if (reader.CurrentFrame() % 16 == 0) PostPosition(s, header, reader.CurrentFrame());
     ReleaseMutex(s.mutex);
+
+    if (seek) {
+      // Outside the mutex: in a growing file the seek may wait for the
+      // writer, and the caller's operations must not wait with it.
+      // Past the last frame (the frame count is a guess) the file ends.
+      if (!reader.SeekFrame(header, target)) break;
+      decoder.Reset();
+      WaitForSingleObject(s.mutex, INFINITE);
+      bool stopping = s.stopRequested != 0;
+      if (!stopping) {
+        PostNotify(s, WM_PLAYER_SEEKED, 0, 0);
+        PostPosition(s, header, reader.CurrentFrame());
+      }
+      ReleaseMutex(s.mutex);
+      if (stopping) continue;
+    }
 
     decoder.Decode();
     have = reader.ReadHeader(header);

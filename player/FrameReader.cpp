@@ -33,10 +33,11 @@ FrameReader::~FrameReader() {
 }
 
 void FrameReader::Open(const char* path, DWORD disposition) {
-  file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (path)
+    file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (!IsOpen()) {
-    std::string text = std::string("Error opening file: ") + path;
+    std::string text = std::string("Error opening file: ") + (path ? path : "");
     ShowUserMessage(nullptr, text.c_str(), "Invalid handle", MB_OK);
   }
 }
@@ -92,12 +93,15 @@ bool FrameReader::ReadAt(int64_t pos, void* out, int n) {
     return true;
   }
   if (growing_) {
-    // The stream ends at the expected size; ahead of it, wait until a good
-    // stretch of the file is there, near it only for what is asked.
+    // The stream ends at the expected size. Only a file still shorter than
+    // what is asked is waited for: until a good stretch ahead is there, near
+    // the expected size only for what is asked.
     if (pos + n > expected_) return false;
-    int64_t ahead = pos + 200LL * lastBody_;
-    int64_t needed = ahead < expected_ && ahead > pos + n ? ahead : pos + n;
-    if (!WaitForData(needed) && FileSize() < pos + n) return false;
+    if (FileSize() < pos + n) {
+      int64_t ahead = pos + 200LL * lastBody_;
+      int64_t needed = ahead < expected_ && ahead > pos + n ? ahead : pos + n;
+      if (!WaitForData(needed) && FileSize() < pos + n) return false;
+    }
   }
   LARGE_INTEGER at;
   at.QuadPart = pos;

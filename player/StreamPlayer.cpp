@@ -240,22 +240,31 @@ void StreamPlayer::SkipBack() {
   RequestSeek(n < 0 ? 0 : n);
 }
 
+// A stopped player has no mutex (Stop closed it) and no thread to share with.
+void StreamPlayer::LockShared() {
+  if (shared_.mutex) WaitForSingleObject(shared_.mutex, INFINITE);
+}
+
+void StreamPlayer::UnlockShared() {
+  if (shared_.mutex) ReleaseMutex(shared_.mutex);
+}
+
 int StreamPlayer::SeekToFrame(int frame) {
-  if (!prepared_ || !shared_.mutex) return 0;
+  if (!prepared_) return 0;
   if (frame < 0 || frame > total_) return total_;
-  WaitForSingleObject(shared_.mutex, INFINITE);
+  LockShared();
   shared_.seekTarget = frame;
   shared_.seekRequested = 1;
   shared_.trackbarFollowing = 1;
-  ReleaseMutex(shared_.mutex);
+  UnlockShared();
   return 1;
 }
 
 int StreamPlayer::HoldTrackbar() {
-  if (!prepared_ || !shared_.mutex) return 0;
-  WaitForSingleObject(shared_.mutex, INFINITE);
+  if (!prepared_) return 0;
+  LockShared();
   shared_.trackbarFollowing = 0;
-  ReleaseMutex(shared_.mutex);
+  UnlockShared();
   return 1;
 }
 

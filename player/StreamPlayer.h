@@ -40,6 +40,8 @@ class StreamPlayer final : public Player {
   int Prepare();
   void ReleasePlayback();
   void Resume();
+  void LockShared();
+  void UnlockShared();
   void RequestSeek(int frame);
   int CurrentFrame();
 

@@ -340,9 +340,11 @@ TEST(HttpClient, RequestHeader) {
   r.h->Password = "open sesame";
   r.h->ContentRangeBegin = "10";
   r.h->AcceptRanges = "old";
-  // 5 Mar 2024 14:07:09 GMT, as the local time it is here.
+  // 5 Mar 2024 14:07:09 GMT, as the local time it is here: the test runs
+  // in a zone away from GMT, so that the conversion shows.
   SYSTEMTIME utc = {2024, 3, 2, 5, 14, 7, 9, 0}, local;
   ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local));
+  ASSERT_NE(local.wHour, utc.wHour) << "no time zone set for the test";
   r.h->ModifiedSince = SystemTimeToDateTime(local);
   r.Get(TestUrl("/echo"));
   const std::vector<std::string> want = {
@@ -466,6 +468,10 @@ TEST(HttpClient, BodyGoesIntoTheCallersStream) {
   ASSERT_EQ(stream.Size(), 30000);
   EXPECT_TRUE(std::string(static_cast<const char*>(stream.Memory()), 30000) == ServerBody(30000));
   EXPECT_EQ(r.docEnds, 1);
+  // The stream holds the body, not the component as well.
+  EXPECT_EQ(r.documentAtDocEnd, "");
+  EXPECT_EQ(r.h->rcvdDocument(), "");
+  EXPECT_EQ(r.h->rcvdCount(), 30000);
 }
 
 TEST(HttpClient, AStreamThatRefusesTheBodyEndsTheRequestInError) {
@@ -592,4 +598,72 @@ TEST(HttpClient, OtherSchemesOnlyThroughAProxy) {
   r.Get("ftp://far.example/pub/a.bin");
   EXPECT_EQ(r.commands.at(0), "GET ftp://far.example/pub/a.bin HTTP/1.0");
   EXPECT_EQ(r.h->docName(), "a.bin");
+}
+
+TEST(HttpClient, AHandlerThatRaisesStillEndsTheRequest) {
+  struct Case {
+    const char* path;
+    bool raiseAtBegin;
+  } cases[] = {{"/ok/0", true}, {"/ok/0", false}, {"/ok/10", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.path) + (c.raiseAtBegin ? " OnDocBegin" : " OnDocEnd"));
+    Recorder r;
+    auto raise = [](TObject*) { throw Exception("the caller's handler failed"); };
+    auto docEnd = r.h->OnDocEnd;
+    if (c.raiseAtBegin) r.h->OnDocBegin = raise;
+    else r.h->OnDocEnd = raise;
+    r.Get(TestUrl(c.path));
+    EXPECT_EQ(r.h->state(), httpReady);
+    EXPECT_EQ(r.done, 1);
+    // Not busy for good: the next request runs.
+    r.h->OnDocBegin = nullptr;
+    r.h->OnDocEnd = docEnd;
+    r.done = 0;
+    r.Get(TestUrl("/ok/5"));
+    EXPECT_EQ(r.doneError, 0);
+    EXPECT_EQ(r.h->rcvdDocument(), ServerBody(5));
+  }
+}
+
+TEST(HttpClient, ARequestStartedOnALocationChangeRunsAlone) {
+  Recorder r;
+  int connects = 0;
+  r.h->OnSessionConnected = [&](TObject*) { ++connects; };
+  bool restarted = false;
+  r.h->OnLocationChange = [&](TObject*) {
+    ++r.locationChanges;
+    if (restarted) return;
+    restarted = true;
+    r.h->Abort();
+    r.h->URL = TestUrl("/ok/10");
+    r.h->GetASync();
+  };
+  r.Get(TestUrl(Q("/redirect/302?to=/ok/8")));
+  PumpFor(300);
+  EXPECT_EQ(r.locationChanges, 1);
+  EXPECT_EQ(connects, 2);
+  EXPECT_EQ(r.done, 1);
+  EXPECT_EQ(r.doneError, 0);
+  EXPECT_EQ(r.docEnds, 1);
+  EXPECT_EQ(r.h->rcvdDocument(), ServerBody(10));
+}
+
+TEST(HttpClient, AbortWhileReadyKeepsASocketFailureToItself) {
+  TcpPeer peer(1, [](SOCKET s, int) {
+    TcpPeer::ReadAll(s);
+    closesocket(s);
+  });
+  Recorder r;
+  TAsyncSocket* s = r.h->CtrlSocket();
+  s->SetAddr("127.0.0.1");
+  s->SetPort(peer.Port());
+  s->Connect();
+  ASSERT_TRUE(PumpUntil([&] { return s->State() == wsConnected; }));
+  ASSERT_EQ(r.h->state(), httpReady);
+  // The handle goes behind the component's back: its own close fails.
+  ASSERT_EQ(closesocket(static_cast<SOCKET>(s->HSocket())), 0);
+  EXPECT_NO_THROW(r.h->Abort());
+  EXPECT_EQ(s->State(), wsClosed);
+  r.Get(TestUrl("/ok/4"));
+  EXPECT_EQ(r.h->rcvdDocument(), ServerBody(4));
 }

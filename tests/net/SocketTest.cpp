@@ -6,6 +6,7 @@
 
 #include "NetTestSupport.h"
 #include "SyncSocket.h"
+#include "WSocketApi.h"
 
 namespace {
 
@@ -506,6 +507,56 @@ TEST(AsyncSocket, BackgroundExceptionsCloseUnlessKept) {
     EXPECT_EQ(c.s->State(), keep ? wsConnected : wsClosed) << keep;
     c.s->Close();
   }
+}
+
+namespace {
+
+// A close that would block at first, as a lingering close does on systems
+// that wait for the unsent data; meanwhile a handler closes the socket.
+ws::closesocket_fn realClose = nullptr;
+TAsyncSocket* lingering = nullptr;
+std::vector<SOCKET> closeCalls;
+
+int WINAPI LingeringClose(SOCKET s) {
+  closeCalls.push_back(s);
+  if (closeCalls.size() > 1) return realClose(s);
+  lingering->CloseDelayed();
+  ws::WSASetLastError(WSAEWOULDBLOCK);
+  return SOCKET_ERROR;
+}
+
+}  // namespace
+
+TEST(AsyncSocket, ANestedCloseFinishesTheLingeringOne) {
+  TcpPeer peer(1, [](SOCKET s, int) {
+    TcpPeer::ReadAll(s);
+    closesocket(s);
+  });
+  Client c;
+  c.ConnectTo(peer.Port());
+  ASSERT_TRUE(c.WaitConnected());
+  const SOCKET handle = static_cast<SOCKET>(c.s->HSocket());
+  // The closed handler opens another socket, which may get the same handle.
+  SOCKET other = INVALID_SOCKET;
+  c.s->OnSessionClosed = [&](TObject*, int) {
+    ++c.closed;
+    other = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  };
+  lingering = c.s.get();
+  closeCalls.clear();
+  realClose = reinterpret_cast<ws::closesocket_fn>(reinterpret_cast<void*>(ws::ReplaceProc(
+      ws::Fn::closesocket, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&LingeringClose)))));
+  EXPECT_NO_THROW(c.s->Close());
+  ws::ReplaceProc(ws::Fn::closesocket, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(realClose)));
+  EXPECT_EQ(closeCalls, std::vector<SOCKET>(2, handle));
+  EXPECT_EQ(c.closed, 1);
+  EXPECT_EQ(c.s->State(), wsClosed);
+  EXPECT_EQ(c.s->HSocket(), INVALID_TSOCKET);
+  ASSERT_NE(other, INVALID_SOCKET);
+  int type = 0, len = sizeof type;
+  EXPECT_EQ(getsockopt(other, SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &len), 0)
+      << "the other socket was closed";
+  closesocket(other);
 }
 
 TEST(AsyncSocket, DelayedCloseAndRelease) {

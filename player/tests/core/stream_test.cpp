@@ -285,6 +285,36 @@ TEST(FrameReader, AGrowingFileThatStopsShortIsWaitedForOnce) {
   EXPECT_LT(GetTickCount() - start, 55000u);
 }
 
+TEST(FrameReader, WhatAGrowingFileHoldsIsReadBeforeAnyWait) {
+  // 100 of 300 frames are there; the writer adds the rest only once the
+  // reader has read those (or gives up after a time far beyond that read).
+  std::vector<uint8_t> frames = Layer1Frames(30);
+  ASSERT_GE(frames.size(), 300u * 384);
+  DeleteFileA("held.bin");
+  testkit::WriteFile("held.bin", frames.data(), 100 * 384);
+  HANDLE hundredRead = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  bool writerGaveUp = false;
+  std::thread writer([&] {
+    writerGaveUp = WaitForSingleObject(hundredRead, 20000) != WAIT_OBJECT_0;
+    HANDLE f = CreateFileA("held.bin", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    SetFilePointer(f, 0, nullptr, FILE_END);
+    DWORD n;
+    WriteFile(f, frames.data() + 100 * 384, 200 * 384, &n, nullptr);
+    CloseHandle(f);
+  });
+  FrameReader reader("held.bin", 300 * 384);
+  FrameHeader h;
+  int read = 0;
+  while (read < 100 && reader.ReadHeader(h)) ++read;
+  SetEvent(hundredRead);
+  while (reader.ReadHeader(h)) ++read;
+  writer.join();
+  CloseHandle(hundredRead);
+  EXPECT_FALSE(writerGaveUp) << "the reader waited with the frames there";
+  EXPECT_EQ(read, 300);
+}
+
 TEST(FrameReader, CheckWordsMatchAndABadOneDropsOnlyItsFrame) {
   testkit::Pcm music = MakeSignal(48000, 1.0, {{{440, 0.3}}, {{660, 0.3}}});
   ASSERT_TRUE(testkit::EncodeLayer2(music, "crc.mp2", 's', 192, "-p"));

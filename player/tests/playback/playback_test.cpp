@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "DecodeThread.h"
 #include "StreamPlayer.h"
 #include "TestKit.h"
 #include "UserMessage.h"
@@ -308,13 +309,15 @@ TEST_F(Playback, StepsAndSeekLimits) {
     EXPECT_EQ(player_.SeekToFrame(-1), c.total);
     EXPECT_EQ(player_.HoldTrackbar(), 1);
   }
-  // After a stop the mutex is gone; requests do nothing, and the next play
-  // starts at the beginning.
+  // After a stop the player is prepared and stopped: seeks and holds are
+  // taken as there, but the skips need a reader, and the next play
+  // prepares the file again and starts at the beginning.
   player_.Stop();
   Pump(100);
   received.clear();
-  EXPECT_EQ(player_.SeekToFrame(3), 0);
-  EXPECT_EQ(player_.HoldTrackbar(), 0);
+  EXPECT_NE(player_.SeekToFrame(3), 0);
+  EXPECT_EQ(player_.SeekToFrame(player_.TotalFrames() + 1), player_.TotalFrames());
+  EXPECT_EQ(player_.HoldTrackbar(), 1);
   player_.SkipForward();
   player_.SkipBack();
   Pump(200);
@@ -391,6 +394,66 @@ TEST_F(Playback, BadFilesAndPaths) {
   EXPECT_EQ(TakeUserMessages(), "File format error: No header found!");
   EXPECT_EQ(player_.GetFileInfo("junk.mp2"), nullptr);
   EXPECT_EQ(TakeUserMessages(), "File format error: Header is invalid or corrupt!");
+
+  // No path at all is a file that cannot be opened.
+  EXPECT_EQ(player_.GetDuration(nullptr), 0);
+  EXPECT_EQ(TakeUserMessages(),
+            "Invalid handle: Error opening file: \nFile format error: No header found!");
+  EXPECT_EQ(player_.GetFileInfo(nullptr), nullptr);
+  EXPECT_EQ(TakeUserMessages(),
+            "Invalid handle: Error opening file: \nFile format error: Header is invalid or corrupt!");
+}
+
+TEST_F(Playback, ASeekThatWaitsForAGrowingFileLeavesTheMutexFree) {
+  // 400 of the 500 frames are written; the decoding thread, paced by the
+  // device, is still among them when it takes a seek to frame 480.
+  std::vector<uint8_t> whole = testkit::ReadFile("long48.mp2");
+  ASSERT_GT(whole.size(), 490u * 384);
+  const size_t written = 400 * 384;
+  DeleteFileA("held.mp2");
+  ASSERT_TRUE(testkit::WriteFile("held.mp2", whole.data(), written));
+  // The decoding thread with the record the player shares with it.
+  PlaybackShared s;
+  s.notify = notify_;
+  s.mutex = CreateMutexA(nullptr, FALSE, nullptr);
+  s.running = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+  s.reader.reset(new FrameReader("held.mp2", static_cast<int64_t>(whole.size())));
+  HWAVEOUT device = nullptr;
+  s.waveOut = &device;
+  s.seekRequested = 1;
+  HANDLE thread = CreateThread(nullptr, 0, DecodeThread, &s, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_TRUE(PumpUntil([] { return !Frames().empty(); }, 10000));
+
+  // A seek beyond what is written: the thread waits for the writer.
+  WaitForSingleObject(s.mutex, INFINITE);
+  s.seekTarget = 480;
+  s.seekRequested = 1;
+  ReleaseMutex(s.mutex);
+  EXPECT_TRUE(PumpUntil([&] { return s.seekRequested == 0; }, 10000));
+  // Meanwhile the caller's operations get the mutex.
+  DWORD got = WaitForSingleObject(s.mutex, 10000);
+  EXPECT_EQ(got, WAIT_OBJECT_0) << "the seek held the mutex while it waited";
+  if (got == WAIT_OBJECT_0) ReleaseMutex(s.mutex);
+
+  // The writer comes: the seek is carried out.
+  received.clear();
+  HANDLE f = CreateFileA("held.mp2", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  SetFilePointer(f, 0, nullptr, FILE_END);
+  DWORD n;
+  WriteFile(f, whole.data() + written, static_cast<DWORD>(whole.size() - written), &n, nullptr);
+  CloseHandle(f);
+  EXPECT_TRUE(PumpUntil([] { return FrameAfterSeek() >= 0; }, 20000));
+  EXPECT_EQ(FrameAfterSeek(), 480);
+
+  WaitForSingleObject(s.mutex, INFINITE);
+  s.stopRequested = 1;
+  ReleaseMutex(s.mutex);
+  ASSERT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  CloseHandle(s.running);
+  CloseHandle(s.mutex);
 }
 
 TEST_F(Playback, DurationAndFileInfo) {
