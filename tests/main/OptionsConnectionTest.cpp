@@ -64,3 +64,42 @@ TEST(OptionsConnection, TestFromTheConnectionPage) {
     EXPECT_EQ(WaitExit(process), 0u);
   }
 }
+
+TEST(OptionsConnection, EachTestFetchesTheAddressTheOptionsHoldThen) {
+  ASSERT_GT(ServerPort(), 0) << "run under with_server.sh";
+  Install in(AllFiles());
+  WriteSettings(in, 0);
+  CopyFileA((BinDir() + "TezHttpGet.dll").c_str(), in.Path("TezHttpGet.dll").c_str(), FALSE);
+  CreateDirectoryA(in.Path("temp").c_str(), nullptr);
+  std::string base = "http://127.0.0.1:" + std::to_string(ServerPort()), param = in.Path("TezParam.inx");
+  WriteText(param, "[Folders]\r\ndataFolder=data\\\r\nwavFolder=wavs\\\r\ntempWavFolder=temp\\\r\n"
+                   "[Links]\r\nhttpTestUrl=" + base + "/testinifile/good\r\n[Dialer]\r\nuseDialer=0\r\n");
+  ControlPeer peer;
+  HANDLE process = StartHalvorn(in);
+  ASSERT_NE(process, nullptr);
+  ProcessGuard guard(process);
+  HWND main = WaitForMainWindow();
+  ASSERT_NE(main, nullptr);
+  PumpUntil([] { return false; }, 500);
+  for (const char* variant : {"good", "badsum"}) {
+    SCOPED_TRACE(variant);
+    WritePrivateProfileStringA("Links", "httpTestUrl", (base + "/testinifile/" + variant).c_str(),
+                               param.c_str());
+    ASSERT_TRUE(OpenOptionsPages(main));
+    ASSERT_TRUE(SelectOptionsPage(main, 2));
+    PostMessageA(FindControlByName(main, "btnTestConnection"), BM_CLICK, 0, 0);
+    std::string text;
+    HWND box = WaitForMessageBox(text, 30000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(text, std::string(variant) == "good" ? "Test succeeded." : "Test failed.");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }));
+    SendMessageA(FindControlByName(main, "btnOptionsCancel"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] {
+      HWND channels = FindControlByName(main, "ViewChannels");
+      return channels && IsWindowVisible(channels);
+    }));
+  }
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitExit(process), 0u);
+}
