@@ -197,6 +197,9 @@ INI
 # The programs, as installed: in the folder of the data, started with
 # "/GETDIR" (the controller then works in its own folder).
 for program in "$bin"/*.exe "$bin"/*.dll "$bin"/*.gif; do ln -s "$program" .; done
+# The installed version, recorded where an installer records it; About shows it.
+version=$(sed -n 's/^set(BRINDALE_VERSION \(.*\))$/\1/p' "$top/cmake/brindale.cmake")
+"$WINE" reg add 'HKLM\Software\Brindale' /v Version /t REG_SZ /d "$version" /f </dev/null >/dev/null 2>&1
 "$WINE" ./Pellomar.exe /GETDIR </dev/null >/dev/null 2>&1 &
 controller=$!
 # The controller opens Halvorn's basket; a double click on it opens the full

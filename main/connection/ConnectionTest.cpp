@@ -1,14 +1,10 @@
 #include "ConnectionTest.h"
 
+#include <cstring>
+
+#include "Application.h"
 #include "SysUtils.h"
 #include "Utils.h"
-
-namespace {
-constexpr UINT kMailArrived = 0x6BC;
-constexpr UINT kCheckHttpFile = 0x522;
-constexpr UINT_PTR kTimeoutTimer = 1;
-const char* const kWindowClass = "TezConnectionTestWindow";
-}  // namespace
 
 bool PasswordStorable(const std::string& pwd) {
   for (unsigned char c : pwd) {
@@ -18,52 +14,28 @@ bool PasswordStorable(const std::string& pwd) {
   return true;
 }
 
-const char* const TConnectionTest::QueueName = "halvorn connection test";
+const char* const TConnectionTest::QueueName = "halvorn";
 
-TConnectionTest::TConnectionTest(std::string paramFile, std::string tempFolder,
-                                 std::string testUrl)
-    : paramFile_(std::move(paramFile)),
-      tempFolder_(std::move(tempFolder)),
-      testUrl_(std::move(testUrl)) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = kWindowClass;
-  RegisterClassA(&wc);
-  window_ = CreateWindowA(kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                          nullptr);
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+TConnectionTest::TConnectionTest(HWND window, std::string paramFile)
+    : paramFile_(std::move(paramFile)), window_(window) {
+  timeout_.SetEnabled(false);
+  timeout_.SetOnTimer([this](TObject*) { TimedOut(); });
 }
 
 TConnectionTest::~TConnectionTest() {
-  KillTimer(window_, kTimeoutTimer);
+  timeout_.SetEnabled(false);
   RasAndHttpFree();
   if (queue_) queue_->CloseMail();
-  DestroyWindow(window_);
 }
 
-LRESULT CALLBACK TConnectionTest::WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TConnectionTest*>(GetWindowLongPtrA(w, GWLP_USERDATA));
-  if (self) {
-    if (msg == kMailArrived) {
-      self->OnTezMailSlotMsg();
-      return 0;
-    }
-    if (msg == kCheckHttpFile) {
-      self->OnCheckHttpFile();
-      return 0;
-    }
-    if (msg == WM_TIMER && wp == kTimeoutTimer) {
-      KillTimer(w, kTimeoutTimer);
-      if (self->running_) {
-        if (self->http_) self->http_->Stop();
-        if (self->dialer_) self->dialer_->Connect(0);
-        self->End("Test Failed (Timed out)", "Test Failed (Timed out)");
-      }
-      return 0;
-    }
-  }
-  return DefWindowProcA(w, msg, wp, lp);
+void TConnectionTest::TimedOut() {
+  timeout_.SetEnabled(false);
+  if (!running_) return;
+  if (http_) http_->Stop();
+  if (dialer_) dialer_->Connect(0);
+  // A cancel that no library answered ends as cancelled.
+  const char* text = cancelled_ ? "Test Cancelled" : "Test Failed (Timed out)";
+  End(text, text);
 }
 
 void TConnectionTest::Status(const std::string& text) {
@@ -82,7 +54,7 @@ void TConnectionTest::End(const std::string& status, const std::string& message)
   DialPanel(kind_ == 1);
   bool wasRunning = running_;
   running_ = started_ = cancelled_ = false;
-  KillTimer(window_, kTimeoutTimer);
+  timeout_.SetEnabled(false);
   if (!wasRunning) return;
   if (!message.empty() && OnMessage) OnMessage(message);
   if (OnFinished) OnFinished(message);
@@ -146,15 +118,19 @@ void TConnectionTest::RasAndHttpFree() {
   if (!testFile_.empty() && FileExists(testFile_)) DeleteFileA(testFile_.c_str());
 }
 
-void TConnectionTest::Start(int32_t kind) {
+void TConnectionTest::Start(int32_t kind, const std::string& tempFolder,
+                            const std::string& testUrl) {
   if (running_) {
     Cancel();
     return;
   }
   kind_ = kind;
+  tempFolder_ = tempFolder;
+  testUrl_ = testUrl;
+  if (mailslotDialer) mailslotDialer->SetActive(false);
   if (queue_) queue_->CloseMail();
   queue_ = std::make_unique<TTezMailSlot>(QueueName);
-  queue_->CreateNewMail(window_, kMailArrived);
+  queue_->CreateNewMail(window_, MailArrivedMessage);
   RasAndHttpFree();
   started_ = cancelled_ = fetchRequested_ = downloadDone_ = false;
   http_ = std::make_unique<TBrindaleHttpGetInterface>();
@@ -168,7 +144,8 @@ void TConnectionTest::Start(int32_t kind) {
     return;
   }
   running_ = true;
-  SetTimer(window_, kTimeoutTimer, timeoutMs, nullptr);
+  timeout_.SetInterval(timeoutMs);
+  timeout_.SetEnabled(true);
   if (kind != 1 && kind != 3) {
     Caption("&Cancel");
     Status("Testing...");
@@ -223,12 +200,19 @@ void TConnectionTest::GetHttpTestFile() {
 }
 
 void TConnectionTest::OnTezMailSlotMsg() {
-  if (!queue_) return;
   MailMessage mail;
   int32_t len = 0;
   while (queue_ && queue_->GetMailCount() >= 1 && queue_->GetMail(&mail, len)) {
-    if (len >= kMailRecordSize) MailArrived(mail);
+    mailslotDialerBinMessageAvail(reinterpret_cast<const char*>(&mail), kMailRecordSize);
+    Application->ProcessMessages();
   }
+}
+
+void TConnectionTest::mailslotDialerBinMessageAvail(const char* data, int len) {
+  if (!data || len < kMailRecordSize) return;
+  MailMessage mail;
+  memcpy(&mail, data, kMailRecordSize);
+  MailArrived(mail);
 }
 
 void TConnectionTest::MailArrived(const MailMessage& mail) {
@@ -243,40 +227,37 @@ void TConnectionTest::ParseHttpMsg(const MailMessage& mail) {
   Status(TestStatusText(mail));
   bool event = mail.message == TEZ_MSG_EVENT, error = mail.message == TEZ_MSG_ERROR;
   int32_t value = mail.lParam[0];
-  std::string text = mail.Text();
-  if (!started_) {
-    // A fetch that fails before it starts ends the test as well.
-    if (error || (event && value == TEZ_EVENT_STOP)) {
-      if (dialer_) dialer_->Connect(0);
-      End(text.empty() ? "Test Failed" : "Test Failed (" + text + ")",
-          text.empty() ? "Test Failed" : "Test Failed (" + text + ")");
-      return;
-    }
-    if (!(event && value == TEZ_EVENT_START)) return;
-  }
+  bool startEvent = event && value == TEZ_EVENT_START, stopEvent = event && value == TEZ_EVENT_STOP;
+  if (!started_ && !startEvent) return;
   started_ = true;
-  if (event && value == TEZ_EVENT_START) {
-    Status("Starting Download Test File");
-    return;
-  }
-  if (event && value == TEZ_EVENT_STOP) {
+  bool done = error;
+  if (startEvent) Status("Starting Download Test File");
+  if (stopEvent) {
     started_ = false;
     downloadDone_ = true;
+    if (!cancelled_) {
+      done = true;
+      Status("Finished Downloading Test File");
+    }
+  }
+  if (done) {
+    cancelled_ = false;
     DialPanel(kind_ == 1);
     Caption("&Test");
     if (dialer_) dialer_->Connect(0);
+    Status("Disconnecting Dialer");
+  }
+  if (stopEvent) {
     if (cancelled_) {
       End("Test Cancelled", "Test Cancelled");
     } else {
       Status("File Received, Checking");
-      PostMessageA(window_, kCheckHttpFile, 0, 0);
+      PostMessageA(window_, CheckHttpFileMessage, 0, 0);
     }
-    return;
-  }
-  if (error) {
-    if (dialer_) dialer_->Connect(0);
-    End(text.empty() ? "Test Failed" : "Test Failed (" + text + ")",
-        text.empty() ? "Test Failed" : "Test Failed (" + text + ")");
+  } else if (error) {
+    std::string text = mail.Text();
+    std::string failed = text.empty() ? "Test Failed" : "Test Failed (" + text + ")";
+    End(failed, failed);
   }
 }
 
@@ -291,8 +272,10 @@ void TConnectionTest::ParseRasMsg(const MailMessage& mail) {
   switch (mail.message) {
     case TEZ_MSG_EVENT:
       Status(text.empty() ? "" : text + " ");
+      // The hang-up after the download is expected: the check still ends
+      // the test. A cancelled disconnection says so in the status only.
       if (value == 0 && !downloadDone_) {
-        End(cancelled_ ? "Test Cancelled" : "Disconnected", cancelled_ ? "Test Cancelled" : "");
+        End(cancelled_ ? "Test Cancelled" : "Disconnected", "");
       } else if (value == 4 || value == 10) {
         Status("Dialer Connected");
         GetHttpTestFile();

@@ -1,7 +1,8 @@
 // The connection test of the options: dials when the connection needs it,
 // fetches a small test file through the HTTP fetch plug-in, checks it,
-// hangs up and reports. Both libraries report by mail to a queue of the
-// test's own, so the run's queue is never touched.
+// hangs up and reports. Both libraries report by mail to the queue
+// "halvorn", which notifies the main window; the window hands the mail and
+// the file check to the test.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +13,10 @@
 #include <vector>
 
 #include "ConnectionBindings.h"
+#include "ExtCtrls.h"
 #include "IniFiles2.h"
 #include "MailMessage.h"
+#include "MailSlotComp.h"
 
 // The connection settings the test writes before it starts.
 struct TConnectionKeys {
@@ -29,8 +32,13 @@ bool PasswordStorable(const std::string& pwd);
 
 class TConnectionTest {
  public:
-  // param: TezParam.inx; tempFolder: where the test file is fetched to.
-  TConnectionTest(std::string paramFile, std::string tempFolder, std::string testUrl);
+  // Posted to the window: the test queue has mail, and the fetched file is
+  // to be checked.
+  static constexpr UINT MailArrivedMessage = 0x6BC, CheckHttpFileMessage = 0x522;
+
+  // window: the main window, which the libraries and the queue report to;
+  // param: TezParam.inx.
+  TConnectionTest(HWND window, std::string paramFile);
   ~TConnectionTest();
   TConnectionTest(const TConnectionTest&) = delete;
   TConnectionTest& operator=(const TConnectionTest&) = delete;
@@ -41,10 +49,20 @@ class TConnectionTest {
   void WriteKeys(const TConnectionKeys& keys);
   void RestoreKeys();
   void KeepKeys();
-  // Starts a test with the connection kind; a running one is cancelled.
-  void Start(int32_t kind);
+  // Starts a test with the connection kind, fetching testUrl into
+  // tempFolder; a running one is cancelled.
+  void Start(int32_t kind, const std::string& tempFolder, const std::string& testUrl);
   void Cancel();
   bool Running() const { return running_; }
+
+  // The window's handlers of the two messages above.
+  void OnTezMailSlotMsg();
+  void OnCheckHttpFile();
+  // A block of the dialer's mailslot: records shorter than 184 bytes are
+  // ignored.
+  void mailslotDialerBinMessageAvail(const char* data, int len);
+  // The window's dialer mailslot, closed when a test starts.
+  TMailSlotComp* mailslotDialer = nullptr;
 
   // What the page shows: the status panel, the test button's caption,
   // the dial-up panel's state, message boxes, and the end of a test.
@@ -59,15 +77,12 @@ class TConnectionTest {
   // Checks the fetched test file: [fileName] fileName ending in ".ini"
   // and [parameters] num1 + num2 = num3, each at least 1.
   static bool TestFileIsGood(const std::string& path);
-  // The status text of one record, as both parsers begin it.
   void MailArrived(const MailMessage& mail);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
-  void OnTezMailSlotMsg();
+  void TimedOut();
   void ParseHttpMsg(const MailMessage& mail);
   void ParseRasMsg(const MailMessage& mail);
-  void OnCheckHttpFile();
   void GetHttpTestFile();
   void RasAndHttpFree();
   void End(const std::string& status, const std::string& message);
@@ -78,6 +93,7 @@ class TConnectionTest {
   std::string paramFile_, tempFolder_, testUrl_, testFile_;
   int32_t kind_ = 0;
   HWND window_ = nullptr;
+  TTimer timeout_{nullptr};
   std::unique_ptr<TTezMailSlot> queue_;
   std::unique_ptr<TRasControl1> dialer_;
   std::unique_ptr<TBrindaleHttpGetInterface> http_;

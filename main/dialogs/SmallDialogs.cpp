@@ -60,13 +60,13 @@ TfrmAskFileType::TfrmAskFileType(TComponent* owner) : TForm(owner, "TfrmAskFileT
     b->OnClick = [this, b](TObject*) { Choose(b); };
     b->OnDblClick = [this, b](TObject*) {
       Choose(b);
-      ModalResult = mrOk;
+      result_ = 1;
     };
     *c.button = b;
     top += 24;
   }
   btnOk = Place<TButton>(this, "btnOk", 130, 196, 75, 25, "OK");
-  btnOk->ModalResult = mrOk;
+  btnOk->OnClick = [this](TObject*) { result_ = 1; };
   btnOk->SetDefault(true);
   btnOk->SetEnabled(false);
   btnHelpType = Place<TButton>(this, "btnHelpType", 215, 196, 75, 25, "&Help");
@@ -78,6 +78,7 @@ TfrmAskFileType::TfrmAskFileType(TComponent* owner) : TForm(owner, "TfrmAskFileT
                 "Audio - Real Audio and Media Player links.",
                 "Brindale", MB_OK);
   };
+  SavePos1 = new TSavePos(this);
   FormCreated();
 }
 
@@ -100,19 +101,21 @@ int TfrmAskFileType::Execute(const std::string& link, const std::string& extensi
   lblDraggedLink->Hint = link;
   lblDraggedLink->ShowHint = true;
   Extension = ChannelExtension = extension;
+  result_ = 2;
+  Show();
   int left = Screen->Width() / 3, top = Screen->Height() * 2 / 3;
-  if (left + Width() > Screen->Width()) left = Screen->Width() - Width();
-  if (top + Height() > Screen->Height()) top = Screen->Height() - Height();
-  SetBounds(left < 0 ? 0 : left, top < 0 ? 0 : top, Width(), Height());
-  int result = ShowModal() == mrOk ? 1 : 2;
+  SavePos1->MoveForm({left, top, left + Width(), top + Height()}, false, 0);
+  // The other windows keep working while the question waits.
+  while (result_ != 1 && Visible() && !Application->Terminated()) Application->HandleMessage();
+  Hide();
   // A closed window is no answer: the link keeps its type.
-  if (result != 1) Extension = ChannelExtension = extension;
-  return result;
+  if (result_ != 1) Extension = ChannelExtension = extension;
+  return result_;
 }
 
 bool ProxyEntryUsable(const std::string& host, const std::string& port) {
   int32_t n = StrToIntDef(Trimmed(port), -1);
-  return !Trimmed(host).empty() && n >= 1 && n <= 65535;
+  return !Trimmed(host).empty() && n >= 1 && n <= 9999;
 }
 
 TfrmProxySettings::TfrmProxySettings(TComponent* owner) : TForm(owner, "TfrmProxySettings") {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Forms.h"
+#include "SavePos.h"
 #include "StdCtrls.h"
 
 class TfrmAskFileType : public TForm {
@@ -19,9 +20,11 @@ class TfrmAskFileType : public TForm {
       *chkTypeUnknown;
   TButton *btnOk, *btnHelpType;
   std::string Extension, ChannelExtension;
+  TSavePos* SavePos1;  // keeps the question on the screen
 
  private:
   void Choose(TRadioButton* button);
+  int result_ = 2;
 };
 
 // The link as the question shows it: its first 20 characters and "..."
@@ -37,7 +40,7 @@ class TfrmProxySettings : public TForm {
   TButton *btnOk, *btnCancel, *btnHelpProxy;
 };
 
-// A host that is not empty with a port from 1 to 65535 (text that is no
+// A host that is not empty with a port from 1 to 9999 (text that is no
 // number counts as -1).
 bool ProxyEntryUsable(const std::string& host, const std::string& port);
 

@@ -2,6 +2,7 @@
 
 #include "Clipboard.h"
 #include "MainForm.h"
+#include "ModalScope.h"
 #include "SmallDialogs.h"
 #include "TezDropFileTarget.h"
 
@@ -208,11 +209,11 @@ void TMainLinks::wmFinishedCheck() {
                    std::string& outChannelExt) {
         form_.TezDropFileTarget1->Unregister();
         // The dialog's message loop must not free the list being filed into.
-        ++form_.modalDepth;
+        TModalScope modal(form_.modalDepth, [this] {
+          form_.TezDropFileTarget1->Register(&form_);
+          form_.BringToTop();
+        });
         AskFileType(link, ext, outExt, outChannelExt);
-        --form_.modalDepth;
-        form_.TezDropFileTarget1->Register(&form_);
-        form_.BringToTop();
       };
     result = filer_.ApplyReply(GetCurrentDir() + "\\CheckAuth.inx", ask);
   } catch (const std::exception&) {

@@ -5,6 +5,7 @@
 
 #include "ContentSection.h"
 #include "IniFiles2.h"
+#include "SavePos.h"
 #include "Utils.h"
 
 namespace {
@@ -63,12 +64,16 @@ bool THalvornOptions::SerializeParameters(bool save) {
   if (!FileExists(DataFolderPath() + "TezData.inx")) return false;
   CreateFolder(GetCurrentDir() + "\\" + wavFolder);
 
+  if (position) posSection = position->SectionName;
   if (save) {
     halvorn.WriteInteger("Params", "windowState", viewState);
     halvorn.WriteString("Params", "posSection", posSection);
   } else {
     viewState = halvorn.ReadInteger("Params", "windowState", 1);
-    posSection = halvorn.ReadString("Params", "posSection", posSection);
+    std::string stored = halvorn.ReadString("Params", "posSection", posSection);
+    // An empty name would leave the position nowhere to be kept.
+    if (!stored.empty()) posSection = stored;
+    if (position && !posSection.empty()) position->SectionName = posSection;
     pendingDelay = param.ReadInteger("DragDrop", "pendingDelay", 1);
   }
   SerializeOptionsParameters(save);
@@ -184,9 +189,7 @@ void THalvornOptions::SerializeOptionsParameters(bool save) {
     param.WriteInteger("Notifications", "shouldNotifyMaxSize", shouldNotifyMaxSize ? 1 : 0);
     param.WriteInteger("Notifications", "MaxSize", StrToIntDef(Trim(maxSizeText), 0));
     operators.WriteInteger("TezHtmlConvert.dll", "detailLevel", detailLevel);
-    // Seconds as stored unless the length in minutes was changed.
-    if (liveStreamMinutes != maxItemSeconds / 60) maxItemSeconds = liveStreamMinutes * 60;
-    param.WriteInteger("Recorder", "maxItemLength", maxItemSeconds);
+    param.WriteInteger("Recorder", "maxItemLength", liveStreamMinutes * 60);
   } else {
     slideSound = halvorn.ReadString("Params", "slideSound", "SlideSound.wav");
     slideSoundPath = slideSound.find('\\') == std::string::npos
@@ -211,9 +214,13 @@ void THalvornOptions::SerializeOptionsParameters(bool save) {
     if (detailLevel < 1 || detailLevel > numberOfLevels) detailLevel = 2;
     int32_t seconds = param.ReadInteger("Recorder", "maxItemLength", 30);
     if (seconds < 1) seconds = 30;
-    maxItemSeconds = seconds;
     liveStreamMinutes = seconds / 60;
     ttsTestText = halvorn.ReadString("Params", "ttsTestText", "This is a test");
+    if (position) {
+      position->SlideSound = slideSoundPath;
+      position->NumJumps = slideNumJumps;
+      position->SoundEffects = audioEffects == 1;
+    }
   }
 
   if (save) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class TSavePos;
+
 class THalvornOptions {
  public:
   // Load (false) or save (true) the general settings and then the options.
@@ -70,14 +72,17 @@ class THalvornOptions {
   int32_t minRecSpace = 10;
   // Conversion and speech.
   int32_t numberOfLevels = 5, detailLevel = 2;
-  int32_t liveStreamMinutes = 0;
-  int32_t maxItemSeconds = 30;  // as stored
+  int32_t liveStreamMinutes = 0;  // stored in seconds
   std::string ttsTestText = "This is a test";
 
   // The selected media type's player values.
   int32_t playerAvailable = 0, recButAvailable = 1, playButAvailable = 1,
           playItemButAvailable = 1;
   std::string disabledFormats, disabledText = "Can't be recorded", disabledImage;
+
+  // The window's position component: a load gives it its section, slide
+  // sound, hops and sound effects; a save stores its section.
+  TSavePos* position = nullptr;
 
  private:
   bool loaded_ = false;

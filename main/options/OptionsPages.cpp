@@ -114,10 +114,13 @@ void TOptionsPages::Build() {
   TPanel* buttons = Put<TPanel>(&f_, host, "pnlOptionsButtons", 0, h - 42, w, 42);
   buttons->SetBevelOuter(bvNone);
   buttons->SetColor(clBtnFace);
+  btnOptionsDefault = Put<TButton>(&f_, buttons, "btnOptionsDefault", w - 298, 6, 114, 26,
+                                   "Save as &Default");
   btnOkOptions = Put<TButton>(&f_, buttons, "btnOkOptions", w - 178, 6, 80, 26, "OK");
   btnOptionsCancel = Put<TButton>(&f_, buttons, "btnOptionsCancel", w - 92, 6, 80, 26, "Cancel");
   btnOkOptions->SetDefault(true);
   btnOptionsCancel->Cancel = true;
+  btnOptionsDefault->OnClick = [this](TObject*) { btnOptionsDefaultClick(); };
   btnOkOptions->OnClick = [this](TObject*) { btnOkOptionsClick(); };
   btnOptionsCancel->OnClick = [this](TObject*) { btnOptionsCancelClick(); };
   BuildRecording(pages[0]);
@@ -311,18 +314,33 @@ void TOptionsPages::BuildConnection(TWinControl* p) {
   timerAnimateLabel->SetInterval(100);
   timerAnimateLabel->SetEnabled(false);
   timerAnimateLabel->SetOnTimer([this](TObject*) { timerAnimateLabelTimer(); });
+  // The dialer's mailslot of the main window; a test keeps it closed.
+  mailslotDialer = new TMailSlotComp(&f_);
+  mailslotDialer->SetName("mailslotDialer");
+  mailslotDialer->SetServer(".");
+  mailslotDialer->SetSlot("halvdial");
+  mailslotDialer->OnBinMessageAvail = [this](TObject*, const char* data, int len) {
+    if (test_) test_->mailslotDialerBinMessageAvail(data, len);
+  };
+  f_.SetMessageMethod(TConnectionTest::MailArrivedMessage, [this](TMessage&) {
+    if (test_) test_->OnTezMailSlotMsg();
+  });
+  f_.SetMessageMethod(TConnectionTest::CheckHttpFileMessage, [this](TMessage&) {
+    if (test_) test_->OnCheckHttpFile();
+  });
   btnTestConnection->OnClick = [this](TObject*) {
     THalvornOptions& o = f_.options;
     if (!test_) {
-      std::string temp = GetCurrentDir() + "\\" + o.tempWavFolder;
-      test_ = std::make_unique<TConnectionTest>(GetCurrentDir() + "\\TezParam.inx", temp,
-                                                o.httpTestUrl);
+      test_ = std::make_unique<TConnectionTest>(f_.Handle(), GetCurrentDir() + "\\TezParam.inx");
+      test_->mailslotDialer = mailslotDialer;
       test_->OnStatus = [this](const std::string& s) { panelDialerStatus->SetCaption(s); };
       test_->OnCaption = [this](const std::string& s) { btnTestConnection->SetCaption(s); };
       test_->OnMessage = [this](const std::string& m) {
         MessageBoxA(f_.Handle(), m.c_str(), "Brindale", MB_OK);
       };
-      test_->OnDialPanel = [this](bool on) { pnlDialUp->SetEnabled(on); };
+      test_->OnDialPanel = [this](bool on) {
+        EnablePanel(pnlDialUp, on, on ? clWindow : clBtnFace);
+      };
     }
     StopLabelAnimation();
     if (test_->Running()) {
@@ -342,7 +360,8 @@ void TOptionsPages::BuildConnection(TWinControl* p) {
     keys.ftpPort = o.ftpPort;
     test_->WriteKeys(keys);
     panelDialerStatus->SetBevelOuter(bvRaised);
-    test_->Start(kind_);
+    // The settings as they are now: the options may have been read again.
+    test_->Start(kind_, GetCurrentDir() + "\\" + o.tempWavFolder, o.httpTestUrl);
   };
 }
 
@@ -463,8 +482,11 @@ void TOptionsPages::BuildSpeech(TWinControl* p) {
   };
   listboxSystemNames->OnChange = [this](TObject*) {
     if (loading_) return;
+    // The hourglass on the list while the voice is read.
+    listboxSystemNames->SetCursor(crHourGlass);
     speech_->SystemNamesClick(listboxSystemNames->ItemIndex());
     ShowSpeech();
+    listboxSystemNames->SetCursor(crDefault);
   };
   listboxTezNames->OnChange = [this](TObject*) {
     if (loading_) return;
@@ -514,8 +536,11 @@ void TOptionsPages::trbDetaiLevelChange() {
 void TOptionsPages::ShowVoiceBars() {
   TSpeechOptions& s = *speech_;
   grpVoiceSettings->SetCaption(s.settingsCaption.empty() ? "Voice Settings" : s.settingsCaption);
+  // The group and every control in it.
   grpVoiceSettings->SetEnabled(s.controlsEnabled);
-  for (TLabel* l : {lblPitch, lblSpeed}) l->SetEnabled(s.controlsEnabled);
+  for (TLabel* l : {lblPitch, lblSpeed, lblMinPitch, lblMaxPitch, txtCurPitch, lblMinSpeed,
+                    lblMaxSpeed, txtCurSpeed})
+    l->SetEnabled(s.controlsEnabled);
   btnTtsDefaults->SetEnabled(s.controlsEnabled);
   struct Row {
     const TVoiceBar& bar;
@@ -586,7 +611,8 @@ void TOptionsPages::StartLabelAnimation() {
   StopLabelAnimation();
   int room = lblTestConnectivity->Parent()->ClientWidth() - lblTestConnectivity->Width();
   labelStep_ = std::min(room / 10, 10);
-  if (labelStep_ < 1) labelStep_ = 1;
+  labelMovingRight_ = true;
+  labelBounces_ = 3;
   timerAnimateLabel->SetEnabled(true);
 }
 
@@ -596,10 +622,25 @@ void TOptionsPages::StopLabelAnimation() {
 }
 
 void TOptionsPages::timerAnimateLabelTimer() {
-  // The label slides to the right edge and starts again at the left.
-  int left = lblTestConnectivity->Left() + labelStep_;
-  if (left + lblTestConnectivity->Width() > lblTestConnectivity->Parent()->ClientWidth()) left = 2;
-  lblTestConnectivity->SetLeft(left);
+  // Between the middle and the right edge, three times, then it rests at
+  // the right edge.
+  TLabel* label = lblTestConnectivity;
+  int room = label->Parent()->ClientWidth() - label->Width();
+  int left = label->Left();
+  if (labelMovingRight_) {
+    left += labelStep_;
+    if (left + labelStep_ > room) {
+      labelMovingRight_ = false;
+      if (--labelBounces_ < 1) {
+        timerAnimateLabel->SetEnabled(false);
+        left = room;
+      }
+    }
+  } else {
+    left -= labelStep_;
+    if (room / 2 > left - labelStep_) labelMovingRight_ = true;
+  }
+  label->SetLeft(left);
 }
 
 void TOptionsPages::editOptionsPassword2Exit() {
@@ -849,7 +890,9 @@ void TOptionsPages::btnOkOptionsClick() {
   try {
     f_.options.SerializeOptionsParameters(true);
   } catch (const std::exception& e) {
+    // Nothing is announced: the pages stay for another try or Cancel.
     MessageBoxA(f_.Handle(), e.what(), "Brindale", MB_OK);
+    return;
   }
   // What a test wrote is now what the settings hold.
   if (test_) test_->KeepKeys();
@@ -860,6 +903,8 @@ void TOptionsPages::btnOkOptionsClick() {
   f_.msgsendControl->PostMsg();
   PostMessageA(f_.Handle(), WM_TEZ_REFRESH_VIEW, 20, 0);
 }
+
+void TOptionsPages::btnOptionsDefaultClick() { btnOkOptionsClick(); }
 
 void TOptionsPages::btnOptionsCancelClick() {
   if (test_) {

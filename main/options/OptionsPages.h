@@ -34,10 +34,12 @@ class TOptionsPages {
   // Closes the player library shown on the player page.
   void ClosePlayerPage();
   void btnOkOptionsClick();
+  // Saves as OK does.
+  void btnOptionsDefaultClick();
   void btnOptionsCancelClick();
   TPageControl* OptionspageControl;
   std::vector<TTabSheet*> pages;
-  TButton *btnOkOptions, *btnOptionsCancel;
+  TButton *btnOptionsDefault, *btnOkOptions, *btnOptionsCancel;
   // Recording and updates.
   TCheckBox *chkAutoRecord, *chkAutoUpdate;
   TComboBox* cmbFullTime;
@@ -57,6 +59,7 @@ class TOptionsPages {
   TPanel *pnlDialUp, *panelDialerTest, *panelDialerStatus;
   TLabel* lblTestConnectivity;  // slides while a test can be started
   TTimer* timerAnimateLabel;
+  TMailSlotComp* mailslotDialer;  // slot "halvdial"
   TComboBox* cmbConnectionToUse;
   TEdit *editOptionsUserName, *editOptionsPassword, *editOptionsPassword2;
   // Sounds and start-up.
@@ -119,7 +122,8 @@ class TOptionsPages {
 
   TForm1& f_;
   int32_t kind_ = 0;
-  int labelStep_ = 10;
+  int labelStep_ = 10, labelBounces_ = 0;
+  bool labelMovingRight_ = true;
   bool loading_ = false;
   std::string minDiskSaved_, maxSizeSaved_;
   std::unique_ptr<TTTsControl1> tts_;

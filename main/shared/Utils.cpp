@@ -4,7 +4,6 @@
 
 #include <winsock2.h>
 #include <mmsystem.h>
-#include <winver.h>
 
 #include <cstring>
 #include <vector>
@@ -164,28 +163,7 @@ std::string ReadMachineValue(const std::string& key, const std::string& name) {
 }
 }  // namespace
 
-std::string ProgramVersion() {
-  char path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return "";
-  DWORD ignored = 0;
-  DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-  if (size == 0) return "";
-  std::vector<char> block(size);
-  if (!GetFileVersionInfoA(path, 0, size, block.data())) return "";
-  char* value = nullptr;
-  UINT valueLength = 0;
-  if (!VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
-                      reinterpret_cast<void**>(&value), &valueLength) ||
-      !value || valueLength == 0)
-    return "";
-  return std::string(value, strnlen(value, valueLength));
-}
-
-std::string ProductVersion() {
-  std::string installed = ReadMachineValue("Software\\Brindale", "Version");
-  return installed.empty() ? ProgramVersion() : installed;
-}
+std::string ProductVersion() { return ReadMachineValue("Software\\Brindale", "Version"); }
 
 std::string ProductVersionText() { return "Brindale Media Manager, " + ProductVersion(); }
 
@@ -315,16 +293,8 @@ TTezMMBut* CreatePositionButton(int kind, HINSTANCE module, TComponent* owner, T
   b->SetGroupIndex(groupIndex);
   if (kind >= 0) {
     b->SetCaption("");
-    // An item button takes what its library has: a missing state's picture
-    // stays empty and the button draws another one for it.
-    std::vector<TBitmap*> pictures = ButtonPictures(b);
-    for (int i = 0; i < 5 && module && base; ++i) {
-      try {
-        pictures[i]->LoadFromResourceName(module, std::string(base) + kButtonSuffixes[i]);
-      } catch (const EResNotFound&) {
-        pictures[i]->Assign(nullptr);
-      }
-    }
+    // A picture the library lacks raises the resource error.
+    if (module && base) LoadButtonPictures(module, base, b);
   }
   b->SetParent(parent);
   return b;

@@ -34,11 +34,8 @@ TRecorderState UnpackRecorderState(uint8_t packed);
 class TForm;
 void CloseHelp(TForm* form);
 
-// The version an installation recorded, else the program's own version
-// resource.
+// The version an installation recorded in the registry, else empty.
 std::string ProductVersion();
-// The product version in the running program's version resource.
-std::string ProgramVersion();
 std::string ProductVersionText();
 bool IsOnlineServiceClientInstalled();
 void PlaySoundFile(const std::string& fileName);

@@ -259,6 +259,7 @@ void TForm1::FormCreate(TObject*) {
     pnlTheBasket->SetBounds(0, 0, 87, 81);
     timerPopUp->SetInterval(200);
 
+    options.position = SavePos1;
     if (!options.SerializeParameters(false)) {
       Application->Terminate();
       return;
@@ -268,10 +269,6 @@ void TForm1::FormCreate(TObject*) {
     ApplyDisabledImage();
     recorderKind = options.recButAvailable ? 0 : options.playButAvailable ? 1 : 2;
     SavePos1->FileName = GetCurrentDir() + "\\Halvorn.inx";
-    SavePos1->SlideSound = options.slideSoundPath;
-    SavePos1->SoundEffects = options.audioEffects != 0;
-    SavePos1->NumJumps = options.slideNumJumps;
-    if (!options.posSection.empty()) SavePos1->SectionName = options.posSection;
 
     channelList = std::make_unique<TChannelList>(options.DataFolderPath(), "TezData.inx");
     CheckActiveChannels();

@@ -8,6 +8,7 @@
 
 #include "../http/HttpTestSupport.h"
 #include "ConnectionTest.h"
+#include "Forms.h"
 #include "SysUtils.h"
 #include "Utils.h"
 
@@ -16,6 +17,18 @@ namespace {
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
+
+// The main window's part: the test's mail and file check handed to it.
+struct TestWindow {
+  TForm form{nullptr};
+  TConnectionTest test;
+  explicit TestWindow(const std::string& param) : test(form.Handle(), param) {
+    form.SetMessageMethod(TConnectionTest::MailArrivedMessage,
+                          [this](TMessage&) { test.OnTezMailSlotMsg(); });
+    form.SetMessageMethod(TConnectionTest::CheckHttpFileMessage,
+                          [this](TMessage&) { test.OnCheckHttpFile(); });
+  }
+};
 
 class Connection : public ::testing::Test {
  protected:
@@ -30,14 +43,15 @@ class Connection : public ::testing::Test {
   // Runs one test to its end; the message it ended with.
   std::string Run(int kind, const std::string& path, DWORD timeoutMs = 30000,
                   bool cancel = false) {
-    TConnectionTest test(dir_ + "\\TezParam.inx", dir_ + "\\temp\\", TestUrl(path));
+    TestWindow window(dir_ + "\\TezParam.inx");
+    TConnectionTest& test = window.test;
     test.timeoutMs = timeoutMs;
     std::string finished = "<none>";
     statuses_.clear();
     test.OnStatus = [&](const std::string& s) { statuses_ += s + "|"; };
     test.OnMessage = [&](const std::string& m) { messages_.push_back(m); };
     test.OnFinished = [&](const std::string& m) { finished = m; };
-    test.Start(kind);
+    test.Start(kind, dir_ + "\\temp\\", TestUrl(path));
     if (!test.Running()) return messages_.empty() ? "<not started>" : messages_.back();
     if (cancel) {
       PumpUntil([&] { return statuses_.find("Starting Download") != std::string::npos; }, 10000);
@@ -94,14 +108,18 @@ TEST_F(Connection, DirectTestEndsWithItsResult) {
   EXPECT_NE(statuses_.find("Testing...|"), std::string::npos) << statuses_;
 }
 
-TEST_F(Connection, ErrorsBeforeTheStartTimeOutsAndCancelEndTheTest) {
-  // A link the plug-in refuses fails before any start event.
-  TConnectionTest refused(dir_ + "\\TezParam.inx", dir_ + "\\temp\\", "ftp://127.0.0.1/x");
-  std::string finished = "<none>";
-  refused.OnFinished = [&](const std::string& m) { finished = m; };
-  refused.Start(0);
+TEST_F(Connection, RecordsBeforeTheStartTimeOutsAndCancelEndTheTest) {
+  // A link the plug-in refuses is answered before any start event: the
+  // answer shows, is otherwise ignored, and the time-out ends the test.
+  TestWindow refused(dir_ + "\\TezParam.inx");
+  refused.test.timeoutMs = 3000;
+  std::string finished = "<none>", statuses;
+  refused.test.OnStatus = [&](const std::string& s) { statuses += s + "|"; };
+  refused.test.OnFinished = [&](const std::string& m) { finished = m; };
+  refused.test.Start(0, dir_ + "\\temp\\", "ftp://127.0.0.1/x");
   ASSERT_TRUE(PumpUntil([&] { return finished != "<none>"; }, 20000));
-  EXPECT_EQ(finished.substr(0, 11), "Test Failed");
+  EXPECT_EQ(finished, "Test Failed (Timed out)") << statuses;
+  EXPECT_NE(statuses.find("Error"), std::string::npos) << statuses;
 
   // A server that never answers: the time-out ends it.
   EXPECT_EQ(Run(0, "/silent", 3000), "Test Failed (Timed out)");
@@ -123,6 +141,8 @@ TEST_F(Connection, DialUpDialsFetchesAndHangsUp) {
 
   EXPECT_EQ(Run(1, "/testinifile/good"), "Test succeeded.");
   EXPECT_NE(statuses_.find("Dialer Connected"), std::string::npos) << statuses_;
+  EXPECT_NE(statuses_.find("Disconnecting Dialer|File Received, Checking|"), std::string::npos)
+      << statuses_;
   // A dialer library that is not there.
   WriteText("TezParam.inx", "[Dialer]\r\ndialerDll1=missing.dll\r\n");
   messages_.clear();
@@ -132,7 +152,8 @@ TEST_F(Connection, DialUpDialsFetchesAndHangsUp) {
 TEST_F(Connection, KeysWrittenForATestAreRestoredOnCancel) {
   WriteText("TezParam.inx", "[Proxies]\r\nuseProxy=0\r\nhttpHost=\r\nhttpPort=80\r\n"
                             "[Dialer]\r\nuseDialer=0\r\npwd=old\r\n");
-  TConnectionTest test(dir_ + "\\TezParam.inx", dir_ + "\\temp\\", TestUrl("/testinifile/good"));
+  TestWindow window(dir_ + "\\TezParam.inx");
+  TConnectionTest& test = window.test;
   TConnectionKeys keys;
   keys.useDialer = 1;
   keys.useProxy = true;
@@ -161,7 +182,8 @@ TEST_F(Connection, KeysWrittenForATestAreRestoredOnCancel) {
 TEST_F(Connection, KeysOfALaterTestAreRestoredAndOkKeepsWhatWasWritten) {
   WriteText("TezParam.inx", "[Proxies]\r\nuseProxy=0\r\nhttpPort=80\r\n"
                             "[Dialer]\r\nuseDialer=2\r\ndialerName=Home\r\nuser=old\r\n");
-  TConnectionTest test(dir_ + "\\TezParam.inx", dir_ + "\\temp\\", TestUrl("/testinifile/good"));
+  TestWindow window(dir_ + "\\TezParam.inx");
+  TConnectionTest& test = window.test;
   TIniFile param(dir_ + "\\TezParam.inx");
   // A direct test, then a dial-up one: the dialer keys are first written
   // by the second, and still go back.
@@ -189,4 +211,40 @@ TEST_F(Connection, KeysOfALaterTestAreRestoredAndOkKeepsWhatWasWritten) {
   test.WriteKeys(keys);
   test.RestoreKeys();
   EXPECT_EQ(param.ReadString("Dialer", "useDialer", ""), "1");
+}
+
+TEST_F(Connection, ShortEarlyAndCancelledDisconnectionRecords) {
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  CopyFileA((ExtractFilePath(exe) + "TezRasDialer.dll").c_str(), "TezRasDialer.dll", FALSE);
+  WriteText("TezRasDialer.inx", "[Entries]\r\nnames=Office\r\n");
+  TestWindow window(dir_ + "\\TezParam.inx");
+  TConnectionTest& test = window.test;
+  std::string finished = "<none>", last;
+  test.OnStatus = [&](const std::string& s) { last = s; };
+  test.OnMessage = [&](const std::string& m) { messages_.push_back(m); };
+  test.OnFinished = [&](const std::string& m) { finished = m; };
+  test.Start(1, dir_ + "\\temp\\", TestUrl("/slow/200000?ms=100&k=500"));
+  ASSERT_TRUE(test.Running());
+  auto record = [](int32_t category, int32_t code, int32_t value, const char* text) {
+    MailMessage m = {};
+    m.category = category;
+    m.Fill(code, 1, &value, text);
+    return m;
+  };
+  // The fetch's error before its start event is ignored.
+  test.MailArrived(record(TEZ_MAIL_ITEM_OPERATOR, TEZ_MSG_ERROR, 0, "early"));
+  EXPECT_TRUE(test.Running());
+  // A dialer error shorter than a record is ignored; a whole one ends it.
+  MailMessage error = record(TEZ_MAIL_DIALER, TEZ_MSG_ERROR, 0, "");
+  test.mailslotDialerBinMessageAvail(reinterpret_cast<const char*>(&error), kMailRecordSize - 1);
+  EXPECT_TRUE(test.Running());
+  // Cancelled, and the line goes down: the status says so, no message.
+  test.Cancel();
+  test.MailArrived(record(TEZ_MAIL_DIALER, TEZ_MSG_EVENT, 0, ""));
+  EXPECT_FALSE(test.Running());
+  EXPECT_EQ(last, "Test Cancelled");
+  EXPECT_EQ(finished, "");
+  PumpUntil([] { return false; }, 500);
+  EXPECT_TRUE(messages_.empty());
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "ControlTags.h"
+#include "Forms.h"
 #include "SmallDialogs.h"
 
 namespace {
@@ -44,7 +45,7 @@ TEST(SmallDialogs, LinkTextAndProxyEntries) {
   struct Case {
     const char *host, *port;
     bool usable;
-  } cases[] = {{"proxy", "65535", true}, {"proxy", "65536", false}, {"proxy", "1", true},
+  } cases[] = {{"proxy", "9999", true}, {"proxy", "10000", false}, {"proxy", "1", true},
                {"proxy", "0", false},   {"proxy", "abc", false},   {"", "80", false},
                {"  ", "80", false},     {"proxy", " 80 ", true}};
   for (const Case& c : cases)
@@ -64,11 +65,20 @@ TEST(SmallDialogs, FileTypeQuestionAnswersByChoice) {
       {"chkTypeUnknown", false, false, 1, "", ""},
       {"chkTypeRealAudio", false, true, 2, "mmm", "mmm"},  // closed: no answer
   };
+  // The question runs its own message loop: the other windows stay usable.
+  TForm other(nullptr);
+  other.SetBounds(20, 20, 200, 100);
+  other.Show();
   for (const Case& c : cases) {
     TfrmAskFileType dialog(nullptr);
-    bool okBefore = true, okAfter = false;
+    bool okBefore = true, okAfter = false, otherEnabled = false, onScreen = false;
     std::string shown;
     WhenShown("TfrmAskFileType", [&](HWND w) {
+      otherEnabled = IsWindowEnabled(other.Handle());
+      RECT r;
+      GetWindowRect(w, &r);
+      onScreen = r.left == GetSystemMetrics(SM_CXSCREEN) / 3 && r.top >= 0 &&
+                 r.bottom <= GetSystemMetrics(SM_CYSCREEN);
       char text[64] = {};
       GetWindowTextA(FindControlByName(w, "lblDraggedLink"), text, sizeof text);
       shown = text;
@@ -96,6 +106,9 @@ TEST(SmallDialogs, FileTypeQuestionAnswersByChoice) {
       EXPECT_TRUE(okAfter) << c.button;
     }
     EXPECT_EQ(shown, "http://127.0.0.1/unc...");
+    EXPECT_TRUE(otherEnabled) << c.button;
+    EXPECT_TRUE(onScreen) << c.button;
+    EXPECT_FALSE(dialog.Visible()) << c.button;
   }
 }
 

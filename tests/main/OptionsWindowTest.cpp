@@ -5,8 +5,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <winver.h>
 
+#include <cstring>
 #include <utility>
+#include <vector>
 
 #include "HalvornRun.h"
 
@@ -16,6 +19,26 @@ std::string Key(const std::string& file, const char* section, const char* key) {
   char buf[512] = {};
   GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, file.c_str());
   return buf;
+}
+
+// What an installer records of a fresh installation: the installed
+// program's product version, in the registry.
+std::string RecordInstalledVersion(const std::string& program) {
+  DWORD ignored = 0, size = GetFileVersionInfoSizeA(program.c_str(), &ignored);
+  std::vector<char> block(size);
+  char* value = nullptr;
+  UINT length = 0;
+  if (size == 0 || !GetFileVersionInfoA(program.c_str(), 0, size, block.data()) ||
+      !VerQueryValueA(block.data(), "\\StringFileInfo\\040904B0\\ProductVersion",
+                      reinterpret_cast<void**>(&value), &length) || !value)
+    return "";
+  std::string version(value, strnlen(value, length));
+  HKEY key;
+  if (RegCreateKeyA(HKEY_LOCAL_MACHINE, "Software\\Brindale", &key) != ERROR_SUCCESS) return "";
+  RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                 static_cast<DWORD>(version.size() + 1));
+  RegCloseKey(key);
+  return version;
 }
 
 void ClickAt(HWND w, int x, int y) {
@@ -181,6 +204,8 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   BarKey("trbDetaiLevel", VK_LEFT);
   EXPECT_EQ(BarPos("trbDetaiLevel"), 2);
   EXPECT_FALSE(IsWindowEnabled(C("trackPitch"))) << "no voice chosen yet";
+  for (const char* label : {"lblMinSpeed", "lblMaxSpeed", "txtCurSpeed", "lblSpeed"})
+    EXPECT_FALSE(IsWindowEnabled(C(label))) << label << " greyed with its group";
   // The voice without pitch control: its pitch bar is off at -1, no range shown.
   Select("listboxSystemNames", 1, true);
   SendMessageA(C("btnAddVoice"), BM_CLICK, 0, 0);
@@ -190,6 +215,7 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   EXPECT_EQ(BarPos("trackPitch"), -1);
   EXPECT_EQ(Text("lblMinPitch") + Text("lblMaxPitch") + Text("txtCurPitch"), "");
   EXPECT_TRUE(IsWindowEnabled(C("trackSpeed")));
+  EXPECT_TRUE(IsWindowEnabled(C("lblMinSpeed")));
   EXPECT_EQ(BarRange("trackSpeed"), std::make_pair(100, 200));
   EXPECT_EQ(Text("lblMinSpeed") + " " + Text("lblMaxSpeed"), "100 200");
   EXPECT_EQ(BarPos("trackSpeed"), 150);
@@ -212,9 +238,15 @@ TEST_F(OptionsWindow, EveryPageChangedSavedAndReadBack) {
   SendMessageA(C("trackPitch"), TBM_SETPOS, TRUE, 30);
   Select("listboxTezNames", 1, true);
   EXPECT_EQ(BarPos("trackSpeed"), 171);
-  // About.
+  // About: the version the installation recorded, none before it did.
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Brindale");
   Tab(6);
-  EXPECT_FALSE(Text("lblAbout").empty());
+  EXPECT_EQ(Text("lblAbout"), "Brindale Media Manager, ");
+  std::string version = RecordInstalledVersion(in_.Path("Halvorn.exe"));
+  ASSERT_FALSE(version.empty());
+  Tab(5);
+  Tab(6);
+  EXPECT_EQ(Text("lblAbout"), "Brindale Media Manager, " + version);
 
   SendMessageA(C("btnOkOptions"), BM_CLICK, 0, 0);
   ASSERT_TRUE(PumpUntil([&] { return Shown("ViewChannels"); }));
@@ -408,4 +440,71 @@ TEST_F(OptionsWindow, EachTabClickedShowsItsPage) {
       for (COLORREF p : ScreenPixels(r)) ASSERT_EQ(p, page);
     }
   }
+}
+
+TEST_F(OptionsWindow, RefusedSaveIsSaidAndThePagesStayAndDefaultSavesAsOkDoes) {
+  OpenOptions();
+  SendMessageA(C("chkOptRecordTrap"), BM_CLICK, 0, 0);
+  // A folder in the place of a settings file: its write is refused.
+  std::string operators = in_.Path("TezItemOperators.inx");
+  ASSERT_TRUE(CreateDirectoryA(operators.c_str(), nullptr));
+  PostMessageA(C("btnOkOptions"), BM_CLICK, 0, 0);
+  std::string text;
+  HWND box = WaitForMessageBox(text);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(text, "Unable to write to " + operators);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }));
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(Shown("ViewOptions"));
+  EXPECT_FALSE(ControlPeer::Got(0x4CB)) << "no settings change announced";
+  // Writable again: the default button saves and leaves as OK does.
+  ASSERT_TRUE(RemoveDirectoryA(operators.c_str()));
+  ASSERT_TRUE(IsWindowVisible(C("btnOptionsDefault")));
+  SendMessageA(C("btnOptionsDefault"), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return Shown("ViewChannels"); }));
+  EXPECT_TRUE(PumpUntil([] { return ControlPeer::Got(0x4CB); }, 5000));
+  EXPECT_EQ(Key(in_.Path("TezParam.inx"), "Recorder", "audioTrap"), "1");
+  EXPECT_EQ(Key(operators, "TezHtmlConvert.dll", "detailLevel"), "2");
+}
+
+TEST_F(OptionsWindow, TestLabelBouncesThreeTimesAndRestsAtTheRight) {
+  OpenOptions();
+  Tab(2);
+  HWND label = C("lblTestConnectivity");
+  HWND panel = GetParent(label);
+  RECT client, own = WindowRect(label);
+  GetClientRect(panel, &client);
+  const int room = client.right - (own.right - own.left);
+  auto left = [&] {
+    RECT r = WindowRect(label);
+    POINT p = {r.left, r.top};
+    ScreenToClient(panel, &p);
+    return static_cast<int>(p.x);
+  };
+  EXPECT_EQ(left(), 2) << "at rest once the options are shown";
+  // Choosing a connection that can be tested starts it.
+  SendMessageA(C("radioNoConnection"), BM_CLICK, 0, 0);
+  SendMessageA(C("radioDirectConnection"), BM_CLICK, 0, 0);
+  int last = left(), turns = 0, lowest = room;
+  bool rising = true;
+  DWORD restingSince = 0;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        int now = left();
+        if (now < last && rising) ++turns;
+        if (now != last) rising = now > last;
+        if (turns > 0 && now < lowest) lowest = now;
+        last = now;
+        if (now != room) restingSince = 0;
+        else if (!restingSince) restingSince = GetTickCount();
+        return restingSince && GetTickCount() - restingSince > 1500;
+      },
+      40000))
+      << "at " << last << " of " << room;
+  // Turned back from the right edge twice; the third time it stays there,
+  // and it never went back further than the middle.
+  EXPECT_EQ(turns, 2);
+  EXPECT_GE(lowest, room / 2 - 10);
+  EXPECT_EQ(left(), room);
 }

@@ -8,11 +8,13 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "Application.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "MailSlotComp.h"
+#include "ModalScope.h"
 #include "ProbeProcess.h"
 #include "Registry2.h"
 #include "SavePos.h"
@@ -87,7 +89,29 @@ TEST(Utils, TestStatusTextReadsTheMailTextWithinItsBounds) {
   EXPECT_EQ(TestStatusText(m), "Error");
 }
 
+TEST(Utils, ModalScopeLowersTheCountOnEveryWayOut) {
+  int depth = 0, done = 0;
+  {
+    TModalScope modal(depth, [&] { ++done; });
+    EXPECT_EQ(depth, 1);
+    TModalScope inner(depth);
+    EXPECT_EQ(depth, 2);
+  }
+  EXPECT_EQ(depth, 0);
+  try {
+    TModalScope modal(depth, [&] { ++done; });
+    throw std::runtime_error("the dialog failed");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(depth, 0);
+  EXPECT_EQ(done, 2);
+}
+
 TEST(Registry, OpensExistingKeysAndKeepsTheAutostartValue) {
+  // Without an installation's record the version is empty.
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Brindale");
+  EXPECT_EQ(ProductVersion(), "");
+  EXPECT_EQ(ProductVersionText(), "Brindale Media Manager, ");
   Tregistry2 reg;
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   EXPECT_FALSE(reg.OpenKey("Software\\BrindaleTestNoSuchKey", false));

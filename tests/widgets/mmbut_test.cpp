@@ -10,6 +10,7 @@
 
 #include "../forms/Pump.h"
 #include "Forms.h"
+#include "Streams.h"
 #include "TezMMBut.h"
 #include "TilePanel.h"
 #include "Utils.h"
@@ -93,13 +94,24 @@ TEST_F(ButtonTest, PositionButtonShowsThePictureOfEachState) {
   EXPECT_EQ(clicks, 1);  // none for a release without a press
   b->SetEnabled(false);
   EXPECT_EQ(Shown(b, 13, 11), kGray);
-  // Other kinds: no pictures for an unknown kind; missing resources leave
-  // pictures empty and the normal one stands in.
+  // Other kinds: no pictures for an unknown kind; a picture the module
+  // lacks raises the resource error.
   TTezMMBut* none = CreatePositionButton(9, GetModuleHandleA(nullptr), form_, form_, 40, 10, true,
                                          true, "", 0, 0);
   EXPECT_TRUE(none->PicNormal()->Empty());
-  TTezMMBut* down = CreatePositionButton(1, GetModuleHandleA(nullptr), form_, form_, 70, 10, true,
-                                         true, "", 0, 0);
+  try {
+    CreatePositionButton(1, GetModuleHandleA(nullptr), form_, form_, 70, 10, true, true, "", 0, 0);
+    ADD_FAILURE() << "no exception";
+  } catch (const EResNotFound& e) {
+    EXPECT_EQ(e.Message(), "Resource HALVORN_BMP_DOWN1HI_BMP not found");
+  }
+  // A button with only some pictures: the normal one stands in.
+  auto* down = new TTezMMBut(form_);
+  down->Flat = true;
+  down->SetBounds(70, 10, 26, 22);
+  down->PicNormal()->LoadFromResourceName(GetModuleHandleA(nullptr), "HALVORN_BMP_DOWN1_BMP");
+  down->PicPushed()->LoadFromResourceName(GetModuleHandleA(nullptr), "HALVORN_BMP_DOWN2_BMP");
+  down->SetParent(form_);
   EXPECT_TRUE(down->PicHiLight()->Empty());
   EXPECT_EQ(Shown(down, 13, 11), RGB(255, 0, 255));
   Send(down, WM_MOUSEMOVE, 5, 5);
