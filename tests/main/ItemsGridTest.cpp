@@ -325,17 +325,25 @@ TEST(MainItemsGrid, EraseStoredFileRemovesTheFileAndItsNameFromTheItemFile) {
 
 namespace {
 
-// A click with Ctrl held.
+// A click with Ctrl held: the mouse rests on the point first, so that
+// no hint window comes or goes between the key and the click.
 void CtrlClickAt(HWND w, int x, int y) {
-  INPUT key = {};
-  key.type = INPUT_KEYBOARD;
-  key.ki.wVk = VK_CONTROL;
-  SendInput(1, &key, sizeof key);
-  Sleep(40);
-  ClickAt(w, x, y);
-  key.ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(1, &key, sizeof key);
-  Sleep(40);
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  WaitUntil([] { return false; }, 800);
+  INPUT in[4] = {};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  in[1].type = in[2].type = INPUT_MOUSE;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& i : in) {
+    SendInput(1, &i, sizeof(INPUT));
+    Sleep(50);
+  }
+  Sleep(150);
 }
 
 }  // namespace
