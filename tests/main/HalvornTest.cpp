@@ -246,27 +246,26 @@ TEST(HalvornBasketMenu, AutomaticRecordingSetFromTheMenuIsWrittenAndTheControlle
     }, 5000));
     HWND box = FindControlByName(dialog, "chkAutoRec");
     ASSERT_NE(box, nullptr);
-    ClickControlAt(box, 8, 8);
+    SendMessageA(box, BM_CLICK, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; },
                           3000));
     HWND time = FindControlByName(dialog, "cmbFullTime");
     SendMessageA(time, CB_SETCURSEL, 61, 0);  // 3:15 PM
     SendMessageA(GetParent(time), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(time), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(time));
-    HWND ok = FindControlByName(dialog, "OKBtn");
-    RECT r = {};
-    GetClientRect(ok, &r);
-    ClickControlAt(ok, r.right / 2, r.bottom / 2);
+    SendMessageA(FindControlByName(dialog, "OKBtn"), BM_CLICK, 0, 0);
     std::string param = in.Path("TezParam.inx");
     EXPECT_TRUE(PumpUntil([&] {
       char v[16] = {};
-      GetPrivateProfileStringA("AutoUpdate", "active", "", v, sizeof v, param.c_str());
-      return std::string(v) == "1";
+      GetPrivateProfileStringA("AutoUpdate", "amPm", "", v, sizeof v, param.c_str());
+      return v[0] != 0;  // written last
     }, 5000));
-    char hour[16] = {}, minutes[16] = {}, pm[16] = {};
+    char active[16] = {}, hour[16] = {}, minutes[16] = {}, pm[16] = {};
+    GetPrivateProfileStringA("AutoUpdate", "active", "", active, sizeof active, param.c_str());
     GetPrivateProfileStringA("AutoUpdate", "hour", "", hour, sizeof hour, param.c_str());
     GetPrivateProfileStringA("AutoUpdate", "min", "", minutes, sizeof minutes, param.c_str());
     GetPrivateProfileStringA("AutoUpdate", "amPm", "", pm, sizeof pm, param.c_str());
+    EXPECT_STREQ(active, "1");
     EXPECT_STREQ(hour, "3");
     EXPECT_STREQ(minutes, "15");
     EXPECT_STREQ(pm, "1");
