@@ -88,10 +88,26 @@ void TOptionsPages::speedPlayerClick() {
 
 TOptionsPages::~TOptionsPages() { Shutdown(); }
 
-void TOptionsPages::Shutdown() {
-  // The libraries are closed while the cache still holds them.
+void TOptionsPages::FreeConnectionBindings() { test_.reset(); }
+
+void TOptionsPages::SaveMediaParams() {
+  if (media_) media_->SaveMediaConfigParams();
+}
+
+void TOptionsPages::FreeSpeech() {
+  speech_.reset();
+  tts_.reset();
+}
+
+void TOptionsPages::ReleaseMediaLibraries() {
+  // Closed while the library cache still holds them.
   media_.reset();
-  test_.reset();
+}
+
+void TOptionsPages::Shutdown() {
+  FreeConnectionBindings();
+  FreeSpeech();
+  ReleaseMediaLibraries();
 }
 
 void TOptionsPages::Build() {

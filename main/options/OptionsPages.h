@@ -26,7 +26,14 @@ class TOptionsPages {
   TOptionsPages(const TOptionsPages&) = delete;
   TOptionsPages& operator=(const TOptionsPages&) = delete;
 
-  // Before the window goes: the test ends and the media libraries close.
+  // The steps of the window's shutdown, called in its order: the dial-up
+  // and fetch bindings of the connection test go, the media library saves
+  // its parameters with the options, the speech component goes, and last
+  // the media libraries close. Shutdown does them all.
+  void FreeConnectionBindings();
+  void SaveMediaParams();
+  void FreeSpeech();
+  void ReleaseMediaLibraries();
   void Shutdown();
   void speedOptionsClick();
   // The player page with the media type's player library in it.

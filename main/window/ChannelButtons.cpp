@@ -65,7 +65,7 @@ void TForm1::MakeChannelButtons(TWinControl* parent, bool clickable) {
   if (!channelList) return;
   for (int i = 1; i <= channelList->Count() && channelButtonCount < 20; ++i) {
     if (channelList->GetActive(i) != 1) continue;
-    TTezMMBut* b = NewChannelButton(this, parent, *channelList, i, ++channelButtonCount, 7 - 29,
+    TTezMMBut* b = NewChannelButton(this, parent, *channelList, i, ++channelButtonCount, 7,
                                     "chanBut");
     if (clickable)
       b->OnClick = [this](TObject* s) { ListBox1Click(s); };
@@ -165,6 +165,7 @@ void TForm1::ChangeToViewChannels() {
   speedView->SetDown(true);
   ShowPage(ViewChannels);
   Application->ProcessMessages();
+  deviceCallback = nullptr;  // the player page's
   if (reloadPending) DoPendingReload();
   GetChannels(1, pnlChannels);
   RestoreActiveChannel();
@@ -199,6 +200,7 @@ void TForm1::speedMoveChanClick(int direction) {
 void TForm1::speedCustomizeClick(TObject*) {
   if (RecorderIsRecording()) return;
   pnlChannels->SetFocus();
+  deviceCallback = nullptr;
   SaveActiveChannel();
   ShowPage(ViewCustomize);
   for (TTezMMBut* b : MainButtons()) b->SetEnabled(false);
@@ -213,13 +215,13 @@ void TForm1::FillCustChannels() {
     TTezMMBut* b;
     if (channelList->GetActive(i) == 1) {
       if (channelButtonCount >= 20) continue;
-      b = NewChannelButton(this, pnlActiveChanels, *channelList, i, ++channelButtonCount, 27 - 29,
+      b = NewChannelButton(this, pnlActiveChanels, *channelList, i, ++channelButtonCount, 27,
                            "custBut");
       channelButtons[channelButtonCount] = b;
     } else {
       if (inactiveButtonCount >= 20) continue;
       b = NewChannelButton(this, pnlInactiveChannels, *channelList, i, ++inactiveButtonCount,
-                           27 - 29, "inactBut");
+                           27, "inactBut");
       inactiveButtons[inactiveButtonCount] = b;
     }
     b->OnClick = [this](TObject* s) { speedCustSelectedChannel(s); };

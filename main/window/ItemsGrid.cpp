@@ -189,7 +189,7 @@ void TForm1::CreatePositionButtons() {
   if (!working && hasItems && !special) itemsEnabled = true;
   if (!itemButtonsBuilt) {
     auto make = [this](int kind, int left, const char* hint, std::function<void()> click) {
-      TTezMMBut* b = CreatePositionButton(kind, mainLibrary, this, btnPanel, 4 + left,
+      TTezMMBut* b = CreatePositionButton(kind, mainLibrary, this, btnPanel, left,
                                           ShapeDragDropTrash->Top(), true, false, hint, 0, 0);
       if (!mainLibrary || !b->PicNormal() || b->PicNormal()->Empty())
         b->SetCaption(kind == 0 ? "Up" : kind == 1 ? "Dn" : kind == 2 ? "X" : kind == 3 ? "U"
@@ -230,7 +230,7 @@ void TForm1::CreatePositionButtons() {
   mnuPoplistItemHold->SetEnabled(itemsEnabled);
   if (currentChannel == TChannelList::DeletedList) {
     if (!btnUndelete) {
-      btnUndelete = CreatePositionButton(3, mainLibrary, this, btnPanel, 4 + 164,
+      btnUndelete = CreatePositionButton(3, mainLibrary, this, btnPanel, 164,
                                          ShapeDragDropTrash->Top(), true, false, "Undelete Item",
                                          0, 0);
       btnUndelete->SetName("btnUndelete");
@@ -265,12 +265,14 @@ void TForm1::SetStateButtons(int state) {
     btnSubscribe->SetGroupIndex(1);
     btnSubscribe->SetDown(true);
     btnSubscribe->Hint = "Press to Release Subscription";
+    btnHold->SetAllowAllUp(false);
     btnHold->SetDown(false);
     btnHold->Hint = "Mark as Hold";
   } else if (state == 3) {
     btnHold->SetGroupIndex(1);
     btnHold->SetDown(true);
     btnHold->Hint = "Press to Release Hold";
+    btnSubscribe->SetAllowAllUp(false);
     btnSubscribe->SetDown(false);
     btnSubscribe->Hint = "Mark as Subscription";
   } else {

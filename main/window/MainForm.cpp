@@ -329,8 +329,8 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::FormDestroy() {
   ready = 0;
   links->Shutdown();
-  optionsPages->Shutdown();
   MailSlotSendMessage(".", "tezdbg.slt", "FormDestroy");
+  optionsPages->FreeConnectionBindings();
   try {
     TezDropFileTarget1->Unregister();
   } catch (const Exception&) {
@@ -343,6 +343,9 @@ void TForm1::FormDestroy() {
   if (channelList) {
     if (RecorderIsRecording() && FindWindowA(nullptr, "Recorder"))
       channelList->doNotSave = 1;
+    // A reload still waits: the files hold what the Recorder wrote since
+    // the list was read, and the list must not write over them.
+    if (reloadPending) channelList->doNotSave = 1;
     MailSlotSendMessage(".", "tezdbg.slt", "FormDestroy(Free Channel List)");
     channelList.reset();
   }
@@ -353,6 +356,7 @@ void TForm1::FormDestroy() {
     } catch (const std::exception&) {
       // A refused write ends the save at that key.
     }
+    optionsPages->SaveMediaParams();
   }
   if (positionsLaidOut_) SavePos1->SaveToFile();
   for (TStringList& list : extensionLists) list.Clear();
@@ -360,8 +364,10 @@ void TForm1::FormDestroy() {
   paramIni.reset();
   itemOperatorsIni.reset();
   halvornIni.reset();
+  optionsPages->FreeSpeech();
   if (mainMailQueue) mainMailQueue->CloseMail();
   mainMailQueue.reset();
+  optionsPages->ReleaseMediaLibraries();
   IniManagerUnload();
   basketLibrary = mainLibrary = nullptr;
   dllManager.reset();

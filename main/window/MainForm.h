@@ -254,6 +254,7 @@ class TForm1 : public TForm {
   bool reloadPending = false;           // a channel list reload waits for them
                                         // (items are not written back then)
   int pendingReloadMode = -1;           // ... for a save request of this run mode
+  bool statesResetPending = false;      // a run's end waits for them to mark its items
   // Last-record fields of the progress display.
   int32_t lastCode = 0, lastItem = -1, lastItemStatus = 0;
   std::string lastChannelText, lastItemText, lastItemProgress, lastMediaText,
@@ -367,6 +368,8 @@ class TForm1 : public TForm {
   void BuildRunComponents();
   void BuildChannelsView();
   void BuildCustomizeView();
+  // The trash shape and its picture take rows dragged from the grid.
+  void MakeTrashTarget(TDragControl* target);
   void InstallRunMessages();
   void InitRunImages();
   void OnMainMailQueueMsg(TMessage& msg);

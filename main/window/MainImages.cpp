@@ -62,6 +62,8 @@ void TForm1::InitPopUpImages() {
 
 void TForm1::TimerLoadImagesTimer(TObject*) {
   if (imagesLoaded) return;
+  // Stopped first: the message box below must not be shown again and again.
+  TimerLoadImages->SetEnabled(false);
   if (!InitBitmapDll()) {
     Application->Terminate();
     return;
@@ -71,7 +73,6 @@ void TForm1::TimerLoadImagesTimer(TObject*) {
     return;
   }
   imagesLoaded = 1;
-  TimerLoadImages->SetEnabled(false);
   InitImages();
   InitRunImages();
 }
@@ -202,6 +203,8 @@ void TForm1::ApplyPlayerParams() {
   bool player = options.playerAvailable == 1;
   speedPlayer->SetGroupIndex(player ? 1 : 0);
   speedPlayer->SetEnabled(player);
+  EnableRecordControls();
+  EnablePlayControls();
   EnableEditControls();
   DisplayRecordPlayState();
   Application->ProcessMessages();

@@ -45,6 +45,13 @@ void TForm1::BuildFullView() {
     b->SetGroupIndex(1);
     b->SetAllowAllUp(false);
   }
+  // Each run button in a group of its own, so that it can be shown down
+  // while its run works.
+  int group = 4;
+  for (TTezMMBut* b : {speedRecordNow, speedPlayNow, speedRecordStop, speedPlayStop}) {
+    b->SetGroupIndex(group++);
+    b->SetAllowAllUp(true);
+  }
   // The run's animations, right of the buttons.
   x += 16;
   const struct {

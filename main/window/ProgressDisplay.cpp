@@ -252,7 +252,13 @@ void TForm1::DisplayRecorderState() {
 }
 
 void TForm1::ResetRecStatIcons() {
-  if (!channelList || ChannelListInUse()) return;
+  if (!channelList) return;
+  if (ChannelListInUse()) {
+    // Done once the page or dialog that holds the list is gone.
+    statesResetPending = true;
+    return;
+  }
+  statesResetPending = false;
   // The Recorder has written its last states: the channels of the run (its
   // entry list) are read again, and items it left in the middle of work
   // are marked as failed.
@@ -339,8 +345,6 @@ void TForm1::AnimateGifs(bool animateThem) {
     bool playing = recorderKind == 1 || recorderKind == 2;
     SetGifAnimation(gifanimPlay, playing);
     SetGifAnimation(gifanimRecord, !playing);
-    gifanimPlay->SetVisible(playing);
-    gifanimRecord->SetVisible(!playing);
   } else {
     SetGifAnimation(gifanimPlay, false);
     SetGifAnimation(gifanimRecord, false);

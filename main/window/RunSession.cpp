@@ -15,6 +15,13 @@ const char kRecorderCaption[] = "Recorder";
 
 bool WindowExists(const char* caption) { return FindWindowA(nullptr, caption) != nullptr; }
 
+// A run button held down by its run: a click on it does nothing. A click
+// on a released button puts it down before its OnClick, with all-up still
+// allowed, so that alone does not count.
+bool HeldDown(const TSpeedButton* button) {
+  return button && button->Down() && !button->AllowAllUp();
+}
+
 // A start the controller neither answers nor reports on is given up after
 // this long; the controller itself waits up to 14 s for a new Recorder.
 constexpr DWORD kStartTimeoutMs = 30000;
@@ -72,7 +79,8 @@ void TForm1::SendMsgToControl(UINT msgToSend, WPARAM wParam, bool askToStart) {
                       Application->Title(), MB_YESNO | MB_ICONWARNING) != IDYES)
     return;
   HANDLE process = nullptr;
-  WinExecAndWaitIdle(GetCurrentDir() + "\\Pellomar.exe", SW_SHOWNORMAL, 1000, process);
+  // Quoted: in a folder with blanks no other program is started.
+  WinExecAndWaitIdle("\"" + GetCurrentDir() + "\\Pellomar.exe\"", SW_SHOWNORMAL, 1000, process);
   if (process) CloseHandle(process);
   if (WindowExists(kControlCaption)) msgsendControl->PostMsg();
 }
@@ -126,7 +134,7 @@ bool TForm1::RecorderTypeIsWorking(int requiredType) const {
 }
 
 void TForm1::speedRecordNowClick(TObject* sender) {
-  if (sender != speedRecordNow || speedRecordNow->Down()) return;
+  if (sender != speedRecordNow || HeldDown(speedRecordNow)) return;
   if (!CheckFreeSpace()) {
     speedRecordNow->SetAllowAllUp(true);
     speedRecordNow->SetDown(false);
@@ -155,7 +163,7 @@ void TForm1::speedRecordNowClick(TObject* sender) {
 
 void TForm1::speedPlayNowClick(TObject* sender) {
   TSpeedButton* button = dynamic_cast<TSpeedButton*>(sender);
-  if (button && button->Down()) return;
+  if (HeldDown(button)) return;
   if (sender != speedPlayNow && sender != mnuPlayNow) return;
   if (!CheckFreeSpace()) {
     speedPlayNow->SetAllowAllUp(true);
@@ -189,7 +197,7 @@ void TForm1::speedItemPlayNowClick(TObject* sender) {
     RestoreDisplayText(row);
   }
   TSpeedButton* button = dynamic_cast<TSpeedButton*>(sender);
-  if ((button && button->Down()) || sender != btnPlayItem) return;
+  if (HeldDown(button) || sender != btnPlayItem) return;
   SaveActiveChannel();
   SavePlayItem();
   if (dataIni->ReadInteger("Entry List", "numberEntries", 0) < 1) return;
@@ -218,7 +226,7 @@ struct StopMode {
 
 void TForm1::speedRecordStopClick(TObject* sender) {
   if (sender == speedRecordStop || sender == mnuRecordStop) {
-    if (speedRecordStop->Down()) {
+    if (HeldDown(speedRecordStop)) {
       if (WindowExists(kRecorderCaption)) return;
       lblItemStatus->SetCaption("Recording Cancelled");
       PostMessageA(Handle(), WM_TEZ_RECORDER_STATE, PackRecorderState({0, 0}), 0);
@@ -244,7 +252,7 @@ void TForm1::speedRecordStopClick(TObject* sender) {
 
 void TForm1::speedPlayStopClick(TObject* sender) {
   bool own = sender == speedPlayStop || sender == mnuPlayStop;
-  if (own && speedPlayStop->Down()) return;
+  if (own && HeldDown(speedPlayStop)) return;
   msgsendRecorder->WindowCaption = kRecorderCaption;
   if (RecorderIsRecording() && WindowExists(kRecorderCaption)) {
     stopRequested = 1;
@@ -262,7 +270,7 @@ void TForm1::speedPlayStopClick(TObject* sender) {
 
 void TForm1::speedItemPlayStopClick(TObject* sender) {
   bool own = sender == btnStopPlay;
-  if (own && btnStopPlay && btnStopPlay->Down()) return;
+  if (own && HeldDown(btnStopPlay)) return;
   msgsendRecorder->WindowCaption = kRecorderCaption;
   if (RecorderIsRecording() && WindowExists(kRecorderCaption)) {
     stopRequested = 1;
@@ -375,6 +383,13 @@ void TForm1::timerRunWatchTimer(TObject*) {
   }
   if (reloadPending && !ChannelListInUse()) {
     DoPendingReload();
+  }
+  if (statesResetPending && !ChannelListInUse()) {
+    // A new run works on the items again: they are not marked.
+    if (RecorderIsRecording())
+      statesResetPending = false;
+    else
+      ResetRecStatIcons();
   }
 }
 

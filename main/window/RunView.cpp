@@ -125,6 +125,7 @@ void TForm1::BuildChannelsView() {
   ShapeDragDropTrash->SetBevelOuter(bvNone);
   ShapeDragDropTrash->Hint = "Drop items here to delete them";
   ShapeDragDropTrash->ShowHint = true;
+  MakeTrashTarget(ShapeDragDropTrash);
   lblDeletedItems = Place<TLabel>(this, btnPanel, "lblDeletedItems", 200, top + 3, 120, 16);
   lblDeletedItems->SetVisible(false);
 
@@ -172,21 +173,16 @@ void TForm1::BuildChannelsView() {
   gridItems->OnMouseMove = [this](TObject*, TShiftState shift, int x, int y) {
     if (!leftButtonDown || !(shift & ssLeft) || dragging) return;
     if (std::abs(x - mouseDownX) >= 5 || std::abs(y - mouseDownY) >= 5) {
+      // The rows go with the mouse; the trash takes them (MakeTrashTarget).
       dragging = true;
-      gridItems->SetMouseCapture(true);
+      gridItems->BeginDrag(true);
     }
   };
-  gridItems->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
-    bool wasDragging = dragging;
+  gridItems->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) {
     leftButtonDown = dragging = false;
-    gridItems->SetMouseCapture(false);
-    if (!wasDragging || RecorderIsRecording()) return;
-    // A row dropped on the trash is deleted.
-    POINT p = {x, y};
-    ClientToScreen(gridItems->Handle(), &p);
-    RECT trash;
-    GetWindowRect(ShapeDragDropTrash->Handle(), &trash);
-    if (PtInRect(&trash, p)) btnDelClick(ShapeDragDropTrash);
+  };
+  gridItems->OnEndDrag = [this](TObject*, TObject*, int, int) {
+    leftButtonDown = dragging = false;
   };
   gridItems->OnKeyDown = [this](TObject*, WORD& key, TShiftState shift) {
     shiftDown = (shift & ssShift) != 0;
@@ -278,6 +274,12 @@ void TForm1::BuildChannelsView() {
     TContentSection* list = CurrentChannel();
     if (!list) return;
     for (int row : SelectedRows()) list->ClearTempFiles(EntryNum(row), true);
+    // The item file no longer names the erased files.
+    try {
+      list->Save();
+    } catch (const std::exception&) {
+      // Written again when the list is freed.
+    }
     DisplayItems();
   });
   mnuPoplistEditDescription = item("mnuPoplistEditDescription", "Edit Des&cription",
@@ -316,6 +318,13 @@ void TForm1::BuildCustomizeView() {
   speedPlayerCustomize->OnClick = [this](TObject* s) { speedCustomizeClick(s); };
 }
 
+void TForm1::MakeTrashTarget(TDragControl* target) {
+  target->OnDragOver = [this](TObject*, TObject* source, int, int, TDragState, bool& accept) {
+    accept = source == gridItems && !RecorderIsRecording();
+  };
+  target->OnDragDrop = [this](TObject*, TObject*, int, int) { btnDelClick(ShapeDragDropTrash); };
+}
+
 // Once the main pictures are there, the item buttons are made with theirs;
 // the channel moves and the refresh show the item moves' arrows and the
 // circling arrow.
@@ -333,6 +342,7 @@ void TForm1::InitRunImages() {
   bin->SetName("imgTrash");
   bin->SetBounds(0, 0, ShapeDragDropTrash->Width(), ShapeDragDropTrash->Height());
   bin->SetParent(ShapeDragDropTrash);
+  MakeTrashTarget(bin);
   TBitmap picture;
   picture.LoadFromResourceName(mainLibrary, "HALVORN_BMP_X1_BMP");
   bin->SetBitmap(picture.ReleaseHandle());

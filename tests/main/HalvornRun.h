@@ -54,8 +54,8 @@ inline void RemoveTree(const std::string& dir) {
 // The program folder of one run: the program, its libraries and its files.
 struct Install {
   std::string dir;
-  explicit Install(const std::vector<std::string>& files) {
-    dir = GetCurrentDir() + "\\run";
+  explicit Install(const std::vector<std::string>& files, const std::string& folder = "run") {
+    dir = GetCurrentDir() + "\\" + folder;
     RemoveTree(dir);
     CreateDirectoryA(dir.c_str(), nullptr);
     CreateDirectoryA((dir + "\\data").c_str(), nullptr);

@@ -3,6 +3,8 @@
 // and what it shows of its bitmap libraries.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "HalvornRun.h"
 
 namespace {
@@ -155,6 +157,15 @@ TEST(HalvornStart, MissingPiecesEndTheProgramAndSaveNothing) {
       box = WaitForMessageBox(text);
       ASSERT_NE(box, nullptr);
       EXPECT_EQ(text, c.message);
+      // One box, however long it waits for its answer (the picture loader
+      // would try again every 3 s).
+      auto boxes = [] {
+        int n = 0;
+        for (HWND b = nullptr; (b = FindWindowExA(nullptr, b, "#32770", "Brindale")) != nullptr;)
+          if (IsWindowVisible(b)) ++n;
+        return n;
+      };
+      EXPECT_FALSE(PumpUntil([&] { return boxes() > 1; }, 4000)) << boxes() << " boxes";
       PostMessageA(box, WM_COMMAND, IDOK, 0);
       EXPECT_EQ(WaitExit(p.process), c.exitCode);
     } else {
@@ -203,6 +214,68 @@ TEST(HalvornBasketMenu, AutomaticRecordingOffShowsTheScheduleOffPicture) {
   PressEscape();
   EXPECT_TRUE(PumpUntil([] { return !IsMenuShown(); }, 3000));
   EXPECT_EQ(CloseHalvorn(main, p.process), 0u);
+}
+
+TEST(HalvornBasketMenu, AutomaticRecordingSetFromTheMenuIsWrittenAndTheControllerTold) {
+  // With the controller running it is told; without it nothing asks to
+  // start it, and the time is written all the same.
+  for (bool controller : {true, false}) {
+    SCOPED_TRACE(controller ? "controller running" : "no controller");
+    Install in(AllFiles());
+    WriteSettings(in);
+    WriteText(in.Path("TezParam.inx"),
+              ReadText(in.Path("TezParam.inx")) + "[AutoUpdate]\r\nactive=0\r\n");
+    std::unique_ptr<ControlPeer> peer(controller ? new ControlPeer : nullptr);
+    ProcessGuard p(StartHalvorn(in, "/DEBUG"));
+    HWND main = WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitForRect(main, 300, 200, 87, 81));
+    HWND picture = FindControlByName(main, "pnlBackgroundImg");
+    PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    ASSERT_TRUE(PumpUntil(IsMenuShown, 3000));
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = 'A';  // &Automatic Recording
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+      dialog = FindWindowA(nullptr, "Brindale Recording Time");
+      return dialog && IsWindowVisible(dialog);
+    }, 5000));
+    HWND box = FindControlByName(dialog, "chkAutoRec");
+    ASSERT_NE(box, nullptr);
+    SendMessageA(box, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                          3000));
+    HWND time = FindControlByName(dialog, "cmbFullTime");
+    SendMessageA(time, CB_SETCURSEL, 61, 0);  // 3:15 PM
+    SendMessageA(GetParent(time), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(time), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(time));
+    SendMessageA(FindControlByName(dialog, "OKBtn"), BM_CLICK, 0, 0);
+    std::string param = in.Path("TezParam.inx");
+    EXPECT_TRUE(PumpUntil([&] {
+      char v[16] = {};
+      GetPrivateProfileStringA("AutoUpdate", "amPm", "", v, sizeof v, param.c_str());
+      return v[0] != 0;  // written last
+    }, 5000));
+    char active[16] = {}, hour[16] = {}, minutes[16] = {}, pm[16] = {};
+    GetPrivateProfileStringA("AutoUpdate", "active", "", active, sizeof active, param.c_str());
+    GetPrivateProfileStringA("AutoUpdate", "hour", "", hour, sizeof hour, param.c_str());
+    GetPrivateProfileStringA("AutoUpdate", "min", "", minutes, sizeof minutes, param.c_str());
+    GetPrivateProfileStringA("AutoUpdate", "amPm", "", pm, sizeof pm, param.c_str());
+    EXPECT_STREQ(active, "1");
+    EXPECT_STREQ(hour, "3");
+    EXPECT_STREQ(minutes, "15");
+    EXPECT_STREQ(pm, "1");
+    if (controller) {
+      EXPECT_TRUE(PumpUntil([] { return ControlPeer::Got(0x4CB); }, 5000));
+    } else {
+      EXPECT_FALSE(PumpUntil([] { return FindWindowA("#32770", "Brindale") != nullptr; }, 2000));
+    }
+    EXPECT_EQ(CloseHalvorn(main, p.process), 0u);
+  }
 }
 
 class HalvornViews : public ::testing::Test {

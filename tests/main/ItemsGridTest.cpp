@@ -247,6 +247,17 @@ HWND QuestionBox(const char* text) {
   return box && IsWindowVisible(box) && FindWindowExA(box, nullptr, "Static", text) ? box : nullptr;
 }
 
+// The message box of the program once it shows, answered with a click on
+// its button of that caption.
+bool AnswerBox(const char* button, std::string& text) {
+  HWND box = WaitForMessageBox(text, 5000);
+  if (!box) return false;
+  HWND b = FindWindowExA(box, nullptr, "Button", button);
+  if (!b) return false;
+  Click(b);
+  return WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000);
+}
+
 }  // namespace
 
 TEST(MainItemsGrid, DelAndCtrlDelWhileEditingDeleteAndTheDeletedListAsksFirst) {
@@ -299,4 +310,119 @@ TEST(MainItemsGrid, DelAndCtrlDelWhileEditingDeleteAndTheDeletedListAsksFirst) {
   // Once: no second question follows.
   EXPECT_FALSE(WaitUntil([&] { return QuestionBox(question) != nullptr; }, 1000));
   EXPECT_EQ(h.Key("data\\news\\news.inx", "Entry List", "numberEntries"), "1");
+}
+
+TEST(MainItemsGrid, DeletedKeepsTwentyAndDeletingThereAsksAndRemovesTheFiles) {
+  // Old 2 has a stored file in the installation's folder.
+  const std::string stored = GetCurrentDir() + "\\run\\old2.wav";
+  std::string deleted = "[Entry List]\r\nnumberEntries=20\r\nmaxIndex=20\r\n";
+  for (int i = 1; i <= 20; ++i)
+    deleted += "[" + std::to_string(i) + "]\r\nlink=http://example.invalid/d/" +
+               std::to_string(i) + ".wav\r\ndescription=Old " + std::to_string(i) +
+               "\r\noriginalChannel=1\r\n" +
+               (i == 2 ? "numberTempFiles=1\r\ntempFile1=" + stored + "\r\n" : "");
+  Peer peer;
+  Halvorn h(kItems, "", {{"data\\deleted\\deleted.inx", deleted}});
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  const char* file = "data\\deleted\\deleted.inx";
+
+  // A full Deleted list drops its oldest item for the one deleted.
+  ClickAt(grid, GridCell(6, 2).x, GridCell(6, 2).y);
+  ASSERT_TRUE(Click("btnDel"));
+  ASSERT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "Entry List",
+                                           "numberEntries") == "2"; }, 5000));
+  EXPECT_EQ(h.Key(file, "Entry List", "numberEntries"), "20");
+  EXPECT_EQ(h.Key(file, "1", "description"), "Old 2");
+  EXPECT_EQ(h.Key(file, "20", "description"), "Second");
+
+  // Deleting from Deleted asks first; No keeps the item, Yes removes it
+  // with its stored file.
+  WriteText(stored, "RIFF");
+  ASSERT_TRUE(Click("speedDeleted"));
+  ASSERT_TRUE(WaitUntil([] { return Shown("btnUndelete"); }, 5000));
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  std::string text;
+  ASSERT_TRUE(Click("btnDel"));
+  ASSERT_TRUE(AnswerBox("&No", text));
+  EXPECT_EQ(text, "Permanently remove entry from list?");
+  EXPECT_EQ(h.Key(file, "Entry List", "numberEntries"), "20");
+  EXPECT_EQ(GetFileAttributesA(stored.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  ASSERT_TRUE(Click("btnDel"));
+  ASSERT_TRUE(AnswerBox("&Yes", text));
+  EXPECT_TRUE(WaitUntil([&] { return h.Key(file, "Entry List", "numberEntries") == "19"; },
+                        5000));
+  EXPECT_EQ(h.Key(file, "1", "description"), "Old 3");
+  EXPECT_EQ(GetFileAttributesA(stored.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(MainItemsGrid, EraseStoredFileRemovesTheFileAndItsNameFromTheItemFile) {
+  // Item 1 is stored in a file of the installation's folder.
+  const std::string stored = GetCurrentDir() + "\\run\\first.wav";
+  std::string items = kItems;
+  items.replace(items.find("recStatus=4"), 11,
+                "recStatus=9\r\nnumberTempFiles=1\r\ntempFile1=" + stored);
+  Peer peer;
+  Halvorn h(items);
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  WriteText(stored, "RIFF");
+
+  RightClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  ASSERT_TRUE(WaitUntil(MenuShown, 3000));
+  Press('E');  // &Erase Stored File
+  EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(stored.c_str()) ==
+                                     INVALID_FILE_ATTRIBUTES; }, 5000));
+  // Written at once: the item file names no erased file.
+  EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "1", "tempFile1").empty(); },
+                        5000));
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "1", "description"), "First");
+}
+
+namespace {
+
+// A click with Ctrl held: the mouse rests on the point first, so that
+// no hint window comes or goes between the key and the click.
+void CtrlClickAt(HWND w, int x, int y) {
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  WaitUntil([] { return false; }, 800);
+  INPUT in[4] = {};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[3].ki.wVk = VK_CONTROL;
+  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  in[1].type = in[2].type = INPUT_MOUSE;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& i : in) {
+    SendInput(1, &i, sizeof(INPUT));
+    Sleep(50);
+  }
+  Sleep(150);
+}
+
+}  // namespace
+
+TEST(MainItemsGrid, CtrlClickAddsARowAndTakesASelectedOneOut) {
+  Peer peer;
+  Halvorn h;
+  ASSERT_TRUE(h.Ready());
+  HWND grid = Control("gridItems");
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(grid); }, 5000));
+  ClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  ASSERT_TRUE(WaitUntil([&] { return RowSelected(grid, 1); }, 3000));
+  CtrlClickAt(grid, GridCell(6, 3).x, GridCell(6, 3).y);
+  EXPECT_TRUE(WaitUntil([&] { return RowSelected(grid, 1) && RowSelected(grid, 3); }, 3000));
+  EXPECT_FALSE(RowSelected(grid, 2));
+  // Unlike a plain click on a selected row, Ctrl takes it out again.
+  CtrlClickAt(grid, GridCell(6, 1).x, GridCell(6, 1).y);
+  EXPECT_TRUE(WaitUntil([&] { return !RowSelected(grid, 1) && RowSelected(grid, 3); }, 3000));
+  // The commands act on what shows selected: hold marks item 3 alone.
+  ASSERT_TRUE(Click("btnHold"));
+  EXPECT_TRUE(WaitUntil([&] { return h.Key("data\\news\\news.inx", "3", "itemStatus") == "3"; },
+                        5000));
+  EXPECT_EQ(h.Key("data\\news\\news.inx", "1", "itemStatus"), "1");
 }

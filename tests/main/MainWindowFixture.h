@@ -45,12 +45,20 @@ inline const char kItems[] =
 
 // Halvorn installed with channels 1 "News" (active, three items),
 // 2 "Sports" (inactive) and 3 "Weather" (active, one item), and started
-// with the full window shown.
+// with the full window shown. diskKeys are more keys of the media type
+// "Disk"; with them the file medium's player library is installed too.
+// files are more files of the installation (name, text), written last.
 struct Halvorn {
   Install in{AllFiles()};
   HANDLE process = nullptr;
-  explicit Halvorn(const std::string& newsItems = kItems) {
+  explicit Halvorn(const std::string& newsItems = kItems, const std::string& diskKeys = "",
+                   const std::vector<std::pair<std::string, std::string>>& files = {}) {
     WriteSettings(in, 0);
+    if (!diskKeys.empty()) {
+      WriteText(in.Path("TezParam.inx"), ReadText(in.Path("TezParam.inx")) + diskKeys);
+      CopyFileA((BinDir() + "TezDiskPlayer.dll").c_str(), in.Path("TezDiskPlayer.dll").c_str(),
+                FALSE);
+    }
     WriteText(in.Path("data\\TezData.inx"),
               "[Data Types]\r\nnumberTypes=3\r\ntype1=1\r\ntype2=2\r\ntype3=3\r\n"
               "defaultChannel=1\r\n"
@@ -67,6 +75,7 @@ struct Halvorn {
     WriteText(in.Path("data\\weather\\w.inx"),
               "[Entry List]\r\nnumberEntries=1\r\nmaxIndex=1\r\n"
               "[1]\r\nlink=http://example.invalid/w.wav\r\nrecStatus=1\r\nitemStatus=1\r\n");
+    for (const auto& f : files) WriteText(in.Path(f.first), f.second);
     process = StartHalvorn(in);
   }
   ~Halvorn() {
