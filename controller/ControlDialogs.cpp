@@ -61,6 +61,7 @@ TMdNotReadyErrorDlg::TMdNotReadyErrorDlg(TComponent* owner)
   CenterOnScreen(this);
   lblTitle = new TLabel(this);
   lblTitle->SetName("lblTitle");
+  lblTitle->Alignment = taCenter;
   lblTitle->SetCaption("Your MiniDisc is not ready for recording.");
   lblTitle->SetBounds(8, 10, 297, 16);
   lblTitle->SetParent(this);
