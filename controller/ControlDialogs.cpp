@@ -67,6 +67,7 @@ TMdNotReadyErrorDlg::TMdNotReadyErrorDlg(TComponent* owner)
   lblTitle->SetParent(this);
   lblText = new TLabel(this);
   lblText->SetName("lblText");
+  lblText->WordWrap = true;  // the last line is longer than the dialog is wide
   lblText->SetCaption(
       "Please make sure that:\r\n1) Your MiniDisc is connected.\r\n2) A writable MD is "
       "inserted.\r\n\r\nPlease Disconnect and Reconnect the Brindale Controller to your your "
