@@ -62,11 +62,13 @@ TMdNotReadyErrorDlg::TMdNotReadyErrorDlg(TComponent* owner)
   CenterOnScreen(this);
   lblTitle = new TLabel(this);
   lblTitle->SetName("lblTitle");
+  lblTitle->Alignment = taCenter;
   lblTitle->SetCaption("Your MiniDisc is not ready for recording.");
   lblTitle->SetBounds(8, 10, 297, 16);
   lblTitle->SetParent(this);
   lblText = new TLabel(this);
   lblText->SetName("lblText");
+  lblText->WordWrap = true;  // the last line is longer than the dialog is wide
   lblText->SetCaption(
       "Please make sure that:\r\n1) Your MiniDisc is connected.\r\n2) A writable MD is "
       "inserted.\r\n\r\nPlease Disconnect and Reconnect the Brindale Controller to your your "

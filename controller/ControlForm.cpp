@@ -130,7 +130,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, "TForm1") {
 
 TForm1::~TForm1() {
   Destroying();
-  if (mailQueue_) mailQueue_->CloseMail();
+  if (mailQueue_) {
+    // What is left at the end belongs to no run to come.
+    DropQueuedMail();
+    mailQueue_->CloseMail();
+  }
   settings_.reset();
   IniManagerUnload();
   TIcon* statics[] = {Image1, Image2, Image3, Image4, Image5,
@@ -212,6 +216,9 @@ bool TForm1::StartMail() {
     // named after the controller's mailslot.
     mailQueue_ = std::make_unique<TTezMailSlot>("\\\\.\\mailslot\\Pellomar");
     mailQueue_->CreateNewMail(Handle(), WM_TEZ_MAIL_ARRIVED);
+    // Records left by an earlier controller's time belong to a run that is
+    // over: they are not relayed into this one.
+    DropQueuedMail();
     MailSlotPellomar->SetSlot("pellomar");
     MailSlotPellomar->SetActive(true);
     MailSlotSendBinMessage(".", "pellomar", "Testing", 7);

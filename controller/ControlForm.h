@@ -152,6 +152,8 @@ class TForm1 : public TForm {
   // Mail relay (ControlMail.cpp).
   void MailSlotPellomarBinMessageAvail(const char* data, int len);
   void OnMailArrived();
+  int DropQueuedMail();
+  bool RunEnded() const { return recorderState_.state == 4 || recorderState_.state == 5; }
 
   // Daily schedule and media settings (ControlSchedule.cpp).
   void ReadSettings();
@@ -171,6 +173,7 @@ class TForm1 : public TForm {
 
   std::unique_ptr<TIniFile> settings_;
   std::unique_ptr<TTezMailSlot> mailQueue_;
+  bool mailslotWorks_ = false;  // the "Testing" block came through the mailslot
   std::string mainCaption_;
   std::string helpPage_;
   int showIntro_ = 1;
@@ -200,13 +203,11 @@ class TForm1 : public TForm {
   TRecorderState recorderState_ = {0, 0};
   bool startInProgress_ = false;
   bool stopPending_ = false;
-  bool stopRequested_ = false;  // a stop is waiting for the Recorder to finish
   bool commandReceived_ = false;
   bool deviceReady_ = false;
   HWND reportWindow_ = nullptr;
   int followUp_ = 0;
   int ticks_ = 0;
-  bool recorderKilled_ = false;  // the kill command went out for this run
   int lastDate_ = 0;
   bool caddrelRestartWaiting_ = false;  // a settings change came during a run
 

@@ -7,8 +7,11 @@
 
 void TForm1::MailSlotPellomarBinMessageAvail(const char* data, int len) {
   if (len == 7 && std::memcmp(data, "Testing", 7) == 0) {
-    // The mailslot works: the queue is not needed.
-    if (mailQueue_) mailQueue_->CloseMail();
+    // The mailslot works: the queue carries only the Recorder's copies of
+    // what the mailslot brings. It stays held, and is emptied, so that no
+    // copy is left in it for a later run.
+    mailslotWorks_ = true;
+    DropQueuedMail();
     return;
   }
   if (len < static_cast<int>(sizeof(MailMessage))) return;
@@ -19,11 +22,16 @@ void TForm1::MailSlotPellomarBinMessageAvail(const char* data, int len) {
   if (!MailRecordIsSound(mail)) return;
   if (MailSlotSendBinMessage(".", "halvorn", data, len)) return;
   // The main program opens its mailslot only while it knows of a run: what
-  // comes before waits in its queue instead of being lost.
-  IniManagerSendMail("halvorn", mail);
+  // comes before waits in its queue instead of being lost; what comes after
+  // the run's end is not kept for the next run.
+  if (!RunEnded()) IniManagerSendMail("halvorn", mail);
 }
 
 void TForm1::OnMailArrived() {
+  if (mailslotWorks_) {
+    DropQueuedMail();
+    return;
+  }
   while (mailQueue_ && mailQueue_->GetMailCount() > 0) {
     MailMessage mail;
     int32_t len = 0;
@@ -31,4 +39,15 @@ void TForm1::OnMailArrived() {
     IniManagerSendMail("halvorn", mail);
     Application->ProcessMessages();
   }
+}
+
+int TForm1::DropQueuedMail() {
+  int dropped = 0;
+  while (mailQueue_ && mailQueue_->GetMailCount() > 0) {
+    MailMessage mail;
+    int32_t len = 0;
+    if (!mailQueue_->GetMail(&mail, len)) break;
+    ++dropped;
+  }
+  return dropped;
 }

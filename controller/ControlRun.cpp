@@ -66,10 +66,15 @@ void TForm1::PostToRecorder(UINT message, WPARAM wParam, LPARAM lParam) {
 void TForm1::OnStartSession(WPARAM mode) {
   commandReceived_ = true;
   // One Recorder, one start: none while a Recorder runs, is being
-  // started, or has not yet ended after the last run.
-  if (RecorderWindow() || startInProgress_ || recorderState_.state == 7 ||
+  // started, or has not yet ended after the last run, and none once the
+  // exit has begun (its waits take messages, and a Recorder started then
+  // would outlive the controller).
+  if (exiting_ || RecorderWindow() || startInProgress_ || recorderState_.state == 7 ||
       m_timerWaitForRecorderEnd->Enabled()) {
-    Trace("Start request ignored: a Recorder is running");
+    Trace(exiting_ ? "Start request ignored: the controller exits"
+                   : "Start request ignored: a Recorder is running");
+    // The tray item that asked is unchecked again and takes the next click.
+    UpdateMenuItems();
     return;
   }
   if (mode == 100 || mode == 150 || mdSetEnabled_ != 1 || deviceReady_) {
@@ -148,12 +153,14 @@ bool TForm1::StartRecorder() {
 
 void TForm1::OnChannelsSaved(WPARAM mode) {
   if (startInProgress_) return;
+  if (exiting_) {
+    Trace("Run start ignored: the controller exits");
+    return;
+  }
   FlagScope inProgress(startInProgress_);
   PostToSelf(WM_TEZ_UPDATE_CANCEL);
   const int kind = mode == 100 ? 1 : mode == 150 ? 2 : 0;
   SetRecorderState(recorderState_, kind, 7);
-  recorderKilled_ = false;
-  stopRequested_ = false;
   bool started = false;
   try {
     WriteRunKeys(static_cast<int>(mode));
@@ -211,25 +218,23 @@ void TForm1::OnStopSession() {
     return;
   }
   stopPending_ = false;
-  if (!RecorderWindow() && !recorderProcess_) return;
-  // The stop lets the Recorder end its run (and give back the mixer and
-  // the playback device); the kill follows its report that the run ended.
+  if (!RecorderWindow() && !recorderProcess_) {
+    UpdateMenuItems();  // nothing to stop: the tray item takes the next click
+    return;
+  }
+  // The Recorder takes the kill as a stop too: it runs its chain to the end
+  // (mixer and playback device given back), reports the run finished and
+  // ends; that report sets how the run ended.
   PostToRecorder(WM_TEZ_RECORDER_COMMAND, 2, 0);
-  stopRequested_ = true;
-  followUp_ = WM_TEZ_STOP_SESSION;
-  ticks_ = 0;
-  m_timerWaitForRecorderEnd->SetEnabled(true);
+  KillRecorder(WM_TEZ_STOP_SESSION);
 }
 
 void TForm1::KillRecorder(int followUp) {
   PostToRecorder(WM_TEZ_RECORDER_COMMAND, 3, 0);
-  recorderKilled_ = true;
-  // A failure, or a stop, already on its way is not turned into another end
-  // by the Recorder's answer to the kill.
+  // A failure already on its way is not turned into success by the
+  // Recorder's answer to the kill.
   const bool waiting = m_timerWaitForRecorderEnd->Enabled();
-  if (!waiting || (followUp_ != WM_TEZ_SCHED_FAIL && followUp_ != WM_TEZ_STOP_SESSION)) {
-    followUp_ = followUp;
-  }
+  if (!waiting || followUp_ != WM_TEZ_SCHED_FAIL) followUp_ = followUp;
   if (!waiting) ticks_ = 0;
   m_timerWaitForRecorderEnd->SetEnabled(true);
 }
@@ -244,7 +249,6 @@ void TForm1::m_timerWaitForRecorderEndTimer() {
   if (RecorderEnded()) {
     m_timerWaitForRecorderEnd->SetEnabled(false);
     ForgetRecorderProcess();
-    stopRequested_ = false;
     EndOfRecorderWait();
     return;
   }
@@ -253,7 +257,6 @@ void TForm1::m_timerWaitForRecorderEndTimer() {
       // A Recorder that this controller cannot reach by its process: the
       // wait ends here, once, and the run's end follows as for any other.
       m_timerWaitForRecorderEnd->SetEnabled(false);
-      stopRequested_ = false;
       EndOfRecorderWait();
       Trace("Recorder not ended: its process cannot be opened");
       return;
@@ -262,10 +265,6 @@ void TForm1::m_timerWaitForRecorderEndTimer() {
     Trace("Recorder ended by force");
   } else if (ticks_ == 600) {
     PostToRecorder(WM_TEZ_RECORDER_TERMINATE, 0, 0);
-  } else if (ticks_ == 300 && stopRequested_ && !recorderKilled_) {
-    // No end of the run 30 s after the stop: the kill goes out anyway.
-    PostToRecorder(WM_TEZ_RECORDER_COMMAND, 3, 0);
-    recorderKilled_ = true;
   }
 }
 
@@ -281,10 +280,7 @@ void TForm1::OnRecorderReport(WPARAM code, LPARAM value) {
   const int state = recorderState_.state;
   if (code == kReportState) {
     if (value == kStateFinished) {
-      if (stopRequested_)
-        KillRecorder(WM_TEZ_STOP_SESSION);
-      else
-        KillRecorder(state == 3 ? WM_TEZ_SCHED_OK : 0);
+      KillRecorder(state == 3 ? WM_TEZ_SCHED_OK : 0);
     } else if (value == kStateRunStarted) {
       SetState(recorderState_.kind, 1);
       SendToMain(WM_TEZ_SCHED_START);

@@ -104,16 +104,18 @@ int CDataItem::FindOperatorPlayerChain() {
       m_operatorConnection = 1;
     }
   }
-  // Once an operator works on the item, convert until a player takes the
-  // type; no operator joins twice. A local file goes straight to the default.
-  for (bool added = !m_operators.empty(); added;) {
-    m_player = m_playerMap ? m_playerMap->FirstSupporting(type.c_str()) : nullptr;
-    if (m_player || type.empty()) break;
+  // Once an operator works on the item, each pass lets the converter of the
+  // type join first, then looks for a player of the type it gives; no
+  // operator joins twice. A local file goes straight to the default.
+  for (bool added = !m_operators.empty(); added && !type.empty();) {
     CTezItemOperator* converter = AddOperatorFor(type);
     added = converter != nullptr;
-    if (!added) break;
-    const char* output = converter->GetOutputType(type.c_str());
-    type = output ? ToLower(output) : "";
+    if (converter) {
+      const char* output = converter->GetOutputType(type.c_str());
+      type = output ? ToLower(output) : "";
+    }
+    m_player = m_playerMap ? m_playerMap->FirstSupporting(type.c_str()) : nullptr;
+    if (m_player) break;
   }
   if (!m_player) {
     m_operators.clear();  // the connection flag stays as the link set it

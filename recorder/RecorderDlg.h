@@ -111,7 +111,13 @@ class CRecorderDlg : public CTezDialog {
   void RunClock();
   void OnLoadChannels();
   void OnSetDialer();
-  void Next(UINT step) { PostMessage(step); }
+  // Posts a step; a run step is taken only as the one the run posted last,
+  // so that a step posted out of turn (late, or from another process) finds
+  // no cursor that it does not own.
+  void Next(UINT step) {
+    if (step != STEP_PRE_DISCONNECT && step != STEP_SEND_LOG_FINISHED) m_stepDue = step;
+    PostMessage(step);
+  }
   // Stores the step that the next answer of that sender posts; with an
   // event value, only an answer with that event.
   void Await(int category, UINT step, int event = -1);
@@ -195,6 +201,9 @@ class CRecorderDlg : public CTezDialog {
   UINT m_continuation = 0;
   int m_continuationFrom = 0;
   int m_continuationEvent = -1;
+  UINT m_stepDue = 0;              // the run step posted and not yet taken
+  bool m_preDisconnecting = false;  // a pre-disconnect waits for its log to be sent
+  bool m_errorReported = false;     // this run's halt has been reported
   UINT m_savedContinuation = 0;
   int m_savedContinuationFrom = 0;
   int m_savedContinuationEvent = -1;

@@ -17,7 +17,7 @@ void CRecorderDlg::Continue(int category, int event) {
   const UINT step = m_continuation;
   m_continuation = 0;
   m_continuationFrom = 0;
-  PostMessage(step);
+  Next(step);
 }
 
 void CRecorderDlg::MediaCalled(int result, const char* step) {
@@ -123,6 +123,8 @@ void CRecorderDlg::OnOperate() {
     Log("OnOperate() - a run is working, start refused");
     return;
   }
+  m_errorReported = false;
+  m_stepDue = 0;
   if (m_audioSwitch) {
     if (!SwitchAudioDevice("Brindale Wave Device")) {
       Log("Failed switching to Brindale wave device !!!");
@@ -260,6 +262,9 @@ void CRecorderDlg::RunClock() {
 LRESULT CRecorderDlg::OnErrorMessage(WPARAM, LPARAM) {
   if (m_terminating) return 0;
   Log("OnErrorMessage()");
+  // A run halts once: a second error (the medium's own error mail after a
+  // refused call had already halted the run) is not reported again.
+  if (m_runState == eStateMachineState_Error && m_errorReported) return 0;
   KillTimer(m_hwnd, kRefusedCallTimer);
   m_runState = eStateMachineState_Error;
   m_continuation = 0;
@@ -268,6 +273,7 @@ LRESULT CRecorderDlg::OnErrorMessage(WPARAM, LPARAM) {
   if (m_clockRunning) KillTimer(m_hwnd, kRunClockTimer);
   m_clockRunning = false;
   if (m_mixer) m_mixer->Restore();
-  Report(TEZ_REPORT_ERROR, 0);
+  if (!m_errorReported) Report(TEZ_REPORT_ERROR, 0);
+  m_errorReported = true;
   return 0;
 }

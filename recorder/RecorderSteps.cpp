@@ -7,6 +7,13 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
   // serve a Disconnect of the user between runs.
   const bool hangUp = message == STEP_PRE_DISCONNECT || message == STEP_SEND_LOG_FINISHED;
   if (m_terminating || (!m_running && !hangUp)) return 0;
+  if (!hangUp) {
+    if (message != m_stepDue) {
+      LogF("Step %u out of turn ignored", message);
+      return 0;
+    }
+    m_stepDue = 0;
+  }
   auto pass = [this](const char* name) {
     m_runState = eStateMachineState_NotDefined;
     LogF("%s()", name);
@@ -256,7 +263,15 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
       FinishRun();
       break;
     case STEP_PRE_DISCONNECT:
+      // One hang-up at a time: a second pre-disconnect would save the first
+      // one's continuation in place of the run's, and the run would wait
+      // for ever.
+      if (m_preDisconnecting) {
+        Log("PreDisconnect() : a hang-up is under way, ignored");
+        break;
+      }
       Log("PreDisconnect()");
+      m_preDisconnecting = true;
       m_savedContinuation = m_continuation;
       m_savedContinuationFrom = m_continuationFrom;
       m_savedContinuationEvent = m_continuationEvent;
@@ -273,6 +288,11 @@ LRESULT CRecorderDlg::OnStep(UINT message) {
       }
       break;
     case STEP_SEND_LOG_FINISHED:
+      if (!m_preDisconnecting) {
+        LogF("Step %u out of turn ignored", message);
+        break;
+      }
+      m_preDisconnecting = false;
       Log("SendLogFinished()");
       m_continuation = m_savedContinuation;
       m_continuationFrom = m_savedContinuationFrom;

@@ -13,12 +13,13 @@ constexpr int kMessagesPerCall = 64;
 
 class TMailSlotCompWaitThread : public TThread {
  public:
-  TMailSlotCompWaitThread(TCustomMailSlotComp* owner, HANDLE handle)
-      : owner_(owner), handle_(handle) {}
+  TMailSlotCompWaitThread(TCustomMailSlotComp* owner, HANDLE handle,
+                          std::shared_ptr<std::atomic<bool>> stop)
+      : owner_(owner), handle_(handle), stop_(std::move(stop)) {}
 
  protected:
   void Execute() override {
-    while (!Terminated()) {
+    while (!*stop_) {
       DWORD next = 0, count = 0;
       if (!GetMailslotInfo(handle_, nullptr, &next, &count, nullptr)) break;  // closed
       // An empty message waiting shows as a next size of 0 with no count
@@ -36,7 +37,7 @@ class TMailSlotCompWaitThread : public TThread {
       // this thread has not been told to end: Close sets that flag on the
       // main thread, so a closed or freed component is never called.
       Synchronize([this] {
-        if (!Terminated()) owner_->MessageAvail();
+        if (!*stop_) owner_->MessageAvail();
       });
     }
   }
@@ -44,6 +45,7 @@ class TMailSlotCompWaitThread : public TThread {
  private:
   TCustomMailSlotComp* owner_;
   HANDLE handle_;
+  std::shared_ptr<std::atomic<bool>> stop_;
 };
 
 TCustomMailSlotComp::TCustomMailSlotComp(TComponent* owner) : TComponent(owner) { Close(); }
@@ -113,23 +115,26 @@ void TCustomMailSlotComp::Open() {
     Error("Cannot open mailslot");
   }
   DoOpen();
-  if (!thread_) {
-    thread_ = new TMailSlotCompWaitThread(this, handle_);
-    thread_->FreeOnTerminate = true;
-    thread_->SetPriority(tpLowest);
-    thread_->Resume();
+  if (!waitThread_) {
+    stopWaiting_ = std::make_shared<std::atomic<bool>>(false);
+    auto* thread = new TMailSlotCompWaitThread(this, handle_, stopWaiting_);
+    thread->FreeOnTerminate = true;
+    thread->SetPriority(tpLowest);
+    // Taken before the thread runs: once it runs, it may end and free
+    // itself at any time (a slot that fails ends it).
+    DuplicateHandle(GetCurrentProcess(), thread->Handle(), GetCurrentProcess(), &waitThread_,
+                    SYNCHRONIZE, FALSE, 0);
+    thread->Resume();
   }
 }
 
 void TCustomMailSlotComp::Close() {
   if (!open_) return;
-  if (thread_) {
-    // The thread frees itself; keep its handle to see it end.
-    HANDLE ended = nullptr;
-    DuplicateHandle(GetCurrentProcess(), thread_->Handle(), GetCurrentProcess(), &ended, SYNCHRONIZE,
-                    FALSE, 0);
-    thread_->Terminate();
-    thread_ = nullptr;
+  if (stopWaiting_) {
+    HANDLE ended = waitThread_;
+    *stopWaiting_ = true;
+    stopWaiting_.reset();
+    waitThread_ = nullptr;
     // Calls the thread is making into the main thread are let through
     // while we wait (they do nothing now), so it is never left waiting on
     // us. The handle is closed once the thread is gone, or at once when it
@@ -263,8 +268,10 @@ void TCustomMailSlotComp::Error(const std::string& text) { throw EMailSlotComp(t
 
 HANDLE MailSlotOpenWrite(const std::string& server, const std::string& slot) {
   std::string name = "\\\\" + server + "\\mailslot\\" + slot;
-  return CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared for reading and writing, as every writer of the system holds a
+  // slot: a second writer that does not share writing is refused.
+  return CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 bool MailSlotSendBinMessage(const std::string& server, const std::string& slot, const void* data,

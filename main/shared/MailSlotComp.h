@@ -6,7 +6,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -78,7 +80,10 @@ class TCustomMailSlotComp : public TComponent {
   int32_t nextSize_ = 0;
   bool slotSet_ = false;
   bool delivering_ = false;  // inside MessageAvail
-  TMailSlotCompWaitThread* thread_ = nullptr;
+  // The wait thread frees itself: the component keeps only a handle to see
+  // it end and the flag that tells it to, never the thread object.
+  HANDLE waitThread_ = nullptr;
+  std::shared_ptr<std::atomic<bool>> stopWaiting_;
 };
 
 class TMailSlotComp : public TCustomMailSlotComp {

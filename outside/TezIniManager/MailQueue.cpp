@@ -86,7 +86,6 @@ Queue* Get(const char* name) {
   if (!q.mapping && backing != INVALID_HANDLE_VALUE)  // no room for the file: memory only
     q.mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                    sizeof(Shared), ObjectName(key, "Queue").c_str());
-  const bool first = q.mapping && GetLastError() != ERROR_ALREADY_EXISTS;
   if (backing != INVALID_HANDLE_VALUE) CloseHandle(backing);
   if (q.mapping) q.shared = static_cast<Shared*>(MapViewOfFile(q.mapping, FILE_MAP_WRITE, 0, 0, 0));
   if (!q.mutex || !q.shared) {
@@ -95,17 +94,25 @@ Queue* Get(const char* name) {
     if (q.mutex) CloseHandle(q.mutex);
     return nullptr;
   }
-  if (first) {
-    // No process holds the queue: an owner kept in the file has ended, and
-    // its window handle may now name another window.
-    DWORD r = WaitForSingleObject(q.mutex, 5000);
-    if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) {
-      q.shared->ownerWindow = q.shared->ownerMessage = q.shared->ownerProcess = 0;
-      ReleaseMutex(q.mutex);
-    }
-  }
   return &open.emplace(key, q).first->second;
 }
+
+HWND WindowOf(uint32_t window) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(window)); }
+
+// Whether an owner still stands: its window exists and belongs to the
+// process that registered it. A window handle of an owner that has ended
+// may name another program's window by now.
+bool OwnerStands(uint32_t window, uint32_t process) {
+  HWND w = WindowOf(window);
+  if (!w || !process || !IsWindow(w)) return false;
+  DWORD windowProcess = 0;
+  GetWindowThreadProcessId(w, &windowProcess);
+  return windowProcess == process;
+}
+
+struct Owner {
+  uint32_t window = 0, message = 0, process = 0;
+};
 
 class Locked {
  public:
@@ -119,6 +126,8 @@ class Locked {
       q->shared->capacity = kCapacity;
       q->shared->head = q->shared->count = 0;
     }
+    if (held_ && s->ownerWindow && !OwnerStands(s->ownerWindow, s->ownerProcess))  // an owner that has ended
+      s->ownerWindow = s->ownerMessage = s->ownerProcess = 0;
   }
   ~Locked() {
     if (held_) ReleaseMutex(q_->mutex);
@@ -130,9 +139,9 @@ class Locked {
   bool held_;
 };
 
-void Notify(uint32_t window, uint32_t message) {
-  HWND w = reinterpret_cast<HWND>(static_cast<uintptr_t>(window));
-  if (w && IsWindow(w)) PostMessageA(w, message, 0, 0);
+void Notify(const Owner& owner) {
+  if (OwnerStands(owner.window, owner.process))
+    PostMessageA(WindowOf(owner.window), owner.message, 0, 0);
 }
 
 void Release(Queue& q) {
@@ -153,16 +162,17 @@ int MailQueueCreate(const char* name, HWND window, UINT notifyMessage) {
   Queue* q = Get(name);
   if (!q) return 0;
   uint32_t waiting;
+  Owner owner;
   {
     Locked lock(q);
     if (!lock.held()) return 0;
     q->shared->ownerWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
     q->shared->ownerMessage = notifyMessage;
     q->shared->ownerProcess = GetCurrentProcessId();
+    owner = {q->shared->ownerWindow, q->shared->ownerMessage, q->shared->ownerProcess};
     waiting = q->shared->count;
   }
-  for (uint32_t i = 0; i < waiting; ++i)
-    Notify(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)), notifyMessage);
+  for (uint32_t i = 0; i < waiting; ++i) Notify(owner);
   return 1;
 }
 
@@ -171,7 +181,7 @@ int MailQueueSend(const char* name, const MailMessage* mail) {
   TableGuard table;
   Queue* q = Get(name);
   if (!q) return 0;
-  uint32_t window, message;
+  Owner owner;
   {
     Locked lock(q);
     if (!lock.held()) return 0;
@@ -179,10 +189,9 @@ int MailQueueSend(const char* name, const MailMessage* mail) {
     if (s->count >= kCapacity) return 0;  // full: refused, nothing overwritten
     s->records[(s->head + s->count) % kCapacity] = *mail;
     ++s->count;
-    window = s->ownerWindow;
-    message = s->ownerMessage;
+    owner = {s->ownerWindow, s->ownerMessage, s->ownerProcess};
   }
-  Notify(window, message);
+  Notify(owner);
   return 1;
 }
 

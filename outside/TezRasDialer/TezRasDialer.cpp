@@ -19,16 +19,22 @@ enum : int {
   kConnected = 4,
   kConnectedContinued = 5,
   kPreDisconnect = 6,
+  kPreDisconnectExternal = 11,
 };
 CStandInLink g_link(TEZ_MAIL_DIALER);
 int g_connected = 0;
 int g_preDisconnectMessage = 0;
 int g_preDisconnectSent = 0;
+int g_preDisconnectTwice = 0;
 
 int Start(HWND parent, const char* name, TezMailHook hook, int useMappedMail, int useMailslot,
           const char* indexFile) {
   g_connected = 0;
   g_preDisconnectMessage = g_preDisconnectSent = 0;
+  char dir[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, dir);
+  g_preDisconnectTwice = static_cast<int>(GetPrivateProfileIntA(
+      "Line", "preDisconnectTwice", 0, (std::string(dir) + "\\TezRasDialer.inx").c_str()));
   return g_link.Initialize(parent, name, hook, useMappedMail, useMailslot, indexFile);
 }
 }  // namespace
@@ -54,6 +60,7 @@ int TEZAPI TezDialer_Connect(int connect) {
   } else if (g_connected && g_preDisconnectMessage && !g_preDisconnectSent) {
     g_preDisconnectSent = 1;
     g_link.SendEvent(kPreDisconnect);
+    if (g_preDisconnectTwice == 1) g_link.SendEvent(kPreDisconnectExternal);
     return 1;
   } else {
     g_preDisconnectSent = 0;

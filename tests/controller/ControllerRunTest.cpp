@@ -163,6 +163,49 @@ bool StartWithOneItem(ControllerFolder& f, double seconds) {
          f.WaitForLine("Caddrel.log", "COMMAND 10 1", 15000);
 }
 
+// The records each mail queue file of the folder still holds, by file.
+std::vector<std::pair<std::string, uint32_t>> QueuedRecords(const ControllerFolder& f) {
+  std::vector<std::pair<std::string, uint32_t>> held;
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(f.File("*.mbx").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return held;
+  do {
+    HANDLE file = CreateFileA(f.File(found.cFileName).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    uint32_t header[4] = {0, 0, 0, 0};  // magic, capacity, head, count
+    DWORD got = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+      ReadFile(file, header, sizeof header, &got, nullptr);
+      CloseHandle(file);
+    }
+    held.emplace_back(found.cFileName, header[3]);
+  } while (FindNextFileA(h, &found));
+  FindClose(h);
+  return held;
+}
+
+TEST(ControllerRun, ReportsOfARunStayWithThatRun) {
+  ControllerFolder f("queues");
+  ASSERT_TRUE(StartWithOneItem(f, 0.5));
+  f.Post(kStartSession, 0);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 120000));
+  EXPECT_TRUE(WaitForWindow("Recorder", false, 15000));
+  // No queue keeps a copy of the run's reports for a later run: neither
+  // while the controller runs nor after it has ended.
+  const DWORD start = GetTickCount();
+  auto anyHeld = [&f] {
+    for (const auto& q : QueuedRecords(f))
+      if (q.second) return true;
+    return false;
+  };
+  while (anyHeld() && GetTickCount() - start < 10000) Sleep(100);
+  EXPECT_FALSE(QueuedRecords(f).empty());
+  for (const auto& q : QueuedRecords(f)) EXPECT_EQ(q.second, 0u) << q.first;
+  ASSERT_TRUE(f.CloseController());
+  for (const auto& q : QueuedRecords(f)) EXPECT_EQ(q.second, 0u) << q.first;
+}
+
 TEST(ControllerRun, BurstOfMalformedMailLeavesTheMailAndTheRunsWorking) {
   ControllerFolder f("burst");
   ASSERT_TRUE(StartWithOneItem(f, 3.0));
@@ -272,8 +315,8 @@ TEST(ControllerRun, WaitForARecorderWhoseProcessCannotBeOpenedEnds) {
   while (recorder.Commands().size() < 2 && GetTickCount() - begun < 30000) PumpMessages(50);
   ASSERT_EQ(recorder.Commands(), (std::vector<int>{0, 1}));
   f.Post(kStopSession);
-  // Stop, then the kill after 30 s, the terminate request after 60 s, and
-  // after 77 s the wait gives up once instead of going on for ever.
+  // Stop and kill, the terminate request after 60 s, and after 77 s the
+  // wait gives up once instead of going on for ever.
   const std::string givenUp = "Recorder not ended: its process cannot be opened";
   const DWORD stopped = GetTickCount();
   while (CountTraces(f, givenUp) == 0 && GetTickCount() - stopped < 180000) PumpMessages(200);
@@ -348,13 +391,22 @@ TEST(ControllerRun, StopLetsTheRecorderEndItsRunBeforeTheKill) {
   const DWORD start = GetTickCount();
   while (FindWindowA(nullptr, "Recorder") && GetTickCount() - start < 60000) reports.Pump(50);
   EXPECT_FALSE(FindWindowA(nullptr, "Recorder"));
-  reports.Pump(500);
+  // The stop and the kill go out together; the Recorder takes the kill as
+  // a stop, finishes its run and only then ends.
   const int stop = reports.Find(7, 2), kill = reports.Find(7, 3);
   ASSERT_GE(stop, 0);
   ASSERT_GT(kill, stop);
-  EXPECT_GT(reports.Find(1, 1, stop), stop);  // the run's end came before the kill
-  EXPECT_LT(reports.Find(1, 1, stop), kill);
-  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  EXPECT_GT(reports.Find(1, 1, stop), stop);  // the run's end
+  // The run that recorded ended well: the main program is told, reloads its
+  // channels, and the state is no longer recording.
+  ASSERT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 30000));
+  int at = f.FindLine(kPeer, "MSG 1238 3 0");
+  for (const char* line : {"MSG 1238 4 0", "MSG 1225 0 0", "MSG 1247 10 0"}) {
+    int next = f.FindLine(kPeer, line, at);
+    EXPECT_GE(next, at) << line;
+    if (next >= 0) at = next;
+  }
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1226"), 0);
   EXPECT_NE(f.Key("data\\news\\news.inx", "3", "recStatus"), "4");
 }
 
@@ -372,6 +424,26 @@ TEST(ControllerRun, ExitDuringRunEndsTheRecorderBeforeTheMainProgramAndAHungDevi
   EXPECT_FALSE(FindWindowA(nullptr, "Recorder"));
   EXPECT_GE(f.FindLine("Caddrel.log", "CLOSE IGNORED"), 0);
   EXPECT_TRUE(WaitForWindow("BrindaleCaddrel", false, 5000));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ControllerRun, ExitTakesNoNewStartWhileItWaits) {
+  ControllerFolder f("exitstart");
+  f.Write("Caddrel.inx", "[Device]\r\nignoreClose=1\r\n");  // the exit waits for it
+  ASSERT_TRUE(StartWithOneItem(f, 0.5));
+  f.Post(WM_CLOSE);
+  ASSERT_TRUE(f.WaitForLine(kPeer, "CLOSE", 30000));
+  // A saved-channels answer, a start request: both come while the exit
+  // waits for the device program.
+  f.Post(1277, 0);
+  f.Post(kStartSession, 0);
+  EXPECT_TRUE(WaitForWindow("Brindale Control", false, 90000));
+  EXPECT_FALSE(WaitForWindow("Recorder", true, 3000));
+  EXPECT_EQ(CountTraces(f, "Recorder opened"), 0);
+  EXPECT_GE(CountTraces(f, "Run start ignored: the controller exits"), 1);
 }
 
 }  // namespace

@@ -157,7 +157,29 @@ TEST(ControllerTray, ViewAndPlayItemsAndRecordNowAfterTheNotReadyNotice) {
   // "&Record Now" on a device that is not ready: the notice, no run.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
   ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", true, 30000));
-  PostMessageA(FindWindowA(nullptr, "MiniDisc is not ready for recording."), WM_CLOSE, 0, 0);
+  // Its title line stands centred above the text.
+  HWND notice = FindWindowA(nullptr, "MiniDisc is not ready for recording.");
+  POINT origin = {8, 10};
+  ClientToScreen(notice, &origin);
+  const RECT title = {origin.x, origin.y, origin.x + 297, origin.y + 16};
+  int left = -1, right = -1;
+  const DWORD shown = GetTickCount();
+  while (left < 0 && GetTickCount() - shown < 10000) {
+    ScreenShot band(title);
+    for (int x = 0; x < band.w; ++x)
+      for (int y = 0; y < band.h; ++y) {
+        COLORREF c = band.At(x, y);
+        if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 200) {
+          if (left < 0) left = x;
+          right = x;
+        }
+      }
+    if (left < 0) Sleep(100);
+  }
+  ASSERT_GE(left, 0);
+  EXPECT_GT(left, 20);  // not set against the left edge
+  EXPECT_NEAR((left + right) / 2.0, 297 / 2.0, 4.0);
+  PostMessageA(notice, WM_CLOSE, 0, 0);
   ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", false, 30000));
   EXPECT_LT(f.FindLine(kPeer, "MSG 1276"), 0);
   // The device reports ready: the next click on the same item starts the run.
@@ -199,9 +221,18 @@ TEST(ControllerTray, StopRecordingEndsTheRunThatRecordNowBegan) {
   // the run before its items are through.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_STOP_BMP"));
   EXPECT_TRUE(WaitForWindow("Recorder", false, 60000));
-  Sleep(1500);
-  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  // The run that recorded ended well: the main program hears it at once,
+  // and the menu offers "&Record Now" again without a schedule tick.
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1225", 30000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 30000));
+  const int recording = f.FindLine(kPeer, "MSG 1238 3 0");
+  EXPECT_GT(f.FindLine(kPeer, "MSG 1238 4 0", recording), recording);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1238 0 0", recording), 0);
   EXPECT_NE(f.Key("data\\news\\news.inx", "3", "recStatus"), "4");
+  POINT record;
+  EXPECT_TRUE(OpenMenuAt(tray, "HALVORN_BMP_TRAYICON_REC_BMP", &record));
+  EXPECT_FALSE(MenuShot().Find(PictureColour("HALVORN_BMP_TRAYICON_STOP_BMP"), nullptr));
+  CloseMenu(tray);
 }
 
 TEST(ControllerTray, StopPlayingEndsThePlayRunThatPlayNowBegan) {
@@ -225,10 +256,11 @@ TEST(ControllerTray, StopPlayingEndsThePlayRunThatPlayNowBegan) {
   Click({stop.x + 40, stop.y + 2});
   ASSERT_TRUE(WaitForMenu(false, 20000));
   EXPECT_TRUE(WaitForWindow("Recorder", false, 60000));
-  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
-  // The schedule check finds the Recorder gone: idle, "&Play Now" again.
-  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1238 16 0", 30000));
-  EXPECT_LT(f.FindLine(kPeer, "MSG 1225"), 0);
+  // The play run ended well (play all, state 4), and "&Play Now" is back.
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1225", 30000));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1247 10", 30000));
+  EXPECT_GE(f.FindLine(kPeer, "MSG 1238 20 0"), 0);
+  EXPECT_LT(f.FindLine(kPeer, "MSG 1238 16 0"), 0);
   POINT play;
   EXPECT_TRUE(OpenMenuAt(tray, "HALVORN_BMP_TRAYICON_PLAY_BMP", &play));
   EXPECT_FALSE(MenuShot().Find(PictureColour("HALVORN_BMP_TRAYICON_STOP_BMP"), nullptr));
@@ -328,6 +360,87 @@ TEST(ControllerTray, IconOfEachStateShowsInTheNotificationArea) {
     EXPECT_FALSE(TrayArea().Find(failed, nullptr));
     EXPECT_TRUE(TrayShows({idle}, 30000));
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A window captioned "Recorder" of this process: to the controller, a
+// Recorder that is running.
+struct StandInRecorder {
+  StandInRecorder() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TrayTestRecorder";
+    RegisterClassA(&wc);
+    window = CreateWindowA("TrayTestRecorder", "Recorder", WS_POPUP, 0, 0, 1, 1, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+  }
+  ~StandInRecorder() { DestroyWindow(window); }
+  HWND window;
+};
+
+TEST(ControllerTray, IgnoredStartLeavesItsItemForTheNextClick) {
+  ControllerFolder f("trayignored", kNoRecorder);
+  f.Write("HalvornPeer.inx", "[Peer]\r\nnoSave=1\r\n");
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  HWND tray = TrayWindow();
+  ASSERT_NE(tray, nullptr);
+  {
+    // "&Record Now" while a Recorder runs: no run is asked for.
+    StandInRecorder recorder;
+    ASSERT_NE(recorder.window, nullptr);
+    ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 30000) {
+      bool ignored = false;
+      for (const std::string& line : f.Lines("pellomar.log"))
+        ignored |= line.find("Start request ignored") != std::string::npos;
+      if (ignored) break;
+      Sleep(100);
+    }
+    EXPECT_LT(f.FindLine(kPeer, "MSG 1276"), 0);
+  }
+  // Once that Recorder is gone, the same item takes the next click.
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
+  EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 30000));
+}
+
+TEST(ControllerTray, AboutShowsTheVersionAndHelpOpensTheHelpPage) {
+  ControllerFolder f("trayhelp", kNoRecorder);
+  // The help page is a program here, so that its opening can be seen.
+  const std::string opened = f.File("help-opened.txt");
+  f.Write("help.bat", "@echo opened> \"" + opened + "\"\r\n");
+  f.SetParam("Links", "helpPage", f.File("help.bat"));
+  ASSERT_TRUE(f.StartPeer());
+  ASSERT_TRUE(f.StartController());
+  HWND tray = TrayWindow();
+  ASSERT_NE(tray, nullptr);
+
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_ABOUT_BMP"));
+  ASSERT_TRUE(WaitForWindow("Brindale Version Info", true, 30000));
+  HWND box = FindWindowA(nullptr, "Brindale Version Info");
+  char text[256] = {};
+  for (HWND c = FindWindowExA(box, nullptr, "Static", nullptr); c;
+       c = FindWindowExA(box, c, "Static", nullptr)) {
+    GetWindowTextA(c, text, sizeof text);
+    if (text[0]) break;
+  }
+  EXPECT_EQ(std::string(text).rfind("Brindale Media Manager, ", 0), 0u) << text;
+  HWND ok = FindWindowExA(box, nullptr, "Button", "OK");
+  ASSERT_NE(ok, nullptr);
+  SendMessageA(ok, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitForWindow("Brindale Version Info", false, 30000));
+
+  ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_HELP_BMP"));
+  const DWORD start = GetTickCount();
+  while (GetFileAttributesA(opened.c_str()) == INVALID_FILE_ATTRIBUTES &&
+         GetTickCount() - start < 30000)
+    Sleep(100);
+  EXPECT_NE(GetFileAttributesA(opened.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 }  // namespace

@@ -14,10 +14,11 @@ class Chain : public ::testing::Test {
   static void SetUpTestSuite() {
     ASSERT_TRUE(TestIni().GetDllLoadState()) << "TezIniManager.dll must lie beside the test";
     WriteTextFile("ChainOperators.inx",
-                  "[Entry List]\r\nnumberEntries=2\r\nentry1=PipeOperator.dll\r\n"
-                  "entry2=PipeConverter.dll\r\n"
+                  "[Entry List]\r\nnumberEntries=3\r\nentry1=PipeOperator.dll\r\n"
+                  "entry2=PipeConverter.dll\r\nentry3=PipeLinkFetch.dll\r\n"
                   "[PipeOperator.dll]\r\nid=web\r\nidentifiers=http,ftp\r\n"
-                  "[PipeConverter.dll]\r\nid=conv\r\nidentifiers=ra\r\n");
+                  "[PipeConverter.dll]\r\nid=conv\r\nidentifiers=ra,mp3\r\n"
+                  "[PipeLinkFetch.dll]\r\nid=stream\r\nidentifiers=rm\r\n");
     WriteTextFile("ChainPlayers.inx",
                   "[PipePlayer.dll]\r\nid=mpeg\r\nidentifiers=mp3,wav\r\n"
                   "[PipeDeadPlayer.dll]\r\nid=dead\r\nidentifiers=ogg\r\n");
@@ -30,7 +31,7 @@ class Chain : public ::testing::Test {
     operators = std::make_unique<CItemOperatorMap>(operatorParams);
     players = std::make_unique<CItemPlayerMap>(playerParams);
     // Entered unloaded, as the Recorder does; the chain loads what it uses.
-    for (const char* name : {"PipeOperator.dll", "PipeConverter.dll"})
+    for (const char* name : {"PipeOperator.dll", "PipeConverter.dll", "PipeLinkFetch.dll"})
       operators->Add(name, new CTezItemOperator(name, nullptr, 0, &operatorParams));
     for (const char* name : {"PipePlayer.dll", "PipeDeadPlayer.dll"})
       players->Add(name, new CTezItemPlayer(name, nullptr, 0, &playerParams));
@@ -97,6 +98,10 @@ TEST_F(Chain, LinkCases) {
       {"gopher://host/a.mp3", 0, "", 0, 0, "Unknown Internet protocol."},
       // No player for ra: fetch, then convert to wav for the player.
       {"http://host/show.ra", 1, "PipeOperator.dll;PipeConverter.dll;PipePlayer.dll", 1, 0, ""},
+      // No player for rm: an operator that fetches such links itself gives
+      // mp3, and the converter of mp3 comes before the mp3 player.
+      {"http://host/stream.rm", 1, "PipeLinkFetch.dll;PipeConverter.dll;PipePlayer.dll", 1, 0,
+       ""},
       // Nothing converts xyz: the default extension's player, no operators;
       // the link still needs the connection.
       {"http://host/page.xyz", 1, "PipePlayer.dll", 1, 0, ""},

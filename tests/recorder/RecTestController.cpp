@@ -4,8 +4,13 @@
 // run, writes every report it gets to a log file, and kills the Recorder
 // when the run has ended.
 //   RecTestController <log file> [stop-on-play=N] [skip-on-play=N] [kill-on-play=N]
-//                     [start-twice] [bad-pointer]
-// start-twice sends a second start, by mail, once the run has started.
+//                     [start-twice] [bad-pointer] [stop-on-media-status]
+//                     [kill-on-error-text] [stray-steps]
+// start-twice sends a second start, by mail, once the run has started;
+// stop-on-media-status sends the stop when the first media status report
+// comes; kill-on-error-text kills on an error report with a text only (not
+// on the first error); stray-steps posts run steps out of turn once the run
+// has started.
 // (the command is sent when item N of the run starts playing)
 // Log lines: "W <code> <value>" for window reports, "M <code> <v0> ... <v5>
 // |<text>" for mail, "EXIT <code>" when the Recorder has ended.
@@ -31,6 +36,9 @@ int g_onPlay[3] = {0, 0, 0};  // item numbers for stop, skip, kill
 bool g_startTwice = false;
 bool g_sawStart = false;
 bool g_killed = false;
+bool g_stopOnMediaStatus = false;
+bool g_killOnErrorText = false;
+bool g_straySteps = false;
 
 void Line(const char* format, ...) {
   va_list args;
@@ -61,9 +69,15 @@ void OnReport(int code, LPARAM value) {
         client.SendMail(1, 0);
     }
     g_sawStart = true;
+    if (g_straySteps) {
+      // Channel and item steps during the opening, and the end of a
+      // hang-up that never began.
+      for (UINT step : {5783u, 5787u, 5785u, 5782u, 5792u, 5805u})
+        PostMessageA(g_recorder, step, 0, 0);
+    }
   }
   if (code == 1 && value == 1 && g_sawStart) Kill();
-  if (code == 6) Kill();
+  if (code == 6 && !g_killOnErrorText) Kill();
   if (code == 5 && (value >> 16) == 3) {
     static const int kCommands[3] = {2, 4, 3};
     for (int i = 0; i < 3; ++i)
@@ -79,6 +93,11 @@ void TakeMail() {
   MailMessage mail;
   while (g_slot->GetMail(&mail)) {
     if (mail.category != TEZ_MAIL_TO_CONTROLLER || mail.message == 10) continue;
+    if (mail.message == 9 && g_stopOnMediaStatus) {
+      g_stopOnMediaStatus = false;
+      Command(2);
+    }
+    if (mail.message == 6 && mail.textLength > 0 && g_killOnErrorText) Kill();
     Line("M %d %d %d %d %d %d %d |%s", mail.message, mail.lParam[0], mail.lParam[1],
          mail.lParam[2], mail.lParam[3], mail.lParam[4], mail.lParam[5], mail.Text().c_str());
   }
@@ -125,6 +144,9 @@ int main(int argc, char** argv) {
     if (!strncmp(argv[i], "kill-on-play=", 13)) g_onPlay[2] = atoi(argv[i] + 13);
     if (!strcmp(argv[i], "start-twice")) g_startTwice = true;
     if (!strcmp(argv[i], "bad-pointer")) badPointer = true;
+    if (!strcmp(argv[i], "stop-on-media-status")) g_stopOnMediaStatus = true;
+    if (!strcmp(argv[i], "kill-on-error-text")) g_killOnErrorText = true;
+    if (!strcmp(argv[i], "stray-steps")) g_straySteps = true;
   }
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = WindowProc;

@@ -368,3 +368,97 @@ TEST(RecorderStart, LogFileSettingsAndDebugMessages) {
     EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "recorderState"), "1");
   }
 }
+
+namespace {
+
+// Where text first shows in the Recorder's log, or npos.
+size_t LogAt(const RunFolder& run, const std::string& text) {
+  return run.Read("Recorder.log").find(text);
+}
+
+}  // namespace
+
+TEST(RecorderRun, StopWhileTheMediumOpensStopsTheMediumAndEndsTheRun) {
+  RunFolder run("stopopening");
+  run.SetParam("FileDisk", "dllName", "RecPeerMedia.dll");
+  run.Write("RecPeerMedia.stop", "the medium answers only a stop");
+  run.WriteWave("items\\a.wav", 1000, 0.2);
+  run.WriteItems({LocalItem("a.wav")});
+  // The stop goes out once the medium has taken the recording call, which
+  // it never answers.
+  RunReports reports = run.Run("stop-on-media-status");
+
+  EXPECT_TRUE(reports.Has("W 7 2"));
+  EXPECT_TRUE(reports.Has("W 1 1"));
+  EXPECT_FALSE(reports.Has("W 1 3"));
+  EXPECT_FALSE(reports.Has("W 6 0"));
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+  // The opening step goes on under the stop, straight to the medium's
+  // stop, whose answer ends the run.
+  std::vector<size_t> order;
+  for (const char* line : {"InitializeMedia()", "OnStop: state == 1",
+                           "EditionHeader_MediaResume(): stop recording ",
+                           "FinishRecordLoop_Media()", "RecordLoopFinished()"})
+    order.push_back(LogAt(run, line));
+  for (size_t i = 0; i < order.size(); ++i) {
+    ASSERT_NE(order[i], std::string::npos) << i;
+    if (i) {
+      EXPECT_GT(order[i], order[i - 1]) << i;
+    }
+  }
+  EXPECT_EQ(LogAt(run, "EditionHeader_PlayMusic()"), std::string::npos);
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "1", "recStatus"), "1");
+  EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "recorderState"), "1");
+}
+
+TEST(RecorderRun, TheMediumsLateErrorAfterARefusedCallIsNotReportedTwice) {
+  RunFolder run("lateerror");
+  run.SetParam("FileDisk", "dllName", "RecPeerMedia.dll");
+  run.Write("RecPeerMedia.late", "the medium refuses, then sends its error");
+  run.WriteWave("items\\a.wav", 1000, 0.2);
+  run.WriteItems({LocalItem("a.wav")});
+  RunReports reports = run.Run("kill-on-error-text");
+
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+  // The refused call halts the run with one error; the medium's own error
+  // comes after it with its text, and halts nothing more.
+  EXPECT_EQ(reports.Count("W 6 0"), 1);
+  int texts = 0;
+  for (const std::string& line : reports.lines)
+    texts += line.rfind("M 6 0 ", 0) == 0 && line.find("The medium failed late") != std::string::npos;
+  EXPECT_EQ(texts, 1);
+  EXPECT_EQ(run.Key("TezParam.inx", "Recorder", "errorHint"), "The medium failed late");
+}
+
+TEST(RecorderRun, StepsPostedOutOfTurnAreIgnoredAndTheRunGoesOn) {
+  RunFolder run("stray");
+  run.WriteWave("items\\a.wav", 1000, 0.2);
+  run.WriteWave("items\\b.wav", 2000, 0.2);
+  run.WriteItems({LocalItem("a.wav"), LocalItem("b.wav")});
+  RunReports reports = run.Run("stray-steps");
+
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+  EXPECT_EQ(LogCount(run, "out of turn ignored"), 6);
+  EXPECT_EQ(reports.Count(ItemReport(3, 1)), 1);
+  EXPECT_EQ(reports.Count(ItemReport(3, 2)), 1);
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "2", "recStatus"), "4");
+  EXPECT_EQ(ReadRuns(run.Recording()),
+            Runs({{100, 0.2}, {200, 0.2}, {1000, 0.2}, {2000, 0.2}, {300, 0.2}}));
+}
+
+TEST(RecorderRun, ASecondPreDisconnectDoesNotLoseTheRunsNextStep) {
+  RunFolder run("predisconnect");
+  run.SetParam("Recorder", "sendActivityLog", "1");
+  run.Write("TezRasDialer.inx", "[Line]\r\npreDisconnectTwice=1\r\n");
+  run.WriteWave("source\\c.wav", 3000, 0.2);
+  run.WriteItems({LinkItem("c.wav")});
+  RunReports reports = run.Run();
+
+  EXPECT_EQ(reports.lines.back(), "EXIT 0");
+  EXPECT_TRUE(reports.Has("W 1 1"));
+  EXPECT_EQ(LogCount(run, "State == Pre disconnect (external)."), 1);
+  EXPECT_EQ(LogCount(run, "a hang-up is under way, ignored"), 1);
+  EXPECT_EQ(LogCount(run, "SendLogFinished()"), 1);
+  EXPECT_EQ(LogCount(run, "RecordLoopFinished()"), 1);
+  EXPECT_EQ(run.Key("data\\news\\news.inx", "1", "recStatus"), "4");
+}

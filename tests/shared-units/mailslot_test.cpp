@@ -204,3 +204,22 @@ TEST(MailSlotComp, BurstOfMalformedMailIsTakenWholeAndReadingGoesOn) {
   ASSERT_TRUE(MailSlotSendMessage(".", "forms_test_burst", "after"));
   ASSERT_TRUE(PumpUntil([&] { return !r.texts.empty() && r.texts.back() == "after"; }));
 }
+
+TEST(MailSlotComp, WriterSharesTheSlotWithAWriterThatHoldsIt) {
+  Application->Initialize();
+  TMailSlotComp slot(nullptr);
+  slot.SetSlot("forms_test_shared_writers");
+  Received r;
+  Listen(slot, r);
+  slot.SetActive(true);
+  // Another writer holds the slot open, as the library's writer does, with
+  // reading and writing shared.
+  HANDLE held = CreateFileA("\\\\.\\mailslot\\forms_test_shared_writers", GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(MailSlotSendMessage(".", "forms_test_shared_writers", "beside another writer"));
+  CloseHandle(held);
+  ASSERT_TRUE(PumpUntil([&] { return r.texts.size() == 1; }));
+  EXPECT_EQ(r.texts[0], "beside another writer");
+}

@@ -3,7 +3,10 @@
 // and queues.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -291,3 +294,142 @@ TEST(SettingsStore, RecordsOfASenderThatEndedWaitForTheOwner) {
 }
 
 }  // namespace
+
+namespace {
+
+// The file that keeps a queue's block in the current folder.
+std::string QueueFile(const std::string& queue) {
+  std::string safe;
+  for (char c : queue)
+    if (isalnum(static_cast<unsigned char>(c)) && safe.size() < 48)
+      safe += static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(("TezMailBox_" + safe + "_*.mbx").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  FindClose(h);
+  return found.cFileName;
+}
+
+// The block's header: magic, capacity, head, count, owner window, owner
+// message, owner process.
+std::vector<uint32_t> Header(const std::string& file) {
+  std::string bytes = Slurp(file.c_str());
+  std::vector<uint32_t> h(7, 0xFFFFFFFF);
+  if (bytes.size() >= 28) memcpy(h.data(), bytes.data(), 28);
+  return h;
+}
+
+void WriteHeader(const std::string& file, const std::vector<uint32_t>& h) {
+  std::string bytes = Slurp(file.c_str());
+  ASSERT_GE(bytes.size(), 28u);
+  memcpy(&bytes[0], h.data(), 28);
+  Spit(file.c_str(), bytes);
+}
+
+std::string Unique(const char* stem) {
+  return std::string(stem) + " " + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(GetTickCount());
+}
+
+}  // namespace
+
+TEST(SettingsStore, DamagedQueueFileIsResetAndCarriesRecordsAgain) {
+  const std::string q = Unique("damaged");
+  MailMessage m = {};
+  int scratch;
+  m.id = 1;
+  ASSERT_EQ(Store().SendMail(q.c_str(), &m, &scratch), 1);
+  ASSERT_EQ(Store().CloseMail(q.c_str()), 1);  // no process holds the block now
+  const std::string file = QueueFile(q);
+  ASSERT_FALSE(file.empty());
+  // Head and count far outside the ring, as a broken write could leave them.
+  std::vector<uint32_t> h = Header(file);
+  h[2] = 99999;
+  h[3] = 5000;
+  WriteHeader(file, h);
+  EXPECT_EQ(Store().GetMailCount(q.c_str()), 0);
+  EXPECT_EQ(Store().GetMail(q.c_str(), &m, &scratch), 0);
+  for (int id : {21, 22}) {
+    m.id = id;
+    ASSERT_EQ(Store().SendMail(q.c_str(), &m, &scratch), 1);
+  }
+  for (int id : {21, 22}) {
+    ASSERT_EQ(Store().GetMail(q.c_str(), &m, &scratch), 1);
+    EXPECT_EQ(m.id, id);
+  }
+  EXPECT_EQ(Store().GetMailCount(q.c_str()), 0);
+  EXPECT_EQ(Store().CloseMail(q.c_str()), 1);
+}
+
+TEST(SettingsStore, OwnerThatHasEndedIsClearedAndNotNotified) {
+  const std::string q = Unique("stale owner");
+  HWND owner = OwnerWindow("StoreTestStale");
+  ASSERT_EQ(Store().CreateNewMail(q.c_str(), owner, 1734), 1);
+  ASSERT_EQ(Store().CloseMail(q.c_str()), 1);
+  const std::string file = QueueFile(q);
+  ASSERT_FALSE(file.empty());
+  // The file names as owner a window of this process, registered by a
+  // process that has ended.
+  HANDLE ended = nullptr;
+  ASSERT_EQ(RunPeer("nothing", 60000, &ended), 0u);
+  WaitForSingleObject(ended, 60000);
+  const DWORD endedId = GetProcessId(ended);
+  CloseHandle(ended);
+  std::vector<uint32_t> h = Header(file);
+  h[4] = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(owner));
+  h[5] = 1734;
+  h[6] = endedId;
+  WriteHeader(file, h);
+  MailMessage m = {};
+  int scratch;
+  m.id = 5;
+  ASSERT_EQ(Store().SendMail(q.c_str(), &m, &scratch), 1);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, owner, 1734, 1734, PM_REMOVE));
+  ASSERT_EQ(Store().GetMail(q.c_str(), &m, &scratch), 1);
+  // Registered anew, the owner gets the notices again.
+  ASSERT_EQ(Store().CreateNewMail(q.c_str(), owner, 1734), 1);
+  ASSERT_EQ(Store().SendMail(q.c_str(), &m, &scratch), 1);
+  EXPECT_TRUE(PeekMessageA(&msg, owner, 1734, 1734, PM_REMOVE));
+  EXPECT_EQ(Store().CloseMail(q.c_str()), 1);
+  DestroyWindow(owner);
+}
+
+TEST(SettingsStore, NoticeGoesOnlyToAWindowOfTheOwnersProcess) {
+  const std::string q = Unique("other window");
+  char dir[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, dir);
+  const std::string file = std::string(dir) + "\\peer window " + std::to_string(GetTickCount());
+  DeleteFileA(file.c_str());
+  HANDLE peer = nullptr;
+  ASSERT_EQ(RunPeer("window \"" + file + "\"", 60000, &peer), 0u);
+  HWND other = nullptr;
+  const DWORD start = GetTickCount();
+  while (!other && GetTickCount() - start < 60000) {
+    unsigned long value = 0;
+    FILE* in = fopen(file.c_str(), "r");
+    if (in) {
+      if (fscanf(in, "%lu", &value) != 1) value = 0;
+      fclose(in);
+    }
+    other = reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+    if (!other) Sleep(20);
+  }
+  ASSERT_NE(other, nullptr);
+  // A handle that names another process's window (as an ended owner's
+  // handle may, once reused) is registered by this process.
+  ASSERT_EQ(Store().CreateNewMail(q.c_str(), other, 1734), 1);
+  MailMessage m = {};
+  int scratch;
+  m.id = 9;
+  ASSERT_EQ(Store().SendMail(q.c_str(), &m, &scratch), 1);
+  PostMessageA(other, WM_APP, 0, 0);  // after any notice: the peer counts and ends
+  WaitForSingleObject(peer, 60000);
+  DWORD notices = 99;
+  GetExitCodeProcess(peer, &notices);
+  CloseHandle(peer);
+  EXPECT_EQ(notices, 0u);
+  EXPECT_EQ(Store().GetMail(q.c_str(), &m, &scratch), 1);
+  EXPECT_EQ(Store().CloseMail(q.c_str()), 1);
+  DeleteFileA(file.c_str());
+}

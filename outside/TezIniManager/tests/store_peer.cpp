@@ -3,11 +3,48 @@
 //   hammer <file> <section> <prefix> <count>   writes prefix0..prefixN-1
 //   forever <file> <section>                   writes k0, k1, ... until killed
 //   send <queue> <count> <firstId>             queues records with ids
+//   window <file>                              a window whose handle goes to
+//                                              file; ends on WM_APP, its exit
+//                                              code the queue notices (1734) it got
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "StoreBinding.h"
+
+namespace {
+
+int notices = 0;
+
+LRESULT CALLBACK Counting(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == 1734) ++notices;
+  if (m == WM_APP) PostQuitMessage(notices);
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+int CountNotices(const char* file) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = Counting;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "StorePeerWindow";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowA("StorePeerWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         wc.hInstance, nullptr);
+  if (!w) return 100;
+  std::string part = std::string(file) + ".part";
+  FILE* out = fopen(part.c_str(), "w");
+  if (!out) return 101;
+  fprintf(out, "%lu", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(w)));
+  fclose(out);
+  MoveFileA(part.c_str(), file);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   StoreBinding store;
@@ -45,5 +82,6 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  if (!strcmp(cmd, "window") && argc == 3) return CountNotices(argv[2]);
   return 2;
 }
