@@ -201,7 +201,11 @@ HMENU TMenuItem::Handle() {
 void TMenuItem::Rebuild() {
   if (mergedInto_) mergedInto_->Rebuild();
   if (!handle_) return;
-  while (GetMenuItemCount(handle_) > 0) RemoveMenu(handle_, 0, MF_BYPOSITION);
+  // Only the entries made here: those Windows added after them (an MDI
+  // window menu's children) stay.
+  for (; builtCount_ > 0 && GetMenuItemCount(handle_) > 0; --builtCount_)
+    RemoveMenu(handle_, 0, MF_BYPOSITION);
+  builtCount_ = 0;
   UINT pos = 0;
   for (TMenuItem* i : ShownItems()) {
     std::string text = i->DisplayText();
@@ -218,8 +222,9 @@ void TMenuItem::Rebuild() {
     mi.hSubMenu = i->items_.empty() ? nullptr : i->Handle();
     mi.dwItemData = reinterpret_cast<ULONG_PTR>(i);
     mi.dwTypeData = &text[0];
-    InsertMenuItemA(handle_, pos++, TRUE, &mi);
+    if (InsertMenuItemA(handle_, pos, TRUE, &mi)) ++pos;
   }
+  builtCount_ = static_cast<int>(pos);
   if (menu_) menu_->MenuChanged();
 }
 
@@ -295,9 +300,18 @@ TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind) const {
   return nullptr;
 }
 
+// Searched from the root down: the pointer may come from outside (another
+// program's item data) and is only compared, never followed.
 bool TMenu::ContainsItem(const TMenuItem* item) const {
-  for (const TMenuItem* i = item; i; i = i->parent_ ? i->parent_ : i->mergedInto_)
-    if (i == items_) return true;
+  if (!item) return false;
+  std::vector<const TMenuItem*> stack{items_};
+  while (!stack.empty()) {
+    const TMenuItem* i = stack.back();
+    stack.pop_back();
+    if (i == item) return true;
+    stack.insert(stack.end(), i->items_.begin(), i->items_.end());
+    if (i->merged_) stack.push_back(i->merged_);
+  }
   return false;
 }
 

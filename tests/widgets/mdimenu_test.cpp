@@ -128,6 +128,20 @@ TEST(MDIWindowMenu, ChildEntriesAreDrawnWhileOpenAndPlainAfterwards) {
   // Windows lists the children in the window menu after our own item.
   ASSERT_GE(GetMenuItemCount(window), 3);
   EXPECT_NE(MenuText(window, GetMenuItemCount(window) - 1).find("Child Two"), std::string::npos);
+  // A change of our own item leaves the entries Windows added in place.
+  const int listed = GetMenuItemCount(window);
+  cascade->SetCaption("&Cascade all");
+  ASSERT_EQ(GetMenuItemCount(window), listed);
+  EXPECT_EQ(MenuText(window, 0), "&Cascade all");
+  EXPECT_NE(MenuText(window, listed - 1).find("Child Two"), std::string::npos);
+  auto* tile = new TMenuItem(frame);
+  tile->SetCaption("&Tile");
+  windowItem->Add(tile);
+  ASSERT_EQ(GetMenuItemCount(window), listed + 1);
+  EXPECT_EQ(MenuText(window, 1), "&Tile");
+  EXPECT_NE(MenuText(window, listed).find("Child Two"), std::string::npos);
+  delete tile;
+  ASSERT_EQ(GetMenuItemCount(window), listed);
 
   clientProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
       frame->ClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingClientProc)));
