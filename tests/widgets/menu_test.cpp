@@ -587,6 +587,37 @@ TEST(OwnerDrawnMenu, PaintsSelectedAndCheckedItems) {
     EXPECT_EQ(c.at(W - 1, H / 2), l.bottom) << l.style;
     EXPECT_EQ(c.at(W - 3, H / 2), face) << l.style;
   }
+  // With an image: raised box when selected, sunken and dithered when also
+  // checked; unselected and unchecked, the image alone.
+  menu.SetSelectionStyle(oxmNormSel);
+  TImageList images(nullptr);
+  images.SetSize(8, 8);
+  HBITMAP green = SolidBitmap(8, 8, RGB(0, 200, 0));
+  images.Add(green, nullptr);
+  DeleteObject(green);
+  menu.SetImageList(&images);
+  plain->Tag = 0;
+  checked->Tag = 0;
+  const int b = std::max(8 + 4, s), mid = b / 2;
+  {
+    PixelCanvas c(W, std::max(H, b + 2));
+    Paint(plain, c, ODS_SELECTED);
+    EXPECT_EQ(c.at(0, mid), light);
+    EXPECT_EQ(c.at(b - 1, mid), shadow);
+    EXPECT_EQ(c.at(mid, mid), RGB(0, 200, 0));
+    PixelCanvas d(W, std::max(H, b + 2));
+    Paint(checked, d);
+    EXPECT_EQ(d.at(0, mid), shadow);
+    EXPECT_EQ(d.at(b - 1, mid), light);
+    EXPECT_EQ(d.at(mid + 1, mid + 1), RGB(0, 200, 0));  // one pixel in
+    EXPECT_NE(d.at(1, 1), d.at(2, 1));
+    PixelCanvas e(W, std::max(H, b + 2));
+    Paint(plain, e);
+    EXPECT_EQ(e.at(0, mid), face);
+    EXPECT_EQ(e.at(mid, mid), RGB(0, 200, 0));
+  }
+  menu.SetImageList(nullptr);
+  plain->Tag = checked->Tag = -1;
   // Win95: the check mark stands left of the text, no glyph box frame.
   menu.SetStyle(oxmWin95);
   menu.SetSelectionStyle(oxmNormSel);
