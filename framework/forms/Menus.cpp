@@ -201,12 +201,23 @@ HMENU TMenuItem::Handle() {
 void TMenuItem::Rebuild() {
   if (mergedInto_) mergedInto_->Rebuild();
   if (!handle_) return;
-  // Only the entries made here: those Windows added after them (an MDI
-  // window menu's children) stay.
-  for (; builtCount_ > 0 && GetMenuItemCount(handle_) > 0; --builtCount_)
-    RemoveMenu(handle_, 0, MF_BYPOSITION);
-  builtCount_ = 0;
-  UINT pos = 0;
+  // Only the entries made here go, known by command or submenu: those
+  // Windows added (an MDI window menu's children, a maximised child's
+  // buttons in the bar) stay where they are.
+  UINT pos = static_cast<UINT>(-1);
+  for (int i = GetMenuItemCount(handle_) - 1; i >= 0; --i) {
+    MENUITEMINFOA mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_ID | MIIM_SUBMENU;
+    if (!GetMenuItemInfoA(handle_, static_cast<UINT>(i), TRUE, &mi)) continue;
+    const bool ours = mi.hSubMenu ? std::count(built_.subMenus.begin(), built_.subMenus.end(), mi.hSubMenu) > 0
+                                  : std::count(built_.commands.begin(), built_.commands.end(), mi.wID) > 0;
+    if (!ours) continue;
+    RemoveMenu(handle_, static_cast<UINT>(i), MF_BYPOSITION);
+    pos = static_cast<UINT>(i);
+  }
+  if (pos == static_cast<UINT>(-1)) pos = 0;
+  built_ = {};
   for (TMenuItem* i : ShownItems()) {
     std::string text = i->DisplayText();
     MENUITEMINFOA mi = {};
@@ -222,9 +233,13 @@ void TMenuItem::Rebuild() {
     mi.hSubMenu = i->items_.empty() ? nullptr : i->Handle();
     mi.dwItemData = reinterpret_cast<ULONG_PTR>(i);
     mi.dwTypeData = &text[0];
-    if (InsertMenuItemA(handle_, pos, TRUE, &mi)) ++pos;
+    if (!InsertMenuItemA(handle_, pos, TRUE, &mi)) continue;
+    ++pos;
+    if (mi.hSubMenu)
+      built_.subMenus.push_back(mi.hSubMenu);
+    else
+      built_.commands.push_back(mi.wID);
   }
-  builtCount_ = static_cast<int>(pos);
   if (menu_) menu_->MenuChanged();
 }
 

@@ -102,7 +102,10 @@ class TMenuItem : public TComponent {
   TMenuItem* mergedInto_ = nullptr;  // this one is merged into it
   TMenu* menu_ = nullptr;  // set on the root item only
   HMENU handle_ = nullptr;
-  int builtCount_ = 0;  // entries of handle_ made by Rebuild, at its start
+  struct Built {  // the entries of handle_ that Rebuild made
+    std::vector<UINT> commands;
+    std::vector<HMENU> subMenus;
+  } built_;
   UINT command_;
 };
 
