@@ -5,8 +5,13 @@
 
 namespace {
 
+// A negative index finds nothing, whatever a table holds.
+bool Negative(int i) { return i < 0; }
+bool Negative(const std::pair<int, int>& cell) { return cell.first < 0 || cell.second < 0; }
+
 template <class M, class K>
 auto Find(const M& m, const K& k) -> const typename M::mapped_type* {
+  if (Negative(k)) return nullptr;
   auto it = m.find(k);
   return it == m.end() ? nullptr : &it->second;
 }
@@ -314,6 +319,8 @@ TAlignedStringGrid::FontPtr TAlignedStringGrid::NewFont() {
 
 TAlignedStringGrid::BrushPtr TAlignedStringGrid::NewBrush() {
   auto b = std::make_unique<TBrush>();
+  // The grid's brush takes the grid's colour only when a cell is drawn.
+  brush_.SetColor(Color());
   b->Assign(&brush_);
   b->OnChange = [this](TObject*) { Redraw(); };
   return b;
@@ -541,7 +548,8 @@ void TAlignedStringGrid::Loaded() {
       auto* t = Find(loadedCells_, std::make_pair(c, r));
       SetCells(c, r, t ? *t : std::string());
     }
-  loadedCells_.clear();
+  // At design time the texts stay collected for the next store.
+  if (!(ComponentState() & csDesigning)) loadedCells_.clear();
   alwaysShowEditor_ = (Options() & goAlwaysShowEditor) != 0;
 }
 

@@ -1,6 +1,7 @@
 // The grid's attribute tables in its stored data: byte streams of fixed
 // records for alignments and edit permissions, value lists for the rest.
 #include "Aligrid.h"
+#include "FontRecord.h"
 
 namespace {
 
@@ -55,22 +56,8 @@ bool ReadFlag(TStream& s) {
   return v == 1;
 }
 
-void WriteFont(TWriter& w, TFont& f) {
-  w.WriteInteger(f.Color());
-  w.WriteInteger(f.Height());
-  w.WriteString(f.Name());
-  w.WriteInteger(f.Pitch());
-  w.WriteInteger(static_cast<int32_t>(f.Style()));
-}
-void ReadFont(TReader& r, TFont& f) {
-  f.SetColor(r.ReadInteger());
-  f.SetHeight(r.ReadInteger());
-  f.SetName(r.ReadString());
-  int pitch = r.ReadInteger();
-  if (pitch < fpDefault || pitch > fpFixed) throw EReadError(SBadGridData);
-  f.SetPitch(static_cast<TFontPitch>(pitch));
-  f.SetStyle(static_cast<TFontStyles>(r.ReadInteger()) & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
-}
+void WriteFont(TWriter& w, TFont& f) { WriteFontRecord(w, f); }
+void ReadFont(TReader& r, TFont& f) { ReadFontRecord(r, f, SBadGridData); }
 void WriteBrush(TWriter& w, TBrush& b) {
   w.WriteInteger(b.Color());
   w.WriteInteger(b.Style());

@@ -31,6 +31,16 @@ void TImageControl::Paint() {
   if (palette) SelectPalette(dc, old, TRUE);
 }
 
+void TImageControl::DrawDesignFrame() {
+  TCanvas* c = Canvas();
+  c->Pen()->SetColor(clBlack);
+  c->Pen()->SetStyle(psDash);
+  c->Brush()->SetStyle(bsClear);
+  c->Rectangle(0, 0, Width(), Height());
+  c->Pen()->SetStyle(psSolid);
+  c->Brush()->SetStyle(bsSolid);
+}
+
 void TImageControl::PictureChanged() {
   if (graphic_ && graphic_->PaletteModified) {
     if (!graphic_->Palette()) {

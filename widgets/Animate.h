@@ -19,6 +19,8 @@ class TImageControl : public TGraphicControl {
   // then the control is updated at once while painting, else invalidated.
   void PictureChanged();
   bool Drawing() const { return drawing_; }
+  // The dashed outline that shows the control in the designer.
+  void DrawDesignFrame();
   TGraphic* graphic_ = nullptr;
 
  private:

@@ -23,8 +23,9 @@ TGIFAnimator::~TGIFAnimator() {
   delete timer_;  // waits for its thread: no tick reaches this control afterwards
 }
 
+// Every setting runs its steps, also to the current value: a start that
+// the timer refused is tried again, and a stop always reports.
 void TGIFAnimator::SetAnimate(bool animate) {
-  if (animate == animate_) return;
   if (animate) {
     timer_->SetOnTimer([this](TObject*) { Advance(); });
     timer_->SetEnabled(true);
@@ -153,4 +154,5 @@ void TGIFAnimator::DoPaintImage() {
     }
   }
   BitBlt(Canvas()->Handle(), 0, 0, w, h, canvas->Handle(), 0, 0, SRCCOPY);
+  if ((ComponentState() & csDesigning) && (empty || image_->Transparent())) DrawDesignFrame();
 }

@@ -27,6 +27,10 @@ extern const char* const SBadGIFExtension;    // "Unrecognized extension block: 
 extern const char* const SNoGIFData;          // "No GIF Data to write"
 extern const char* const SChangeGIFSize;      // "Cannot change the Size of a GIF image"
 
+// Bits per pixel of a colour count: 1 for 2 up to 8 for 256; any other
+// count fails with SWrongGIFColors.
+int GifColorBits(int count);
+
 // The clipboard format "GIF Image".
 UINT GIFClipboardFormat();
 

@@ -10,12 +10,6 @@ namespace {
 // Pixels of any bitmap kept whole in memory.
 constexpr int64_t kMaxFramePixels = 64ll * 1024 * 1024;
 
-int BitsForCount(int count) {
-  int bits = 1;
-  while ((1 << bits) < count) ++bits;
-  return bits;
-}
-
 }  // namespace
 
 TExtension::TExtension(TExtensionKind kind) : Kind(kind) {
@@ -233,18 +227,17 @@ void TGIFFrame::Encode() {
     bc = source->BitCount();
   }
   if (bc != 1 && bc != 4 && bc != 8) throw EInvalidGraphicOperation(SGIFEncodeError);
-  // Only the colours the bitmap's table holds.
+  // The table has 2, 16 or 256 entries by the bit count; entries the
+  // bitmap's table lacks are black.
   const std::vector<RGBQUAD>& colors = source->Colors();
-  int count = std::min<int>(256, static_cast<int>(colors.size()));
-  if (count < 1) throw EInvalidGraphicOperation(SGIFEncodeError);
-  int bpp = BitsForCount(count);
+  const int count = 1 << bc, bpp = bc;
   auto* item = new TGIFItem;
   item->Reference();
   item->Width = source->Width();
   item->Height = source->Height();
   item->BitsPerPixel = static_cast<uint8_t>(bpp);
-  item->ColorMap.Count = 1 << bpp;
-  for (int i = 0; i < count; ++i) {
+  item->ColorMap.Count = count;
+  for (int i = 0; i < count && i < static_cast<int>(colors.size()); ++i) {
     item->ColorMap.Colors[i][0] = colors[static_cast<size_t>(i)].rgbRed;
     item->ColorMap.Colors[i][1] = colors[static_cast<size_t>(i)].rgbGreen;
     item->ColorMap.Colors[i][2] = colors[static_cast<size_t>(i)].rgbBlue;
@@ -316,7 +309,8 @@ void TGIFFrame::PrepareExtensions() {
         }
       }
     }
-    control->Fixed[1] = static_cast<uint8_t>(packed | (DisposalMethod & 7) << 2);
+    // The other bits (the user-input flag, the reserved ones) stay.
+    control->Fixed[1] = static_cast<uint8_t>((control->Fixed[1] & ~0x1Du) | packed | (DisposalMethod & 7) << 2);
   }
   extensions_.erase(std::remove_if(extensions_.begin(), extensions_.end(),
                                    [](const std::unique_ptr<TExtension>& e) {

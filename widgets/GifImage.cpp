@@ -30,12 +30,6 @@ bool SameBytes(const char* a, const char* b) {
   return true;
 }
 
-int BitsForCount(int count) {
-  int bits = 1;
-  while ((1 << bits) < count) ++bits;
-  return bits;
-}
-
 void ReadTable(GifReader& in, TGIFColorTable& table, int bits) {
   table.Count = 1 << bits;
   in.Bytes(table.Colors, static_cast<size_t>(table.Count) * 3);
@@ -83,6 +77,12 @@ struct GlobalBlock {
 };
 
 }  // namespace
+
+int GifColorBits(int count) {
+  for (int bits = 1; bits <= 8; ++bits)
+    if (count == 1 << bits) return bits;
+  throw EInvalidGraphicOperation(SWrongGIFColors);
+}
 
 TGIFImage::TGIFImage() {
   transparent_ = true;
@@ -141,12 +141,21 @@ void TGIFImage::Assign(TPersistent* source) {
     return;
   }
   if (auto* frame = dynamic_cast<TGIFFrame*>(source)) {
+    // One of this image's own frames, and the header, outlive the reset.
+    std::unique_ptr<TGIFFrame> own;
+    auto it = std::find(frames_.begin(), frames_.end(), frame);
+    if (it != frames_.end()) {
+      own.reset(frame);
+      frames_.erase(it);
+    }
     TGIFData* from = frame->owner_ ? frame->owner_->header_ : nullptr;
+    if (from) from->Reference();
     Clear();
     if (from) {
       header_->AspectRatio = from->AspectRatio;
       header_->BitsPerPixel = from->BitsPerPixel;
       header_->ColorResBits = from->ColorResBits;
+      from->Release();
     }
     auto* copy = new TGIFFrame(this);
     frames_.push_back(copy);
@@ -335,7 +344,7 @@ void TGIFImage::ReadFromMemory(const uint8_t* data, size_t size, bool decodeFirs
 void TGIFImage::ReadImage(GifReader& in, std::vector<std::unique_ptr<TExtension>>& gathered) {
   auto frame = std::make_unique<TGIFFrame>(this);
   TGIFItem* item = frame->item_;
-  if (header_->ColorMap.Count > 0) item->BitsPerPixel = static_cast<uint8_t>(BitsForCount(header_->ColorMap.Count));
+  if (header_->ColorMap.Count > 0) item->BitsPerPixel = static_cast<uint8_t>(GifColorBits(header_->ColorMap.Count));
   frame->extensions_ = std::move(gathered);
   gathered.clear();
   frame->Left = in.Word();
@@ -406,7 +415,7 @@ void TGIFImage::WriteTo(TStream* out) {
   const TGIFColorTable& global = header_->ColorMap;
   uint8_t packed = 0, background = 0;
   if (global.Count > 0) {
-    int bits = BitsForCount(global.Count);
+    int bits = GifColorBits(global.Count);
     packed = static_cast<uint8_t>(0x80 | (bits - 1) << 4 | (bits - 1));
     if (backgroundColor_ != clNone) {
       COLORREF want = ColorToRGB(backgroundColor_);
@@ -435,7 +444,7 @@ void TGIFImage::WriteTo(TStream* out) {
     out->WriteWord(static_cast<uint16_t>(item->Width));
     out->WriteWord(static_cast<uint16_t>(item->Height));
     bool local = f->LocalColors && item->ColorMap.Count > 0;
-    uint8_t flags = static_cast<uint8_t>(local ? 0x80 | (BitsForCount(item->ColorMap.Count) - 1) : 0);
+    uint8_t flags = static_cast<uint8_t>(local ? 0x80 | (GifColorBits(item->ColorMap.Count) - 1) : 0);
     if (f->Interlaced) flags |= 0x40;
     out->WriteByte(flags);
     if (local) WriteTable(out, item->ColorMap);

@@ -113,15 +113,15 @@ void DecodeGifLzw(const uint8_t* data, size_t size, int width, int height, bool 
     }
     if (code == end) break;
     int length = 0, c = code;
+    const bool fresh = prev >= 0 && code >= nextFree;
     if (prev < 0) {
       if (code >= clear) throw EInvalidGraphicOperation(SGIFDecodeError);
       stack[0] = static_cast<uint8_t>(code);
       length = 1;
     } else {
-      if (code > nextFree || (code == nextFree && nextFree >= kMaxCodes))
-        throw EInvalidGraphicOperation(SGIFDecodeError);
-      if (code == nextFree) {
-        // The previous string followed by its own first character.
+      if (fresh) {
+        // A string not yet in the table: the previous string followed by
+        // its own first character.
         stack[length++] = static_cast<uint8_t>(first);
         c = prev;
       }
@@ -139,7 +139,8 @@ void DecodeGifLzw(const uint8_t* data, size_t size, int width, int height, bool 
       ++nextFree;
       if (nextFree == (1 << codeSize) && codeSize < 12) ++codeSize;
     }
-    prev = code;
+    // A fresh code stands for the entry just made from it.
+    prev = fresh ? nextFree - 1 : code;
     // The string comes off the stack in order.
     while (length > 0 && !cursor.Done()) {
       int value = stack[static_cast<size_t>(--length)] & ((1 << depth) - 1);

@@ -14,7 +14,6 @@ struct TemporaryItem {
   std::unique_ptr<TMenuItem> item;
   ToxMenu* owner;
   HMENU menu;
-  UINT position;
   UINT id;
   bool separator;
 };
@@ -22,6 +21,19 @@ struct TemporaryItem {
 std::vector<TemporaryItem>& Temporary() {
   static auto* items = new std::vector<TemporaryItem>;
   return *items;
+}
+
+// The entry that carries the temporary item; -1 when it is gone.
+UINT EntryOf(const TemporaryItem& t) {
+  for (int i = 0, n = GetMenuItemCount(t.menu); i < n; ++i) {
+    MENUITEMINFOA mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_DATA;
+    if (GetMenuItemInfoA(t.menu, static_cast<UINT>(i), TRUE, &mi) &&
+        mi.dwItemData == reinterpret_cast<ULONG_PTR>(t.item.get()))
+      return static_cast<UINT>(i);
+  }
+  return static_cast<UINT>(-1);
 }
 
 }  // namespace
@@ -54,7 +66,7 @@ void ToxPrepareWindowMenu(ToxMenu* menu, TForm* form) {
     UINT flags = MF_BYPOSITION | MF_OWNERDRAW | (separator ? MF_SEPARATOR : 0) |
                  (item->Checked() ? MF_CHECKED : 0);
     ModifyMenuA(window, static_cast<UINT>(pos), flags, mi.wID, reinterpret_cast<LPCSTR>(item.get()));
-    Temporary().push_back({std::move(item), menu, window, static_cast<UINT>(pos), mi.wID, separator});
+    Temporary().push_back({std::move(item), menu, window, mi.wID, separator});
   }
 }
 
@@ -62,15 +74,18 @@ void ToxReleaseWindowMenuItems(bool refresh) {
   std::vector<TemporaryItem> items = std::move(Temporary());
   Temporary().clear();
   for (const TemporaryItem& t : items) {
+    // Found by its data: a rebuild of the menu's own items may have moved it.
+    const UINT pos = EntryOf(t);
+    if (pos == static_cast<UINT>(-1)) continue;
     if (t.separator)
-      ModifyMenuA(t.menu, t.position, MF_BYPOSITION | MF_SEPARATOR, t.id, nullptr);
+      ModifyMenuA(t.menu, pos, MF_BYPOSITION | MF_SEPARATOR, t.id, nullptr);
     else
-      ModifyMenuA(t.menu, t.position, MF_BYPOSITION | MF_STRING | (t.item->Checked() ? MF_CHECKED : 0), t.id,
+      ModifyMenuA(t.menu, pos, MF_BYPOSITION | MF_STRING | (t.item->Checked() ? MF_CHECKED : 0), t.id,
                   t.item->Caption().c_str());
     MENUITEMINFOA mi = {};
     mi.cbSize = sizeof mi;
     mi.fMask = MIIM_DATA;  // no pointer to the freed item stays behind
-    SetMenuItemInfoA(t.menu, t.position, TRUE, &mi);
+    SetMenuItemInfoA(t.menu, pos, TRUE, &mi);
   }
   TForm* main = Application->MainForm();
   if (refresh && main && main->ClientHandle()) SendMessageA(main->ClientHandle(), WM_MDIREFRESHMENU, 0, 0);

@@ -176,10 +176,12 @@ void TGradient::SetStartColor(TColor color) {
   table_.clear();
   Changed();
 }
+// The end colour follows the fill colour at paint time: no change of the
+// settings, so no notification (it would forget the caches mid-paint).
 void TGradient::SetEndColor(TColor color) {
+  if (color == end_) return;
   end_ = color;
   table_.clear();
-  Changed();
 }
 void TGradient::SetSteps(uint8_t steps) {
   steps_ = steps ? steps : 1;
@@ -407,8 +409,13 @@ void ToxMenuComponent<Base>::PrepareItems(bool refresh) {
       UINT flags = item->StateFlags();
       UINT_PTR id = item->Count() > 0 ? reinterpret_cast<UINT_PTR>(item->Handle()) : item->Command();
       if (ownerDraw) {
-        UINT state = GetMenuState(menu, static_cast<UINT>(pos), MF_BYPOSITION);
-        if (!refresh && state != static_cast<UINT>(-1) && (state & MF_OWNERDRAW)) continue;
+        // GetMenuState gives a submenu's item count in its high byte.
+        MENUITEMINFOA mi = {};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_FTYPE;
+        if (!refresh && GetMenuItemInfoA(menu, static_cast<UINT>(pos), TRUE, &mi) &&
+            (mi.fType & MFT_OWNERDRAW))
+          continue;
         ModifyMenuA(menu, static_cast<UINT>(pos), flags | MF_OWNERDRAW, id,
                     reinterpret_cast<LPCSTR>(item));
       } else {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Filer.h"
 #include "Graphics.h"
 #include "ImgList.h"
 #include "Menus.h"
@@ -187,17 +188,22 @@ class ToxMenuComponent : public Base {
   void SetOwnerDraw(bool value) { data_.ownerDraw = value; }
 
   ToxMenuData& Data() { return data_; }
+  // The settings in stored form data; Font, Banner and Background only
+  // with their option, the image list by its name in the owner.
+  void DefineProperties(TFiler& filer) override;
   // Marks the menu changed: the next preparation rewrites every item, and
   // banner and background are rendered again.
   void MarkChanged();
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  void Loaded() override;
   // At design time a change of the banner, background or font turns its
   // option on.
   void DesignSwitch(ToxmOption option);
 
   ToxMenuData data_;
+  std::string storedImageList_;  // read, found in the owner when loading ends
 };
 
 class ToxPopupMenu : public ToxMenuComponent<TPopupMenu> {

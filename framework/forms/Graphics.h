@@ -398,6 +398,11 @@ class TPicture : public TPersistent {
   // By the file's extension; EInvalidGraphic "Unknown picture file extension (.%s)".
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
+  // The graphic in stored form data: the extension registered for its
+  // class, then the graphic's own data; an empty picture writes nothing and
+  // reads back empty. An unknown extension raises EInvalidGraphic.
+  void WriteData(TStream& stream);
+  void ReadData(TStream& stream);
   void LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette);
   void SaveToClipboardFormat(UINT& format, HANDLE& data, HPALETTE& palette);
   static bool SupportsClipboardFormat(UINT format);

@@ -201,8 +201,23 @@ HMENU TMenuItem::Handle() {
 void TMenuItem::Rebuild() {
   if (mergedInto_) mergedInto_->Rebuild();
   if (!handle_) return;
-  while (GetMenuItemCount(handle_) > 0) RemoveMenu(handle_, 0, MF_BYPOSITION);
-  UINT pos = 0;
+  // Only the entries made here go, known by command or submenu: those
+  // Windows added (an MDI window menu's children, a maximised child's
+  // buttons in the bar) stay where they are.
+  UINT pos = static_cast<UINT>(-1);
+  for (int i = GetMenuItemCount(handle_) - 1; i >= 0; --i) {
+    MENUITEMINFOA mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_ID | MIIM_SUBMENU;
+    if (!GetMenuItemInfoA(handle_, static_cast<UINT>(i), TRUE, &mi)) continue;
+    const bool ours = mi.hSubMenu ? std::count(built_.subMenus.begin(), built_.subMenus.end(), mi.hSubMenu) > 0
+                                  : std::count(built_.commands.begin(), built_.commands.end(), mi.wID) > 0;
+    if (!ours) continue;
+    RemoveMenu(handle_, static_cast<UINT>(i), MF_BYPOSITION);
+    pos = static_cast<UINT>(i);
+  }
+  if (pos == static_cast<UINT>(-1)) pos = 0;
+  built_ = {};
   for (TMenuItem* i : ShownItems()) {
     std::string text = i->DisplayText();
     MENUITEMINFOA mi = {};
@@ -218,7 +233,12 @@ void TMenuItem::Rebuild() {
     mi.hSubMenu = i->items_.empty() ? nullptr : i->Handle();
     mi.dwItemData = reinterpret_cast<ULONG_PTR>(i);
     mi.dwTypeData = &text[0];
-    InsertMenuItemA(handle_, pos++, TRUE, &mi);
+    if (!InsertMenuItemA(handle_, pos, TRUE, &mi)) continue;
+    ++pos;
+    if (mi.hSubMenu)
+      built_.subMenus.push_back(mi.hSubMenu);
+    else
+      built_.commands.push_back(mi.wID);
   }
   if (menu_) menu_->MenuChanged();
 }
@@ -295,9 +315,18 @@ TMenuItem* TMenu::FindItem(UINT_PTR value, TFindItemKind kind) const {
   return nullptr;
 }
 
+// Searched from the root down: the pointer may come from outside (another
+// program's item data) and is only compared, never followed.
 bool TMenu::ContainsItem(const TMenuItem* item) const {
-  for (const TMenuItem* i = item; i; i = i->parent_ ? i->parent_ : i->mergedInto_)
-    if (i == items_) return true;
+  if (!item) return false;
+  std::vector<const TMenuItem*> stack{items_};
+  while (!stack.empty()) {
+    const TMenuItem* i = stack.back();
+    stack.pop_back();
+    if (i == item) return true;
+    stack.insert(stack.end(), i->items_.begin(), i->items_.end());
+    if (i->merged_) stack.push_back(i->merged_);
+  }
   return false;
 }
 

@@ -102,6 +102,10 @@ class TMenuItem : public TComponent {
   TMenuItem* mergedInto_ = nullptr;  // this one is merged into it
   TMenu* menu_ = nullptr;  // set on the root item only
   HMENU handle_ = nullptr;
+  struct Built {  // the entries of handle_ that Rebuild made
+    std::vector<UINT> commands;
+    std::vector<HMENU> subMenus;
+  } built_;
   UINT command_;
 };
 

@@ -208,6 +208,34 @@ void TPicture::SaveToFile(const std::string& fileName) {
   if (graphic_) graphic_->SaveToFile(fileName);
 }
 
+void TPicture::WriteData(TStream& stream) {
+  if (!graphic_) return;
+  const FileFormat* found = nullptr;
+  for (const FileFormat& f : FileFormats())
+    if (*f.cls == typeid(*graphic_)) found = &f;
+  if (!found) throw EInvalidGraphic(Format("Cannot store a %s", ClassNameOf(graphic_).c_str()));
+  stream.WriteByte(static_cast<uint8_t>(found->extension.size()));
+  stream.WriteBuffer(found->extension.data(), static_cast<int32_t>(found->extension.size()));
+  graphic_->WriteData(&stream);
+}
+
+void TPicture::ReadData(TStream& stream) {
+  if (stream.Position() >= stream.Size()) {
+    Take(nullptr);
+    return;
+  }
+  std::string ext(stream.ReadByte(), '\0');
+  if (static_cast<int64_t>(ext.size()) > stream.Size() - stream.Position()) throw EReadError(SReadError);
+  if (!ext.empty()) stream.ReadBuffer(&ext[0], static_cast<int32_t>(ext.size()));
+  const FileFormat* found = nullptr;
+  for (const FileFormat& f : FileFormats())
+    if (f.extension == ext) found = &f;
+  if (!found) throw EInvalidGraphic(Format(SUnknownExtension, ext.c_str()));
+  std::unique_ptr<TGraphic> graphic(found->factory());
+  graphic->ReadData(&stream);
+  Take(graphic.release());
+}
+
 void TPicture::LoadFromClipboardFormat(UINT format, HANDLE data, HPALETTE palette) {
   const ClipFormat* found = nullptr;
   for (const ClipFormat& f : ClipFormats())

@@ -118,6 +118,62 @@ TEST(GIFAnimator, TransparentAndEmptyImagesShowTheWindowBehind) {
   EXPECT_NE(WindowPixel(form.Handle(), 150, 21), RGB(255, 255, 0));
 }
 
+// In the designer an empty or transparent animator is outlined with a
+// dashed frame; an opaque one, and any animator at run time, is not.
+TEST(GIFAnimator, DesignerShowsADashedFrameAroundEmptyAndTransparentImages) {
+  Application->Initialize();
+  AnimatorForm form(nullptr);
+  auto* empty = new TGIFAnimator(&form);
+  empty->SetBounds(10, 10, 60, 60);
+  empty->SetParent(&form);
+  auto* opaque = new TGIFAnimator(&form);
+  opaque->SetLeft(120);
+  opaque->SetTop(10);
+  opaque->SetParent(&form);
+  LoadInto(opaque, "solid3.gif");
+  opaque->SetTransparent(false);
+  opaque->Image()->SetTransparent(false);
+  form.Show();
+  auto topEdge = [&](int left, int width) {
+    InvalidateRect(form.Handle(), nullptr, TRUE);
+    UpdateWindow(form.Handle());
+    int black = 0, other = 0;
+    for (int x = left; x < left + width; ++x)
+      (WindowPixel(form.Handle(), x, 10) == RGB(0, 0, 0) ? black : other)++;
+    return std::make_pair(black, other);
+  };
+  EXPECT_EQ(topEdge(10, 60).first, 0);
+  empty->SetDesigning(true);
+  opaque->SetDesigning(true);
+  auto dashed = topEdge(10, 60);
+  EXPECT_GT(dashed.first, 10);
+  EXPECT_GT(dashed.second, 10);  // dashes, not a line
+  EXPECT_EQ(WindowPixel(form.Handle(), 40, 40), RGB(255, 255, 0));  // the clear brush
+  EXPECT_EQ(topEdge(120, opaque->Width()).first, 0);
+}
+
+// Each setting of Animate runs its steps, also when it has that value.
+TEST(GIFAnimator, SettingAnimateToItsValueRunsItsSteps) {
+  Application->Initialize();
+  AnimatorForm form(nullptr);
+  auto* animator = new TGIFAnimator(&form);
+  animator->SetParent(&form);
+  LoadInto(animator, "solid3.gif");
+  int starts = 0, stops = 0;
+  animator->OnStart = [&](TObject*) { ++starts; };
+  animator->OnStop = [&](TObject*) { ++stops; };
+  animator->SetAnimate(false);
+  EXPECT_EQ(stops, 1);
+  animator->SetAnimate(true);
+  animator->SetAnimate(true);
+  EXPECT_EQ(starts, 2);
+  EXPECT_TRUE(animator->Animate());
+  animator->SetAnimate(false);
+  animator->SetAnimate(false);
+  EXPECT_EQ(stops, 3);
+  EXPECT_FALSE(animator->Animate());
+}
+
 TEST(GIFAnimator, RunningAnimatorIsDestroyedCleanly) {
   Application->Initialize();
   AnimatorForm form(nullptr);

@@ -144,6 +144,53 @@ TEST_F(GridTest, AttributesResolveCellColumnRowDefault) {
   EXPECT_EQ(grid_->CellHint(2, 1), "");
 }
 
+TEST_F(GridTest, NegativeIndexesFindNothingAndNewBrushesTakeTheGridColour) {
+  // Entries stored at a negative index are never found.
+  grid_->SetAlignRow(-1, TMyAlign::alRight);
+  grid_->SetAlignCell(-1, 2, TMyAlign::alCenter);
+  grid_->SetEditCol(-2, false);
+  grid_->SetSelectedColorRow(-1, clTeal);
+  grid_->SetHintCell(1, -1, "hidden");
+  grid_->GetFontRow(-1)->SetColor(clGreen);
+  grid_->GetBrushRow(-1)->SetColor(clRed);
+  EXPECT_EQ(grid_->CellAlignment(2, -1), TMyAlign::alLeft);
+  EXPECT_EQ(grid_->CellAlignment(-1, 2), TMyAlign::alLeft);
+  EXPECT_TRUE(grid_->CellEditable(-2, 3));
+  EXPECT_EQ(grid_->CellSelectedColor(1, -1), grid_->SelectedCellColor());
+  EXPECT_EQ(grid_->CellHint(1, -1), "");
+  EXPECT_EQ(grid_->CellFont(1, -1), grid_->Font());
+  EXPECT_NE(grid_->CellBrushColor(1, -1), clRed);
+  // A brush made after the grid's colour changed has the new colour, also
+  // once cells were drawn with the old one.
+  PixelOf(1, 1);
+  grid_->SetColor(clAqua);
+  for (TBrush* b : {grid_->GetBrushCol(2), grid_->GetBrushRow(3), grid_->GetBrushCell(2, 2),
+                    grid_->GetBrushFixedCol(0), grid_->GetBrushFixedRow(0)})
+    EXPECT_EQ(b->Color(), clAqua);
+  EXPECT_EQ(PixelOf(3, 4), RGB(0, 255, 255));
+}
+
+TEST_F(GridTest, CollectedTextsStayAtDesignTime) {
+  grid_->SetCells(2, 0, "R");
+  grid_->SetCells(4, 0, "Item");
+  const std::vector<uint8_t> data = Saved(*grid_);
+  const std::vector<uint8_t> none = {0};  // stored data without texts
+  // Running: every load puts exactly its own texts into the cells.
+  TAlignedStringGrid running(nullptr);
+  Load(running, data);
+  EXPECT_EQ(running.Cells(4, 0), "Item");
+  Load(running, none);
+  EXPECT_EQ(running.Cells(4, 0), "");
+  // At design time the collected texts are kept for a later load.
+  TAlignedStringGrid designed(nullptr);
+  designed.SetDesigning(true);
+  Load(designed, data);
+  EXPECT_EQ(designed.Cells(2, 0), "R");
+  Load(designed, none);
+  EXPECT_EQ(designed.Cells(2, 0), "R");
+  EXPECT_EQ(designed.Cells(4, 0), "Item");
+}
+
 TEST_F(GridTest, MeasureCellTextSplitsAtCarriageReturns) {
   int w1, h1, w2, h2, w3, h3, we, he;
   grid_->MeasureCellText("Item", 1, 1, w1, h1);

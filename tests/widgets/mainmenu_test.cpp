@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -224,6 +225,56 @@ TEST_F(MainMenuTest, ChangesRedrawTheBarAndMergedItemsFollowTheirGroups) {
   ASSERT_EQ(GetMenuItemCount(bar), 2);
   EXPECT_EQ(BarText(bar, 0), "&File");
   EXPECT_EQ(BarText(bar, 1), "&Help");
+}
+
+int frameChanges = 0;
+WNDPROC formProc = nullptr;
+LRESULT CALLBACK CountingFormProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  // The bar is redrawn through a frame change of its window.
+  if (msg == WM_NCCALCSIZE && wp) ++frameChanges;
+  return CallWindowProcA(formProc, w, msg, wp, lp);
+}
+
+// Each change that marks the menu redraws the bar; painting the drop-down
+// items (gradient banner included) never does.
+TEST_F(MainMenuTest, MarkingChangesRedrawTheBarAndPaintingDoesNot) {
+  menu_->Banner()->SetStyle(oxmVertGradient);
+  menu_->Banner()->SetGradient(clRed);
+  formProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(form_->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingFormProc)));
+  auto redraws = [](const std::function<void()>& change) {
+    frameChanges = 0;
+    change();
+    return frameChanges;
+  };
+  EXPECT_GE(redraws([&] { menu_->SetStyle(oxmWin95); }), 1);
+  EXPECT_GE(redraws([&] { menu_->SetOptions(menu_->Options() | oxmSet(oxmCustomFont)); }), 1);
+  EXPECT_GE(redraws([&] { menu_->Banner()->SetWidth(20); }), 1);
+  EXPECT_GE(redraws([&] { menu_->Font()->SetHeight(-15); }), 1);
+  EXPECT_EQ(redraws([&] { menu_->SetColor(clYellow); }), 0);  // stored without marking
+  SendMessageA(form_->Handle(), WM_INITMENU, reinterpret_cast<WPARAM>(menu_->Handle()), 0);
+  EXPECT_FALSE(menu_->Data().changed);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bits = CreateCompatibleBitmap(screen, 120, 40);
+  HGDIOBJ old = SelectObject(dc, bits);
+  for (TMenuItem* item : {open_, exit_}) {
+    DRAWITEMSTRUCT dis = {};
+    dis.CtlType = ODT_MENU;
+    dis.itemID = item->Command();
+    dis.itemAction = ODA_DRAWENTIRE;
+    dis.hwndItem = reinterpret_cast<HWND>(file_->Handle());
+    dis.hDC = dc;
+    dis.rcItem = {0, 0, 120, 40};
+    dis.itemData = reinterpret_cast<ULONG_PTR>(item);
+    EXPECT_EQ(redraws([&] { SendMessageA(form_->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis)); }), 0);
+  }
+  EXPECT_FALSE(menu_->Data().changed);
+  SelectObject(dc, old);
+  DeleteObject(bits);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  SetWindowLongPtrA(form_->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(formProc));
 }
 
 // F1 on a highlighted item asks for its help context: as a context popup

@@ -128,6 +128,38 @@ TEST(MDIWindowMenu, ChildEntriesAreDrawnWhileOpenAndPlainAfterwards) {
   // Windows lists the children in the window menu after our own item.
   ASSERT_GE(GetMenuItemCount(window), 3);
   EXPECT_NE(MenuText(window, GetMenuItemCount(window) - 1).find("Child Two"), std::string::npos);
+  // A change of our own item leaves the entries Windows added in place.
+  const int listed = GetMenuItemCount(window);
+  cascade->SetCaption("&Cascade all");
+  ASSERT_EQ(GetMenuItemCount(window), listed);
+  EXPECT_EQ(MenuText(window, 0), "&Cascade all");
+  EXPECT_NE(MenuText(window, listed - 1).find("Child Two"), std::string::npos);
+  auto* tile = new TMenuItem(frame);
+  tile->SetCaption("&Tile");
+  windowItem->Add(tile);
+  ASSERT_EQ(GetMenuItemCount(window), listed + 1);
+  EXPECT_EQ(MenuText(window, 1), "&Tile");
+  EXPECT_NE(MenuText(window, listed).find("Child Two"), std::string::npos);
+  delete tile;
+  ASSERT_EQ(GetMenuItemCount(window), listed);
+  // A maximised child puts its own entries into the bar; a change of our
+  // bar item leaves them and keeps our item in its place.
+  HMENU menuBar = GetMenu(frame->Handle());
+  const int plainBar = GetMenuItemCount(menuBar);
+  SendMessageA(frame->ClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(two->Handle()), 0);
+  const int augmented = GetMenuItemCount(menuBar);
+  EXPECT_GT(augmented, plainBar);
+  int ours = -1;
+  for (int pos = 0; pos < augmented; ++pos)
+    if (GetSubMenu(menuBar, pos) == window) ours = pos;
+  ASSERT_GE(ours, 0);
+  windowItem->SetCaption("&Windows");
+  EXPECT_EQ(GetMenuItemCount(menuBar), augmented);
+  EXPECT_EQ(GetSubMenu(menuBar, ours), window);
+  EXPECT_EQ(MenuText(menuBar, ours), "&Windows");
+  SendMessageA(frame->ClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(two->Handle()), 0);
+  EXPECT_EQ(GetMenuItemCount(menuBar), plainBar);
+  windowItem->SetCaption("&Window");
 
   clientProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
       frame->ClientHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingClientProc)));

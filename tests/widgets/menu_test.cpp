@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "../forms/Pump.h"
 #include "WidgetTestSupport.h"
@@ -300,6 +301,363 @@ TEST(OwnerDrawnMenu, PaintsSeparatorBannerImagesAndEffects) {
     Paint(noImage, e);
     EXPECT_TRUE(Near(e.at(0, 127), RGB(2, 0, 253), 4));
   }
+}
+
+// The banner is rendered once per menu: the second item copies the cached
+// strip, and painting never marks the menu changed.
+TEST(OwnerDrawnMenu, SecondItemCopiesTheCachedBannerAndPaintingLeavesTheMark) {
+  ToxPopupMenu menu(nullptr);
+  menu.SetStyle(oxmWin95);
+  menu.SetOptions(oxmSet(oxmBanner));
+  menu.Banner()->SetVertical(true);
+  menu.Banner()->SetStyle(oxmVertGradient);
+  menu.Banner()->SetColor(clBlack);
+  menu.Banner()->SetGradient(clRed);
+  TMenuItem* one = NewItem(&menu, menu.Items(), "One");
+  TMenuItem* two = NewItem(&menu, menu.Items(), "Two");
+  menu.Handle();
+  menu.Data().changed = false;
+  PixelCanvas a(120, 128);
+  Paint(one, a);
+  EXPECT_EQ(a.at(0, 0), RGB(255, 0, 0));
+  EXPECT_FALSE(menu.Data().changed);
+  // A colour changed behind the menu's back (no change mark) does not show
+  // while the cached strip serves the next item.
+  TNotifyEvent notify = menu.Banner()->OnChange;
+  menu.Banner()->OnChange = nullptr;
+  menu.Banner()->SetGradient(clBlue);
+  menu.Banner()->OnChange = notify;
+  PixelCanvas b(120, 128);
+  Paint(two, b);
+  EXPECT_EQ(b.at(0, 0), RGB(255, 0, 0));
+  EXPECT_FALSE(menu.Data().changed);
+  // The change mark renders it once more.
+  menu.MarkChanged();
+  PixelCanvas c(120, 128);
+  Paint(two, c);
+  EXPECT_EQ(c.at(0, 0), RGB(0, 0, 255));
+}
+
+// A submenu entry reads as owner-drawn only when it is, whatever the
+// number of its children.
+TEST(OwnerDrawnMenu, SubmenusWithAnyChildCountBecomeOwnerDrawn) {
+  ToxPopupMenu menu(nullptr);
+  TMenuItem* odd = NewItem(&menu, menu.Items(), "One child");
+  NewItem(&menu, odd, "Only");
+  TMenuItem* three = NewItem(&menu, menu.Items(), "Three children");
+  for (const char* c : {"A", "B", "C"}) NewItem(&menu, three, c);
+  TMenuItem* even = NewItem(&menu, menu.Items(), "Two children");
+  for (const char* c : {"A", "B"}) NewItem(&menu, even, c);
+  HMENU h = menu.Handle();
+  menu.PrepareItems(false);
+  for (int pos = 0; pos < 3; ++pos) {
+    MENUITEMINFOA mi = {};
+    mi.cbSize = sizeof mi;
+    mi.fMask = MIIM_FTYPE | MIIM_SUBMENU | MIIM_DATA;
+    ASSERT_TRUE(GetMenuItemInfoA(h, static_cast<UINT>(pos), TRUE, &mi));
+    EXPECT_TRUE(mi.fType & MFT_OWNERDRAW) << pos;
+    EXPECT_NE(mi.hSubMenu, nullptr) << pos;
+    EXPECT_EQ(mi.dwItemData, reinterpret_cast<ULONG_PTR>(menu.Items()->Items(pos))) << pos;
+  }
+}
+
+// Owner-drawn data of another menu is compared, never followed: were it
+// read as an item, every field of it would lead back to our menu.
+TEST(OwnerDrawnMenu, ForeignItemDataIsLeftToTheDefaultHandling) {
+  ToxPopupMenu menu(nullptr);
+  NewItem(&menu, menu.Items(), "Ours");
+  menu.PrepareItems(true);
+  std::vector<ULONG_PTR> foreign(256, reinterpret_cast<ULONG_PTR>(menu.Items()));
+  const auto data = reinterpret_cast<ULONG_PTR>(foreign.data());
+  EXPECT_EQ(ToxMenuDataOf(data), nullptr);
+  MEASUREITEMSTRUCT mis = {};
+  mis.CtlType = ODT_MENU;
+  mis.itemData = data;
+  mis.itemWidth = 77;
+  EXPECT_EQ(SendMessageA(ToxPopupListWindow(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis)), 0);
+  EXPECT_EQ(mis.itemWidth, 77u);
+  PixelCanvas canvas(40, 20);
+  DRAWITEMSTRUCT dis = {};
+  dis.CtlType = ODT_MENU;
+  dis.hwndItem = reinterpret_cast<HWND>(menu.Handle());
+  dis.hDC = canvas.dc();
+  dis.rcItem = {0, 0, 40, 20};
+  dis.itemData = data;
+  EXPECT_EQ(SendMessageA(ToxPopupListWindow(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis)), 0);
+  EXPECT_EQ(canvas.at(20, 10), RGB(255, 255, 255));
+  // The accelerator search passes over such an entry.
+  MENUITEMINFOA mi = {};
+  mi.cbSize = sizeof mi;
+  mi.fMask = MIIM_FTYPE | MIIM_DATA | MIIM_ID;
+  mi.fType = MFT_OWNERDRAW;
+  mi.wID = 4321;
+  mi.dwItemData = data;
+  HMENU h = menu.Handle();
+  ASSERT_TRUE(InsertMenuItemA(h, 1, TRUE, &mi));
+  EXPECT_EQ(ToxMenuChar('x', h), 0);
+  EXPECT_EQ(ToxMenuChar('o', h), MAKELRESULT(0, MNC_EXECUTE));
+  RemoveMenu(h, 1, MF_BYPOSITION);
+}
+
+std::vector<uint8_t> Stored(TComponent& c) {
+  TMemoryStream s;
+  WriteComponentData(s, c);
+  const auto* p = static_cast<const uint8_t*>(s.Memory());
+  return std::vector<uint8_t>(p, p + s.Size());
+}
+
+void Restore(TComponent& c, const std::vector<uint8_t>& bytes) {
+  TMemoryStream s;
+  s.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  s.SetPosition(0);
+  ReadComponentData(s, c);
+}
+
+// The stored data names the property: its length byte, then the name.
+bool Names(const std::vector<uint8_t>& data, const std::string& name) {
+  std::string key(1, static_cast<char>(name.size()));
+  key += name;
+  return std::string(data.begin(), data.end()).find(key) != std::string::npos;
+}
+
+TEST(OwnerDrawnMenu, SettingsStreamWithTheirOptions) {
+  TComponent form(nullptr), other(nullptr);
+  auto* images = new TImageList(&form);
+  images->SetName("imglistPopUpMenu");
+  auto* menu = new ToxPopupMenu(&form);
+  // Defaults store nothing; banner, background and font only with their option.
+  EXPECT_EQ(Stored(*menu), std::vector<uint8_t>{0});
+  menu->Banner()->SetColor(clNavy);
+  menu->Font()->SetHeight(-11);
+  menu->Background()->SetStyle(oxmVertGradient);
+  for (const char* name : {"Banner", "Font", "Background"}) EXPECT_FALSE(Names(Stored(*menu), name)) << name;
+
+  menu->SetImageList(images);
+  menu->SetStyle(oxmWin97);
+  menu->SetOptions(oxmSet(oxmCustomFont) | oxmSet(oxmBanner) | oxmSet(oxmBackground) | oxmSet(oxmMultiLine) |
+                   oxmSet(oxmUseTagAsImageIndex));
+  menu->Font()->SetName("Arial");
+  menu->SetColor(clYellow);
+  menu->Banner()->SetStyle(oxmVertGradient);
+  menu->Banner()->SetGradient(clActiveCaption);
+  menu->Banner()->SetFont3D(ox3Shadow);
+  menu->Banner()->SetWidth(21);
+  menu->Banner()->SetVertical(true);
+  menu->Banner()->Font()->SetHeight(-13);
+  TBitmap tile;
+  tile.SetPixelFormat(pf24bit);
+  tile.SetSize(3, 2);
+  SetPixel(tile.Canvas()->Handle(), 1, 1, RGB(10, 200, 30));
+  menu->Banner()->Picture()->SetGraphic(&tile);
+  menu->Background()->SetGradient(clTeal);
+  menu->SetCaption("Brindale");
+  menu->SetFont3D(ox3Raised);
+  menu->SetSelectionStyle(oxmRaisedSel);
+  menu->SetOwnerDraw(true);
+  const std::vector<uint8_t> data = Stored(*menu);
+  for (const char* name : {"ImageList", "Font", "Style", "Options", "Color", "Banner", "Banner.Picture",
+                           "Caption", "Font3D", "Background", "SelectionStyle", "OwnerDraw"})
+    EXPECT_TRUE(Names(data, name)) << name;
+  EXPECT_FALSE(Names(data, "Background.Picture"));  // no picture
+
+  auto* otherImages = new TImageList(&other);
+  otherImages->SetName("imglistPopUpMenu");
+  auto* copy = new ToxPopupMenu(&other);
+  Restore(*copy, data);
+  EXPECT_EQ(copy->ImageList(), otherImages);
+  EXPECT_EQ(copy->Style(), oxmWin97);
+  EXPECT_EQ(copy->Options(), menu->Options());
+  EXPECT_EQ(copy->Font()->Name(), "Arial");
+  EXPECT_EQ(copy->Font()->Height(), -11);
+  EXPECT_EQ(copy->Color(), clYellow);
+  ToxBanner* b = copy->Banner();
+  EXPECT_EQ(b->Color(), clNavy);
+  EXPECT_EQ(b->Style(), oxmVertGradient);
+  EXPECT_EQ(b->Gradient(), clActiveCaption);
+  EXPECT_EQ(b->Font3D(), ox3Shadow);
+  EXPECT_EQ(b->Width(), 21);
+  EXPECT_TRUE(b->Vertical());
+  EXPECT_EQ(b->Font()->Name(), "Arial");
+  EXPECT_EQ(b->Font()->Height(), -13);
+  EXPECT_EQ(b->Font()->Color(), clWhite);
+  auto* picture = dynamic_cast<TBitmap*>(b->Picture()->Graphic());
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Width(), 3);
+  EXPECT_EQ(GetPixel(picture->Canvas()->Handle(), 1, 1), RGB(10, 200, 30));
+  EXPECT_EQ(copy->Background()->Style(), oxmVertGradient);
+  EXPECT_EQ(copy->Background()->Gradient(), clTeal);
+  EXPECT_EQ(copy->Caption(), "Brindale");
+  EXPECT_EQ(copy->Font3D(), ox3Raised);
+  EXPECT_EQ(copy->SelectionStyle(), oxmRaisedSel);
+  EXPECT_TRUE(copy->OwnerDraw());
+  EXPECT_EQ(Stored(*copy), data);  // written again, the same bytes
+
+  // Bad stored data is refused with the reader's error.
+  std::string text(data.begin(), data.end());
+  size_t at = text.find("oxmWin97");
+  ASSERT_NE(at, std::string::npos);
+  std::vector<uint8_t> bad = data;
+  bad[at + 7] = '9';
+  auto* refused = new ToxPopupMenu(&other);
+  EXPECT_THROW(Restore(*refused, bad), EReadError);
+  EXPECT_EQ(refused->Style(), oxmWin95);
+}
+
+// The size of the glyph box: the menu font's height and leading plus 4.
+int GlyphBox() {
+  TFont font;
+  NONCLIENTMETRICSA ncm = {};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  font.SetName(ncm.lfMenuFont.lfFaceName);
+  font.SetHeight(ncm.lfMenuFont.lfHeight);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font.Handle());
+  TEXTMETRICA tm = {};
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return std::abs(font.Height()) + tm.tmInternalLeading + 4;
+}
+
+int CountColour(const PixelCanvas& c, const RECT& r, COLORREF colour) {
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) n += c.at(x, y) == colour;
+  return n;
+}
+
+// Win97 items: the glyph box's sunken frame, dither and check mark; the
+// selection looks; Win95 check marks in their column.
+TEST(OwnerDrawnMenu, PaintsSelectedAndCheckedItems) {
+  ToxPopupMenu menu(nullptr);
+  menu.SetStyle(oxmWin97);
+  menu.SetOptions(0);
+  TMenuItem* checked = NewItem(&menu, menu.Items(), "Checked");
+  TMenuItem* plain = NewItem(&menu, menu.Items(), "Plain");
+  checked->SetChecked(true);
+  menu.Handle();
+  const int s = GlyphBox();
+  const COLORREF shadow = Rgb(clBtnShadow), light = Rgb(clBtnHighlight), face = Rgb(clMenu);
+  const int W = 160, H = s + 4;
+  const RECT inner = {1, 1, s - 1, s - 1};
+  {  // checked, not selected: sunken frame, dither, check mark
+    PixelCanvas c(W, H);
+    Paint(checked, c);
+    EXPECT_EQ(c.at(0, s / 2), shadow);
+    EXPECT_EQ(c.at(s / 2, 0), shadow);
+    EXPECT_EQ(c.at(s - 1, s / 2), light);
+    EXPECT_EQ(c.at(s / 2, s - 1), light);
+    EXPECT_NE(c.at(1, 1), c.at(2, 1));  // the dither alternates
+    EXPECT_EQ(c.at(1, 1), c.at(2, 2));
+    EXPECT_GT(CountColour(c, inner, Rgb(clMenuText)), 5);  // the mark
+    EXPECT_EQ(c.at(W - 3, H / 2), face);
+  }
+  {  // checked and selected: sunken frame, no dither, the rest highlighted
+    PixelCanvas c(W, H);
+    Paint(checked, c, ODS_SELECTED);
+    EXPECT_EQ(c.at(0, s / 2), shadow);
+    EXPECT_EQ(c.at(s - 1, s / 2), light);
+    EXPECT_EQ(c.at(1, 1), face);
+    EXPECT_EQ(c.at(2, 1), face);
+    EXPECT_GT(CountColour(c, inner, Rgb(clMenuText)), 5);
+    EXPECT_EQ(c.at(W - 3, H / 2), Rgb(clHighlight));
+  }
+  {  // plain: an empty box; selected in the normal look, highlighted whole
+    PixelCanvas c(W, H);
+    Paint(plain, c);
+    EXPECT_EQ(CountColour(c, {0, 0, s, s}, face), s * s);
+    PixelCanvas d(W, H);
+    Paint(plain, d, ODS_SELECTED);
+    EXPECT_EQ(d.at(1, 1), Rgb(clHighlight));
+    EXPECT_EQ(d.at(W - 3, H / 2), Rgb(clHighlight));
+  }
+  // Raised and inset selections: a frame around the item on the menu colour.
+  struct Look {
+    ToxmSelectionStyle style;
+    COLORREF top, bottom;
+  } looks[] = {{oxmRaisedSel, light, shadow}, {oxmInsetSel, shadow, light}, {oxmNoSel, face, face}};
+  for (const Look& l : looks) {
+    menu.SetSelectionStyle(l.style);
+    PixelCanvas c(W, H);
+    Paint(plain, c, ODS_SELECTED);
+    EXPECT_EQ(c.at(W / 2, 0), l.top) << l.style;
+    EXPECT_EQ(c.at(0, H / 2), l.top) << l.style;
+    EXPECT_EQ(c.at(W / 2, H - 1), l.bottom) << l.style;
+    EXPECT_EQ(c.at(W - 1, H / 2), l.bottom) << l.style;
+    EXPECT_EQ(c.at(W - 3, H / 2), face) << l.style;
+  }
+  // With an image: raised box when selected, sunken and dithered when also
+  // checked; unselected and unchecked, the image alone.
+  menu.SetSelectionStyle(oxmNormSel);
+  TImageList images(nullptr);
+  images.SetSize(8, 8);
+  HBITMAP green = SolidBitmap(8, 8, RGB(0, 200, 0));
+  images.Add(green, nullptr);
+  DeleteObject(green);
+  menu.SetImageList(&images);
+  plain->Tag = 0;
+  checked->Tag = 0;
+  const int b = std::max(8 + 4, s), mid = b / 2;
+  {
+    PixelCanvas c(W, std::max(H, b + 2));
+    Paint(plain, c, ODS_SELECTED);
+    EXPECT_EQ(c.at(0, mid), light);
+    EXPECT_EQ(c.at(b - 1, mid), shadow);
+    EXPECT_EQ(c.at(mid, mid), RGB(0, 200, 0));
+    PixelCanvas d(W, std::max(H, b + 2));
+    Paint(checked, d);
+    EXPECT_EQ(d.at(0, mid), shadow);
+    EXPECT_EQ(d.at(b - 1, mid), light);
+    EXPECT_EQ(d.at(mid + 1, mid + 1), RGB(0, 200, 0));  // one pixel in
+    EXPECT_NE(d.at(1, 1), d.at(2, 1));
+    PixelCanvas e(W, std::max(H, b + 2));
+    Paint(plain, e);
+    EXPECT_EQ(e.at(0, mid), face);
+    EXPECT_EQ(e.at(mid, mid), RGB(0, 200, 0));
+  }
+  menu.SetImageList(nullptr);
+  plain->Tag = checked->Tag = -1;
+  // Win95: the check mark stands left of the text, no glyph box frame.
+  menu.SetStyle(oxmWin95);
+  menu.SetSelectionStyle(oxmNormSel);
+  const int cw = GetSystemMetrics(SM_CXMENUCHECK);
+  PixelCanvas c(W, H);
+  Paint(checked, c);
+  EXPECT_GT(CountColour(c, {0, 0, cw, H}, Rgb(clMenuText)), 5);
+  EXPECT_EQ(CountColour(c, {0, 0, cw, H}, shadow), 0);
+  PixelCanvas d(W, H);
+  Paint(plain, d);  // the menu holds a check: the text moves past the column
+  EXPECT_EQ(CountColour(d, {0, 0, cw + 4, H}, Rgb(clMenuText)), 0);
+  EXPECT_GT(CountColour(d, {cw + 4, 0, W, H}, Rgb(clMenuText)), 5);
+}
+
+// The background: the menu colour or a gradient over every item, no item
+// fill of its own.
+TEST(OwnerDrawnMenu, PaintsTheBackgroundStyle) {
+  ToxPopupMenu menu(nullptr);
+  menu.SetStyle(oxmWin95);
+  menu.SetOptions(oxmSet(oxmBackground));
+  menu.SetColor(clLime);
+  TMenuItem* item = NewItem(&menu, menu.Items(), "Item");
+  menu.Handle();
+  PixelCanvas c(128, 24);
+  Paint(item, c);
+  EXPECT_EQ(c.at(126, 12), RGB(0, 255, 0));
+  EXPECT_EQ(c.at(1, 1), RGB(0, 255, 0));
+  menu.Background()->SetStyle(oxmHorzGradient);
+  menu.Background()->SetGradient(clRed);
+  menu.SetColor(clBlue);
+  PixelCanvas d(128, 24);
+  Paint(item, d);
+  EXPECT_EQ(d.at(0, 12), RGB(255, 0, 0));
+  EXPECT_TRUE(Near(d.at(127, 12), RGB(2, 0, 253), 4));
+  EXPECT_TRUE(Near(d.at(64, 23), RGB(128, 0, 127), 2));
+  // Without the option, the item's own fill.
+  menu.SetOptions(0);
+  PixelCanvas e(128, 24);
+  Paint(item, e);
+  EXPECT_EQ(e.at(126, 12), Rgb(clMenu));
 }
 
 TEST(OwnerDrawnMenu, GradientTableAndBands) {
