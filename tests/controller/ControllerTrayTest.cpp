@@ -161,8 +161,7 @@ TEST(ControllerTray, ViewAndPlayItemsAndRecordNowAfterTheNotReadyNotice) {
   ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", false, 30000));
   EXPECT_LT(f.FindLine(kPeer, "MSG 1276"), 0);
   // The device reports ready: the next click on the same item starts the run.
-  PostMessageA(f.Controller(), 1164, 525, 0);
-  Sleep(500);
+  ASSERT_TRUE(f.Send(1164, 525)) << "the controller did not take the device's report";
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 30000));
 }
