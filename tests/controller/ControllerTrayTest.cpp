@@ -111,11 +111,16 @@ TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
   // Off: the item shows the picture of a schedule that is off.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_SCHEDOFF_BMP"));
   ASSERT_TRUE(WaitForWindow("Brindale Recording Time", true, 30000));
-  HWND dialog = FindWindowA(nullptr, "Brindale Recording Time");
-  HWND check = FindControlByName(dialog, "chkAutoRec");
-  HWND combo = FindControlByName(dialog, "cmbFullTime");
-  HWND ok = FindControlByName(dialog, "OKBtn");
-  ASSERT_TRUE(check && combo && ok);
+  HWND dialog = nullptr, check = nullptr, combo = nullptr, ok = nullptr;
+  const DWORD shown = GetTickCount();
+  do {
+    dialog = FindWindowA(nullptr, "Brindale Recording Time");
+    if (!dialog) continue;
+    check = FindControlByName(dialog, "chkAutoRec");
+    combo = FindControlByName(dialog, "cmbFullTime");
+    ok = FindControlByName(dialog, "OKBtn");
+  } while (!(check && combo && ok) && GetTickCount() - shown < 30000 && (Sleep(20), true));
+  ASSERT_TRUE(check && combo && ok) << "the time dialog's check box, list and OK button";
   SendMessageA(check, BM_CLICK, 0, 0);
   SendMessageA(combo, CB_SETCURSEL, 57, 0);  // " 2:15 PM"
   SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
