@@ -270,9 +270,10 @@ inline void ClickControlAt(HWND control, int x, int y) {
 // Opens the options pages with the third tool button; false when they do
 // not show.
 inline bool OpenOptionsPages(HWND main) {
+  PumpUntil([&] { return IsWindowVisible(FindControlByName(main, "pnlMenu")); }, 30000);
   ClickControlAt(FindControlByName(main, "pnlMenu"), 8 + 60 + 13, 24 + 11);
   return PumpUntil([&] { return IsWindowVisible(FindControlByName(main, "ViewOptions")); },
-                   10000);
+                   30000);
 }
 
 // The rectangle of a tab of another program's tab control, read through
