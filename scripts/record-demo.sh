@@ -13,7 +13,8 @@
 # files. Needs a build and a running Wine environment (wine-env.sh).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-bin="$top/build/${BRINDALE_ARCH:-x86_64}/bin"
+build="$top/build/${BRINDALE_ARCH:-x86_64}"
+bin="$build/bin"
 demo="$top/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo"/{data/news,wav,site,files}
@@ -194,9 +195,11 @@ INI
     "$BRINDALE_FTP_PORT"
 } | crlf >data/news/news.inx
 
-# The programs, as installed: in the folder of the data, started with
-# "/GETDIR" (the controller then works in its own folder).
-for program in "$bin"/*.exe "$bin"/*.dll "$bin"/*.gif; do ln -s "$program" .; done
+# The system as a user installs it (its programs, libraries and pictures;
+# no test program) in the folder of the data, started with "/GETDIR" (the
+# controller then works in its own folder). The job's own tools that read
+# Halvorn's window and close the controller run from the build.
+cmake --install "$build" --prefix "$demo" --component system >/dev/null
 # The installed version, recorded where an installer records it; About shows it.
 version=$(sed -n 's/^set(BRINDALE_VERSION \(.*\))$/\1/p' "$top/cmake/brindale.cmake")
 "$WINE" reg add 'HKLM\Software\Brindale' /v Version /t REG_SZ /d "$version" /f </dev/null >/dev/null 2>&1
@@ -204,7 +207,7 @@ version=$(sed -n 's/^set(BRINDALE_VERSION \(.*\))$/\1/p' "$top/cmake/brindale.cm
 controller=$!
 # The controller opens Halvorn's basket; a double click on it opens the full
 # window, and a click on its "Record Now" button starts the run.
-look() { "$WINE" ./HalvornLook.exe "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+look() { "$WINE" "$bin/HalvornLook.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 click_on() {
   local at
   at=$(look pos "$1") || { echo "Halvorn shows no $1" >&2; return 1; }
@@ -232,7 +235,7 @@ if click_on pnlBackgroundImg 2 && sleep 2 && click_on speedRecordNow; then
 else
   echo "The run could not be started from Halvorn's window" >&2
 fi
-"$WINE" ./PellomarCommand.exe close </dev/null || echo "The controller did not close" >&2
+"$WINE" "$bin/PellomarCommand.exe" close </dev/null || echo "The controller did not close" >&2
 wait "$controller" || true
 local_server_down
 ftp_server_down

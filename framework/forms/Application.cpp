@@ -15,6 +15,7 @@ struct UtilData {
 LRESULT CALLBACK UtilWndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   auto* d = reinterpret_cast<UtilData*>(GetWindowLongPtrA(w, GWLP_USERDATA));
   if (d && d->handler) {
+    TApplication::MessageHandled();
     try {
       return d->handler(w, msg, wp, lp);
     } catch (const std::exception& e) {
@@ -104,6 +105,7 @@ void TApplication::SetTitle(const std::string& title) {
 
 LRESULT CALLBACK TApplication::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == kCallOnMain) {
+    MessageHandled();
     auto* fn = reinterpret_cast<const std::function<void()>*>(lp);
     try {
       (*fn)();
@@ -144,7 +146,8 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
   MSG msg;
-  if (!ProcessMessage(msg) && !terminated_) WaitMessage();
+  const unsigned long handled = handled_;
+  if (!ProcessMessage(msg) && !terminated_ && handled == handled_) WaitMessage();
 }
 
 void TApplication::Run() {

@@ -48,8 +48,12 @@ class TApplication : public TComponent {
   // loop until Terminate.
   void Run();
   void ProcessMessages();
-  // Waits for and handles one message.
+  // Waits for and handles one message. A message sent from another thread
+  // is handled while the queue is looked at; then it returns without
+  // waiting, so the caller's loop sees what the message changed.
   void HandleMessage();
+  // Counts a message handled by a window of this thread.
+  static void MessageHandled() { ++handled_; }
   void Terminate();
   bool Terminated() const { return terminated_; }
   void Minimize();
@@ -101,6 +105,7 @@ class TApplication : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  static inline thread_local unsigned long handled_ = 0;
   static LRESULT CALLBACK HintProc(HWND, UINT, WPARAM, LPARAM);
   void ActivateHint();
   std::string hint_;

@@ -101,6 +101,7 @@ void TWinControl::ApplyNameTag() {
 LRESULT CALLBACK TWinControl::StaticProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   TWinControl* self = FromHandle(w);
   if (!self) return DefWindowProcA(w, msg, wp, lp);
+  TApplication::MessageHandled();
   if (msg == WM_NCDESTROY) {
     WNDPROC old = self->oldProc_;
     self->Detach();

@@ -46,8 +46,7 @@ TEST(ControllerStart, FailedRecorderStartIsReportedAndRunKeysFollowTheMode) {
     SCOPED_TRACE(c.mode * 10 + c.recButton);
     if (c.recButton == 0) {
       f.SetParam("FileDisk", "recButAvailable", "0");
-      f.Post(1227);  // settings changed
-      Sleep(1500);
+      ASSERT_TRUE(f.Send(1227)) << "the controller did not take the changed settings";
     }
     const int saves = f.CountLines(kPeer, "MSG 1276 1277 " + std::to_string(c.mode));
     const int idles = f.CountLines(kPeer, c.failedState);

@@ -112,6 +112,13 @@ void ControllerFolder::Post(UINT message, WPARAM wParam, LPARAM lParam) const {
   PostMessageA(Controller(), message, wParam, lParam);
 }
 
+bool ControllerFolder::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
+  DWORD_PTR result = 0;
+  HWND controller = Controller();
+  return controller && SendMessageTimeoutA(controller, message, wParam, lParam, SMTO_NORMAL, 60000,
+                                           &result) != 0;
+}
+
 bool ControllerFolder::CloseController() {
   Post(WM_CLOSE);
   return WaitForWindow("Brindale Control", false, 90000);

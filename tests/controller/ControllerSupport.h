@@ -38,6 +38,8 @@ class ControllerFolder : public RunFolder {
   bool StartController();
   HWND Controller() const { return FindWindowA(nullptr, "Brindale Control"); }
   void Post(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+  // Sends the message to the controller; true once it has handled it.
+  bool Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   // Closes the controller as the system would and waits for its end.
   bool CloseController();
 

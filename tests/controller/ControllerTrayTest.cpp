@@ -111,11 +111,16 @@ TEST(ControllerTray, AutomaticRecordingItemSetsTheDailyTime) {
   // Off: the item shows the picture of a schedule that is off.
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_SCHEDOFF_BMP"));
   ASSERT_TRUE(WaitForWindow("Brindale Recording Time", true, 30000));
-  HWND dialog = FindWindowA(nullptr, "Brindale Recording Time");
-  HWND check = FindControlByName(dialog, "chkAutoRec");
-  HWND combo = FindControlByName(dialog, "cmbFullTime");
-  HWND ok = FindControlByName(dialog, "OKBtn");
-  ASSERT_TRUE(check && combo && ok);
+  HWND dialog = nullptr, check = nullptr, combo = nullptr, ok = nullptr;
+  const DWORD shown = GetTickCount();
+  do {
+    dialog = FindWindowA(nullptr, "Brindale Recording Time");
+    if (!dialog) continue;
+    check = FindControlByName(dialog, "chkAutoRec");
+    combo = FindControlByName(dialog, "cmbFullTime");
+    ok = FindControlByName(dialog, "OKBtn");
+  } while (!(check && combo && ok) && GetTickCount() - shown < 30000 && (Sleep(20), true));
+  ASSERT_TRUE(check && combo && ok) << "the time dialog's check box, list and OK button";
   SendMessageA(check, BM_CLICK, 0, 0);
   SendMessageA(combo, CB_SETCURSEL, 57, 0);  // " 2:15 PM"
   SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
@@ -183,8 +188,7 @@ TEST(ControllerTray, ViewAndPlayItemsAndRecordNowAfterTheNotReadyNotice) {
   ASSERT_TRUE(WaitForWindow("MiniDisc is not ready for recording.", false, 30000));
   EXPECT_LT(f.FindLine(kPeer, "MSG 1276"), 0);
   // The device reports ready: the next click on the same item starts the run.
-  PostMessageA(f.Controller(), 1164, 525, 0);
-  Sleep(500);
+  ASSERT_TRUE(f.Send(1164, 525)) << "the controller did not take the device's report";
   ASSERT_TRUE(ClickMenuItem(tray, "HALVORN_BMP_TRAYICON_REC_BMP"));
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1276 1277 0", 30000));
 }

@@ -4,10 +4,20 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
 #include "Pump.h"
+
+// Handles this thread's messages until the input sent to its windows has
+// been taken from the queue and handled; the test fails when it stays.
+inline bool InputHandled(const char* what) {
+  if (PumpUntil([] { return HIWORD(GetQueueStatus(QS_INPUT)) == 0; }, 10000)) return true;
+  ADD_FAILURE() << what << " sent to this test's windows was not handled";
+  return false;
+}
 
 // A left click at a client point of the window. Both halves are queued
 // before any is handled: a press may start a modal loop (a scroll bar's)
@@ -18,18 +28,17 @@ inline void ClickAt(HWND w, int x, int y) {
   SetCursorPos(p.x, p.y);
   // Another window may lie over the point for a moment (a hint, another
   // test's window): wait for the point to be the window's.
-  PumpUntil([&] {
-    HWND at = WindowFromPoint(p);
-    return at == w || IsChild(w, at);
-  }, 3000);
+  if (!PumpUntil([&] {
+        HWND at = WindowFromPoint(p);
+        return at == w || IsChild(w, at);
+      }, 10000))
+    ADD_FAILURE() << "the window to click is not under the point " << p.x << "," << p.y;
   INPUT in[2] = {};
   in[0].type = in[1].type = INPUT_MOUSE;
   in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &in[0], sizeof(INPUT));
-  Sleep(50);
-  SendInput(1, &in[1], sizeof(INPUT));
-  PumpUntil([] { return false; }, 150);
+  SendInput(2, in, sizeof(INPUT));
+  InputHandled("a click");
 }
 
 // Makes the window the one that takes the keys: its form active (another
@@ -51,13 +60,13 @@ inline void WheelAt(HWND w, int x, int y, int notches, const std::function<bool(
   POINT p = {x, y};
   ClientToScreen(w, &p);
   SetCursorPos(p.x, p.y);
-  PumpUntil([] { return false; }, 50);
   INPUT in = {};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = MOUSEEVENTF_WHEEL;
   in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
   SendInput(1, &in, sizeof in);
-  PumpUntil(scrolled, 5000);
+  if (InputHandled("the wheel") && !PumpUntil(scrolled, 10000))
+    ADD_FAILURE() << "the wheel did not scroll the window";
 }
 
 // Presses and releases a key (with Shift when asked) in the window.
@@ -76,7 +85,7 @@ inline void PressKey(HWND w, WORD vk, bool shift = false) {
   key(vk, true);
   if (shift) key(VK_SHIFT, true);
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-  PumpUntil([] { return false; }, 40);
+  InputHandled("a key");
 }
 
 // Types the text key by key into the window.
@@ -85,14 +94,13 @@ inline void TypeText(HWND w, const std::string& text) {
     SHORT scan = VkKeyScanA(c);
     PressKey(w, static_cast<WORD>(LOBYTE(scan)), (HIBYTE(scan) & 1) != 0);
   }
-  PumpUntil([] { return false; }, 100);
 }
 
 // The pixels of a window's client area, row by row, as the window paints
 // them (into a bitmap of its own: windows of other programs on the display
 // do not matter).
 inline std::vector<COLORREF> ClientPixels(HWND w) {
-  PumpUntil([] { return false; }, 50);
+  Application->ProcessMessages();
   RECT r;
   GetClientRect(w, &r);
   HDC screen = GetDC(nullptr);

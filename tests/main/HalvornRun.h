@@ -246,23 +246,34 @@ inline POINT ScreenPoint(HWND control, int x, int y) {
 
 // A left click at a client point of another program's control, through
 // the input queue.
+// Both halves carry the point, wherever the mouse was told to go since.
 inline void ClickControlAt(HWND control, int x, int y) {
   POINT p = ScreenPoint(control, x, y);
   SetCursorPos(p.x, p.y);
-  PumpUntil([] { return false; }, 100);
+  PumpUntil([&] {
+    POINT at = {};
+    HWND under = WindowFromPoint(p);
+    return GetCursorPos(&at) && at.x == p.x && at.y == p.y &&
+           (under == control || IsChild(control, under));
+  }, 10000);
   INPUT click[2] = {};
   click[0].type = click[1].type = INPUT_MOUSE;
-  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& i : click) {
+    i.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    i.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  click[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
   SendInput(2, click, sizeof(INPUT));
 }
 
 // Opens the options pages with the third tool button; false when they do
 // not show.
 inline bool OpenOptionsPages(HWND main) {
+  PumpUntil([&] { return IsWindowVisible(FindControlByName(main, "pnlMenu")); }, 30000);
   ClickControlAt(FindControlByName(main, "pnlMenu"), 8 + 60 + 13, 24 + 11);
   return PumpUntil([&] { return IsWindowVisible(FindControlByName(main, "ViewOptions")); },
-                   10000);
+                   30000);
 }
 
 // The rectangle of a tab of another program's tab control, read through
@@ -289,7 +300,7 @@ inline bool SelectOptionsPage(HWND main, int index) {
   RECT r = {};
   if (!tabs || !TabRect(tabs, index, r)) return false;
   ClickControlAt(tabs, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index; }, 3000);
+  PumpUntil([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index; }, 10000);
   PumpUntil([] { return false; }, 200);
   return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index;
 }

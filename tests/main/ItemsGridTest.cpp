@@ -206,6 +206,30 @@ TEST(MainItemsGrid, ScrollBarsShowOnlyWhenTheItemsDoNotFit) {
   }
 }
 
+namespace {
+
+// A column of the screen's pixels, rows top to bottom - 1.
+std::vector<COLORREF> ScreenColumn(int x, int top, int bottom) {
+  HDC screen = GetDC(nullptr);
+  std::vector<COLORREF> column;
+  for (int y = top; y < bottom; ++y) column.push_back(GetPixel(screen, x, y));
+  ReleaseDC(nullptr, screen);
+  return column;
+}
+
+// Whether the splitter's drag line, the inverted colours of `before` (the
+// column before the drag, from row `top`), is drawn across row y.
+bool DragLineAt(int x, int y, int top, const std::vector<COLORREF>& before) {
+  std::vector<COLORREF> now = ScreenColumn(x, y - 1, y + 2);
+  for (int i = 0; i < 3; ++i) {
+    size_t row = static_cast<size_t>(y - 1 + i - top);
+    if (row < before.size() && now[static_cast<size_t>(i)] == (before[row] ^ 0xFFFFFF)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 TEST(MainItemsGrid, SplitterDraggedPastItsMinimumStopsThere) {
   Peer peer;
   Halvorn h;
@@ -219,19 +243,28 @@ TEST(MainItemsGrid, SplitterDraggedPastItsMinimumStopsThere) {
   RECT b = WindowRect(bar);
   ASSERT_GT(b.top - gridTop, minimum + 20);
   POINT at = {(b.left + b.right) / 2, (b.top + b.bottom) / 2};
-  SetCursorPos(at.x, at.y);
-  Sleep(100);
-  INPUT in = {};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  SendInput(1, &in, sizeof in);
-  for (int y = at.y; y > gridTop - 60; y -= 20) {
-    MoveMouseTo(at.x, y);
-    Sleep(40);
+  // The drag line is looked for left of the mouse, across the grid.
+  const int lineX = b.left + 8, top = gridTop - 80;
+  const std::vector<COLORREF> before = ScreenColumn(lineX, top, b.bottom + 4);
+  ASSERT_TRUE(MouseTo(at.x, at.y)) << "the mouse did not reach the splitter";
+  ASSERT_TRUE(WaitUntil([&] { return WindowFromPoint(at) == bar; }, 10000))
+      << "the splitter is not under the mouse";
+  ASSERT_TRUE(MouseTo(at.x, at.y, MOUSEEVENTF_LEFTDOWN));
+  ASSERT_TRUE(WaitUntil([&] { return DragLineAt(lineX, at.y, top, before); }, 10000))
+      << "the press on the splitter did not start a drag";
+  // Each step is seen by the splitter (its line drawn there, or at the
+  // grid's minimum once past it) before the next.
+  const int stop = gridTop + minimum + (b.bottom - b.top) / 2;
+  int y = at.y;
+  while (y > gridTop - 60) {
+    y -= 20;
+    ASSERT_TRUE(MouseTo(at.x, y)) << "the mouse did not reach y " << y;
+    const int line = y > stop ? y : stop;
+    ASSERT_TRUE(WaitUntil([&] { return DragLineAt(lineX, line, top, before); }, 10000))
+        << "the splitter did not draw its line at y " << line << " for the mouse at y " << y;
   }
-  in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(1, &in, sizeof in);
-  EXPECT_TRUE(WaitUntil([&] { return WindowRect(grid).bottom - gridTop == minimum; }, 5000))
+  ASSERT_TRUE(MouseTo(at.x, y, MOUSEEVENTF_LEFTUP));
+  EXPECT_TRUE(WaitUntil([&] { return WindowRect(grid).bottom - gridTop == minimum; }, 10000))
       << WindowRect(grid).bottom - gridTop;
   // The splitter and the preview follow the grid's new edge.
   EXPECT_EQ(WindowRect(bar).top, WindowRect(grid).bottom);

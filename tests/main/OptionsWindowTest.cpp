@@ -41,15 +41,7 @@ std::string RecordInstalledVersion(const std::string& program) {
   return version;
 }
 
-void ClickAt(HWND w, int x, int y) {
-  POINT p = ScreenPoint(w, x, y);
-  SetCursorPos(p.x, p.y);
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
-}
+void ClickAt(HWND w, int x, int y) { ClickControlAt(w, x, y); }
 
 class OptionsWindow : public ::testing::Test {
  protected:

@@ -46,40 +46,45 @@ inline bool WaitUntil(const std::function<bool()>& done, DWORD ms) {
 
 // A left click (or, with the right button's flags, a right click) at a
 // client point of the window, through the input queue.
-inline void ClickAt(HWND w, int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN,
-                    DWORD up = MOUSEEVENTF_LEFTUP) {
-  POINT p = {x, y};
-  ClientToScreen(w, &p);
-  SetCursorPos(p.x, p.y);
-  Sleep(60);
-  // A hint window left over from the last control may lie there: it goes
-  // once the mouse moves on.
-  for (int i = 0; i < 40; ++i) {
-    HWND at = WindowFromPoint(p);
-    if (at == w || IsChild(w, at)) break;
-    SetCursorPos(p.x + 1 + i % 2, p.y);
-    Sleep(50);
-    SetCursorPos(p.x, p.y);
-  }
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = down;
-  in[1].mi.dwFlags = up;
-  SendInput(1, &in[0], sizeof(INPUT));
-  Sleep(60);
-  SendInput(1, &in[1], sizeof(INPUT));
-  Sleep(150);
-}
-
-// Moves the mouse to a screen point through the input queue (with the
-// buttons held as they are).
-inline void MoveMouseTo(int x, int y) {
+// Sends the mouse to a screen point with the button changes in `buttons`
+// (MOUSEEVENTF_LEFTDOWN, say) in the same event, so a press or release is
+// made where the mouse is sent; true once the cursor is there.
+inline bool MouseTo(int x, int y, DWORD buttons = 0, DWORD ms = 10000) {
   INPUT in = {};
   in.type = INPUT_MOUSE;
   in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
   in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
   SendInput(1, &in, sizeof in);
+  return WaitUntil([&] {
+    POINT p = {};
+    return GetCursorPos(&p) && p.x == x && p.y == y;
+  }, ms);
+}
+
+// Moves the mouse to a screen point through the input queue (with the
+// buttons held as they are) and waits until it is there.
+inline void MoveMouseTo(int x, int y) { MouseTo(x, y); }
+
+inline void ClickAt(HWND w, int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN,
+                    DWORD up = MOUSEEVENTF_LEFTUP) {
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  MouseTo(p.x, p.y);
+  // A hint window left over from the last control may lie there: it goes
+  // once the mouse moves on.
+  WaitUntil([&] {
+    HWND at = WindowFromPoint(p);
+    if (at == w || IsChild(w, at)) return true;
+    MouseTo(p.x + 2, p.y);
+    MouseTo(p.x, p.y);
+    return false;
+  }, 10000);
+  // Press and release where the mouse is, whatever it was told since.
+  MouseTo(p.x, p.y, down);
+  Sleep(60);  // a press as long as a user's
+  MouseTo(p.x, p.y, up);
+  Sleep(150);
 }
 
 inline void Click(HWND w) {

@@ -190,7 +190,10 @@ TEST(SettingsStore, AWriterKilledMidWriteLeavesAWholeFile) {
   Store().WriteString("Keep", "this", "1", f);
   HANDLE p;
   ASSERT_EQ(RunPeer(std::string("forever ") + f + " S", 0, &p), 0u);
-  Sleep(700);
+  // Killed once it is writing.
+  const DWORD start = GetTickCount();
+  while (Get(f, "S", "k1").empty() && GetTickCount() - start < 60000) Sleep(10);
+  EXPECT_FALSE(Get(f, "S", "k1").empty()) << "the writer wrote nothing in 60 s";
   TerminateProcess(p, 9);
   WaitForSingleObject(p, 5000);
   CloseHandle(p);
