@@ -236,10 +236,15 @@ TEST(ControllerStart, TraceFileThatCannotBeWrittenIsReportedAndTheNextStartWorks
   ASSERT_TRUE(WaitForWindow("Brindale Control", true, 1000));
   f.Post(1277, 0);
   EXPECT_TRUE(f.WaitForLine(kPeer, "MSG 1226", 30000));
-  bool traced = false;
-  for (const std::string& line : f.Lines("pellomar.log"))
-    traced |= line.find("Brindale Error Running  Recorder") != std::string::npos;
-  EXPECT_TRUE(traced);
+  // The main program is told first; the trace line follows.
+  auto traced = [&] {
+    for (const std::string& line : f.Lines("pellomar.log"))
+      if (line.find("Brindale Error Running  Recorder") != std::string::npos) return true;
+    return false;
+  };
+  const DWORD since = GetTickCount();
+  while (!traced() && GetTickCount() - since < 30000) Sleep(100);
+  EXPECT_TRUE(traced()) << "waited 30 s for the trace of the failed start";
   EXPECT_EQ(ErrorBox(controller), nullptr);
 }
 
