@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -69,8 +71,8 @@ inline void WheelAt(HWND w, int x, int y, int notches, const std::function<bool(
     ADD_FAILURE() << "the wheel did not scroll the window";
 }
 
-// Presses and releases a key (with Shift when asked) in the window.
-inline void PressKey(HWND w, WORD vk, bool shift = false) {
+// Presses and releases a key in the window while the modifier keys are held.
+inline void PressKeyWith(HWND w, WORD vk, std::initializer_list<WORD> modifiers) {
   TakeKeys(w);
   std::vector<INPUT> in;
   auto key = [&](WORD k, bool up) {
@@ -80,12 +82,20 @@ inline void PressKey(HWND w, WORD vk, bool shift = false) {
     i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     in.push_back(i);
   };
-  if (shift) key(VK_SHIFT, false);
+  for (WORD m : modifiers) key(m, false);
   key(vk, false);
   key(vk, true);
-  if (shift) key(VK_SHIFT, true);
+  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) key(*m, true);
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
   InputHandled("a key");
+}
+
+// Presses and releases a key (with Shift when asked) in the window.
+inline void PressKey(HWND w, WORD vk, bool shift = false) {
+  if (shift)
+    PressKeyWith(w, vk, {VK_SHIFT});
+  else
+    PressKeyWith(w, vk, {});
 }
 
 // Types the text key by key into the window.

@@ -26,28 +26,9 @@ struct LoadedForm : TForm {
   LoadedForm() : TForm(Application) { FormCreated(); }
 };
 
-// A key pressed while modifier keys are held.
-void PressWith(HWND w, WORD vk, std::initializer_list<WORD> modifiers) {
-  TakeKeys(w);
-  std::vector<INPUT> in;
-  auto key = [&](WORD k, bool up) {
-    INPUT i = {};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = k;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.push_back(i);
-  };
-  for (WORD m : modifiers) key(m, false);
-  key(vk, false);
-  key(vk, true);
-  for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) key(*m, true);
-  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
-  PumpUntil([] { return false; }, 60);
-}
-
 // Presses the key in whatever window has the focus now.
 void PressInFocus(WORD vk, std::initializer_list<WORD> modifiers = {}) {
-  PressWith(GetFocus(), vk, modifiers);
+  PressKeyWith(GetFocus(), vk, modifiers);
 }
 
 bool FocusIs(TWinControl* c) {
@@ -229,18 +210,18 @@ TEST_F(KeyboardTest, TabArrowsPagesEnterEscapeAndAltLetters) {
 
   // In the modal form, Enter presses the default button (or the focused
   // push button), Escape the cancel button.
-  std::function<void()> enter = [&] { PressWith(edit1->Handle(), VK_RETURN, {}); };
+  std::function<void()> enter = [&] { PressKeyWith(edit1->Handle(), VK_RETURN, {}); };
   InModal(enter);
   EXPECT_EQ(form_->ShowModal(), mrOk);
   form_->Show();
-  std::function<void()> escape = [&] { PressWith(edit2->Handle(), VK_ESCAPE, {}); };
+  std::function<void()> escape = [&] { PressKeyWith(edit2->Handle(), VK_ESCAPE, {}); };
   InModal(escape);
   EXPECT_EQ(form_->ShowModal(), mrCancel);
   form_->Show();
   std::function<void()> onApply = [&] {
-    PressWith(apply->Handle(), VK_RETURN, {});
+    PressKeyWith(apply->Handle(), VK_RETURN, {});
     PumpUntil([&] { return applied == 2; }, 3000);
-    PressWith(apply->Handle(), VK_ESCAPE, {});
+    PressKeyWith(apply->Handle(), VK_ESCAPE, {});
   };
   InModal(onApply);
   EXPECT_EQ(form_->ShowModal(), mrCancel);
@@ -249,9 +230,9 @@ TEST_F(KeyboardTest, TabArrowsPagesEnterEscapeAndAltLetters) {
   // button's (and leaves the memo's panel be).
   form_->Show();
   std::function<void()> inMemo = [&] {
-    PressWith(memo->Handle(), VK_RETURN, {});
+    PressKeyWith(memo->Handle(), VK_RETURN, {});
     PumpUntil([&] { return memo->Text().find("\r\n") != std::string::npos; }, 3000);
-    PressWith(memo->Handle(), VK_ESCAPE, {});
+    PressKeyWith(memo->Handle(), VK_ESCAPE, {});
   };
   InModal(inMemo);
   EXPECT_EQ(form_->ShowModal(), mrCancel);
