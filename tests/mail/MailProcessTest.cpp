@@ -114,6 +114,7 @@ class MailServer : public ::testing::Test {
     window.Pump(&server, 300);
     EXPECT_EQ(window.repeats, 0);
     EXPECT_EQ(window.reports.size(), 0u);
+    for (const std::string& report : window.reports) ADD_FAILURE() << "reported: " << report;
     return BySender(window.received);
   }
 
